@@ -1,0 +1,165 @@
+// Archive primitives of the JWW/JWS formats (MFC archive scheme): little-endian
+// numbers, length-prefixed strings in code page 932 or UTF-16LE, counts, class
+// tags with their object-index bookkeeping, and the entity attribute.
+//
+// ArchiveReader works on a buffer that holds the whole file (one buffered pass);
+// ArchiveWriter streams into a buffered output sink.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "model/jww_records.h"
+
+namespace jw {
+
+// Input/output failure inside a reader or writer; caught by the public file
+// operation, which answers false and keeps the message in LastError.
+class JwIOError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kErrFileIO = "File I/O Error";
+inline constexpr const char* kErrJwwHeader = "JWW-Header Error";
+inline constexpr const char* kErrJwwVersion = "JWW-Version Error";
+inline constexpr const char* kErrJwsHeader = "JWS-Header Error";
+inline constexpr const char* kErrJwsVersion = "JWS-Version Error";
+
+// Reads a whole file into memory. False (with a message) when it cannot be
+// opened or read.
+bool ReadWholeFile(const JwString& path, std::vector<uint8_t>& out, std::string& error);
+
+class ArchiveReader {
+public:
+    ArchiveReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+    size_t Pos() const { return pos_; }
+    size_t Size() const { return size_; }
+    size_t Remaining() const { return size_ - pos_; }
+    bool AtEnd() const { return pos_ >= size_; }
+    const uint8_t* Data() const { return data_; }
+
+    // Copies up to n bytes into dst and zero-fills the rest of dst; answers the
+    // number of bytes delivered (0 at the end of the file). Never throws.
+    size_t Read(void* dst, size_t n);
+    // Advances by up to n bytes; answers how many were skipped.
+    size_t Skip(size_t n);
+
+    // Numbers; a short read leaves the missing bytes zero.
+    uint8_t ReadByte();
+    uint16_t ReadWord();
+    int32_t ReadInt();
+    uint32_t ReadCard();
+    double ReadDouble();
+
+    // Version that selects the attribute form (15 bytes from 351 on).
+    int32_t version = 0;
+    // Set when a UTF-16 string was met; never reset by the reader.
+    bool mojiEncode = false;
+
+    // Archive string; the decoded text ends at its first NUL.
+    JwString StrIn();
+    // StrIn without every character below U+0020.
+    JwString StrInFilter();
+    // Count encoding: a Word, or 0xFFFF followed by an Integer. Throws
+    // "File I/O Error" when no byte at all can be read.
+    int32_t CountIn();
+    // Attribute in the 15-byte (version >= 351) or 13-byte form. Answers the
+    // number of bytes delivered.
+    size_t AttrIn(TEntJwwAttr& att);
+    // Reads a fixed part of `full` bytes (its 3.51 form) into dst, widening the
+    // 2-byte-shorter form of version <= 350 (nPenWidth := 0). Answers the number
+    // of bytes delivered from the file (0 = nothing left).
+    size_t ReadFixed(void* dst, size_t full);
+
+    // Class tags with the per-archive object index and class registry.
+    // Answers the class name the tag refers to; throws "File I/O Error" at the
+    // end of the file or for a reference to an index that no new-class tag of
+    // this archive registered. Advances the object index for a new class.
+    const std::string& ClassTagIn();
+    // Advances the object index for the object that followed a tag.
+    void NextObject() { ++objectIndex_; }
+    uint32_t ObjectIndex() const { return objectIndex_; }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+    uint32_t objectIndex_ = 1;
+    std::vector<std::pair<uint32_t, std::string>> classes_;  // index -> name
+};
+
+// Destination of an ArchiveWriter.
+class OutputSink {
+public:
+    virtual ~OutputSink() = default;
+    // Throws JwIOError on failure.
+    virtual void Write(const uint8_t* data, size_t n) = 0;
+};
+
+class MemorySink : public OutputSink {
+public:
+    void Write(const uint8_t* data, size_t n) override { bytes.insert(bytes.end(), data, data + n); }
+    std::vector<uint8_t> bytes;
+};
+
+// Writes a file through a temporary file in the target's folder that replaces
+// the target only when Commit() succeeds; a destroyed, uncommitted sink removes
+// its temporary file, so a failed save never touches an existing file.
+class AtomicFileSink : public OutputSink {
+public:
+    // Throws JwIOError when the temporary file cannot be created.
+    explicit AtomicFileSink(const JwString& target);
+    ~AtomicFileSink() override;
+    void Write(const uint8_t* data, size_t n) override;
+    // Flushes, closes and renames over the target. Throws JwIOError on failure.
+    void Commit();
+
+private:
+    void Flush();
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    std::vector<uint8_t> buf_;
+    bool committed_ = false;
+};
+
+class ArchiveWriter {
+public:
+    explicit ArchiveWriter(OutputSink& sink) : sink_(sink) {}
+
+    // Option bits of FileOutOpt; 0x20 selects UTF-16 strings.
+    int32_t fileOutOpt = 0;
+
+    void WriteBytes(const void* data, size_t n) { sink_.Write(static_cast<const uint8_t*>(data), n); }
+    void WriteByte(uint8_t v) { WriteBytes(&v, 1); }
+    void WriteWord(uint16_t v) { WriteBytes(&v, 2); }
+    void WriteInt(int32_t v) { WriteBytes(&v, 4); }
+    void WriteCard(uint32_t v) { WriteBytes(&v, 4); }
+    void WriteDouble(double v) { WriteBytes(&v, 8); }
+
+    void StrOut(const JwString& s);
+    void CountOut(int32_t n);
+    void ClassOut(int32_t index);
+    // New-class record: 0xFFFF, schema (low 16 bits of ver), name length, name.
+    void NewClassOut(int32_t ver, const char* name);
+    // Writes a normalised copy of att for the target version and entity kind.
+    void AttrOut(int32_t ver, const TEntJwwAttr& att, int kind);
+
+private:
+    OutputSink& sink_;
+    std::vector<uint8_t> scratch_;
+};
+
+// The attribute normalisation of AttrOut, without writing (exposed for tests
+// and for callers that need the mapped values).
+TEntJwwAttr NormalizeAttrForOutput(int32_t ver, const TEntJwwAttr& att, int kind);
+// Copies the seven fields of an attribute.
+inline void AttrCopy(const TEntJwwAttr& src, TEntJwwAttr& dst) { dst = src; }
+
+}  // namespace jw

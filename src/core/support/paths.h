@@ -1,0 +1,44 @@
+// Path and file helpers. Names that come from drawing files or Jw_cad settings
+// are Windows paths, so parsing accepts both "\" and "/"; the platform
+// separator of this program is "/". None of these functions throws.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace jw {
+
+using JwString = std::u16string;
+
+// The platform's folder separator ("/").
+char16_t PathDelimChar();
+// s + separator unless it already ends in "\" or "/"; "" gives the separator.
+JwString AddPathDelim(std::u16string_view s);
+// Folder part of path (before the last "\" or "/") with a trailing separator;
+// empty when path is empty, 260 characters or longer, or holds characters
+// invalid in a path.
+JwString FileDir(std::u16string_view path);
+// Text after the last "\", "/" or ":"; empty when path holds invalid characters.
+JwString FileNameOnly(std::u16string_view path);
+// Extension with its dot, lower-cased; empty when the last component has none.
+JwString FileExtLower(std::u16string_view path);
+// path with its extension replaced by ext (appended when none; "" removes it).
+JwString FileExtChange(std::u16string_view path, std::u16string_view ext);
+// True when path holds a character that is not allowed in a path.
+bool PathHasInvalidChars(std::u16string_view path);
+
+// File system (paths are converted to the platform's encoding).
+std::filesystem::path NativePath(std::u16string_view path);
+bool FileExistsEx(std::u16string_view path);
+bool FolderCreate(std::u16string_view path);
+bool FileDelete(std::u16string_view path);
+// Removes the folder only when it is empty (never the program's own folder).
+bool FolderRemove(std::u16string_view path);
+// Copies src over dst (replacing dst); false on any failure.
+bool FileCopyReplace(std::u16string_view src, std::u16string_view dst);
+// Folder of the running executable with a trailing separator.
+JwString ProgramFolder();
+
+}  // namespace jw

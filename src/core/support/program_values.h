@@ -1,0 +1,50 @@
+// The program-wide values: start-up folders, the user text variables of the
+// reference file, the defaults that repair entity attributes, the
+// text-variable context of the last file read and the display attributes.
+// Every value that lives for the whole run is declared here and nowhere else.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace jw {
+
+using JwString = std::u16string;
+class TgraAttribute;
+
+struct TStr2List {
+    JwString s1;  // variable name, beginning "%%"
+    JwString s2;  // its value
+};
+
+// Folders (each ends in a separator).
+extern JwString JwAppPath;       // folder of the program
+extern JwString JwTempPath;      // working folder for extracted bound images
+// Reference file of user text variables.
+extern JwString JwRefFileName;   // as found in Jw_win.jwf, upper-cased
+extern std::vector<TStr2List> JwRefList;
+extern bool JwRefSubst;          // "%%" substitution switch of the writers (off)
+// Values that replace out-of-range colours and line types.
+extern int32_t JwDefaultPenColor;
+extern int32_t JwDefaultPenStyle;
+// Text-variable context of the last file read.
+extern JwString JwFileName;
+extern JwString JwDrawTime;
+extern JwString JwMemo;
+extern JwString JwMemo1;
+extern JwString JwMemo2;
+extern double JwPrtScale;
+extern double JwLayerScale;
+extern std::time_t JwStartTime;
+// Display attributes (owned by the session, see viewer/session.h).
+extern TgraAttribute* JwGraAttr;
+
+// Default pen colour and line type := 1, JwRefSubst := off, JwRefList := empty.
+void JwGlobalInit();
+// When JwRefSubst is on and text begins with "%%", replaces text by the value
+// of the first JwRefList entry whose name equals it.
+void RefVarLookup(JwString& text);
+
+}  // namespace jw

@@ -1,0 +1,36 @@
+// String helpers. Strings are sequences of UTF-16 code units; indices are
+// 0-based and a count or index outside the string is clipped to it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace jw {
+
+using JwString = std::u16string;
+
+// Upper / lower case by linguistic mapping (ASCII, Latin-1, Greek, Cyrillic and
+// full-width Latin letters at least).
+JwString StrUpper(std::u16string_view s);
+JwString StrLower(std::u16string_view s);
+// Position of the first occurrence of sub in s; -1 when absent.
+int32_t StrPos0(std::u16string_view sub, std::u16string_view s);
+JwString StrFrom0(std::u16string_view s, int32_t index);
+JwString StrMid0(std::u16string_view s, int32_t index, int32_t count);
+// s without U+0020, U+3000 and every character below U+0020.
+JwString StrNoSpace(std::u16string_view s);
+// s without every character below U+0020.
+JwString StrNoCtrl(std::u16string_view s);
+// s without "^m", the two characters backslash-n and every character below
+// U+0020; an empty result becomes " ".
+JwString StrNoBreakMark(std::u16string_view s);
+// The output cleaning of names and texts written into JWW/JWS files: like
+// StrNoBreakMark, but an empty string stays empty.
+JwString StrOutClean(std::u16string_view s);
+// Number of code points (a surrogate pair counts once).
+int32_t CharCount(std::u16string_view s);
+// count code points starting at code-point index start.
+JwString CharMid(std::u16string_view s, int32_t start, int32_t count);
+
+}  // namespace jw

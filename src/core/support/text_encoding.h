@@ -1,0 +1,39 @@
+// Conversions between in-memory text (UTF-16) and byte arrays in Shift-JIS
+// (Windows code page 932), UTF-16LE and UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace jw {
+
+using JwString = std::u16string;
+using Bytes = std::vector<uint8_t>;
+
+// s encoded in code page 932, no terminator. A character the code page cannot
+// represent becomes "?" (a surrogate pair becomes a single "?").
+Bytes AnsiBytes(std::u16string_view s);
+// Appends the code page 932 bytes of s to out (the allocation-free form).
+void AnsiAppend(std::u16string_view s, Bytes& out);
+// bytes decoded from code page 932; the result ends before its first U+0000.
+JwString AnsiBytesStr(const uint8_t* data, size_t n);
+JwString AnsiBytesStr(const Bytes& b);
+// Number of code page 932 bytes of s before the first zero byte.
+int32_t AnsiLen(std::u16string_view s);
+// Number of bytes before the first zero byte (the whole length when none).
+int32_t ZeroLen(const Bytes& b);
+// s as UTF-16LE, 2 bytes per code unit, no terminator.
+Bytes WideBytes(std::u16string_view s);
+// bytes decoded as UTF-16LE; the result ends before its first U+0000.
+JwString WideBytesStr(const uint8_t* data, size_t n);
+JwString WideBytesStr(const Bytes& b);
+// s encoded in UTF-8 (a lone surrogate becomes U+FFFD).
+Bytes Utf8Bytes(std::u16string_view s);
+
+// Convenience conversions for the program's own use (command line, Qt, tests).
+std::string ToUtf8(std::u16string_view s);
+JwString FromUtf8(std::string_view s);
+
+}  // namespace jw
