@@ -9,7 +9,7 @@
 //   JWW header read / write ..................... jww/header_reader.cpp, jww/header_writer.cpp
 //   entity list read / write (both formats) ..... jww/entity_reader.cpp, jww/entity_writer.cpp
 //   JWS header read / write ..................... jww/jws_codec.cpp
-//   block tree and numbering .................... jww/block_tree.cpp
+//   block tree and numbering .................... model/block_tree.cpp
 //   bound images ................................ jww/bound_images.cpp
 #pragma once
 
@@ -84,11 +84,9 @@ public:
     virtual void DataDefaultSet() = 0;
 
     // ---- files ----
-    virtual bool FileCheck(const JwString& FName) const = 0;
-    virtual bool FileHeaderIn(const JwString& FName) = 0;
-    virtual bool FileIn(const JwString& FName) = 0;
-    virtual bool FilePrevIn(const JwString& FName, int32_t ZMaxN) = 0;
-    virtual bool FileOut(const JwString& FName, int32_t Ver) = 0;
+    // FileCheck, FileHeaderIn, FileIn, FilePrevIn and FileOut are members of
+    // the two models (the header differs); they are deliberately not virtual so
+    // that the model library does not depend on the codec.
     void SetFileOutOption(int32_t n);
 
     // ---- block tree and numbering ----
@@ -100,8 +98,8 @@ public:
 
     // ---- bound images ----
     void BindImageInit();
-    virtual void BindImageExplode();
-    virtual void BindImagePack();
+    void BindImageExplode();  // TJwsData hides it with its own form
+    void BindImagePack();     // TJwsData hides it with its own form
     void BindImageCopy(const JwString& dst);
     void BindImageDeleteFile();
     void BindImageDeleteGzFile();
@@ -129,8 +127,129 @@ public:
     bool AddBlkDefPost(int32_t bdn);
     void MoveEntALL(double dx, double dy);
     void ScaleEntALL(double cx, double cy, double sc);
-    // The remaining construction operations (dimensions, solids and the
-    // AddBlk... twins) are declared in model/construction.h.
+
+    // Dimensions, five forms. Common leading parameters: the dimension line
+    // (co, tp, wd, fl, px1..py2) and its text (co2, tp2, wd2, fl2, ms).
+    // Form 1: text corners px3..py4.
+    bool AddEntSunpo(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2,
+                     double px3, double py3, double px4, double py4,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps);
+    // Form 2: text anchor point px, py.
+    bool AddEntSunpo(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2, double px, double py,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps);
+    // SXF parts of forms 3 to 5.
+    struct SxfLine { int32_t ex, co, tp, wd, fl; double x1, y1, x2, y2; };        // Ho1, Ho2
+    struct SxfTen { int32_t ex, co, tp, wd, fl; double pb; };                     // Te1, Te2
+    struct SxfKt { int32_t ex, co, tp, wd, fl; double px, py, pb; };              // Kt1, Kt2
+    struct SxfLineDist { int32_t ex, co, tp, wd, fl; };                           // form 5
+    // Form 3: text corners and the SXF parts.
+    bool AddEntSunpo(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2,
+                     double px3, double py3, double px4, double py4,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps,
+                     const SxfLine& ho1, const SxfLine& ho2, const SxfTen& te1, const SxfTen& te2,
+                     const SxfKt& kt1, const SxfKt& kt2);
+    // Form 4: text anchor point and the SXF parts.
+    bool AddEntSunpo(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2, double px, double py,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps,
+                     const SxfLine& ho1, const SxfLine& ho2, const SxfTen& te1, const SxfTen& te2,
+                     const SxfKt& kt1, const SxfKt& kt2);
+    // Form 5: anchor point; the extension lines come from the distances d1, d2
+    // and the Kt points.
+    bool AddEntSunpo(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2, double px, double py,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps,
+                     double d1, double d2,
+                     const SxfLineDist& ho1, const SxfLineDist& ho2, const SxfTen& te1, const SxfTen& te2,
+                     const SxfKt& kt1, const SxfKt& kt2);
+
+    // Solids: four points, two points, three points.
+    bool AddEntSolid(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t fc, double px1, double py1, double px2, double py2,
+                     double px3, double py3, double px4, double py4);
+    bool AddEntSolid(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t fc, double px1, double py1, double px2, double py2);
+    bool AddEntSolid(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t fc, double px1, double py1, double px2, double py2, double px3, double py3);
+    // Arc-shaped solids.
+    bool AddEntSolidA(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t wd, int32_t fl,
+                      int32_t fc, double px, double py, double pr, double ph, double pka);
+    bool AddEntSolidA(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t wd, int32_t fl,
+                      int32_t fc, double px, double py, double pr, double ph, double pka, double psa, double pda);
+    bool AddEntSolidC(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                      int32_t fc, double px, double py, double pr, double ph, double pka, double psa, double pda);
+    bool AddEntSolidD(int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                      int32_t fc, double px, double py, double pr, double pri, double ph, double pka,
+                      double psa, double pda);
+
+    // Twins that append to block definition bdn.
+    bool AddBlkLine(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                    double px1, double py1, double px2, double py2);
+    bool AddBlkArc(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                   double px, double py, double pr, double ph, double psa, double pda, double pka);
+    bool AddBlkTen(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                   double px, double py, double pa, double pb);
+    bool AddBlkMoji(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                    int32_t ms, double px1, double py1, double px2, double py2, double pw, double ph,
+                    double pd, double pa, const JwString& pf, const JwString& ps);
+    bool AddBlkMoji(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                    int32_t ms, double px, double py, double pw, double ph, double pd, double pa,
+                    const JwString& pf, const JwString& ps);
+    bool AddBlkSunpo(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2,
+                     double px3, double py3, double px4, double py4,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps);
+    bool AddBlkSunpo(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2, double px, double py,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps);
+    bool AddBlkSunpo(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2,
+                     double px3, double py3, double px4, double py4,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps,
+                     const SxfLine& ho1, const SxfLine& ho2, const SxfTen& te1, const SxfTen& te2,
+                     const SxfKt& kt1, const SxfKt& kt2);
+    bool AddBlkSunpo(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2, double px, double py,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps,
+                     const SxfLine& ho1, const SxfLine& ho2, const SxfTen& te1, const SxfTen& te2,
+                     const SxfKt& kt1, const SxfKt& kt2);
+    bool AddBlkSunpo(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t co2, int32_t tp2, int32_t wd2, int32_t fl2, int32_t ms,
+                     double px1, double py1, double px2, double py2, double px, double py,
+                     double pw, double ph, double pd, double pa, const JwString& pf, const JwString& ps,
+                     double d1, double d2,
+                     const SxfLineDist& ho1, const SxfLineDist& ho2, const SxfTen& te1, const SxfTen& te2,
+                     const SxfKt& kt1, const SxfKt& kt2);
+    bool AddBlkSolid(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t fc, double px1, double py1, double px2, double py2,
+                     double px3, double py3, double px4, double py4);
+    bool AddBlkSolid(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t fc, double px1, double py1, double px2, double py2);
+    bool AddBlkSolid(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t fc, double px1, double py1, double px2, double py2, double px3, double py3);
+    bool AddBlkSolidA(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t wd, int32_t fl,
+                      int32_t fc, double px, double py, double pr, double ph, double pka);
+    bool AddBlkSolidA(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t wd, int32_t fl,
+                      int32_t fc, double px, double py, double pr, double ph, double pka, double psa, double pda);
+    bool AddBlkSolidC(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                      int32_t fc, double px, double py, double pr, double ph, double pka, double psa, double pda);
+    bool AddBlkSolidD(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                      int32_t fc, double px, double py, double pr, double pri, double ph, double pka,
+                      double psa, double pda);
+    bool AddBlkBlock(int32_t bdn, int32_t cn, int32_t lg, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t fl,
+                     int32_t bn, double px, double py, double pbx, double pby, double pa);
 
 protected:
     TJwEntities() = default;
@@ -169,11 +288,11 @@ public:
     void DataInit() override;
     void DataDefaultSet() override;
 
-    bool FileCheck(const JwString& FName) const override;
-    bool FileHeaderIn(const JwString& FName) override;
-    bool FileIn(const JwString& FName) override;
-    bool FilePrevIn(const JwString& FName, int32_t ZMaxN) override;
-    bool FileOut(const JwString& FName, int32_t Ver) override;
+    bool FileCheck(const JwString& FName) const;
+    bool FileHeaderIn(const JwString& FName);
+    bool FileIn(const JwString& FName);
+    bool FilePrevIn(const JwString& FName, int32_t ZMaxN);
+    bool FileOut(const JwString& FName, int32_t Ver);
 
     // Copies the drawing's layer states into the display attributes JwGraAttr.
     void SetGAttLayer();
@@ -200,14 +319,15 @@ public:
     void DataInit() override;
     void DataDefaultSet() override;
 
-    bool FileCheck(const JwString& FName) const override;
-    bool FileHeaderIn(const JwString& FName) override;
-    bool FileIn(const JwString& FName) override;
-    bool FilePrevIn(const JwString& FName, int32_t ZMaxN) override;
-    bool FileOut(const JwString& FName, int32_t Ver) override;
+    bool FileCheck(const JwString& FName) const;
+    bool FileHeaderIn(const JwString& FName);
+    bool FileIn(const JwString& FName);
+    bool FilePrevIn(const JwString& FName, int32_t ZMaxN);
+    bool FileOut(const JwString& FName, int32_t Ver);
 
-    void BindImageExplode() override;
-    void BindImagePack() override;
+    // A figure holds no image data: these only look for existing files.
+    void BindImageExplode();
+    void BindImagePack();
 
 private:
     bool HeaderIn(ArchiveReader& ar);
