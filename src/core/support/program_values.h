@@ -41,6 +41,18 @@ extern std::time_t JwStartTime;
 // Display attributes (owned by the session, see viewer/session.h).
 extern TgraAttribute* JwGraAttr;
 
+// Legacy default text types 1-10 (entry k at [k - 1]) and the legacy default
+// colour and line type, used by the JWC/JWK models.
+struct TJwDefMojiType {
+    int32_t pen = 0;
+    double width = 0, height = 0, spacing = 0;
+};
+extern TJwDefMojiType JwDefMojiType[10];
+extern int32_t JwLegacyDefaultColor;
+extern int32_t JwLegacyDefaultLineType;
+// Resets JwDefMojiType and the legacy defaults (the first step of JwInit).
+void JwDefMojiTypeInit();
+
 // Default pen colour and line type := 1, JwRefSubst := off, JwRefList := empty.
 void JwGlobalInit();
 // When JwRefSubst is on and text begins with "%%", replaces text by the value

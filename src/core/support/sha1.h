@@ -1,0 +1,13 @@
+// SHA-1 digests (OpenSSL's libcrypto).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace jw {
+
+// Lower-case hexadecimal SHA-1 of the bytes.
+std::string Sha1Hex(const void* data, size_t n);
+
+}  // namespace jw
