@@ -1,0 +1,383 @@
+// Entity-list writer shared by JWW and JWS: the drawing's entities in the
+// order of EntNo, then the referenced block definitions with their members,
+// each entity preceded by its class record or class tag.
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+
+#include "jww/archive.h"
+#include "model/jw_data.h"
+#include "support/paths.h"
+#include "support/program_values.h"
+#include "support/strings.h"
+
+namespace jw {
+
+namespace {
+
+constexpr const char* kClassNames[9] = {
+    "", "CDataSen", "CDataEnko", "CDataTen", "CDataMoji", "CDataSunpou", "CDataSolid", "CDataBlock", "CDataList",
+};
+
+constexpr size_t kLineSize = sizeof(TEntJwwLine);         // 47
+constexpr size_t kEnkoSize = sizeof(TEntJwwEnko);         // 75
+constexpr size_t kMojiSize = sizeof(TEntJwwMojiFixed);    // 83
+constexpr size_t kBlockSize = sizeof(TEntJwwBlock);       // 59
+constexpr size_t kDefSize = sizeof(TEntJwwBlockDefFixed);  // 27
+
+size_t Usable(int32_t count, size_t size) {
+    if (count <= 0) return 0;
+    return static_cast<size_t>(count) < size ? static_cast<size_t>(count) : size;
+}
+
+template <class T>
+size_t Usable(int32_t count, const std::vector<T>& v) {
+    return Usable(count, v.size());
+}
+
+double LimitSize(double v) {
+    v = v < 0 ? -v : v;
+    if (v < 1e-10) return 1e-10;
+    if (v > 1e10) return 1e10;
+    return v;
+}
+
+bool StartsWith(std::u16string_view s, std::u16string_view p) { return s.substr(0, p.size()) == p; }
+
+// True when the output cleaning would change s.
+bool NeedsClean(const JwString& s) {
+    const size_t n = s.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c < 0x20) return true;
+        if (i + 1 < n && ((c == u'^' && s[i + 1] == u'm') || (c == u'\\' && s[i + 1] == u'n'))) return true;
+    }
+    return false;
+}
+
+// One list of entities: the drawing's or a block definition's, with every
+// count limited to the length of its array.
+struct EntityList {
+    const TEntJwwNo* no = nullptr;
+    size_t noN = 0;
+    const TEntJwwLine* line = nullptr;
+    size_t lineN = 0;
+    const TEntJwwEnko* enko = nullptr;
+    size_t enkoN = 0;
+    const TEntJwwTen* ten = nullptr;
+    size_t tenN = 0;
+    const TEntJwwMoji* moji = nullptr;
+    size_t mojiN = 0;
+    const TEntJwwSunpo* sunpo = nullptr;
+    size_t sunpoN = 0;
+    const TEntJwwSolid* solid = nullptr;
+    size_t solidN = 0;
+    const TEntJwwBlock* block = nullptr;
+    size_t blockN = 0;
+
+    // Whether order entry e names a stored entity.
+    bool Valid(const TEntJwwNo& e) const {
+        if (e.EntNo < 0) return false;
+        const auto i = static_cast<size_t>(e.EntNo);
+        switch (e.EntType) {
+            case kEntLine: return i < lineN;
+            case kEntEnko: return i < enkoN;
+            case kEntTen: return i < tenN;
+            case kEntMoji: return i < mojiN;
+            case kEntSunpo: return i < sunpoN;
+            case kEntSolid: return i < solidN;
+            case kEntBlock: return i < blockN;
+            default: return false;
+        }
+    }
+};
+
+EntityList DrawingList(const TJwEntities& m) {
+    EntityList l;
+    l.no = m.EntNo.data();
+    l.noN = Usable(m.Hd().n1, m.EntNo);
+    l.line = m.EntLine.data();
+    l.lineN = Usable(m.EntLineN, m.EntLine);
+    l.enko = m.EntEnko.data();
+    l.enkoN = Usable(m.EntEnkoN, m.EntEnko);
+    l.ten = m.EntTen.data();
+    l.tenN = Usable(m.EntTenN, m.EntTen);
+    l.moji = m.EntMoji.data();
+    l.mojiN = Usable(m.EntMojiN, m.EntMoji);
+    l.sunpo = m.EntSunpo.data();
+    l.sunpoN = Usable(m.EntSunpoN, m.EntSunpo);
+    l.solid = m.EntSolid.data();
+    l.solidN = Usable(m.EntSolidN, m.EntSolid);
+    l.block = m.EntBlock.data();
+    l.blockN = Usable(m.EntBlockN, m.EntBlock);
+    return l;
+}
+
+EntityList MemberList(const TEntJwwBlockDef& d) {
+    EntityList l;
+    l.no = d.mNo.data();
+    l.noN = Usable(d.N, d.mNo);
+    l.line = d.mLine.data();
+    l.lineN = Usable(d.mLineN, d.mLine);
+    l.enko = d.mEnko.data();
+    l.enkoN = Usable(d.mEnkoN, d.mEnko);
+    l.ten = d.mTen.data();
+    l.tenN = Usable(d.mTenN, d.mTen);
+    l.moji = d.mMoji.data();
+    l.mojiN = Usable(d.mMojiN, d.mMoji);
+    l.sunpo = d.mSunpo.data();
+    l.sunpoN = Usable(d.mSunpoN, d.mSunpo);
+    l.solid = d.mSolid.data();
+    l.solidN = Usable(d.mSolidN, d.mSolid);
+    l.block = d.mBlock.data();
+    l.blockN = Usable(d.mBlockN, d.mBlock);
+    return l;
+}
+
+class EntityListWriter {
+public:
+    EntityListWriter(const TJwEntities& m, ArchiveWriter& aw, int32_t ver)
+        : m_(m), aw_(aw), ver_(ver), splitSxf_(ver < 420 && m.Hd().jwVer >= 420), opt_(aw.fileOutOpt) {}
+
+    void Run() {
+        const EntityList drawing = DrawingList(m_);
+        aw_.CountOut(CountOf(drawing));
+        WriteList(drawing);
+
+        // Output numbers of the definitions: the first definition with a
+        // number decides, as in ChangeBlockNo.
+        const size_t defN = Usable(m_.EntBlockDefN, m_.EntBlockDef);
+        blockNo_.reserve(defN);
+        for (size_t i = 0; i < defN; ++i) {
+            const TEntJwwBlockDef& d = m_.EntBlockDef[i];
+            blockNo_.emplace(d.nNumber, d.ref_flag ? static_cast<uint32_t>(d.ref_no) : d.nNumber);
+        }
+
+        // Referenced definitions only; the count states what follows.
+        size_t listN = defN;
+        if (m_.Hd().n2 >= 0 && static_cast<size_t>(m_.Hd().n2) < listN) listN = static_cast<size_t>(m_.Hd().n2);
+        int32_t written = 0;
+        for (size_t i = 0; i < listN; ++i)
+            if (m_.EntBlockDef[i].ref_flag) ++written;
+        aw_.CountOut(written);
+        for (size_t i = 0; i < listN; ++i)
+            if (m_.EntBlockDef[i].ref_flag) WriteDefinition(m_.EntBlockDef[i]);
+    }
+
+private:
+    const TJwEntities& m_;
+    ArchiveWriter& aw_;
+    const int32_t ver_;
+    const bool splitSxf_;  // SXF dimensions become dimension + 2 lines + 4 points
+    const int32_t opt_;
+    uint32_t objectIndex_ = 1;
+    int32_t classIndex_[9] = {};
+    std::unordered_map<uint32_t, uint32_t> blockNo_;
+    JwString work_;  // reused for rewritten strings
+
+    uint32_t BlockNo(uint32_t n) const {
+        const auto it = blockNo_.find(n);
+        return it == blockNo_.end() ? 0 : it->second;
+    }
+
+    bool Splits(const TEntJwwSunpo& d) const { return splitSxf_ && d.bSxfMode != 0; }
+
+    int32_t CountOf(const EntityList& l) const {
+        uint32_t n = 0;
+        for (size_t i = 0; i < l.noN; ++i) {
+            const TEntJwwNo& e = l.no[i];
+            if (!l.Valid(e)) continue;
+            ++n;
+            if (e.EntType == kEntSunpo && Splits(l.sunpo[e.EntNo])) n += 6;
+        }
+        return static_cast<int32_t>(n);
+    }
+
+    void ClassInfo(int kind) {
+        if (classIndex_[kind] == 0) {
+            aw_.NewClassOut(ver_, kClassNames[kind]);
+            classIndex_[kind] = static_cast<int32_t>(objectIndex_);
+            ++objectIndex_;
+        } else {
+            aw_.ClassOut(classIndex_[kind]);
+        }
+    }
+
+    // A fixed part (3.51 layout, `full` bytes) with its attribute normalised;
+    // 2 bytes shorter (no nPenWidth) below 3.51.
+    void Fixed(const void* rec, size_t full, int kind) {
+        uint8_t buf[96];
+        const TEntJwwAttr a = NormalizeAttrForOutput(ver_, *static_cast<const TEntJwwAttr*>(rec), kind);
+        const auto* src = static_cast<const uint8_t*>(rec);
+        if (ver_ >= 351) {
+            std::memcpy(buf, &a, sizeof a);
+            std::memcpy(buf + sizeof a, src + sizeof a, full - sizeof a);
+            aw_.WriteBytes(buf, full);
+        } else {
+            const auto* ab = reinterpret_cast<const uint8_t*>(&a);
+            std::memcpy(buf, ab, 7);
+            std::memcpy(buf + 7, ab + 9, 6);
+            std::memcpy(buf + 13, src + sizeof a, full - sizeof a);
+            aw_.WriteBytes(buf, full - 2);
+        }
+    }
+
+    const JwString& Clean(const JwString& s) {
+        if (!NeedsClean(s)) return s;
+        work_ = StrOutClean(s);
+        return work_;
+    }
+
+    // The string of a text: cleaned, then the optional rewrites.
+    const JwString& TextString(const JwString& held, bool dimension) {
+        const bool subst = dimension || (opt_ & 0x10);
+        const bool tempCut = !dimension && (opt_ & 0x08);
+        const bool nameOnly = !dimension && (opt_ & 0x01);
+        const bool clean = NeedsClean(held);
+        if (!clean && !(subst && StartsWith(held, u"%%")) && !((tempCut || nameOnly) && StartsWith(held, u"^@BM")))
+            return held;
+        if (clean) work_ = StrOutClean(held);
+        else work_.assign(held);
+        if (subst) RefVarLookup(work_);
+        if (tempCut && StartsWith(work_, u"^@BM%temp%")) work_.erase(4, 6);
+        if (nameOnly && StartsWith(work_, u"^@BM")) {
+            const size_t c = work_.find(u',');
+            if (c != JwString::npos) {
+                JwString rebuilt = u"^@BM";
+                rebuilt += FileNameOnly(std::u16string_view(work_).substr(4, c - 4));
+                rebuilt.append(work_, c, JwString::npos);
+                work_.swap(rebuilt);
+            }
+        }
+        return work_;
+    }
+
+    void MojiBody(const TEntJwwMoji& t, bool dimension) {
+        TEntJwwMojiFixed f = t;
+        f.dSizeX = LimitSize(f.dSizeX);
+        f.dSizeY = LimitSize(f.dSizeY);
+        Fixed(&f, kMojiSize, kEntMoji);
+        aw_.StrOut(Clean(t.strFontName));
+        aw_.StrOut(TextString(t.str, dimension));
+    }
+
+    void TenBody(const TEntJwwTen& t, bool temporary) {
+        const size_t n = t.att.nPenStyle == 100 ? sizeof(TEntJwwTen) : static_cast<size_t>(kTenFixedSize);
+        if (temporary && t.bKariten != 1) {
+            TEntJwwTen c = t;
+            c.bKariten = 1;
+            Fixed(&c, n, kEntTen);
+        } else {
+            Fixed(&t, n, kEntTen);
+        }
+    }
+
+    void SunpoBody(const TEntJwwSunpo& d) {
+        aw_.AttrOut(ver_, d.att, kEntSunpo);
+        Fixed(&d.Sen, kLineSize, kEntLine);
+        MojiBody(d.Moji, true);
+        if (ver_ >= 420) {
+            aw_.WriteWord(d.bSxfMode);
+            Fixed(&d.Ho1, kLineSize, kEntLine);
+            Fixed(&d.Ho2, kLineSize, kEntLine);
+            TenBody(d.Te1, false);
+            TenBody(d.Te2, false);
+            TenBody(d.Kt1, false);
+            TenBody(d.Kt2, false);
+        }
+    }
+
+    void LineObject(const TEntJwwLine& l) {
+        ClassInfo(kEntLine);
+        Fixed(&l, kLineSize, kEntLine);
+        ++objectIndex_;
+    }
+
+    void TenObject(const TEntJwwTen& t, bool temporary) {
+        ClassInfo(kEntTen);
+        TenBody(t, temporary);
+        ++objectIndex_;
+    }
+
+    void WriteEntity(const EntityList& l, const TEntJwwNo& e) {
+        const auto i = static_cast<size_t>(e.EntNo);
+        switch (e.EntType) {
+            case kEntLine:
+                LineObject(l.line[i]);
+                break;
+            case kEntEnko:
+                ClassInfo(kEntEnko);
+                Fixed(&l.enko[i], kEnkoSize, kEntEnko);
+                ++objectIndex_;
+                break;
+            case kEntTen:
+                TenObject(l.ten[i], false);
+                break;
+            case kEntMoji:
+                ClassInfo(kEntMoji);
+                MojiBody(l.moji[i], false);
+                ++objectIndex_;
+                break;
+            case kEntSunpo: {
+                const TEntJwwSunpo& d = l.sunpo[i];
+                ClassInfo(kEntSunpo);
+                SunpoBody(d);
+                ++objectIndex_;
+                if (Splits(d)) {
+                    LineObject(d.Ho1);
+                    LineObject(d.Ho2);
+                    TenObject(d.Te1, false);
+                    TenObject(d.Te2, false);
+                    TenObject(d.Kt1, true);
+                    TenObject(d.Kt2, true);
+                }
+                break;
+            }
+            case kEntSolid: {
+                const TEntJwwSolid& s = l.solid[i];
+                ClassInfo(kEntSolid);
+                Fixed(&s, s.att.nPenColor == 10 ? sizeof(TEntJwwSolid) : static_cast<size_t>(kSolidFixedSize),
+                      kEntSolid);
+                ++objectIndex_;
+                break;
+            }
+            case kEntBlock: {
+                TEntJwwBlock b = l.block[i];
+                b.nNumber = BlockNo(b.nNumber);
+                ClassInfo(kEntBlock);
+                Fixed(&b, kBlockSize, kEntBlock);
+                ++objectIndex_;
+                break;
+            }
+            default:
+                break;
+        }
+    }
+
+    void WriteList(const EntityList& l) {
+        for (size_t i = 0; i < l.noN; ++i)
+            if (l.Valid(l.no[i])) WriteEntity(l, l.no[i]);
+    }
+
+    void WriteDefinition(const TEntJwwBlockDef& d) {
+        TEntJwwBlockDefFixed f = d.Fixed();
+        f.nNumber = BlockNo(f.nNumber);
+        // Bit 31 would announce a 64-bit time stamp that is not written.
+        f.dtime &= 0x7FFFFFFFu;
+        ClassInfo(kEntBlockDef);
+        Fixed(&f, kDefSize, kEntBlockDef);
+        aw_.StrOut(Clean(d.strName));
+        const EntityList members = MemberList(d);
+        aw_.CountOut(CountOf(members));
+        ++objectIndex_;
+        WriteList(members);
+    }
+};
+
+}  // namespace
+
+void TJwEntities::WriteEntityLists(ArchiveWriter& aw, int32_t Ver) {
+    EntityListWriter(*this, aw, Ver).Run();
+}
+
+}  // namespace jw
