@@ -18,8 +18,15 @@ Bytes AnsiBytes(std::u16string_view s);
 // Appends the code page 932 bytes of s to out (the allocation-free form).
 void AnsiAppend(std::u16string_view s, Bytes& out);
 // bytes decoded from code page 932; the result ends before its first U+0000.
+// A single byte the code page leaves undefined decodes as Windows does (0x80 to
+// U+0080, 0xA0 to U+F8F0, 0xFD-0xFF to U+F8F1-U+F8F3); a lead byte whose
+// trail byte makes no character gives U+30FB (both bytes consumed, or only
+// the lead byte when the trail byte is below 0x40); a lead byte at the very
+// end of the data is dropped.
 JwString AnsiBytesStr(const uint8_t* data, size_t n);
 JwString AnsiBytesStr(const Bytes& b);
+// Like AnsiBytesStr, but decodes all n bytes (U+0000 stays in the result).
+JwString AnsiBytesStrFull(const uint8_t* data, size_t n);
 // Number of code page 932 bytes of s before the first zero byte.
 int32_t AnsiLen(std::u16string_view s);
 // Number of bytes before the first zero byte (the whole length when none).
