@@ -41,4 +41,21 @@ bool FileCopyReplace(std::u16string_view src, std::u16string_view dst);
 // Folder of the running executable with a trailing separator.
 JwString ProgramFolder();
 
+// Text of a native path (UTF-8 decoded).
+JwString FromNativePath(const std::filesystem::path& p);
+// The Wine prefix that holds the Windows drives of a Linux user: $WINEPREFIX,
+// else ~/.wine.
+std::filesystem::path WinePrefix();
+// Maps a path written on Windows (or a native one) to this file system: "\"
+// and "/" separate folders; a drive "X:" is the Wine drive folder
+// (<prefix>/dosdevices/x:), "\\server\share" Wine's UNC folder; a path
+// beginning with a separator is absolute; any other path is relative to
+// baseFolder (the current directory when baseFolder is empty). Each component
+// is the entry of that exact name when it exists, else the entry whose name
+// equals it without regard to letter case (names in Windows settings are
+// often upper-cased); a component that matches nothing is kept as written, so
+// a missing file stays missing. Empty for an empty path.
+std::filesystem::path ResolveWindowsPath(std::u16string_view path,
+                                         std::u16string_view baseFolder = {});
+
 }  // namespace jw
