@@ -82,6 +82,10 @@ public:
     // end of the file or for a reference to an index that no new-class tag of
     // this archive registered. Advances the object index for a new class.
     const std::string& ClassTagIn();
+    // The tag of a block definition: registers a new class like ClassTagIn,
+    // reads a class reference without resolving it. Throws "File I/O Error"
+    // only at the end of the file.
+    void ClassTagSkip();
     // Advances the object index for the object that followed a tag.
     void NextObject() { ++objectIndex_; }
     uint32_t ObjectIndex() const { return objectIndex_; }

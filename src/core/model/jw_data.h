@@ -292,6 +292,9 @@ public:
     bool FileHeaderIn(const JwString& FName);
     bool FileIn(const JwString& FName);
     bool FilePrevIn(const JwString& FName, int32_t ZMaxN);
+    // FileIn (ZMaxN < 0) or FilePrevIn (ZMaxN >= 0) on a file image held in
+    // memory; FName is the file name FileIn publishes.
+    bool BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN = -1);
     bool FileOut(const JwString& FName, int32_t Ver);
 
     // Copies the drawing's layer states into the display attributes JwGraAttr.
@@ -323,6 +326,9 @@ public:
     bool FileHeaderIn(const JwString& FName);
     bool FileIn(const JwString& FName);
     bool FilePrevIn(const JwString& FName, int32_t ZMaxN);
+    // FileIn (ZMaxN < 0) or FilePrevIn (ZMaxN >= 0) on a file image held in
+    // memory; FName is the file name FileIn publishes.
+    bool BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN = -1);
     bool FileOut(const JwString& FName, int32_t Ver);
 
     // A figure holds no image data: these only look for existing files.

@@ -1,0 +1,208 @@
+// Reading half of the archive primitives: the whole file is read into memory
+// once and parsed from that buffer.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "jww/archive.h"
+#include "support/paths.h"
+#include "support/text_encoding.h"
+
+namespace jw {
+
+bool ReadWholeFile(const JwString& path, std::vector<uint8_t>& out, std::string& error) {
+    out.clear();
+    error.clear();
+    std::error_code ec;
+    const std::filesystem::path p = NativePath(path);
+    if (path.empty() || !std::filesystem::is_regular_file(p, ec)) {
+        error = kErrFileIO;
+        return false;
+    }
+    std::ifstream in(p, std::ios::binary);
+    if (!in) {
+        error = kErrFileIO;
+        return false;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || !in) {
+        error = kErrFileIO;
+        return false;
+    }
+    try {
+        out.resize(static_cast<size_t>(size));
+    } catch (const std::exception&) {
+        out.clear();
+        error = kErrFileIO;
+        return false;
+    }
+    if (size > 0 && !in.read(reinterpret_cast<char*>(out.data()), size)) {
+        out.clear();
+        error = kErrFileIO;
+        return false;
+    }
+    return true;
+}
+
+size_t ArchiveReader::Read(void* dst, size_t n) {
+    const size_t got = std::min(n, Remaining());
+    if (got) std::memcpy(dst, data_ + pos_, got);
+    if (got < n) std::memset(static_cast<uint8_t*>(dst) + got, 0, n - got);
+    pos_ += got;
+    return got;
+}
+
+size_t ArchiveReader::Skip(size_t n) {
+    const size_t got = std::min(n, Remaining());
+    pos_ += got;
+    return got;
+}
+
+uint8_t ArchiveReader::ReadByte() {
+    if (pos_ < size_) return data_[pos_++];
+    return 0;
+}
+
+uint16_t ArchiveReader::ReadWord() {
+    uint16_t v;
+    Read(&v, sizeof v);
+    return v;
+}
+
+int32_t ArchiveReader::ReadInt() {
+    int32_t v;
+    Read(&v, sizeof v);
+    return v;
+}
+
+uint32_t ArchiveReader::ReadCard() {
+    uint32_t v;
+    Read(&v, sizeof v);
+    return v;
+}
+
+double ArchiveReader::ReadDouble() {
+    double v;
+    Read(&v, sizeof v);
+    return v;
+}
+
+JwString ArchiveReader::StrIn() {
+    size_t len = ReadByte();
+    bool wide = false;
+    if (len == 0xFF) {
+        len = ReadWord();
+        if (len == 0xFFFE) {
+            mojiEncode = true;
+            wide = true;
+            len = ReadByte();
+            if (len == 0xFF) len = ReadWord();
+            len *= 2;
+        }
+    }
+    const size_t got = std::min(len, Remaining());
+    const uint8_t* p = data_ + pos_;
+    pos_ += got;
+    if (got == 0) return {};
+    // Both decoders stop at the first U+0000.
+    return wide ? WideBytesStr(p, got) : AnsiBytesStr(p, got);
+}
+
+JwString ArchiveReader::StrInFilter() {
+    JwString s = StrIn();
+    s.erase(std::remove_if(s.begin(), s.end(), [](char16_t c) { return c < 0x20; }), s.end());
+    return s;
+}
+
+int32_t ArchiveReader::CountIn() {
+    uint16_t w;
+    if (Read(&w, sizeof w) == 0) throw JwIOError(kErrFileIO);
+    if (w != 0xFFFF) return w;
+    int32_t n;
+    if (Read(&n, sizeof n) == 0) throw JwIOError(kErrFileIO);
+    return n;
+}
+
+namespace {
+
+// The 13-byte attribute of version <= 350 lacks nPenWidth (bytes 7-8 of the
+// 15-byte form): bytes 0-6 stay, bytes 7.. move to 9.., nPenWidth := 0.
+inline void Widen(uint8_t* dst, const uint8_t* src, size_t fullSize) {
+    std::memcpy(dst, src, 7);
+    dst[7] = 0;
+    dst[8] = 0;
+    std::memcpy(dst + 9, src + 7, fullSize - 9);
+}
+
+}  // namespace
+
+size_t ArchiveReader::AttrIn(TEntJwwAttr& att) { return ReadFixed(&att, sizeof att); }
+
+size_t ArchiveReader::ReadFixed(void* dst, size_t full) {
+    if (version >= 351) return Read(dst, full);
+    // Largest fixed part is a text's (83 bytes).
+    uint8_t work[128];
+    if (full < 9 || full - 2 > sizeof work) return Read(dst, full);
+    const size_t got = Read(work, full - 2);
+    Widen(static_cast<uint8_t*>(dst), work, full);
+    return got;
+}
+
+namespace {
+
+// Class names are compared byte for byte up to their first zero byte, which
+// is what decoding them in code page 932 and comparing the text amounts to.
+std::string ClassNameFrom(const uint8_t* p, size_t n) {
+    const void* z = std::memchr(p, 0, n);
+    if (z) n = static_cast<size_t>(static_cast<const uint8_t*>(z) - p);
+    return std::string(reinterpret_cast<const char*>(p), n);
+}
+
+}  // namespace
+
+const std::string& ArchiveReader::ClassTagIn() {
+    uint16_t tag;
+    if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
+    uint32_t index;
+    if (tag == 0xFFFF) {
+        ReadWord();  // schema number, not used
+        const size_t n = std::min<size_t>(ReadWord(), Remaining());
+        std::string name = ClassNameFrom(data_ + pos_, n);
+        pos_ += n;
+        // The counter only grows, so the registry stays sorted by index.
+        classes_.emplace_back(objectIndex_, std::move(name));
+        ++objectIndex_;
+        return classes_.back().second;
+    }
+    if (tag == 0x7FFF) {
+        index = ReadCard() & 0x7FFFFFFFu;
+    } else if (tag & 0x8000) {
+        index = tag & 0x7FFFu;
+    } else {
+        throw JwIOError(kErrFileIO);  // a tag below 0x8000 names no class
+    }
+    auto it = std::lower_bound(classes_.begin(), classes_.end(), index,
+                               [](const std::pair<uint32_t, std::string>& e, uint32_t i) { return e.first < i; });
+    if (it == classes_.end() || it->first != index) throw JwIOError(kErrFileIO);
+    return it->second;
+}
+
+void ArchiveReader::ClassTagSkip() {
+    uint16_t tag;
+    if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
+    if (tag == 0xFFFF) {
+        ReadWord();
+        const size_t n = std::min<size_t>(ReadWord(), Remaining());
+        classes_.emplace_back(objectIndex_, ClassNameFrom(data_ + pos_, n));
+        pos_ += n;
+        ++objectIndex_;
+    } else if (tag == 0x7FFF) {
+        ReadCard();
+    }
+}
+
+}  // namespace jw

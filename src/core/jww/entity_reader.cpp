@@ -1,0 +1,377 @@
+// Entity lists of JWW drawings and JWS figures: the drawing's entities, the
+// block definitions with their members, and the JWW entry points FileIn and
+// FilePrevIn (which also publish the text-variable context).
+#include <algorithm>
+#include <cstring>
+
+#include "jww/archive.h"
+#include "model/jw_data.h"
+#include "support/numbers.h"
+#include "support/program_values.h"
+
+namespace jw {
+
+namespace {
+
+// Least number of bytes a tagged entity takes in a file (tag + the 33-byte
+// body of a point with a 13-byte attribute), and a block definition (tag,
+// 25-byte fixed part, empty name, member count). Arrays sized from a count the
+// file states are never made longer than the rest of the file could fill.
+constexpr size_t kMinEntityBytes = 35;
+constexpr size_t kMinBlockDefBytes = 30;
+
+size_t CappedCount(int64_t stated, size_t remaining, size_t minBytes) {
+    if (stated <= 0) return 0;
+    return static_cast<size_t>(std::min<int64_t>(stated, static_cast<int64_t>(remaining / minBytes)));
+}
+
+int KindOfClass(const std::string& name) {
+    if (name.size() < 8 || name.compare(0, 5, "CData") != 0) return 0;
+    const char* s = name.c_str() + 5;
+    if (std::strcmp(s, "Sen") == 0) return kEntLine;
+    if (std::strcmp(s, "Enko") == 0) return kEntEnko;
+    if (std::strcmp(s, "Ten") == 0) return kEntTen;
+    if (std::strcmp(s, "Moji") == 0) return kEntMoji;
+    if (std::strcmp(s, "Sunpou") == 0) return kEntSunpo;
+    if (std::strcmp(s, "Solid") == 0) return kEntSolid;
+    if (std::strcmp(s, "Block") == 0) return kEntBlock;
+    return 0;
+}
+
+// The arrays one entity list fills: the drawing's or a definition's.
+struct ListTarget {
+    std::vector<TEntJwwNo>& no;
+    std::vector<TEntJwwLine>& line;
+    int32_t& lineN;
+    std::vector<TEntJwwEnko>& enko;
+    int32_t& enkoN;
+    std::vector<TEntJwwTen>& ten;
+    int32_t& tenN;
+    std::vector<TEntJwwMoji>& moji;
+    int32_t& mojiN;
+    std::vector<TEntJwwSunpo>& sunpo;
+    int32_t& sunpoN;
+    std::vector<TEntJwwSolid>& solid;
+    int32_t& solidN;
+    std::vector<TEntJwwBlock>& block;
+    int32_t& blockN;
+    size_t step;      // growth step of the arrays
+    size_t textStep;  // growth step of texts and dimensions
+
+    void Trim() {
+        TrimOne(line, lineN);
+        TrimOne(enko, enkoN);
+        TrimOne(ten, tenN);
+        TrimOne(moji, mojiN);
+        TrimOne(sunpo, sunpoN);
+        TrimOne(solid, solidN);
+        TrimOne(block, blockN);
+    }
+
+    template <class T>
+    static void TrimOne(std::vector<T>& v, int32_t n) {
+        const size_t len = static_cast<size_t>(std::max(n, 0));
+        if (v.size() != len || v.capacity() != len) {
+            v.resize(len);
+            v.shrink_to_fit();
+        }
+    }
+};
+
+// FilePrevIn's budget of entity tags for the whole file; unlimited for FileIn.
+struct Budget {
+    bool limited;
+    int64_t max;
+    int64_t used = 0;
+    bool Exhausted() const { return limited && used >= max; }
+};
+
+// The record the next entity of a kind goes into: arrays grow by whole steps.
+template <class T>
+T& NextSlot(std::vector<T>& v, int32_t n, size_t step) {
+    if (static_cast<size_t>(n) >= v.size()) v.resize(static_cast<size_t>(n) + step);
+    return v[static_cast<size_t>(n)];
+}
+
+inline uint8_t* Bytes(void* p) { return static_cast<uint8_t*>(p); }
+
+// Text fixed part, font name and string. Answers the bytes of the fixed part.
+size_t ReadMojiBody(ArchiveReader& ar, TEntJwwMoji& m) {
+    const size_t got = ar.ReadFixed(static_cast<TEntJwwMojiFixed*>(&m), sizeof(TEntJwwMojiFixed));
+    m.strFontName = ar.StrInFilter();
+    m.str = ar.StrInFilter();
+    if (!IsFiniteNum(m.dSizeX)) m.dSizeX = 3.0;
+    if (!IsFiniteNum(m.dSizeY)) m.dSizeY = 3.0;
+    if (!IsFiniteNum(m.dKankaku)) m.dKankaku = 0.0;
+    return got;
+}
+
+// Point of a dimension (version 4.20 and later): fixed part and, for a point
+// with code, its tail; otherwise the tail stays zero.
+size_t ReadDimPoint(ArchiveReader& ar, TEntJwwTen& t) {
+    const size_t got = ar.ReadFixed(&t, kTenFixedSize);
+    if (t.att.nPenStyle == 100) {
+        ar.Read(Bytes(&t) + kTenFixedSize, kTenTailSize);
+    } else {
+        t.nCode = 0;
+        t.radKaitenKaku = 0;
+        t.dBairitsu = 0;
+    }
+    return got;
+}
+
+void ReadSunpoBody(ArchiveReader& ar, TEntJwwSunpo& s, bool& ok) {
+    ar.AttrIn(s.att);
+    ar.ReadFixed(&s.Sen, sizeof s.Sen);
+    ok = ReadMojiBody(ar, s.Moji) != 0;
+    if (ar.version >= 420) {
+        s.bSxfMode = ar.ReadWord();
+        ar.ReadFixed(&s.Ho1, sizeof s.Ho1);
+        ar.ReadFixed(&s.Ho2, sizeof s.Ho2);
+        ReadDimPoint(ar, s.Te1);
+        ReadDimPoint(ar, s.Te2);
+        ReadDimPoint(ar, s.Kt1);
+        if (ReadDimPoint(ar, s.Kt2) == 0) ok = false;
+    } else {
+        s.bSxfMode = 0;
+        s.Ho1 = TEntJwwLine{};
+        s.Ho2 = TEntJwwLine{};
+        AttrCopy(s.att, s.Ho1.att);
+        AttrCopy(s.att, s.Ho2.att);
+        TEntJwwTen t{};
+        AttrCopy(s.att, t.att);
+        t.att.nPenStyle = 0;
+        t.dBairitsu = 0;
+        s.Te1 = s.Te2 = s.Kt1 = s.Kt2 = t;
+    }
+}
+
+// Reads one entity body of the given kind into the next record of its array.
+// Answers false (and drops the record) when a checked read delivered nothing.
+bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, int32_t& index) {
+    switch (kind) {
+    case kEntLine: {
+        TEntJwwLine& e = NextSlot(L.line, L.lineN, L.step);
+        if (ar.ReadFixed(&e, sizeof e) == 0) return false;
+        index = L.lineN++;
+        return true;
+    }
+    case kEntEnko: {
+        TEntJwwEnko& e = NextSlot(L.enko, L.enkoN, L.step);
+        if (ar.ReadFixed(&e, sizeof e) == 0) return false;
+        index = L.enkoN++;
+        return true;
+    }
+    case kEntTen: {
+        TEntJwwTen& e = NextSlot(L.ten, L.tenN, L.step);
+        if (ar.ReadFixed(&e, kTenFixedSize) == 0) {
+            e = TEntJwwTen{};
+            return false;
+        }
+        if (e.att.nPenStyle == 100) {
+            ar.Read(Bytes(&e) + kTenFixedSize, kTenTailSize);
+        } else {
+            e.nCode = 0;
+            e.radKaitenKaku = 0;
+            e.dBairitsu = 1.0;
+        }
+        index = L.tenN++;
+        return true;
+    }
+    case kEntMoji: {
+        TEntJwwMoji& e = NextSlot(L.moji, L.mojiN, L.textStep);
+        if (ReadMojiBody(ar, e) == 0) {
+            e = TEntJwwMoji{};
+            return false;
+        }
+        index = L.mojiN++;
+        return true;
+    }
+    case kEntSunpo: {
+        TEntJwwSunpo& e = NextSlot(L.sunpo, L.sunpoN, L.textStep);
+        bool ok = false;
+        ReadSunpoBody(ar, e, ok);
+        if (!ok) {
+            e = TEntJwwSunpo{};
+            return false;
+        }
+        index = L.sunpoN++;
+        return true;
+    }
+    case kEntSolid: {
+        TEntJwwSolid& e = NextSlot(L.solid, L.solidN, L.step);
+        if (ar.ReadFixed(&e, kSolidFixedSize) == 0) return false;
+        if (e.att.nPenColor == 10)
+            ar.Read(Bytes(&e) + kSolidFixedSize, sizeof(uint32_t));
+        else
+            e.Color = 0;
+        index = L.solidN++;
+        return true;
+    }
+    case kEntBlock: {
+        TEntJwwBlock& e = NextSlot(L.block, L.blockN, L.step);
+        if (ar.ReadFixed(&e, sizeof e) == 0) return false;
+        index = L.blockN++;
+        return true;
+    }
+    }
+    return false;
+}
+
+// n tagged entities into L; the arrays are trimmed to their counts however the
+// list ends.
+void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget) {
+    try {
+        size_t j = 0;
+        for (int64_t k = 0; k < n; ++k) {
+            if (budget.limited) {
+                if (budget.Exhausted()) break;
+                ++budget.used;
+            }
+            const int kind = KindOfClass(ar.ClassTagIn());
+            if (kind == 0) throw JwIOError(kErrFileIO);
+            int32_t index = 0;
+            if (ReadEntityBody(ar, kind, L, index)) {
+                const TEntJwwNo entry{kind, index};
+                if (j < L.no.size())
+                    L.no[j] = entry;
+                else
+                    L.no.push_back(entry);
+                ++j;
+            }
+            ar.NextObject();
+        }
+    } catch (...) {
+        L.Trim();
+        throw;
+    }
+    L.Trim();
+}
+
+ListTarget DrawingTarget(TJwEntities& m) {
+    return ListTarget{m.EntNo,    m.EntLine,  m.EntLineN,  m.EntEnko, m.EntEnkoN,  m.EntTen,
+                      m.EntTenN,  m.EntMoji,  m.EntMojiN,  m.EntSunpo, m.EntSunpoN, m.EntSolid,
+                      m.EntSolidN, m.EntBlock, m.EntBlockN, 1000,      1000};
+}
+
+ListTarget DefinitionTarget(TEntJwwBlockDef& d) {
+    return ListTarget{d.mNo,    d.mLine,  d.mLineN,  d.mEnko,  d.mEnkoN,  d.mTen,   d.mTenN,
+                      d.mMoji,  d.mMojiN, d.mSunpo,  d.mSunpoN, d.mSolid, d.mSolidN, d.mBlock,
+                      d.mBlockN, 1000,    500};
+}
+
+}  // namespace
+
+void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
+    TEntJwHeaderCommon& hd = Hd();
+    Budget b{budget >= 0, budget};
+
+    // Drawing entities.
+    const int32_t n1 = ar.CountIn();
+    hd.n1 = n1;
+    hd.n2 = 0;
+    EntBlockDef.clear();
+    EntBlockDefN = 0;
+    EntNo.assign(CappedCount(n1, ar.Remaining(), kMinEntityBytes), TEntJwwNo{0, 0});
+    ListTarget drawing = DrawingTarget(*this);
+    ReadTaggedList(ar, drawing, n1, b);
+    if (b.Exhausted()) return;
+
+    // Block definitions.
+    const int32_t c = ar.CountIn();
+    hd.n2 = c;
+    const size_t defCap = CappedCount(c, ar.Remaining(), kMinBlockDefBytes);
+    EntBlockDef.resize(defCap);
+    EntBlockDefN = static_cast<int32_t>(defCap);
+    for (int64_t i = 0; i < c; ++i) {
+        if (b.Exhausted()) break;
+        // A stated count the rest of the file cannot hold ends like a short read.
+        if (static_cast<size_t>(i) >= defCap) throw JwIOError(kErrFileIO);
+        TEntJwwBlockDef& d = EntBlockDef[static_cast<size_t>(i)];
+        ar.ClassTagSkip();
+        if (ar.ReadFixed(&d.Fixed(), sizeof(TEntJwwBlockDefFixed)) == 0) throw JwIOError(kErrFileIO);
+        if (d.dtime & 0x80000000u) {
+            ar.Skip(8);  // 64-bit time stamp
+            d.dtime = static_cast<uint32_t>(i + 1);
+        }
+        d.strName = ar.StrInFilter();
+        d.mLineN = d.mEnkoN = d.mTenN = d.mMojiN = d.mSunpoN = d.mSolidN = d.mBlockN = 0;
+        const int32_t members = ar.CountIn();
+        d.N = members;
+        d.mNo.assign(CappedCount(members, ar.Remaining(), kMinEntityBytes), TEntJwwNo{0, 0});
+        ar.NextObject();
+        ListTarget def = DefinitionTarget(d);
+        ReadTaggedList(ar, def, members, b);
+    }
+}
+
+namespace {
+
+// The text-variable context of a JWW drawing.
+void PublishJwwContext(const JwString& FName, const TEntJwwHeader& h) {
+    JwFileName = FName;
+    const int32_t minutes = (h.lnDrawTime / 60) % 60;
+    JwString mm = IntStr(minutes);
+    if (minutes >= 0 && minutes < 10) mm = u"0" + mm;
+    JwDrawTime = IntStr(h.lnDrawTime / 3600) + u" : " + mm;
+    const size_t crlf = h.strMemo.find(u"\r\n");
+    if (crlf == JwString::npos) {
+        JwMemo1 = h.strMemo;
+        JwMemo2.clear();
+        JwMemo = JwMemo1;
+    } else {
+        JwMemo1 = h.strMemo.substr(0, crlf);
+        JwMemo2 = h.strMemo.substr(crlf + 2);
+        JwMemo = JwMemo1 + u"\u3000" + JwMemo2;
+    }
+    JwPrtScale = h.dPrtBairitsu;
+}
+
+}  // namespace
+
+bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN) {
+    DataInit();
+    ArchiveReader ar(data, size);
+    if (!HeaderIn(ar)) return false;
+    const bool preview = ZMaxN >= 0;
+    if (!preview) PublishJwwContext(FName, Enthd);
+    bool ok = true;
+    try {
+        ReadEntityLists(ar, ZMaxN);
+        if (!preview && Enthd.jwVer >= 700) ReadBindImageSection(ar);
+    } catch (const JwIOError& e) {
+        LastError = e.what();
+        ok = false;
+    } catch (const std::exception&) {
+        LastError = kErrFileIO;
+        ok = false;
+    }
+    MojiEncode = MojiEncode || ar.mojiEncode;
+    MakeBlockTree();
+    if (ok) LastError.clear();
+    return ok;
+}
+
+bool TJwwData::FileIn(const JwString& FName) {
+    DataInit();
+    std::vector<uint8_t> buf;
+    std::string err;
+    if (!ReadWholeFile(FName, buf, err)) {
+        LastError = err;
+        return false;
+    }
+    return BufferIn(buf.data(), buf.size(), FName, -1);
+}
+
+bool TJwwData::FilePrevIn(const JwString& FName, int32_t ZMaxN) {
+    DataInit();
+    std::vector<uint8_t> buf;
+    std::string err;
+    if (!ReadWholeFile(FName, buf, err)) {
+        LastError = err;
+        return false;
+    }
+    return BufferIn(buf.data(), buf.size(), FName, std::max(ZMaxN, 0));
+}
+
+}  // namespace jw
