@@ -1,13 +1,270 @@
 // Block tree and numbering: MakeBlockTree, ChangeBlockNo and the name lookups.
-// (Placeholder bodies; the block tree is being written.)
+//
+// Block inserts refer to definitions by number and definitions may contain
+// inserts themselves. MakeBlockTree expands the drawing's inserts breadth-first
+// into one flat vector of absolute placements, marks the definitions in use
+// and numbers them in definition order for the writer.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "model/block_names.h"
 #include "model/jw_data.h"
+#include "support/numbers.h"
 
 namespace jw {
 
-void TJwEntities::MakeBlockTree() {}
-uint32_t TJwEntities::ChangeBlockNo(uint32_t) const { return 0; }
-int32_t TJwEntities::GetBlkNo(const JwString&) const { return -1; }
-int32_t TJwEntities::GetBlkNumber(int32_t) const { return -1; }
-JwString TJwEntities::GetBlkName(const JwString& ps) const { return ps; }
+namespace {
+
+// Upper bound of the tree. Acyclic nesting can still grow exponentially (a
+// definition holding two inserts of the next one, thirty levels deep); the
+// expansion stops once the tree holds this many nodes.
+constexpr int32_t kMaxBlockTreeNodes = 1000000;
+// Upper bound of the ancestor steps spent on cycle detection, so that a
+// hostile nesting of long paths cannot make the expansion crawl.
+constexpr int64_t kMaxAncestorSteps = int64_t(1) << 26;
+
+constexpr std::u16string_view kSfig = u"@@SFIG";
+
+// Number of usable entries of an array whose count field may disagree with
+// its length (the count is authoritative, but never read past the end).
+template <class T>
+int32_t Usable(const std::vector<T>& v, int32_t count) {
+    if (count <= 0) return 0;
+    return static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(count), v.size()));
+}
+
+void PlacementMatrix(const TEntJwwBlock& b, double& r1, double& r2, double& r3, double& r4) {
+    const double c = std::cos(b.radKaitenKaku);
+    const double s = std::sin(b.radKaitenKaku);
+    r1 = b.dBairitsuX * c;
+    r2 = -b.dBairitsuY * s;
+    r3 = b.dBairitsuX * s;
+    r4 = b.dBairitsuY * c;
+}
+
+}  // namespace
+
+std::size_t BlkNameSuffixPos(std::u16string_view name) {
+    // Only ASCII letters are folded: the upper-case form of "@@SFIG" is plain
+    // ASCII, and folding ASCII keeps every position of the name unchanged.
+    if (name.size() < kSfig.size()) return std::u16string_view::npos;
+    for (std::size_t i = 0; i + kSfig.size() <= name.size(); ++i) {
+        std::size_t k = 0;
+        for (; k < kSfig.size(); ++k) {
+            char16_t c = name[i + k];
+            if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - (u'a' - u'A'));
+            if (c != kSfig[k]) break;
+        }
+        if (k == kSfig.size()) return i;
+    }
+    return std::u16string_view::npos;
+}
+
+int32_t TJwEntities::FindBlkDef(uint32_t n) const {
+    const int32_t defN = Usable(EntBlockDef, EntBlockDefN);
+    auto rebuild = [&] {
+        BlkNumIndex.first.clear();
+        BlkNumIndex.first.reserve(static_cast<std::size_t>(defN));
+        for (int32_t i = 0; i < defN; ++i) BlkNumIndex.first.emplace(EntBlockDef[i].nNumber, i);
+        BlkNumIndex.data = EntBlockDef.data();
+        BlkNumIndex.count = defN;
+    };
+    if (BlkNumIndex.data != EntBlockDef.data() || BlkNumIndex.count != defN) rebuild();
+    auto it = BlkNumIndex.first.find(n);
+    if (it == BlkNumIndex.first.end()) return -1;
+    if (it->second < defN && EntBlockDef[it->second].nNumber == n) return it->second;
+    // A definition was renumbered in place: index again and look once more.
+    rebuild();
+    it = BlkNumIndex.first.find(n);
+    return it == BlkNumIndex.first.end() ? -1 : it->second;
+}
+
+void TJwEntities::MakeBlockTree() {
+    EntBlockTree.clear();
+    EntBlockTreeN = 0;
+    const int32_t defN = Usable(EntBlockDef, EntBlockDefN);
+    for (int32_t i = 0; i < defN; ++i) {
+        EntBlockDef[i].ref_flag = false;
+        EntBlockDef[i].ref_no = -1;
+    }
+    // Definitions may have been replaced since the last lookup: index afresh.
+    BlkNumIndex.data = nullptr;
+    BlkNumIndex.count = -1;
+
+    const int32_t insN = Usable(EntBlock, EntBlockN);
+    if (insN == 0) {
+        // Nothing is inserted, so no definition is in use.
+        EntBlockNum = 0;
+        return;
+    }
+
+    std::vector<TEntJwwBlockTree>& tree = EntBlockTree;
+    auto makeRoom = [&tree] {
+        if (tree.size() == tree.capacity()) {
+            const std::size_t grown = std::max<std::size_t>(4096, tree.capacity() * 2);
+            tree.reserve(std::min<std::size_t>(grown, std::max<std::size_t>(kMaxBlockTreeNodes, tree.size() + 1)));
+        }
+    };
+    auto resolve = [this](TEntJwwBlockTree& node) {
+        node.defno = FindBlkDef(node.no);
+        if (node.defno >= 0) node.name = EntBlockDef[node.defno].strName;
+    };
+
+    // Level 0: one node per insert of the drawing.
+    tree.reserve(static_cast<std::size_t>(insN));
+    for (int32_t i = 0; i < insN; ++i) {
+        const TEntJwwBlock& b = EntBlock[i];
+        makeRoom();
+        TEntJwwBlockTree& node = tree.emplace_back();
+        node.att = b.att;
+        node.level = 0;
+        node.parent = -1;
+        node.no = b.nNumber;
+        node.x = b.DPKijunTen_x;
+        node.y = b.DPKijunTen_y;
+        PlacementMatrix(b, node.r1, node.r2, node.r3, node.r4);
+        resolve(node);
+    }
+
+    // Breadth-first expansion. A node whose definition already stands on the
+    // path from its root is not expanded, which cuts every cyclic nesting.
+    // Siblings are contiguous, so the path of their parent is marked once.
+    std::vector<uint32_t> onPath(static_cast<std::size_t>(defN), 0);
+    uint32_t stamp = 0;
+    int32_t markedParent = -2;
+    int64_t ancestorSteps = 0;
+    bool full = false;
+    for (std::size_t k = 0; k < tree.size() && !full; ++k) {
+        const int32_t defno = tree[k].defno;
+        if (defno < 0) continue;
+        const TEntJwwBlockDef& d = EntBlockDef[defno];
+        const int32_t childN = Usable(d.mBlock, d.mBlockN);
+        if (childN == 0) continue;
+
+        const int32_t parent = tree[k].parent;
+        if (parent >= 0) {
+            if (parent != markedParent) {
+                ++stamp;
+                for (int32_t a = parent; a >= 0; a = tree[a].parent) {
+                    if (tree[a].defno >= 0) onPath[tree[a].defno] = stamp;
+                    ++ancestorSteps;
+                }
+                markedParent = parent;
+                if (ancestorSteps > kMaxAncestorSteps) break;
+            }
+            if (onPath[defno] == stamp) continue;
+        }
+
+        // Copy the parent's placement: appending may move the vector.
+        const TEntJwwAttr att = d.att;
+        const int32_t level = tree[k].level + 1;
+        const double px = tree[k].x, py = tree[k].y;
+        const double p1 = tree[k].r1, p2 = tree[k].r2, p3 = tree[k].r3, p4 = tree[k].r4;
+        for (int32_t c = 0; c < childN; ++c) {
+            if (tree.size() >= static_cast<std::size_t>(kMaxBlockTreeNodes)) {
+                full = true;
+                break;
+            }
+            const TEntJwwBlock& b = d.mBlock[c];
+            double l1, l2, l3, l4;
+            PlacementMatrix(b, l1, l2, l3, l4);
+            makeRoom();
+            TEntJwwBlockTree& node = tree.emplace_back();
+            node.att = att;
+            node.level = level;
+            node.parent = static_cast<int32_t>(k);
+            node.no = b.nNumber;
+            node.x = px + p1 * b.DPKijunTen_x + p2 * b.DPKijunTen_y;
+            node.y = py + p3 * b.DPKijunTen_x + p4 * b.DPKijunTen_y;
+            node.r1 = p1 * l1 + p2 * l3;
+            node.r2 = p1 * l2 + p2 * l4;
+            node.r3 = p3 * l1 + p4 * l3;
+            node.r4 = p3 * l2 + p4 * l4;
+            resolve(node);
+        }
+    }
+    EntBlockTreeN = static_cast<int32_t>(tree.size());
+
+    // A definition is in use when an insert of the drawing reaches it,
+    // directly or through definitions in use. Walking the definitions rather
+    // than the nodes keeps this exact even when the tree was cut short.
+    std::vector<int32_t> queue;
+    for (int32_t i = 0; i < insN; ++i) {
+        const int32_t d = FindBlkDef(EntBlock[i].nNumber);
+        if (d >= 0 && !EntBlockDef[d].ref_flag) {
+            EntBlockDef[d].ref_flag = true;
+            queue.push_back(d);
+        }
+    }
+    for (std::size_t q = 0; q < queue.size(); ++q) {
+        const TEntJwwBlockDef& def = EntBlockDef[queue[q]];
+        const int32_t childN = Usable(def.mBlock, def.mBlockN);
+        for (int32_t c = 0; c < childN; ++c) {
+            const int32_t d = FindBlkDef(def.mBlock[c].nNumber);
+            if (d >= 0 && !EntBlockDef[d].ref_flag) {
+                EntBlockDef[d].ref_flag = true;
+                queue.push_back(d);
+            }
+        }
+    }
+
+    int32_t used = 0;
+    for (int32_t i = 0; i < defN; ++i) {
+        if (EntBlockDef[i].ref_flag) EntBlockDef[i].ref_no = used++;
+    }
+    EntBlockNum = used;
+}
+
+uint32_t TJwEntities::ChangeBlockNo(uint32_t n) const {
+    const int32_t d = FindBlkDef(n);
+    if (d < 0) return 0;
+    const TEntJwwBlockDef& def = EntBlockDef[d];
+    return def.ref_flag ? static_cast<uint32_t>(def.ref_no) : n;
+}
+
+int32_t TJwEntities::GetBlkNo(const JwString& ps) const {
+    const std::u16string_view base = BlkNameBase(ps);
+    const int32_t defN = Usable(EntBlockDef, EntBlockDefN);
+    for (int32_t i = 0; i < defN; ++i) {
+        if (BlkNameBase(EntBlockDef[i].strName) == base) return i;
+    }
+    return -1;
+}
+
+int32_t TJwEntities::GetBlkNumber(int32_t bdn) const {
+    if (bdn < 0 || bdn >= Usable(EntBlockDef, EntBlockDefN)) return -1;
+    return static_cast<int32_t>(EntBlockDef[bdn].nNumber);
+}
+
+JwString TJwEntities::GetBlkName(const JwString& ps) const {
+    if (GetBlkNo(ps) < 0) return ps;
+    const std::size_t p = BlkNameSuffixPos(ps);
+    const std::u16string_view base = p == std::u16string_view::npos ? std::u16string_view(ps)
+                                                                     : std::u16string_view(ps).substr(0, p);
+    const std::u16string_view suffix =
+        p == std::u16string_view::npos ? std::u16string_view() : std::u16string_view(ps).substr(p);
+
+    // All names in use, taken without suffix, so that each candidate costs
+    // one lookup however many variants exist already.
+    const int32_t defN = Usable(EntBlockDef, EntBlockDefN);
+    std::unordered_set<std::u16string_view> taken;
+    taken.reserve(static_cast<std::size_t>(defN));
+    for (int32_t i = 0; i < defN; ++i) taken.insert(BlkNameBase(EntBlockDef[i].strName));
+
+    // At most defN candidates can be taken, so the loop ends by b = defN + 1.
+    for (int32_t b = 1;; ++b) {
+        JwString candidate(base);
+        candidate += u'~';
+        candidate += IntStr(b);
+        if (!taken.contains(candidate)) {
+            candidate += suffix;
+            return candidate;
+        }
+    }
+}
 
 }  // namespace jw

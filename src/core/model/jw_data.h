@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/jww_records.h"
@@ -77,6 +78,9 @@ public:
     // Failure message of the last read or write ("JWW-Version Error", "File I/O
     // Error", ...); empty after a success.
     std::string LastError;
+    // Offset in the file at which the last read stopped (the file size when
+    // the reader took every byte of it).
+    size_t ReadEnd = 0;
 
     // ---- lifecycle ----
     virtual void DataInit();
@@ -263,6 +267,19 @@ protected:
     // Bound-image section (jww/bound_images.cpp).
     void ReadBindImageSection(ArchiveReader& ar);
     void WriteBindImageSection(ArchiveWriter& aw);
+
+private:
+    // Definition number -> index of the first definition with that number, so
+    // that ChangeBlockNo and MakeBlockTree look numbers up in constant time.
+    // Rebuilt whenever EntBlockDef moved, changed its count or a hit no longer
+    // matches (model/block_tree.cpp).
+    struct BlkNumberIndex {
+        const TEntJwwBlockDef* data = nullptr;
+        int32_t count = -1;
+        std::unordered_map<uint32_t, int32_t> first;
+    };
+    mutable BlkNumberIndex BlkNumIndex;
+    int32_t FindBlkDef(uint32_t n) const;
 };
 
 // A JWW drawing.
