@@ -332,7 +332,10 @@ void PublishJwwContext(const JwString& FName, const TEntJwwHeader& h) {
 bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN) {
     DataInit();
     ArchiveReader ar(data, size);
-    if (!HeaderIn(ar)) return false;
+    if (!HeaderIn(ar)) {
+        ReadEnd = ar.Pos();
+        return false;
+    }
     const bool preview = ZMaxN >= 0;
     if (!preview) PublishJwwContext(FName, Enthd);
     bool ok = true;
@@ -347,6 +350,7 @@ bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
         ok = false;
     }
     MojiEncode = MojiEncode || ar.mojiEncode;
+    ReadEnd = ar.Pos();
     MakeBlockTree();
     if (ok) LastError.clear();
     return ok;
@@ -354,6 +358,7 @@ bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
 
 bool TJwwData::FileIn(const JwString& FName) {
     DataInit();
+    ReadEnd = 0;
     std::vector<uint8_t> buf;
     std::string err;
     if (!ReadWholeFile(FName, buf, err)) {
@@ -365,6 +370,7 @@ bool TJwwData::FileIn(const JwString& FName) {
 
 bool TJwwData::FilePrevIn(const JwString& FName, int32_t ZMaxN) {
     DataInit();
+    ReadEnd = 0;
     std::vector<uint8_t> buf;
     std::string err;
     if (!ReadWholeFile(FName, buf, err)) {

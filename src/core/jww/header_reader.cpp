@@ -290,6 +290,7 @@ bool TJwwData::FileCheck(const JwString& FName) const {
 
 bool TJwwData::FileHeaderIn(const JwString& FName) {
     DataInit();
+    ReadEnd = 0;
     std::vector<uint8_t> buf;
     std::string err;
     if (!ReadWholeFile(FName, buf, err)) {
@@ -297,7 +298,9 @@ bool TJwwData::FileHeaderIn(const JwString& FName) {
         return false;
     }
     ArchiveReader ar(buf.data(), buf.size());
-    return HeaderIn(ar);
+    const bool ok = HeaderIn(ar);
+    ReadEnd = ar.Pos();
+    return ok;
 }
 
 }  // namespace jw

@@ -86,6 +86,7 @@ bool TJwsData::FileCheck(const JwString& FName) const {
 
 bool TJwsData::FileHeaderIn(const JwString& FName) {
     DataInit();
+    ReadEnd = 0;
     std::vector<uint8_t> buf;
     std::string err;
     if (!ReadWholeFile(FName, buf, err)) {
@@ -93,13 +94,18 @@ bool TJwsData::FileHeaderIn(const JwString& FName) {
         return false;
     }
     ArchiveReader ar(buf.data(), buf.size());
-    return HeaderIn(ar);
+    const bool ok = HeaderIn(ar);
+    ReadEnd = ar.Pos();
+    return ok;
 }
 
 bool TJwsData::BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN) {
     DataInit();
     ArchiveReader ar(data, size);
-    if (!HeaderIn(ar)) return false;
+    if (!HeaderIn(ar)) {
+        ReadEnd = ar.Pos();
+        return false;
+    }
     const bool preview = ZMaxN >= 0;
     if (!preview) {
         // A figure has no drawing time and no memo.
@@ -121,6 +127,7 @@ bool TJwsData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
         ok = false;
     }
     MojiEncode = MojiEncode || ar.mojiEncode;
+    ReadEnd = ar.Pos();
     MakeBlockTree();
     if (ok) LastError.clear();
     return ok;
@@ -128,6 +135,7 @@ bool TJwsData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
 
 bool TJwsData::FileIn(const JwString& FName) {
     DataInit();
+    ReadEnd = 0;
     std::vector<uint8_t> buf;
     std::string err;
     if (!ReadWholeFile(FName, buf, err)) {
@@ -139,6 +147,7 @@ bool TJwsData::FileIn(const JwString& FName) {
 
 bool TJwsData::FilePrevIn(const JwString& FName, int32_t ZMaxN) {
     DataInit();
+    ReadEnd = 0;
     std::vector<uint8_t> buf;
     std::string err;
     if (!ReadWholeFile(FName, buf, err)) {
