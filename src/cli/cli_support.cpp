@@ -1,0 +1,157 @@
+#include "cli_support.h"
+
+#include <stdlib.h>
+
+#include <cerrno>
+
+#include <ostream>
+#include <system_error>
+
+#include "support/paths.h"
+#include "support/text_encoding.h"
+
+namespace jw::cli {
+
+FileKind KindOfPath(std::string_view path) {
+    const JwString ext = FileExtLower(PathText(path));
+    if (ext == u".jww") return FileKind::Jww;
+    if (ext == u".jws") return FileKind::Jws;
+    if (ext == u".jwc") return FileKind::Jwc;
+    if (ext == u".jwk") return FileKind::Jwk;
+    return FileKind::Unsupported;
+}
+
+const char* KindExtension(FileKind kind) {
+    switch (kind) {
+        case FileKind::Jww: return ".jww";
+        case FileKind::Jws: return ".jws";
+        case FileKind::Jwc: return ".jwc";
+        case FileKind::Jwk: return ".jwk";
+        case FileKind::Unsupported: break;
+    }
+    return "";
+}
+
+JwString PathText(std::string_view path) { return FromUtf8(path); }
+
+std::optional<std::string> FileProblem(std::string_view path) {
+    std::error_code ec;
+    const auto st = std::filesystem::status(std::filesystem::path(path), ec);
+    if (st.type() == std::filesystem::file_type::not_found) return "no such file";
+    if (ec) return ec.message();
+    if (st.type() == std::filesystem::file_type::directory) return "is a directory";
+    return std::nullopt;
+}
+
+void Complain(Console& io, std::string_view subject, std::string_view message) {
+    io.out.flush();  // keeps the order of both streams on a shared terminal
+    io.err << kProgramName << ": " << subject << ": " << message << '\n';
+    io.err.flush();
+}
+
+std::string ReportLineUtf8(std::u16string_view line) {
+    JwString text;
+    text.reserve(line.size());
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char16_t c = line[i];
+        if (c == u'\r') {
+            text += u'\n';
+            if (i + 1 < line.size() && line[i + 1] == u'\n') ++i;
+        } else if (c == u'\n' || c == u'\t') {
+            text += c;
+        } else if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            // Control characters from a file never reach the terminal, where
+            // they could act as escape sequences.
+            text += u'\uFFFD';
+        } else {
+            text += c;
+        }
+    }
+    return ToUtf8(text);
+}
+
+namespace {
+
+// Columns a code point takes on a terminal: 2 for the East Asian wide and
+// full-width ranges, 1 otherwise (control characters do not occur in names
+// shown here; they are replaced before).
+int CodePointColumns(char32_t c) {
+    if ((c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+        (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+        (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000)
+        return 2;
+    return 1;
+}
+
+// text cut so that it takes at most columns terminal columns; control
+// characters (a hostile file name) become "?".
+std::string FitColumns(std::u16string_view text, int columns) {
+    std::u16string kept;
+    int used = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        size_t units = 1;
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            units = 2;
+        }
+        const int w = CodePointColumns(c);
+        if (used + w > columns) break;
+        used += w;
+        if (c < 0x20 || c == 0x7F)
+            kept += u'?';
+        else
+            kept.append(text.substr(i, units));
+        i += units - 1;
+    }
+    return ToUtf8(kept);
+}
+
+}  // namespace
+
+ProgressLine::ProgressLine(Console& io, size_t total)
+    : io_(io), total_(total), enabled_(io.progress && total > 1) {}
+
+ProgressLine::~ProgressLine() { Clear(); }
+
+void ProgressLine::Show(size_t index, std::string_view path) {
+    if (!enabled_) return;
+    const std::string head = "[" + std::to_string(index) + "/" + std::to_string(total_) + "] ";
+    const std::filesystem::path p{std::string(path)};
+    const int room = io_.columns - 1 - static_cast<int>(head.size());
+    const std::string name = room > 0 ? FitColumns(FromUtf8(p.filename().string()), room) : std::string();
+    io_.out.flush();
+    // Carriage return, the text, then erase the rest of the old line.
+    io_.err << '\r' << head << name << "\x1b[K";
+    io_.err.flush();
+    shown_ = true;
+}
+
+void ProgressLine::Clear() {
+    if (!shown_) return;
+    io_.out.flush();
+    io_.err << "\r\x1b[K";
+    io_.err.flush();
+    shown_ = false;
+}
+
+PrivateTempFolder::PrivateTempFolder() {
+    std::error_code ec;
+    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec || base.empty()) base = "/tmp";
+    std::string pattern = (base / "zumenscope-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        error_ = "cannot create a temporary folder in " + base.string() + ": " +
+                 std::error_code(errno, std::generic_category()).message();
+        return;
+    }
+    path_ = pattern;
+}
+
+PrivateTempFolder::~PrivateTempFolder() {
+    if (path_.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);  // never follows links out of the folder
+}
+
+}  // namespace jw::cli

@@ -1,0 +1,88 @@
+// Pieces shared by the commands: the kind of a drawing file, messages on the
+// error stream, the progress line of batch work, and a private temporary
+// folder.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cli.h"
+#include "support/strings.h"
+
+namespace jw::cli {
+
+// The kinds of file the tool recognises, by extension (case-insensitive).
+enum class FileKind {
+    Unsupported,
+    Jww,  // .jww drawing
+    Jws,  // .jws figure
+    Jwc,  // .jwc legacy drawing (reading not offered yet)
+    Jwk,  // .jwk legacy figure (reading not offered yet)
+};
+
+FileKind KindOfPath(std::string_view path);
+// ".jww", ".jws", ".jwc", ".jwk"; empty for Unsupported.
+const char* KindExtension(FileKind kind);
+
+inline constexpr const char* kUnsupportedType = "unsupported file type";
+
+// The path as given on the command line, in the model's text form.
+JwString PathText(std::string_view path);
+
+// Why a file named on the command line cannot be opened at all ("no such
+// file", "is a directory"); nothing when it is a file that can be tried.
+std::optional<std::string> FileProblem(std::string_view path);
+
+// "zumenscope-cli: <subject>: <message>" on the error stream.
+void Complain(Console& io, std::string_view subject, std::string_view message);
+
+// Text of one report line for a UTF-8 text stream: a line break held inside
+// it (CR LF or a lone CR, as in a file memo) becomes a plain LF; any other
+// control character except LF and TAB becomes U+FFFD.
+std::string ReportLineUtf8(std::u16string_view line);
+
+// "[3/120] name" on the error stream, rewritten in place for each file, when
+// the error stream is a terminal and more than one file is processed. The
+// line is cleared before anything else is printed and at the end.
+class ProgressLine {
+public:
+    ProgressLine(Console& io, size_t total);
+    ~ProgressLine();
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
+    // Shows that file number index (1-based) is being processed.
+    void Show(size_t index, std::string_view path);
+    // Removes the line (nothing when none is shown).
+    void Clear();
+
+private:
+    Console& io_;
+    size_t total_;
+    bool enabled_;
+    bool shown_ = false;
+};
+
+// A folder of its own under the system's temporary folder (mode 0700), removed
+// with everything in it when the object goes away.
+class PrivateTempFolder {
+public:
+    PrivateTempFolder();
+    ~PrivateTempFolder();
+    PrivateTempFolder(const PrivateTempFolder&) = delete;
+    PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
+
+    bool ok() const { return !path_.empty(); }
+    // Empty when the folder could not be created; error() then says why.
+    const std::filesystem::path& path() const { return path_; }
+    const std::string& error() const { return error_; }
+
+private:
+    std::filesystem::path path_;
+    std::string error_;
+};
+
+}  // namespace jw::cli

@@ -1,0 +1,42 @@
+// The subcommands of zumenscope-cli. Each command lives in its own source file
+// and registers itself with a static CommandRegistrar, so adding a command
+// means adding one file:
+//
+//     namespace {
+//     CommandAction Setup(CLI::App& sub) { ...options...; return [opts](Console& io) {...}; }
+//     const CommandRegistrar reg({"name", "one-line summary", 30, Setup});
+//     }
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "cli.h"
+
+namespace jw::cli {
+
+// Runs a parsed command; answers the exit status.
+using CommandAction = std::function<int(Console&)>;
+
+struct CommandSpec {
+    std::string name;
+    std::string summary;
+    int order = 0;  // position in the help listing (ascending)
+    // Declares the command's options and arguments on sub (whose name and
+    // summary are already set) and answers the action to run after a
+    // successful parse; the action reads the values the parse stored.
+    CommandAction (*setup)(CLI::App& sub) = nullptr;
+};
+
+class CommandRegistrar {
+public:
+    explicit CommandRegistrar(CommandSpec spec);
+};
+
+// Every registered command, in help order.
+std::vector<CommandSpec> Commands();
+
+}  // namespace jw::cli
