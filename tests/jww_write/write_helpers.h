@@ -213,3 +213,33 @@ inline std::string Hex(const Bytes& b, size_t from = 0, size_t n = SIZE_MAX) {
 }
 
 }  // namespace jwt
+
+namespace jwt {
+
+// Reads values back from written bytes at known offsets.
+struct Cur {
+    const Bytes& b;
+    size_t p;
+    template <class T>
+    T get() {
+        T v{};
+        EXPECT_LE(p + sizeof(T), b.size());
+        if (p + sizeof(T) <= b.size()) std::memcpy(&v, b.data() + p, sizeof(T));
+        p += sizeof(T);
+        return v;
+    }
+    int32_t i() { return get<int32_t>(); }
+    double d() { return get<double>(); }
+    // A short ANSI archive string as raw bytes.
+    std::string str() {
+        const uint8_t n = get<uint8_t>();
+        std::string s;
+        if (p + n <= b.size()) s.assign(reinterpret_cast<const char*>(b.data() + p), n);
+        p += n;
+        return s;
+    }
+};
+
+inline Cur At(const Bytes& b, size_t p) { return Cur{b, p}; }
+
+}  // namespace jwt
