@@ -1,0 +1,352 @@
+// zumenscope-cli run in-process on the real sample drawings.
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "cli.h"
+#include "model/jw_data.h"
+#include "support/paths.h"
+#include "support/text_encoding.h"
+#include "viewer/header_report.h"
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+const fs::path kSamples = ZS_SAMPLES_DIR;
+
+struct CliResult {
+    int status = -1;
+    std::string out, err;
+};
+
+CliResult RunCli(const std::vector<std::string>& args, bool terminal = false) {
+    std::ostringstream out, err;
+    jw::cli::Console io{out, err};
+    io.progress = terminal;
+    CliResult r;
+    r.status = jw::cli::Run(args, io);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+std::string Sample(const char* name) { return (kSamples / name).string(); }
+
+std::vector<std::string> SampleFiles() {
+    std::vector<std::string> files;
+    for (const auto& e : fs::directory_iterator(kSamples)) {
+        const std::string ext = e.path().extension().string();
+        if (ext != ".md" && ext != ".jsonl") files.push_back(e.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<json> JsonLines(const std::string& text) {
+    std::vector<json> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(json::parse(line));
+    return lines;
+}
+
+std::string ReadAll(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& p, const std::string& bytes) {
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// A fresh folder for one test, removed afterwards.
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "zs-cli-test-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+    fs::path dir_;
+};
+
+// The text report of each file is its header report in UTF-8 (a memo's CR LF
+// printed as LF), and the reports are separated by one blank line.
+TEST(CliInfo, TextReportIsTheHeaderReport) {
+    const std::string jww = Sample("jww600-points-texts.jww");  // memo with CR LF
+    const std::string jws = Sample("jws351-blocks.jws");
+    jw::TJwwData w;
+    w.BindImageExr = true;
+    ASSERT_TRUE(w.FileIn(jw::FromUtf8(jww)));
+    jw::TJwsData s;
+    ASSERT_TRUE(s.FileIn(jw::FromUtf8(jws)));
+
+    std::string expected;
+    auto add = [&](const std::vector<jw::JwString>& lines) {
+        for (const auto& line : lines) {
+            std::string text = jw::ToUtf8(line);
+            for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, "\n");
+            expected += text + "\n";
+        }
+    };
+    add(jw::JwwHeaderReport(w, jw::FromUtf8(jww)));
+    expected += "\n";
+    add(jw::JwsHeaderReport(s, jw::FromUtf8(jws)));
+
+    const CliResult r = RunCli({"info", jww, jws});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, expected);
+    EXPECT_NE(r.out.find("ファイルメモ 　：日影図ＴＥＳＴ用データ\n（ドーム屋根"), std::string::npos);
+}
+
+// Every field that expected.jsonl states agrees; "file" is the path as given,
+// whose name is the one listed there.
+TEST(CliInfo, JsonAgreesWithExpected) {
+    std::map<std::string, json> expected;
+    std::ifstream in(kSamples / "expected.jsonl");
+    for (std::string line; std::getline(in, line);) {
+        json j = json::parse(line);
+        expected[j["file"].get<std::string>()] = j;
+    }
+    const std::vector<std::string> files = SampleFiles();
+    ASSERT_EQ(files.size(), expected.size());
+
+    std::vector<std::string> args{"info", "--json"};
+    args.insert(args.end(), files.begin(), files.end());
+    const CliResult all = RunCli(args);
+    EXPECT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.err, "");
+    const std::vector<json> lines = JsonLines(all.out);
+    ASSERT_EQ(lines.size(), files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        const json& got = lines[i];
+        EXPECT_EQ(got["file"], files[i]);
+        EXPECT_TRUE(got["error"].is_null());
+        const std::string name = fs::path(files[i]).filename().string();
+        ASSERT_TRUE(expected.count(name)) << name;
+        for (const auto& [key, value] : expected[name].items()) {
+            if (key == "file") continue;
+            ASSERT_TRUE(got.contains(key)) << name << ": " << key;
+            EXPECT_EQ(got[key], value) << name << ": " << key;
+        }
+    }
+}
+
+// Exit statuses and messages: a failed read still reports what was read.
+TEST_F(CliTest, FailedReadsAndUnsupportedFiles) {
+    WriteAll(Path("x.jww"), "this is a text file, not a drawing\r\n");
+    WriteAll(Path("notes.txt"), "text");
+    const std::string good = Sample("jww700-utf16-2blocks.jww");
+
+    CliResult r = RunCli({"info", Path("x.jww"), good});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("ファイル名：" + Path("x.jww") + "\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\n\nファイル名：" + good + "\n"), std::string::npos);
+    EXPECT_NE(r.err.find("zumenscope-cli: " + Path("x.jww") + ": read failed: JWW-"), std::string::npos) << r.err;
+
+    r = RunCli({"info", "--json", Path("x.jww"), Path("notes.txt"), Path("missing.jws"), good});
+    EXPECT_EQ(r.status, 1);
+    const std::vector<json> lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0]["ok"], false);
+    EXPECT_EQ(lines[0]["format"], "jww");
+    EXPECT_TRUE(lines[0]["error"].is_string());
+    EXPECT_EQ(lines[0]["error"].get<std::string>().rfind("JWW-", 0), 0u) << lines[0]["error"];
+    EXPECT_EQ(lines[1]["error"], "unsupported file type");
+    EXPECT_TRUE(lines[1]["format"].is_null());
+    EXPECT_EQ(lines[2]["error"], "no such file");
+    EXPECT_EQ(lines[3]["ok"], true);
+    EXPECT_NE(r.err.find(Path("notes.txt") + ": unsupported file type"), std::string::npos);
+    EXPECT_NE(r.err.find(Path("missing.jws") + ": no such file"), std::string::npos);
+}
+
+TEST(CliUsage, HelpAndUsageErrors) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--help"}, {"info", "--help"}, {"convert", "--help"}}) {
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.status, 0) << args[0];
+        EXPECT_NE(r.out.find("Usage: zumenscope-cli"), std::string::npos);
+    }
+    EXPECT_NE(RunCli({"--help"}).out.find("convert"), std::string::npos);
+
+    const std::string in = Sample("jws351-blocks.jws");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {},
+             {"frob", in},
+             {"--frob"},
+             {"info"},
+             {"info", "--bogus", in},
+             {"convert", in},
+             {"convert", in, "/nonexistent/out.jws", "--version", "2.21"},
+             {"convert", in, "/nonexistent/out.jws", "--version", "700"},
+             {"convert", in, "/nonexistent/out.jws", "--encoding", "latin1"},
+             {"convert", in, "/nonexistent/out.jws", "extra"},
+         }) {
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.status, 2) << (args.empty() ? "" : args[0]) << " " << r.err;
+        EXPECT_EQ(r.err.rfind("zumenscope-cli: ", 0), 0u) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+struct ConvertCase {
+    const char* sample;
+    const char* out;       // file name in the test folder
+    const char* version;   // --version, or nullptr
+    const char* encoding;  // --encoding, or nullptr
+    int readVersion;       // version read back
+    const char* readEncoding;
+    // False when the input holds block definitions that no insert uses: the
+    // writer leaves those out, and their texts with them.
+    bool allBlocksUsed;
+};
+
+class CliConvert : public CliTest, public ::testing::WithParamInterface<ConvertCase> {};
+
+// The output reads back with the chosen version and encoding and holds the
+// same entities (and block definitions and texts, when all are in use).
+TEST_P(CliConvert, ReadsBackWithVersionEncodingAndCounts) {
+    const ConvertCase& c = GetParam();
+    std::vector<std::string> args{"convert", Sample(c.sample), Path(c.out)};
+    if (c.version) args.insert(args.end(), {"--version", c.version});
+    if (c.encoding) args.insert(args.end(), {"--encoding", c.encoding});
+    const CliResult r = RunCli(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+
+    const std::vector<json> lines = JsonLines(RunCli({"info", "--json", Sample(c.sample), Path(c.out)}).out);
+    ASSERT_EQ(lines.size(), 2u);
+    const json& before = lines[0];
+    const json& after = lines[1];
+    EXPECT_EQ(after["ok"], true) << after["error"];
+    EXPECT_EQ(after["version"], c.readVersion);
+    EXPECT_EQ(after["encoding"], c.readEncoding);
+    for (const char* key : {"format", "memo", "n1", "counts"}) EXPECT_EQ(after[key], before[key]) << key;
+    if (c.allBlocksUsed) {
+        EXPECT_EQ(after["block_definitions"], before["block_definitions"]);
+        EXPECT_EQ(after["text_sha1"], before["text_sha1"]);
+    } else {
+        EXPECT_LT(after["block_definitions"].size(), before["block_definitions"].size());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, CliConvert,
+    ::testing::Values(ConvertCase{"jww700-sjis-blocks.jww", "a.jww", "6.00", "utf16", 600, "utf16", true},
+                      ConvertCase{"jww700-utf16-2blocks.jww", "b.JWW", "3.51", "sjis", 351, "sjis", true},
+                      ConvertCase{"jww600-points-texts.jww", "c.jww", "2.20", "utf16", 220, "utf16", true},
+                      ConvertCase{"jww700-utf16-2blocks.jww", "d.jww", nullptr, nullptr, 700, "utf16", true},
+                      ConvertCase{"jws700-blocks.jws", "e.jws", "4.20", "utf16", 420, "utf16", false},
+                      ConvertCase{"jws351-blocks.jws", "f.jws", "2.20", nullptr, 230, "sjis", false},
+                      // A figure without any string cannot show its encoding.
+                      ConvertCase{"jws600-uppercase-ext.JWS", "g.jws", "3.00", nullptr, 351, "sjis", true}));
+
+// Nothing is written, and an existing output stays as it was, when the output
+// has the other kind's extension or the input cannot be read.
+TEST_F(CliTest, ConvertRefusesWithoutWriting) {
+    CliResult r = RunCli({"convert", Sample("jww600-points-texts.jww"), Path("out.jws")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("output must have the extension .jww"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(Path("out.jws")));
+
+    r = RunCli({"convert", Sample("jws351-blocks.jws"), Path("out.dxf")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("output must have the extension .jws"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(Path("out.dxf")));
+
+    WriteAll(Path("x.jww"), "not a drawing");
+    WriteAll(Path("out.jww"), "keep me");
+    r = RunCli({"convert", Path("x.jww"), Path("out.jww"), "--version", "7.00"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(Path("x.jww") + ": read failed: JWW-"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadAll(Path("out.jww")), "keep me");
+
+    WriteAll(Path("notes.txt"), "text");
+    r = RunCli({"convert", Path("notes.txt"), Path("out.jww")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("unsupported file type"), std::string::npos);
+
+    // A writing failure: the output's folder does not exist.
+    r = RunCli({"convert", Sample("jws351-blocks.jws"), Path("no/such/folder/out.jws")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("write failed"), std::string::npos) << r.err;
+}
+
+// A 7.00 drawing's bound image survives a conversion byte for byte, and the
+// folder it was extracted into is removed.
+TEST_F(CliTest, ConvertKeepsBoundImages) {
+    const fs::path images = dir_ / "images";
+    fs::create_directory(images);
+    std::string picture(5000, '\0');
+    for (size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>(i * 7 + 3);
+    WriteAll(images / "pic.png", picture);
+
+    // A drawing whose first text refers to the bound image pic.png.
+    jw::TJwwData m;
+    ASSERT_TRUE(m.FileIn(jw::FromUtf8(Sample("jww700-sjis-blocks.jww"))));
+    ASSERT_GT(m.EntMojiN, 0);
+    m.EntMoji[0].str = u"^@BM%temp%pic.png,100,80,0,0,1,0";
+    m.BindImageFolder = jw::AddPathDelim(jw::FromNativePath(images));
+    m.BindImage = {jw::TBindImageType{u"pic.png", static_cast<int32_t>(picture.size())}};
+    m.BindImageN = 1;
+    m.BindImageExp = true;
+    ASSERT_TRUE(m.FileOut(jw::FromUtf8(Path("bound.jww")), 700)) << m.LastError;
+
+    // The tool's temporary folders go into a folder of the test.
+    const fs::path tmp = dir_ / "tmp";
+    fs::create_directory(tmp);
+    const char* oldTmp = ::getenv("TMPDIR");
+    const std::string savedTmp = oldTmp ? oldTmp : "";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+    const CliResult r = RunCli({"convert", Path("bound.jww"), Path("out.jww"), "--encoding", "utf16"});
+    if (oldTmp)
+        ::setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_empty(tmp));
+
+    const std::vector<json> lines = JsonLines(RunCli({"info", "--json", Path("out.jww")}).out);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0]["encoding"], "utf16");
+    EXPECT_EQ(lines[0]["bound_images"], json::parse(R"([{"name":"pic.png","size":5000}])"));
+    // info lists the image without extracting it anywhere.
+    EXPECT_TRUE(fs::is_empty(tmp));
+
+    const fs::path back = dir_ / "back";
+    fs::create_directory(back);
+    jw::TJwwData read;
+    read.BindImageExp = true;
+    read.BindImageFolder = jw::AddPathDelim(jw::FromNativePath(back));
+    ASSERT_TRUE(read.FileIn(jw::FromUtf8(Path("out.jww"))));
+    EXPECT_EQ(ReadAll(back / "pic.png"), picture);
+}
+
+// On a terminal, batch work shows "[i/n] name" on stderr, rewritten in place
+// and cleared at the end; a single file or a non-terminal shows nothing.
+TEST(CliProgress, ShownOnlyOnATerminalForSeveralFiles) {
+    const std::string a = Sample("jws351-blocks.jws");
+    const std::string b = Sample("jws600-uppercase-ext.JWS");
+    CliResult r = RunCli({"info", "--json", a, b}, true);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("\r[1/2] jws351-blocks.jws\x1b[K"), std::string::npos);
+    EXPECT_NE(r.err.find("\r[2/2] jws600-uppercase-ext.JWS\x1b[K"), std::string::npos);
+    EXPECT_EQ(r.err.substr(r.err.size() - 4), "\r\x1b[K");
+    EXPECT_EQ(RunCli({"info", "--json", a}, true).err, "");
+    EXPECT_EQ(RunCli({"info", "--json", a, b}, false).err, "");
+}
+
+}  // namespace
