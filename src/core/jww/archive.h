@@ -61,6 +61,8 @@ public:
     int32_t version = 0;
     // Set when a UTF-16 string was met; never reset by the reader.
     bool mojiEncode = false;
+    // Set when a read met the end of the file before its last byte.
+    bool shortRead = false;
 
     // Archive string; the decoded text ends at its first NUL.
     JwString StrIn();

@@ -51,19 +51,24 @@ bool ReadWholeFile(const JwString& path, std::vector<uint8_t>& out, std::string&
 size_t ArchiveReader::Read(void* dst, size_t n) {
     const size_t got = std::min(n, Remaining());
     if (got) std::memcpy(dst, data_ + pos_, got);
-    if (got < n) std::memset(static_cast<uint8_t*>(dst) + got, 0, n - got);
+    if (got < n) {
+        std::memset(static_cast<uint8_t*>(dst) + got, 0, n - got);
+        shortRead = true;
+    }
     pos_ += got;
     return got;
 }
 
 size_t ArchiveReader::Skip(size_t n) {
     const size_t got = std::min(n, Remaining());
+    if (got < n) shortRead = true;
     pos_ += got;
     return got;
 }
 
 uint8_t ArchiveReader::ReadByte() {
     if (pos_ < size_) return data_[pos_++];
+    shortRead = true;
     return 0;
 }
 
@@ -105,6 +110,7 @@ JwString ArchiveReader::StrIn() {
         }
     }
     const size_t got = std::min(len, Remaining());
+    if (got < len) shortRead = true;
     const uint8_t* p = data_ + pos_;
     pos_ += got;
     if (got == 0) return {};
@@ -170,7 +176,9 @@ const std::string& ArchiveReader::ClassTagIn() {
     uint32_t index;
     if (tag == 0xFFFF) {
         ReadWord();  // schema number, not used
-        const size_t n = std::min<size_t>(ReadWord(), Remaining());
+        const size_t stated = ReadWord();
+        const size_t n = std::min(stated, Remaining());
+        if (n < stated) shortRead = true;
         std::string name = ClassNameFrom(data_ + pos_, n);
         pos_ += n;
         // The counter only grows, so the registry stays sorted by index.
@@ -196,7 +204,9 @@ void ArchiveReader::ClassTagSkip() {
     if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
     if (tag == 0xFFFF) {
         ReadWord();
-        const size_t n = std::min<size_t>(ReadWord(), Remaining());
+        const size_t stated = ReadWord();
+        const size_t n = std::min(stated, Remaining());
+        if (n < stated) shortRead = true;
         classes_.emplace_back(objectIndex_, ClassNameFrom(data_ + pos_, n));
         pos_ += n;
         ++objectIndex_;

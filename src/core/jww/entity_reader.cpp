@@ -342,6 +342,9 @@ bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
     try {
         ReadEntityLists(ar, ZMaxN);
         if (!preview && Enthd.jwVer >= 700) ReadBindImageSection(ar);
+        // A file that ends before its last record does is damaged, even when
+        // the reads that decide the structure all found something.
+        if (ar.shortRead) throw JwIOError(kErrFileIO);
     } catch (const JwIOError& e) {
         LastError = e.what();
         ok = false;

@@ -119,6 +119,7 @@ bool TJwsData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
     bool ok = true;
     try {
         ReadEntityLists(ar, ZMaxN);
+        if (ar.shortRead) throw JwIOError(kErrFileIO);  // the file ends inside a record
     } catch (const JwIOError& e) {
         LastError = e.what();
         ok = false;
