@@ -1,0 +1,463 @@
+#include "main_window.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <iterator>
+
+#include "grid_model.h"
+#include "qt_text.h"
+#include "support/paths.h"
+#include "support/strings.h"
+#include "support/text_encoding.h"
+#include "viewer/header_report.h"
+
+namespace jw {
+
+namespace {
+
+constexpr int kClientWidth = 597;
+constexpr int kClientHeight = 400;
+constexpr int kPanelHeight = 57;
+constexpr int kEditWidth = 417;
+constexpr int kStatusHeight = 22;
+constexpr int kRowHeight = 24;  // command row controls
+constexpr int kColumnWidth = 100;
+
+const char16_t kOpenFilterJww[] = u"Jw_cad 図面データ(*.jww)";
+const char16_t kOpenFilterJws[] = u"Jw_cad 図形データ(*.jws)";
+const char16_t kSaveFilterJww[] = u"Jw_cad図面ファイル(*.jww)";
+const char16_t kSaveFilterJws[] = u"Jw_cad図形ファイル(*.jws)";
+
+const char16_t kDrawingFile[] = u"図面ファイル「";  // JWW
+const char16_t kFigureFile[] = u"図形ファイル「";   // JWS
+
+// Items of the version list and the version number each passes to the writer.
+struct VersionItem {
+    const char* text;
+    int32_t ver;
+};
+constexpr VersionItem kVersions[] = {
+    {"2.20", 220}, {"2.23", 223}, {"2.25", 225}, {"2.30", 230}, {"3.00", 300},
+    {"3.51", 351}, {"4.20", 420}, {"6.00", 600}, {"7.00", 700},
+};
+constexpr int32_t kUtf16Option = 32;  // UTF-16 bit of the writer options
+
+// Version for the selected index of the version list; 0 = no selection.
+int32_t VersionOfIndex(int index) {
+    if (index < 0) return 0;
+    if (index >= static_cast<int>(std::size(kVersions)) - 1) return 700;
+    return kVersions[index].ver;
+}
+
+// The path of a dropped drawing or figure; empty when the drop holds none.
+QString DroppedDrawing(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls()) return QString();
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        const JwString ext = FileExtLower(FromQ(path));
+        if ((ext == u".jww" || ext == u".jws") && QFileInfo(path).isFile()) return path;
+    }
+    return QString();
+}
+
+}  // namespace
+
+QFont JwReportFont() {
+    const QStringList families = QFontDatabase::families();
+    for (const QString& name : {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"),
+                                QStringLiteral("IPAゴシック")}) {
+        if (families.contains(name)) {
+            QFont font(name);
+            font.setStyleHint(QFont::TypeWriter);
+            font.setFixedPitch(true);
+            font.setPointSize(10);
+            return font;
+        }
+    }
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+QString JwWindowCaption() { return QStringLiteral("ＳＣＯＰＥ　テスト16"); }
+
+TForm1::TForm1(JwDialogs* dialogs, const JwString& appFolder, QWidget* parent)
+    : QMainWindow(parent), dialogs_(dialogs ? dialogs : &qtDialogs_), appFolder_(appFolder) {
+    setObjectName(QStringLiteral("Form1"));
+    BuildControls();
+    setWindowTitle(JwWindowCaption());
+    resize(kClientWidth, kClientHeight);
+    setAcceptDrops(true);
+}
+
+TForm1::~TForm1() {
+    if (running_) FormClose();
+}
+
+void TForm1::BuildControls() {
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+
+    // Command row.
+    Panel1 = new QWidget(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(kPanelHeight);
+    auto* panelRows = new QVBoxLayout(Panel1);
+    panelRows->setContentsMargins(4, 3, 4, 3);
+    panelRows->setSpacing(3);
+
+    auto* row1 = new QHBoxLayout;
+    row1->setSpacing(4);
+    Edit1 = new QLineEdit(Panel1);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setFixedSize(kEditWidth, kRowHeight);
+    Edit1->setAcceptDrops(false);  // a dropped file opens it (the window takes the drop)
+    Button1 = new QPushButton(QStringLiteral("参照"), Panel1);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setFixedHeight(kRowHeight);
+    row1->addWidget(Edit1);
+    row1->addWidget(Button1);
+    row1->addStretch(1);
+
+    auto* row2 = new QHBoxLayout;
+    row2->setSpacing(4);
+    Button2 = new QPushButton(QStringLiteral("保存"), Panel1);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setFixedHeight(kRowHeight);
+    Label1 = new QLabel(QStringLiteral("バージョン："), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    ComboBox1 = new QComboBox(Panel1);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setFixedHeight(kRowHeight);
+    for (const VersionItem& v : kVersions) ComboBox1->addItem(QString::fromLatin1(v.text));
+    ComboBox1->setCurrentIndex(0);
+    Label2 = new QLabel(QStringLiteral("文字コード："), Panel1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    ComboBox2 = new QComboBox(Panel1);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->setFixedHeight(kRowHeight);
+    ComboBox2->addItem(QStringLiteral("ANSI (Shift-JIS)"));
+    ComboBox2->addItem(QStringLiteral("Unicode (UTF-16)"));
+    ComboBox2->setCurrentIndex(0);
+    Label1->setBuddy(ComboBox1);
+    Label2->setBuddy(ComboBox2);
+    Button3 = new QPushButton(QStringLiteral("Button3"), Panel1);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button3->setVisible(false);
+    row2->addWidget(Button2);
+    row2->addSpacing(12);
+    row2->addWidget(Label1);
+    row2->addWidget(ComboBox1);
+    row2->addSpacing(12);
+    row2->addWidget(Label2);
+    row2->addWidget(ComboBox2);
+    row2->addWidget(Button3);
+    row2->addStretch(1);
+
+    panelRows->addLayout(row1);
+    panelRows->addLayout(row2);
+    outer->addWidget(Panel1);
+
+    // Pages.
+    TabControl1 = new QTabWidget(central);
+    TabControl1->setObjectName(QStringLiteral("TabControl1"));
+    TabControl1->setDocumentMode(true);
+    TabControl1->setUsesScrollButtons(true);
+
+    Memo1 = new QPlainTextEdit;
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setFont(JwReportFont());
+    Memo1->setAcceptDrops(false);
+    Memo1->viewport()->setAcceptDrops(false);
+    TabControl1->addTab(Memo1, QStringLiteral("ヘッダ"));
+
+    for (int g = 0; g < kGridCount; ++g) {
+        auto* model = new JwGridModel(tables_, g, this);
+        auto* view = new QTableView;
+        view->setObjectName(QString::fromLatin1(JwTableSource::GridName(g)));
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setWordWrap(false);
+        view->setCornerButtonEnabled(false);
+        // Every row the same height and every column 100 wide, so nothing
+        // measures the cells of rows that are not in view.
+        QHeaderView* rows = view->verticalHeader();
+        rows->setSectionResizeMode(QHeaderView::Fixed);
+        rows->setDefaultSectionSize(view->fontMetrics().height() + 6);
+        rows->hide();
+        QHeaderView* columns = view->horizontalHeader();
+        columns->setDefaultSectionSize(kColumnWidth);
+        columns->setSectionResizeMode(QHeaderView::Interactive);
+        columns->setHighlightSections(false);
+        view->setModel(model);
+        models_[g] = model;
+        grids_[g] = view;
+        TabControl1->addTab(view, ToQ(JwTableSource::Caption(g)));
+    }
+    outer->addWidget(TabControl1, 1);
+    setCentralWidget(central);
+
+    // Status line.
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(kStatusHeight);
+    LabelMess = new QLabel(StatusBar1);
+    LabelMess->setObjectName(QStringLiteral("LabelMess"));
+    LabelMess->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    StatusBar1->addWidget(LabelMess, 1);
+    setStatusBar(StatusBar1);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+}
+
+// ---- lifecycle ----
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!running_) FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (running_) FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormShow() {
+    session_.Start(appFolder_);
+    running_ = true;
+    Edit1->clear();
+    DisplayClear();
+}
+
+void TForm1::FormClose() {
+    // The grids stop looking at the models before the session frees them.
+    ChangeTables([this] { tables_.Clear(); });
+    session_.Close();
+    running_ = false;
+}
+
+// ---- views ----
+
+template <typename F>
+void TForm1::ChangeTables(F change) {
+    for (JwGridModel* m : models_) m->BeginReset();
+    change();
+    for (JwGridModel* m : models_) m->EndReset();
+}
+
+void TForm1::DisplayClear() {
+    LabelMess->clear();
+    Memo1->clear();
+    ChangeTables([this] { tables_.Clear(); });
+    for (QTableView* view : grids_) view->scrollToTop();
+}
+
+void TForm1::ShowReport(const std::vector<JwString>& lines) {
+    size_t total = 0;
+    for (const JwString& line : lines) total += line.size() + 1;
+    QString text;
+    text.reserve(static_cast<qsizetype>(total));
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += QLatin1Char('\n');
+        text += ToQ(lines[i]);
+    }
+    // A file memo may hold CR LF (or a lone CR): each starts a new visual line.
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    Memo1->setPlainText(text);
+}
+
+void TForm1::SetMessage(const JwString& text) { LabelMess->setText(ToQ(text)); }
+
+// ---- open command ----
+
+void TForm1::Button1Click() {
+    JwFileRequest request;
+    request.filters = {ToQ(kOpenFilterJww), ToQ(kOpenFilterJws)};
+    request.filterIndex = openFilterIndex_;
+    const JwString current = FromQ(Edit1->text());
+    if (!current.empty() && FileExistsEx(current)) {
+        request.initialFolder = ToQ(FileDir(current));
+        request.fileName = ToQ(FileNameOnly(current));
+    }
+    const std::optional<JwFileAnswer> answer = dialogs_->OpenFile(this, request);
+    if (!answer) return;
+    openFilterIndex_ = answer->filterIndex;
+    OpenChosenFile(answer->path, answer->filterIndex);
+}
+
+void TForm1::OpenChosenFile(const QString& chosen, int filterIndex) {
+    JwString path = FromQ(chosen);
+    JwString ext = FileExtLower(path);
+    if (ext.empty()) {
+        ext = filterIndex == 1 ? u".jws" : u".jww";
+        path += ext;
+    }
+    DisplayClear();
+    Edit1->setText(ToQ(path));
+    if (!FileExistsEx(path)) return;
+    if (ext == u".jww") {
+        if (JwwFileInput(path)) {
+            SetMessage(kDrawingFile + path + u"」を開きました」");
+        } else {
+            SetMessage(kDrawingFile + path + u"」の読み込みに失敗しました（" +
+                       FromUtf8(session_.JWW1->LastError) + u"）");
+        }
+    } else if (ext == u".jws") {
+        if (JwsFileInput(path)) {
+            SetMessage(kFigureFile + path + u"」を開きました」");
+        } else {
+            SetMessage(kFigureFile + path + u"」の読み込みに失敗しました（" +
+                       FromUtf8(session_.JWS->LastError) + u"）");
+        }
+    }
+}
+
+void TForm1::OpenFromOutside(const QString& path) {
+    const QString absolute = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+    OpenChosenFile(absolute, FileExtLower(FromQ(absolute)) == u".jws" ? 1 : 0);
+}
+
+bool TForm1::JwwFileInput(const JwString& FName) {
+    // The session replaces the models; the grids must not look at the old ones.
+    ChangeTables([this] { tables_.Clear(); });
+    const bool ok = session_.JwwFileInput(FName);
+    ShowReport(JwwHeaderReport(*session_.JWW1, FName));
+    ChangeTables([this] { tables_.SetJww(session_.JWW1.get()); });
+    return ok;
+}
+
+bool TForm1::JwsFileInput(const JwString& FName) {
+    ChangeTables([this] { tables_.Clear(); });
+    const bool ok = session_.JwsFileInput(FName);
+    ShowReport(JwsHeaderReport(*session_.JWS, FName));
+    ChangeTables([this] { tables_.SetJws(session_.JWS.get()); });
+    return ok;
+}
+
+// ---- save command ----
+
+void TForm1::Button2Click() {
+    LabelMess->clear();
+    const JwString path = FromQ(Edit1->text());
+    if (path.empty() || !FileExistsEx(path)) return;
+    const JwString ext = FileExtLower(path);
+    if (ext != u".jww" && ext != u".jws") return;
+
+    JwFileRequest request;
+    request.initialFolder = ToQ(FileDir(path));
+    request.fileName = ToQ(FileNameOnly(FileExtChange(path, u"")));
+    request.defaultSuffix = ToQ(ext.substr(1));
+    if (ext == u".jww") {
+        request.filters = {ToQ(kSaveFilterJww)};
+        if (!session_.JWW1) return;
+    } else {
+        request.filters = {ToQ(kSaveFilterJws)};
+        if (!session_.JWS) return;
+    }
+    const std::optional<JwFileAnswer> answer = dialogs_->SaveFile(this, request);
+    if (!answer) return;
+
+    JwString out = FromQ(answer->path);
+    // A name typed without extension gets the current file's (the dialog's
+    // default extension; some platform dialogs leave that to the caller).
+    if (!out.empty() && FileExtLower(out).empty() && !FileNameOnly(out).empty()) out += ext;
+    // A drawing is only ever saved under its own kind of extension.
+    if (FileExtLower(out) != ext) return;
+    Edit1->setText(ToQ(out));
+    if (ext == u".jww") {
+        JwwFileOutput(out);
+    } else {
+        JwsFileOutput(out);
+    }
+}
+
+void TForm1::JwwFileOutput(const JwString& FName) {
+    const int32_t ver = VersionOfIndex(ComboBox1->currentIndex());
+    if (ver == 0) return;
+    const int encoding = ComboBox2->currentIndex();
+    if (encoding < 0) return;
+    TJwwData& jw = *session_.JWW1;
+    jw.SetFileOutOption(encoding == 1 ? kUtf16Option : encoding);
+    if (jw.FileOut(FName, ver)) {
+        SetMessage(kDrawingFile + FName + u"」を保存しました");
+    } else {
+        SetMessage(kDrawingFile + FName + u"」の保存に失敗しました");
+    }
+}
+
+void TForm1::JwsFileOutput(const JwString& FName) {
+    const int32_t ver = VersionOfIndex(ComboBox1->currentIndex());
+    if (ver == 0) return;
+    const int encoding = ComboBox2->currentIndex();
+    if (encoding < 0) return;
+    TJwsData& jws = *session_.JWS;
+    jws.SetFileOutOption(encoding == 1 ? kUtf16Option : encoding);
+    if (jws.FileOut(FName, ver)) {
+        SetMessage(kFigureFile + FName + u"」を保存しました");
+    } else {
+        SetMessage(kFigureFile + FName + u"」の保存に失敗しました");
+    }
+}
+
+void TForm1::Button3Click() {
+    const JwString text = FromQ(Edit1->text());
+    const Bytes bytes = Utf8Bytes(text);
+    QString counts = QString::number(text.size()) + QLatin1Char(' ') + QString::number(CharCount(text)) +
+                     QStringLiteral(" :");
+    for (uint8_t b : bytes) counts += QStringLiteral("%1 ").arg(b, 4, 16, QLatin1Char('0')).toUpper();
+    dialogs_->ShowMessage(this, counts);
+    dialogs_->ShowMessage(this, ToQ(CharMid(text, 3, 2)));
+}
+
+// ---- drag and drop ----
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedDrawing(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+    if (!DroppedDrawing(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const QString path = DroppedDrawing(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    OpenFromOutside(path);
+}
+
+}  // namespace jw

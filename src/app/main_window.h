@@ -1,0 +1,117 @@
+// The main window TForm1: a command row (path, "参照", "保存", version and
+// encoding lists), the status line and thirteen pages: the header report and
+// the twelve tables of the file last opened.
+#pragma once
+
+#include <QMainWindow>
+
+#include <array>
+#include <vector>
+
+#include "dialogs.h"
+#include "viewer/session.h"
+#include "viewer/table_views.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+
+namespace jw {
+
+class JwGridModel;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // dialogs: the dialogs and message boxes to use (not owned; null = the
+    // real Qt dialogs). appFolder: the folder taken as the program's folder
+    // when the window is shown (empty = the folder of the executable).
+    explicit TForm1(JwDialogs* dialogs = nullptr, const JwString& appFolder = JwString(),
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- lifecycle (run by the show and close events) ----
+    void FormShow();
+    void FormClose();
+
+    // ---- views ----
+    // Empties the status line and the report, and resets the twelve grids to
+    // their fixed numbering and names.
+    void DisplayClear();
+
+    // ---- open command ----
+    void Button1Click();
+    // What the open command does with the dialog's answer: path as chosen and
+    // the index of the filter selected (0 JWW, 1 JWS).
+    void OpenChosenFile(const QString& path, int filterIndex);
+    // Opens a file named on the command line or dropped on the window, as if
+    // it had been chosen in the open dialog with the filter of its extension.
+    void OpenFromOutside(const QString& path);
+    // Fresh models, the reader, then the report and the grids. Answer the
+    // reader's result.
+    bool JwwFileInput(const JwString& FName);
+    bool JwsFileInput(const JwString& FName);
+
+    // ---- save command ----
+    void Button2Click();
+    void JwwFileOutput(const JwString& FName);
+    void JwsFileOutput(const JwString& FName);
+    // Text probe of the hidden Button3.
+    void Button3Click();
+
+    TJwSession& Session() { return session_; }
+    const JwTableSource& Tables() const { return tables_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildControls();
+    // Runs change on the table source with every grid model reset around it.
+    template <typename F>
+    void ChangeTables(F change);
+    void ShowReport(const std::vector<JwString>& lines);
+    void SetMessage(const JwString& text);
+
+    JwQtDialogs qtDialogs_;
+    JwDialogs* dialogs_;
+    JwString appFolder_;
+    TJwSession session_;
+    JwTableSource tables_;
+    bool running_ = false;     // between FormShow and FormClose
+    int openFilterIndex_ = 0;  // the open dialog keeps the filter last chosen
+
+    QWidget* Panel1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* LabelMess = nullptr;
+    QTabWidget* TabControl1 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    std::array<QTableView*, kGridCount> grids_{};
+    std::array<JwGridModel*, kGridCount> models_{};
+};
+
+// The font of the report: "ＭＳ ゴシック" when installed, else a Japanese
+// fixed-pitch face (IPAGothic), else the system's fixed-pitch font.
+QFont JwReportFont();
+
+// The window caption.
+QString JwWindowCaption();
+
+}  // namespace jw

@@ -1,0 +1,33 @@
+#include "screenshot.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTabWidget>
+
+#include "main_window.h"
+#include "viewer/table_views.h"
+
+namespace jw {
+
+bool SaveScreenshots(TForm1& form, const QString& folder) {
+    QDir dir(folder);
+    if (!dir.mkpath(QStringLiteral("."))) return false;
+    auto* tabs = form.findChild<QTabWidget*>(QStringLiteral("TabControl1"));
+    if (tabs == nullptr) return false;
+    struct Shot {
+        int page;
+        const char* file;
+    };
+    const Shot shots[] = {{0, "header.png"}, {1 + kGridLine, "line.png"}};
+    bool ok = true;
+    for (const Shot& shot : shots) {
+        tabs->setCurrentIndex(shot.page);
+        QCoreApplication::processEvents();
+        const QPixmap picture = form.grab();
+        ok = picture.save(dir.filePath(QString::fromLatin1(shot.file)), "PNG") && ok;
+    }
+    return ok;
+}
+
+}  // namespace jw
