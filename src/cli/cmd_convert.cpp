@@ -6,6 +6,7 @@
 
 #include "cli_support.h"
 #include "command.h"
+#include "legacy/jwk_data.h"
 #include "model/jw_data.h"
 #include "support/paths.h"
 
@@ -57,13 +58,31 @@ bool ReadModel(Model& m, const ConvertOptions& opts, Console& io) {
     return false;
 }
 
+// A legacy JWK figure is written back as a JWK figure (the format has neither
+// versions nor a choice of encoding).
+int ConvertJwk(const ConvertOptions& opts, Console& io) {
+    TJwkData m;
+    if (!ReadModel(m, opts, io)) return kExitFailed;
+    if (!m.FileOut(PathText(opts.out))) {
+        Complain(io, opts.out, "write failed: " + (m.LastError.empty() ? std::string("error") : m.LastError));
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
 int RunConvert(const ConvertOptions& opts, Console& io) {
     const FileKind kind = KindOfPath(opts.in);
-    if (kind != FileKind::Jww && kind != FileKind::Jws) {
-        // A JWK figure read from a .jwk file is written back here once the
-        // legacy figure model offers reading and writing.
+    if (kind == FileKind::Unsupported) {
         Complain(io, opts.in, kUnsupportedType);
         return kExitFailed;
+    }
+    if (kind == FileKind::Jwc) {
+        Complain(io, opts.in, "a legacy JWC drawing can be shown (info) but not written");
+        return kExitFailed;
+    }
+    if (kind == FileKind::Jwk && !(opts.version.empty() && opts.encoding.empty())) {
+        Complain(io, "convert", "--version and --encoding apply to JWW and JWS files only");
+        return kExitUsage;
     }
     if (KindOfPath(opts.out) != kind) {
         Complain(io, opts.out, std::string("output must have the extension ") + KindExtension(kind));
@@ -74,6 +93,7 @@ int RunConvert(const ConvertOptions& opts, Console& io) {
         return kExitFailed;
     }
 
+    if (kind == FileKind::Jwk) return ConvertJwk(opts, io);
     if (kind == FileKind::Jws) {
         TJwsData m;
         if (!ReadModel(m, opts, io)) return kExitFailed;
@@ -97,7 +117,7 @@ int RunConvert(const ConvertOptions& opts, Console& io) {
 
 CommandAction Setup(CLI::App& sub) {
     auto opts = std::make_shared<ConvertOptions>();
-    sub.add_option("IN", opts->in, "Drawing (.jww) or figure (.jws) to read")->required();
+    sub.add_option("IN", opts->in, "Drawing (.jww) or figure (.jws, legacy .jwk) to read")->required();
     sub.add_option("OUT", opts->out, "File to write; same kind of extension as IN")->required();
     std::vector<std::string> names;
     for (const VersionChoice& v : kVersions) names.emplace_back(v.name);
@@ -110,8 +130,9 @@ CommandAction Setup(CLI::App& sub) {
         "Writing an older version drops what that version cannot hold (bound images below\n"
         "7.00, extended colours and line types below 4.20, ...). Bound images of a 7.00\n"
         "drawing are kept when writing 7.00.\n"
-        "OUT must have the extension of IN's kind (.jww or .jws, any letter case); otherwise\n"
-        "nothing is written. An existing OUT is replaced only by a complete file.\n"
+        "A legacy JWK figure (.jwk) is written again as JWK, without --version or --encoding.\n"
+        "OUT must have the extension of IN's kind (.jww, .jws or .jwk, any letter case);\n"
+        "otherwise nothing is written. An existing OUT is replaced only by a complete file.\n"
         "Exit status: 0 written, 1 IN could not be read, has an unsupported type or OUT the\n"
         "wrong extension, or OUT could not be written (nothing written), 2 usage error.");
     return [opts](Console& io) { return RunConvert(*opts, io); };

@@ -1,5 +1,6 @@
 // `info FILE...`: the header report of each drawing or figure, or with --json
 // one JSON object per file.
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
@@ -9,7 +10,11 @@
 #include "cli_support.h"
 #include "command.h"
 #include "jww/drawing_summary.h"
+#include "legacy/jwc_data.h"
+#include "legacy/jwk_data.h"
 #include "model/jw_data.h"
+#include "support/sha1.h"
+#include "support/text_encoding.h"
 #include "viewer/header_report.h"
 
 namespace jw::cli {
@@ -42,12 +47,57 @@ void ReadModel(Model& m, std::string_view path, bool json, Report report, FileIn
         info.report = report(m, name);
 }
 
+// The report of a legacy drawing or figure: the file name, a rule, then the
+// model's summary lines.
+template <class Legacy>
+std::vector<JwString> LegacyReport(const Legacy& m, const JwString& name) {
+    std::vector<JwString> lines{u"ファイル名：" + name, JwString(40, u'-')};
+    for (JwString& line : m.SummaryLines()) lines.push_back(std::move(line));
+    return lines;
+}
+
+// The JSON fields of a legacy drawing or figure. Its strings are always
+// single-byte Shift-JIS; it has no format version, memo or blocks.
+template <class Legacy>
+nlohmann::ordered_json LegacyJson(const Legacy& m) {
+    const TLegacySummary s = m.Summary();
+    nlohmann::ordered_json j;
+    j["format"] = s.format == "JWC" ? "jwc" : "jwk";
+    j["version"] = nullptr;
+    j["encoding"] = "sjis";
+    j["id"] = ToUtf8(s.jwID);
+    j["comments"] = {ToUtf8(s.comment1), ToUtf8(s.comment2)};
+    // Entities read, and the counts the header states.
+    j["counts"] = {{"line", s.lineN}, {"arc", s.arcN}, {"point", s.tenN}, {"text", s.mojiN}};
+    j["stated_counts"] = {{"line", s.lineCount}, {"arc", s.arcCount}, {"point", s.tenCount}, {"text", s.mojiCount}};
+    // Texts in file order, UTF-8, joined by U+001E, as for a JWW drawing.
+    std::string texts;
+    const size_t n = std::min(static_cast<size_t>(std::max(m.mojiN, 0)), m.EntMoji.size());
+    for (size_t i = 0; i < n; ++i) {
+        if (i) texts += "\x1e";
+        texts += ToUtf8(m.EntMoji[i].s);
+    }
+    j["text_sha1"] = Sha1Hex(texts.data(), texts.size());
+    return j;
+}
+
+template <class Legacy>
+void ReadLegacy(std::string_view path, bool json, FileInfo& info) {
+    Legacy m;
+    const JwString name = PathText(path);
+    info.opened = true;
+    info.ok = m.FileIn(name);
+    if (!info.ok) info.error = m.LastError.empty() ? std::string("read failed") : m.LastError;
+    if (json)
+        info.summary = LegacyJson(m);
+    else
+        info.report = LegacyReport(m, name);
+}
+
 FileInfo ReadForInfo(std::string_view path, bool json) {
     FileInfo info;
     const FileKind kind = KindOfPath(path);
-    if (kind != FileKind::Jww && kind != FileKind::Jws) {
-        // The legacy .jwc drawings and .jwk figures get their reports here
-        // once their models offer them.
+    if (kind == FileKind::Unsupported) {
         info.error = kUnsupportedType;
         return info;
     }
@@ -55,15 +105,23 @@ FileInfo ReadForInfo(std::string_view path, bool json) {
         info.error = *problem;
         return info;
     }
-    if (kind == FileKind::Jww) {
-        TJwwData m;
-        // List the bound images without extracting anything.
-        m.BindImageExp = false;
-        m.BindImageExr = true;
-        ReadModel(m, path, json, JwwHeaderReport, info);
-    } else {
-        TJwsData m;
-        ReadModel(m, path, json, JwsHeaderReport, info);
+    switch (kind) {
+        case FileKind::Jww: {
+            TJwwData m;
+            // List the bound images without extracting anything.
+            m.BindImageExp = false;
+            m.BindImageExr = true;
+            ReadModel(m, path, json, JwwHeaderReport, info);
+            break;
+        }
+        case FileKind::Jws: {
+            TJwsData m;
+            ReadModel(m, path, json, JwsHeaderReport, info);
+            break;
+        }
+        case FileKind::Jwc: ReadLegacy<TJwcData>(path, json, info); break;
+        case FileKind::Jwk: ReadLegacy<TJwkData>(path, json, info); break;
+        case FileKind::Unsupported: break;
     }
     return info;
 }
@@ -113,7 +171,8 @@ int RunInfo(const InfoOptions& opts, Console& io) {
 CommandAction Setup(CLI::App& sub) {
     auto opts = std::make_shared<InfoOptions>();
     sub.add_flag("--json", opts->json, "One JSON object per file, one per line, instead of the report");
-    sub.add_option("FILE", opts->files, "Drawings (.jww) and figures (.jws); the extension decides")
+    sub.add_option("FILE", opts->files,
+                   "Drawings (.jww, legacy .jwc) and figures (.jws, legacy .jwk); the extension decides")
         ->required();
     sub.footer(
         "Prints the header report of each file in UTF-8, files separated by a blank line.\n"
@@ -121,6 +180,8 @@ CommandAction Setup(CLI::App& sub) {
         "was read, and a message naming the file and the reader's failure goes to stderr.\n"
         "JSON fields: file, ok, error (null or the failure), format, version, encoding\n"
         "(sjis/utf16), memo, n1, counts, block_definitions, bound_images, text_sha1, size.\n"
+        "A legacy .jwc/.jwk file gives format, version null, encoding, id, comments, counts\n"
+        "(read), stated_counts (header), text_sha1 and size.\n"
         "Exit status: 0 every file read completely, 1 a file could not be read (or has\n"
         "another extension), 2 usage error.");
     return [opts](Console& io) { return RunInfo(*opts, io); };

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli.h"
+#include "legacy/jwk_data.h"
 #include "model/jw_data.h"
 #include "support/paths.h"
 #include "support/text_encoding.h"
@@ -333,6 +334,51 @@ TEST_F(CliTest, ConvertKeepsBoundImages) {
     read.BindImageFolder = jw::AddPathDelim(jw::FromNativePath(back));
     ASSERT_TRUE(read.FileIn(jw::FromUtf8(Path("out.jww"))));
     EXPECT_EQ(ReadAll(back / "pic.png"), picture);
+}
+
+// A legacy JWK figure is shown by info and written again by convert.
+TEST_F(CliTest, LegacyJwkFigure) {
+    jw::TJwkData fig;
+    fig.DataInit();
+    fig.Enthd.jwID = u"jw_cad(c)sym........";
+    fig.Enthd.comment1 = u"扉";
+    fig.EntLine.push_back(jw::TEntJwcLine{0, 0, 10, 5, 1, 2, 0, 0, 0, 0});
+    fig.lineN = 1;
+    jw::TEntJwcMoji2 text;
+    text.x2 = 4;
+    text.y2 = 1;
+    text.no = 1;
+    text.s = u"幅900";
+    fig.EntMoji.push_back(text);
+    fig.mojiN = 1;
+    ASSERT_TRUE(fig.FileOut(jw::FromUtf8(Path("fig.jwk")))) << fig.LastError;
+
+    CliResult r = RunCli({"info", Path("fig.jwk")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("ファイル名：" + Path("fig.jwk") + "\n" + std::string(40, '-') + "\nファイル形式　　：JWK", 0),
+              0u)
+        << r.out;
+    EXPECT_NE(r.out.find("コメント１　　　：扉\n"), std::string::npos);
+
+    r = RunCli({"convert", Path("fig.jwk"), Path("copy.JWK")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<json> lines = JsonLines(RunCli({"info", "--json", Path("fig.jwk"), Path("copy.JWK")}).out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["format"], "jwk");
+    EXPECT_EQ(lines[0]["comments"], json::parse(R"(["扉", ""])"));
+    EXPECT_EQ(lines[0]["counts"], json::parse(R"({"line":1,"arc":0,"point":0,"text":1})"));
+    for (const char* key : {"ok", "format", "id", "comments", "counts", "stated_counts", "text_sha1"})
+        EXPECT_EQ(lines[1][key], lines[0][key]) << key;
+
+    EXPECT_EQ(RunCli({"convert", Path("fig.jwk"), Path("v.jwk"), "--version", "6.00"}).status, 2);
+    EXPECT_EQ(RunCli({"convert", Path("fig.jwk"), Path("v.jww")}).status, 1);
+    EXPECT_FALSE(fs::exists(Path("v.jwk")));
+    EXPECT_FALSE(fs::exists(Path("v.jww")));
+    WriteAll(Path("old.jwc"), "not a drawing");
+    r = RunCli({"info", Path("old.jwc")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(Path("old.jwc") + ": read failed: "), std::string::npos) << r.err;
+    EXPECT_EQ(RunCli({"convert", Path("old.jwc"), Path("new.jwc")}).status, 1);
 }
 
 // On a terminal, batch work shows "[i/n] name" on stderr, rewritten in place
