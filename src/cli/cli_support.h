@@ -19,8 +19,8 @@ enum class FileKind {
     Unsupported,
     Jww,  // .jww drawing
     Jws,  // .jws figure
-    Jwc,  // .jwc legacy drawing (reading not offered yet)
-    Jwk,  // .jwk legacy figure (reading not offered yet)
+    Jwc,  // .jwc legacy drawing (read only)
+    Jwk,  // .jwk legacy figure
 };
 
 FileKind KindOfPath(std::string_view path);
