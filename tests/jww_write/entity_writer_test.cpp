@@ -131,8 +131,8 @@ TEST(EntityWriter, EveryKindInBothAttributeForms) {
 }
 
 TEST(EntityWriter, OnlyReferencedDefinitionsWithOutputNumbers) {
-    // Definitions 7, 9 and 12; the drawing inserts 9 twice, 9 inserts 12, and 7
-    // is not used. As MakeBlockTree leaves them: 9 -> 0, 12 -> 1.
+    // Definitions 7, 9 and 12; the drawing inserts 12 and 9, 9 inserts 12, and
+    // 7 is not used. As MakeBlockTree leaves them: 9 -> 0, 12 -> 1.
     TJwwData m = Model();
     auto def = [](uint32_t number, bool used, int32_t refNo, const char16_t* name) {
         jw::TEntJwwBlockDef d;
@@ -164,13 +164,26 @@ TEST(EntityWriter, OnlyReferencedDefinitionsWithOutputNumbers) {
     m.EntBlockDef = {d7, d9, d12};
     m.EntBlockDefN = m.Enthd.n2 = 3;
     m.EntBlockNum = 2;
-    AddBlock(m, Insert(9, 1));
+    AddBlock(m, Insert(12, 1));
     AddBlock(m, Insert(9, 2));
     AddBlock(m, Insert(99, 3));  // no definition has 99: written as 0
+    {
+        // The flags set above are those of the block tree.
+        TJwwData tree = m;
+        tree.MakeBlockTree();
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(tree.EntBlockDef[i].ref_flag, m.EntBlockDef[i].ref_flag) << i;
+            EXPECT_EQ(tree.EntBlockDef[i].ref_no, m.EntBlockDef[i].ref_no) << i;
+        }
+        EXPECT_EQ(tree.EntBlockNum, 2);
+        EXPECT_EQ(tree.ChangeBlockNo(12), 1u);
+        EXPECT_EQ(tree.ChangeBlockNo(7), 7u);
+        EXPECT_EQ(tree.ChangeBlockNo(99), 0u);
+    }
 
     B e;
     e.w(3).newClass(700, "CDataBlock");  // class 1, insert 2
-    BlockBody(e, Insert(9, 1), 0).w(0x8001);  // 3
+    BlockBody(e, Insert(12, 1), 1).w(0x8001);  // 3
     BlockBody(e, Insert(9, 2), 0).w(0x8001);  // 4
     BlockBody(e, Insert(99, 3), 0);
     e.w(2).newClass(700, "CDataList");  // class 5

@@ -144,10 +144,6 @@ public:
         : m_(m), aw_(aw), ver_(ver), splitSxf_(ver < 420 && m.Hd().jwVer >= 420), opt_(aw.fileOutOpt) {}
 
     void Run() {
-        const EntityList drawing = DrawingList(m_);
-        aw_.CountOut(CountOf(drawing));
-        WriteList(drawing);
-
         // Output numbers of the definitions: the first definition with a
         // number decides, as in ChangeBlockNo.
         const size_t defN = Usable(m_.EntBlockDefN, m_.EntBlockDef);
@@ -156,6 +152,10 @@ public:
             const TEntJwwBlockDef& d = m_.EntBlockDef[i];
             blockNo_.emplace(d.nNumber, d.ref_flag ? static_cast<uint32_t>(d.ref_no) : d.nNumber);
         }
+
+        const EntityList drawing = DrawingList(m_);
+        aw_.CountOut(CountOf(drawing));
+        WriteList(drawing);
 
         // Referenced definitions only; the count states what follows.
         size_t listN = defN;
