@@ -296,6 +296,22 @@ TEST(JwcRead, HostileHeadersNeverCrash) {
     EXPECT_FALSE(d.ParseBytes(empty.data(), 0));
 }
 
+TEST(JwcRead, MutatedFilesKeepTheModelConsistent) {
+    auto bytes = SampleJwc().Bytes();
+    Mutator m;
+    for (int round = 0; round < 3000; ++round) {
+        auto b = m.Mutate(bytes, 800);
+        TJwcData d;
+        bool ok = Parse(d, b);
+        ASSERT_EQ(ok, d.LastError.empty()) << round;
+        ASSERT_EQ(d.EntLine.size(), static_cast<size_t>(d.lineN)) << round;
+        ASSERT_EQ(d.EntArc.size(), static_cast<size_t>(d.arcN)) << round;
+        ASSERT_EQ(d.EntMoji.size(), static_cast<size_t>(d.mojiN)) << round;
+        ASSERT_EQ(d.EntTen.size(), static_cast<size_t>(d.tenN)) << round;
+        ASSERT_LE(d.EntLine.capacity() * kJwcLineSize, b.size() + kJwcLineSize) << round;
+    }
+}
+
 TEST(JwcFileOps, CheckHeaderAndFileInFromDisk) {
     TempDir dir("jwc");
     auto path = dir.path / "a.jwc";

@@ -165,6 +165,26 @@ TEST_F(JwkTest, AbsurdCountsAndAreaSizes) {
     EXPECT_EQ(d.EntMoji[0].s, u"");
 }
 
+TEST_F(JwkTest, MutatedFilesKeepTheModelConsistent) {
+    auto bytes = SampleJwk().Bytes();
+    Mutator m;
+    for (int round = 0; round < 3000; ++round) {
+        auto b = m.Mutate(bytes, 400);
+        TJwkData d;
+        bool ok = Parse(d, b);
+        ASSERT_EQ(ok, d.LastError.empty()) << round;
+        ASSERT_EQ(d.EntLine.size(), static_cast<size_t>(d.lineN)) << round;
+        ASSERT_EQ(d.EntArc.size(), static_cast<size_t>(d.arcN)) << round;
+        ASSERT_EQ(d.EntTen.size(), static_cast<size_t>(d.tenN)) << round;
+        ASSERT_EQ(d.EntMoji.size(), static_cast<size_t>(d.mojiN)) << round;
+        // What was read is written again without failing (strings fit easily).
+        std::vector<uint8_t> out;
+        std::vector<JwString> prepared;
+        int32_t space = 0;
+        ASSERT_TRUE(d.BuildBytes(out, prepared, space)) << round;
+    }
+}
+
 TEST_F(JwkTest, DefaultTextTypes) {
     TJwkData d;
     ASSERT_EQ(d.EntMjtp.size(), 12u);

@@ -176,6 +176,32 @@ struct JwkFile {
     }
 };
 
+// Deterministic mutations of a file: each call changes a few bytes, biased
+// towards the text header blocks (digits, commas, separators) where the counts
+// and addresses live.
+struct Mutator {
+    uint32_t state = 2463534242u;
+    uint32_t Next() {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    }
+    std::vector<uint8_t> Mutate(const std::vector<uint8_t>& in, size_t headerEnd) {
+        std::vector<uint8_t> b = in;
+        static const char kText[] = "0123456789,,:- F\0";
+        int changes = 1 + static_cast<int>(Next() % 4);
+        for (int i = 0; i < changes && !b.empty(); ++i) {
+            bool header = Next() % 2 == 0 && headerEnd > 200;
+            size_t pos = header ? 200 + Next() % (headerEnd - 200) : Next() % b.size();
+            if (pos >= b.size()) continue;
+            b[pos] = header ? static_cast<uint8_t>(kText[Next() % (sizeof(kText) - 1)]) : static_cast<uint8_t>(Next());
+        }
+        if (Next() % 8 == 0) b.resize(Next() % (b.size() + 1));
+        return b;
+    }
+};
+
 inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
