@@ -1,0 +1,37 @@
+// Helpers of the DXF tests: reading the group structure of written text and
+// a model with every entity kind.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dxf/dxf_model.h"
+
+namespace jw::dxftest {
+
+struct Group {
+    std::string code;   // as written, e.g. "  0"
+    std::string value;
+    int Code() const { return std::stoi(code); }
+};
+
+// Splits DXF text into groups. Sets ok to false when a line does not end in
+// CR LF, a code line is not a right-aligned number or the line count is odd.
+std::vector<Group> ParseGroups(std::string_view text, bool& ok);
+
+// The text between "  2\r\n<name>\r\n" of a section and its "  0\r\nENDSEC\r\n".
+std::string SectionText(const std::string& text, std::string_view name);
+
+// Lines joined with CR LF (each line ended by CR LF).
+std::string Crlf(std::string_view lines);
+
+// Values of every group with code `code`.
+std::vector<std::string> Values(const std::vector<Group>& g, int code);
+
+// A model with standard tables and at least one entity of every kind, top
+// level and in block definitions; image files are registered under imageDir
+// when it is not empty (the files themselves are created by the caller).
+void FillRichModel(TDXFmodel& m, const JwString& imageSrc, const JwString& imageDir);
+
+}  // namespace jw::dxftest

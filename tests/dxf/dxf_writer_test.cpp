@@ -1,0 +1,1054 @@
+// The DXF writer: exact entity records, section and table layout, handles,
+// the space filter, name and text encoding, and the file operation.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "dxf/dxf_model.h"
+#include "dxf_test_util.h"
+#include "support/text_encoding.h"
+
+namespace jw {
+namespace {
+
+using dxftest::Crlf;
+using dxftest::Group;
+using dxftest::ParseGroups;
+using dxftest::SectionText;
+using dxftest::Values;
+
+namespace fs = std::filesystem;
+
+// Two line types, layers 0 (colour 7, Continuous) and L1 (colour 3, DASHED),
+// one style. First entity handle: E in R12, 2B in 2000/2007 (model space
+// block record 22, paper space 23).
+void SmallTables(TDXFmodel& m, int32_t ver) {
+    m.SetDXFVer(ver, 0);
+    m.AddLtype(u"Continuous", u"Solid line", {});
+    const double dash[] = {12.7, -6.35};
+    m.AddLtype(u"DASHED", u"Dashed", dash);
+    m.AddLayer(u"0", 7, 1, 0, true, true);
+    m.AddLayer(u"L1", 3, 2, 0, true, true);
+    m.AddStyle(u"Standard", u"txt", u"extfont2.shx", 0, 1, 0, 2.5, false);
+}
+
+struct EntityCase {
+    const char* name;
+    int32_t ver;
+    std::function<void(TDXFmodel&)> fill;
+    const char* expected;  // the ENTITIES section content, lines separated by \n
+};
+
+class EntityRecords : public ::testing::TestWithParam<EntityCase> {};
+
+TEST_P(EntityRecords, ExactText) {
+    const EntityCase& c = GetParam();
+    TDXFmodel m;
+    SmallTables(m, c.ver);
+    c.fill(m);
+    const std::string text = m.SaveDXFText(u"");
+    EXPECT_EQ(SectionText(text, "ENTITIES"), Crlf(c.expected));
+}
+
+const EntityCase kEntityCases[] = {
+    {"LineR12", kDxfR12, [](TDXFmodel& m) { m.AddLine(0, 1, 5, 1, 30, 1, 2, 3, 4.5); }, R"(
+  0
+LINE
+  5
+E
+  8
+L1
+  6
+CONTINUOUS
+ 62
+     5
+ 10
+1.0
+ 20
+2.0
+ 30
+0.0
+ 11
+3.0
+ 21
+4.5
+ 31
+0.0)"},
+    {"Line2000", kDxf2000, [](TDXFmodel& m) { m.AddLine(0, 1, 5, 1, 30, 1, 2, 3, 4.5); }, R"(
+  0
+LINE
+  5
+2B
+330
+22
+100
+AcDbEntity
+  8
+L1
+100
+AcDbLine
+  6
+Continuous
+ 62
+     5
+370
+30
+ 10
+1.0
+ 20
+2.0
+ 30
+0.0
+ 11
+3.0
+ 21
+4.5
+ 31
+0.0)"},
+    {"ArcNegativeSweep2000", kDxf2000, [](TDXFmodel& m) { m.AddArc(0, 0, -1, -1, -1, 1, 2, 3, 1, 30, -60, 0); },
+     R"(
+  0
+ARC
+  5
+2B
+330
+22
+100
+AcDbEntity
+  8
+0
+100
+AcDbCircle
+  6
+ByBlock
+ 62
+     0
+370
+-2
+ 10
+1.0
+ 20
+2.0
+ 30
+0.0
+ 40
+3.0
+100
+AcDbArc
+ 50
+330.0
+ 51
+30.0)"},
+    {"ArcR12", kDxfR12, [](TDXFmodel& m) { m.AddArc(0, 0, 7, 1, 0, 1, 2, 3, 1, 30, 60, 0); }, R"(
+  0
+ARC
+  5
+E
+  8
+0
+ 10
+1.0
+ 20
+2.0
+ 30
+0.0
+ 40
+3.0
+ 50
+30.0
+ 51
+90.0)"},
+    {"FullEllipse2007", kDxf2007, [](TDXFmodel& m) { m.AddArc(0, 0, 7, 1, 0, 1, 2, 10, 0.5, 0, 360, 90); }, R"(
+  0
+ELLIPSE
+  5
+2B
+330
+22
+100
+AcDbEntity
+  8
+0
+100
+AcDbEllipse
+ 10
+1.0
+ 20
+2.0
+ 30
+0.0
+ 11
+0.0
+ 21
+10.0
+ 31
+0.0
+210
+0.0
+220
+0.0
+230
+1.0
+ 40
+0.5
+ 41
+0.0
+ 42
+6.28318530717959)"},
+    {"SolidFourCorners2000", kDxf2000, [](TDXFmodel& m) { m.AddSolid4(0, 0, 5, 0, 0, 1, 0, 1, 1, 0, 1); }, R"(
+  0
+SOLID
+  5
+2B
+330
+22
+100
+AcDbEntity
+  8
+0
+100
+AcDbTrace
+ 62
+     5
+ 10
+0.0
+ 20
+0.0
+ 30
+0.0
+ 11
+1.0
+ 21
+0.0
+ 31
+0.0
+ 12
+0.0
+ 22
+1.0
+ 32
+0.0
+ 13
+1.0
+ 23
+1.0
+ 33
+0.0)"},
+    {"VerticalTextR12", kDxfR12,
+     [](TDXFmodel& m) { m.AddMojiA(0, 1, 3, 0, 0, 1, 1, 2, 1, -8, 2.5, 5, 0, 90, u"", u"Wall a"); }, R"(
+  0
+TEXT
+  5
+E
+  8
+L1
+ 10
+1.0
+ 20
+2.0
+ 30
+0.0
+ 40
+5.0
+  1
+Wall a
+ 50
+90.0
+ 41
+0.5
+  7
+STANDARD
+ 72
+     3
+ 11
+1.0
+ 21
+-8.0
+ 31
+0.0)"},
+    {"SlantedText2000", kDxf2000,
+     [](TDXFmodel& m) { m.AddMojiA(0, 0, 2, 7, 0, 2, 0, 0, 10, 0, 2, 2, 0, 0, u"", u"A\r\nB"); }, R"(
+  0
+TEXT
+  5
+2B
+330
+22
+100
+AcDbEntity
+  8
+0
+100
+AcDbText
+ 62
+     2
+ 10
+0.0
+ 20
+0.0
+ 30
+0.0
+ 40
+2.0
+  1
+AB
+ 50
+0.0
+ 41
+1.0
+ 51
+28.0
+  7
+Standard
+ 72
+     5
+ 11
+10.0
+ 21
+0.0
+ 31
+0.0
+100
+AcDbText)"},
+    {"PaperSpacePolyline2000", kDxf2000,
+     [](TDXFmodel& m) {
+         const TDXF_PLinePoint v[] = {{0, 0, 3.141592653589793}, {5, 0, 0}};
+         m.AddPLine(1, 0, 7, 1, 0, 0.5, 0, true, v);
+     },
+     R"(
+  0
+POLYLINE
+  5
+2B
+330
+23
+100
+AcDbEntity
+ 67
+     1
+  8
+0
+100
+AcDb2dPolyline
+ 66
+     1
+ 10
+0.0
+ 20
+0.0
+ 30
+0.0
+ 70
+     1
+ 40
+0.5
+  0
+VERTEX
+  5
+2C
+330
+2B
+100
+AcDbEntity
+ 67
+     1
+  8
+0
+100
+AcDbVertex
+100
+AcDb2dVertex
+ 10
+0.0
+ 20
+0.0
+ 30
+0.0
+ 42
+1.0
+  0
+VERTEX
+  5
+2D
+330
+2B
+100
+AcDbEntity
+ 67
+     1
+  8
+0
+100
+AcDbVertex
+100
+AcDb2dVertex
+ 10
+5.0
+ 20
+0.0
+ 30
+0.0
+  0
+SEQEND
+  5
+2E
+330
+2B
+100
+AcDbEntity
+ 67
+     1
+  8
+0)"},
+    {"InsertR12", kDxfR12,
+     [](TDXFmodel& m) {
+         m.AddBlockDef(u"blk", 1);
+         m.AddBlock(0, 1, 3, 2, 0, 0, 5, 6, 30, 2, 1);
+     },
+     R"(
+  0
+INSERT
+  5
+10
+  8
+L1
+  2
+BLK
+ 10
+5.0
+ 20
+6.0
+ 30
+0.0
+ 41
+2.0
+ 50
+30.0)"},
+    {"ViewportR12", kDxfR12,
+     [](TDXFmodel& m) {
+         m.AddVPort(0, 1, 0, 0, 0, 0, 1, 1, 0, 0, 1);  // model space: skipped, handle E consumed
+         m.AddVPort(1, 1, 0, 0, 210, 148.5, 420, 297, 210, 148.5, 297);
+     },
+     R"(
+  0
+VIEWPORT
+  5
+F
+ 67
+     1
+  8
+VP
+ 10
+210.0
+ 20
+148.5
+ 30
+0.0
+ 40
+420.0
+ 41
+297.0
+ 68
+     2
+ 69
+     2
+1001
+ACAD
+1000
+MVIEW
+1002
+{
+1070
+    16
+1010
+0.0
+1020
+0.0
+1030
+0.0
+1010
+0.0
+1020
+0.0
+1030
+1.0
+1040
+0.0
+1040
+297.0
+1040
+210.0
+1040
+148.5
+1040
+50.0
+1040
+0.0
+1040
+0.0
+1070
+    16
+1070
+   100
+1070
+     0
+1070
+     3
+1070
+     0
+1070
+     0
+1070
+     0
+1070
+     0
+1040
+0.0
+1040
+0.0
+1040
+0.0
+1040
+1.0
+1040
+1.0
+1040
+0.0
+1040
+0.0
+1070
+     0
+1002
+{
+1002
+}
+1002
+})"},
+    {"PointKinds2000", kDxf2000,
+     [](TDXFmodel& m) {
+         m.AddBlockDef(u"_TRANS_TMARKER_2", -1);  // first entity handle moves to 2E
+         m.AddTen(0, 0, 7, 0, 0, 1, 2, 0, 1);      // plain point
+         m.AddTen(0, 0, 1, 0, -2, 3, 4, 45, 2);    // marker insert
+         m.AddTen(0, 0, 1, 0, 3, 5, 6, 0, 1);      // marker 3 is missing: skipped, 30 consumed
+         m.AddTen(0, 0, 1, 0, 0, 7, 8, 0, 1);
+     },
+     R"(
+  0
+POINT
+  5
+2E
+330
+22
+100
+AcDbEntity
+  8
+0
+100
+AcDbPoint
+ 10
+1.0
+ 20
+2.0
+ 30
+0.0
+  0
+INSERT
+  5
+2F
+330
+22
+100
+AcDbEntity
+  8
+0
+100
+AcDbBlockReference
+  2
+_TRANS_TMARKER_2
+  6
+Continuous
+ 62
+     1
+ 10
+3.0
+ 20
+4.0
+ 30
+0.0
+ 41
+2.0
+ 42
+2.0
+ 50
+45.0
+  0
+POINT
+  5
+31
+330
+22
+100
+AcDbEntity
+  8
+0
+100
+AcDbPoint
+ 62
+     1
+ 10
+7.0
+ 20
+8.0
+ 30
+0.0)"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Dxf, EntityRecords, ::testing::ValuesIn(kEntityCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DxfWriter, ImageRecordAndObjects) {
+    TDXFmodel m;
+    SmallTables(m, kDxf2000);
+    m.AddFList(u"/nowhere/pic.png", u"/nowhere/out/", 4, 2, 40, 10, 0);
+    m.AddImage(0, 0, 10, 20, 4, 2, 40, 10, 0, u"/nowhere/PIC.png");  // registered ignoring case
+    const std::string text = m.SaveDXFText(u"");
+    EXPECT_EQ(SectionText(text, "ENTITIES"), Crlf(R"(
+  0
+IMAGE
+  5
+2B
+330
+22
+100
+AcDbEntity
+  8
+0
+ 92
+        0
+100
+AcDbRasterImage
+ 90
+        0
+ 10
+10.0
+ 20
+20.0
+ 30
+0.0
+ 11
+10.0
+ 21
+0.0
+ 31
+0.0
+ 12
+0.0
+ 22
+5.0
+ 32
+0.0
+ 13
+4.0
+ 23
+2.0
+340
+38
+ 70
+     7
+280
+     0
+281
+    50
+282
+    50
+283
+     0
+360
+2C
+ 71
+     1
+ 91
+        2
+ 14
+-0.5
+ 24
+-0.5
+ 14
+3.5
+ 24
+1.5)"));
+    const std::string objects = SectionText(text, "OBJECTS");
+    EXPECT_NE(objects.find(Crlf(R"(
+  0
+IMAGEDEF_REACTOR
+  5
+2C
+330
+2B
+100
+AcDbRasterImageDefReactor
+ 90
+        2
+330
+2B
+)")), std::string::npos);
+    // Image dictionary 6 (Ltn + 4), raster variables 7, the definition 38.
+    EXPECT_NE(objects.find(Crlf(R"(
+  3
+ACAD_IMAGE_DICT
+350
+6
+  3
+ACAD_IMAGE_VARS
+350
+7
+)")), std::string::npos);
+    EXPECT_NE(objects.find(Crlf(R"(
+  0
+IMAGEDEF
+  5
+38
+102
+{ACAD_REACTORS
+330
+6
+330
+2C
+102
+}
+330
+6
+100
+AcDbRasterImageDef
+ 90
+        0
+  1
+pic.png
+ 10
+4.0
+ 20
+2.0
+ 11
+10.0
+ 21
+5.0
+280
+     1
+281
+     0
+)")), std::string::npos);
+    EXPECT_NE(text.find(Crlf("  9\n$HANDSEED\n  5\n39\n")), std::string::npos);
+    EXPECT_NE(SectionText(text, "CLASSES").find("IMAGEDEF_REACTOR"), std::string::npos);
+}
+
+// Section names, table names and counts, block names and $HANDSEED of an
+// empty model.
+TEST(DxfWriter, EmptyModelInEachRelease) {
+    struct Case {
+        int32_t ver;
+        std::vector<std::string> sections;
+        std::vector<std::string> tables;  // name:count
+        std::vector<std::string> blocks;
+        std::string seed;
+        std::string acadver;
+    };
+    const Case cases[] = {
+        {kDxfR12,
+         {"HEADER", "TABLES", "BLOCKS", "ENTITIES"},
+         {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2"},
+         {"*MODEL_SPACE", "*PAPER_SPACE", "*PAPER_SPACE0"},
+         "16",
+         "AC1009"},
+        {kDxf2000,
+         {"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"},
+         {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2", "BLOCK_RECORD:2"},
+         {"*Model_Space", "*Paper_Space", "*Paper_Space0"},
+         "31",
+         "AC1015"},
+        {kDxf2007,
+         {"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"},
+         {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2", "BLOCK_RECORD:2"},
+         {"*Model_Space", "*Paper_Space", "*Paper_Space0"},
+         "31",
+         "AC1021"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ver);
+        TDXFmodel m;
+        m.SetDXFVer(c.ver, 0);
+        const std::string text = m.SaveDXFText(u"/no/such/file.jww");
+        bool ok = false;
+        const std::vector<Group> g = ParseGroups(text, ok);
+        ASSERT_TRUE(ok);
+        ASSERT_GE(g.size(), 2u);
+        EXPECT_EQ(g.front().code, "999");
+        EXPECT_EQ(g.back().value, "EOF");
+        std::vector<std::string> sections, tables, blocks;
+        for (size_t i = 0; i + 1 < g.size(); ++i) {
+            if (g[i].value == "SECTION") sections.push_back(g[i + 1].value);
+            if (g[i].value == "TABLE" && i + 1 < g.size()) {
+                size_t k = i + 1;
+                while (g[k].Code() != 70) ++k;
+                tables.push_back(g[i + 1].value + ":" + std::to_string(std::stoi(g[k].value)));
+            }
+            if (g[i].code == "  0" && g[i].value == "BLOCK") {
+                size_t k = i + 1;
+                while (g[k].Code() != 2) ++k;
+                blocks.push_back(g[k].value);
+            }
+        }
+        EXPECT_EQ(sections, c.sections);
+        EXPECT_EQ(tables, c.tables);
+        EXPECT_EQ(blocks, c.blocks);
+        EXPECT_EQ(SectionText(text, "ENTITIES"), "");
+        EXPECT_NE(text.find(Crlf("  9\n$HANDSEED\n  5\n" + c.seed)), std::string::npos);
+        EXPECT_NE(text.find(Crlf("  9\n$ACADVER\n  1\n" + c.acadver)), std::string::npos);
+        // A source file that does not exist gives day 0 as both dates.
+        EXPECT_NE(text.find(Crlf("  9\n$TDCREATE\n 40\n2444240.0")), std::string::npos);
+    }
+}
+
+// Every handle is unique and below $HANDSEED, and every owner (330) and
+// dictionary entry (350, 360) points at a written object.
+TEST(DxfWriter, HandlesAreUniqueAndReferencesResolve) {
+    for (int32_t ver : {kDxfR12, kDxf2000, kDxf2007}) {
+        for (int32_t spa : {0, 1}) {
+            SCOPED_TRACE(ver * 10 + spa);
+            TDXFmodel m;
+            m.SetDXFVer(ver, spa);
+            dxftest::FillRichModel(m, u"/nowhere/a.png", u"/nowhere/out/");
+            for (int i = 0; i < 16; ++i) m.deLgp[i].sc = i == 0 ? 100 : 50;
+            m.SetLgp(0, 1);
+            const std::string text = m.SaveDXFText(u"");
+            bool ok = false;
+            const std::vector<Group> g = ParseGroups(text, ok);
+            ASSERT_TRUE(ok);
+            std::set<long> handles;
+            long seed = 0;
+            for (size_t i = 0; i + 1 < g.size(); ++i) {
+                if (g[i].value == "$HANDSEED") seed = std::stol(g[i + 1].value, nullptr, 16);
+            }
+            bool inHeader = true;
+            for (const Group& x : g) {
+                if (x.value == "ENDSEC") inHeader = false;
+                if (inHeader) continue;
+                // (R12's DIMSTYLE has an empty group 5: its arrow block name.)
+                if ((x.Code() == 5 || x.Code() == 105) && !x.value.empty()) {
+                    const long h = std::stol(x.value, nullptr, 16);
+                    EXPECT_TRUE(handles.insert(h).second) << "duplicate handle " << x.value;
+                    EXPECT_LT(h, seed);
+                }
+            }
+            if (ver == kDxfR12) continue;
+            for (const Group& x : g) {
+                const int c = x.Code();
+                if ((c == 330 || c == 350 || c == 360) && x.value != "0") {
+                    EXPECT_TRUE(handles.contains(std::stol(x.value, nullptr, 16))) << c << " -> " << x.value;
+                }
+            }
+        }
+    }
+}
+
+TEST(DxfWriter, SpaceFilterKeepsHandlesAcrossReleases) {
+    auto build = [](int32_t ver) {
+        TDXFmodel m;
+        SmallTables(m, ver);
+        m.AddLine(0, 0, 1, 1, 0, 0, 0, 1, 1);
+        m.AddLine(2, 0, 1, 1, 0, 0, 0, 2, 2);  // the second layout
+        m.AddLine(1, 0, 1, 1, 0, 0, 0, 3, 3);  // the first paper space
+        return m.SaveDXFText(u"");
+    };
+    struct Seen {
+        std::vector<long> paper0;    // handles inside *Paper_Space0, relative to its BLOCK
+        std::vector<long> entities;  // handles in ENTITIES, relative to that BLOCK
+        std::vector<std::string> xs; // end x of the written lines
+    };
+    auto scan = [](const std::string& text) {
+        bool ok = false;
+        const std::vector<Group> g = ParseGroups(text, ok);
+        EXPECT_TRUE(ok);
+        Seen s;
+        long base = -1;
+        int where = 0;  // 1 inside *Paper_Space0, 2 in ENTITIES
+        for (size_t i = 0; i + 1 < g.size(); ++i) {
+            if (g[i].code == "  0" && g[i].value == "BLOCK") {
+                size_t k = i;
+                while (g[k].Code() != 2) ++k;
+                const bool p0 = g[k].value == "*Paper_Space0" || g[k].value == "*PAPER_SPACE0";
+                if (p0) base = std::stol(g[i + 1].value, nullptr, 16);
+                where = p0 ? 1 : 0;
+            } else if (g[i].value == "ENDBLK") {
+                where = 0;
+            } else if (g[i].code == "  2" && g[i].value == "ENTITIES") {
+                where = 2;
+            } else if (g[i].value == "ENDSEC") {
+                where = 0;
+            } else if (g[i].code == "  0" && g[i].value == "LINE") {
+                const long h = std::stol(g[i + 1].value, nullptr, 16) - base;
+                (where == 1 ? s.paper0 : s.entities).push_back(h);
+            } else if (g[i].code == " 11" && where != 0) {
+                s.xs.push_back(g[i].value);
+            }
+        }
+        return s;
+    };
+    const Seen r12 = scan(build(kDxfR12));
+    const Seen v2000 = scan(build(kDxf2000));
+    const Seen v2007 = scan(build(kDxf2007));
+    EXPECT_EQ(v2000.paper0, std::vector<long>{1});
+    EXPECT_TRUE(r12.paper0.empty());
+    EXPECT_EQ(v2000.entities, (std::vector<long>{3, 4}));
+    EXPECT_EQ(r12.entities, v2000.entities);  // same handles after the skipped line
+    EXPECT_EQ(v2000.xs, (std::vector<std::string>{"2.0", "1.0", "3.0"}));
+    EXPECT_EQ(r12.xs, (std::vector<std::string>{"1.0", "3.0"}));
+    // 2000 and 2007 use the same handles throughout.
+    bool ok = false;
+    EXPECT_EQ(Values(ParseGroups(build(kDxf2000), ok), 5), Values(ParseGroups(build(kDxf2007), ok), 5));
+}
+
+TEST(DxfWriter, R12UpperCasesNamesButNotLayersOrTexts) {
+    for (int32_t ver : {kDxfR12, kDxf2000}) {
+        TDXFmodel m;
+        m.SetDXFVer(ver, 0);
+        m.AddLtype(u"Continuous", u"Solid", {});
+        const double dash[] = {1, -1};
+        m.AddLtype(u"Dashed_1", u"Dashed line", dash);
+        m.AddLayer(u"abc", 7, 1, 0, true, true);
+        m.AddStyle(u"Standard", u"txt", u"extfont2.shx", 0, 1, 0, 2.5, false);
+        m.AddLine(0, 0, 1, 2, 0, 0, 0, 1, 1);
+        m.AddMojiA(0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 0, u"", u"text");
+        const std::string text = m.SaveDXFText(u"");
+        const bool r12 = ver == kDxfR12;
+        const std::string lt = r12 ? "DASHED_1" : "Dashed_1";
+        EXPECT_NE(SectionText(text, "TABLES").find(Crlf("  2\n" + lt + "\n 70\n     0\n  3\nDashed line")),
+                  std::string::npos);
+        EXPECT_NE(SectionText(text, "ENTITIES").find(Crlf("  6\n" + lt + "\n")), std::string::npos);
+        EXPECT_NE(SectionText(text, "TABLES").find(Crlf("  2\nabc\n")), std::string::npos);
+        EXPECT_NE(SectionText(text, "ENTITIES").find(Crlf("  1\ntext\n")), std::string::npos);
+        EXPECT_NE(text.find(Crlf(std::string("$TEXTSTYLE\n  7\n") + (r12 ? "STANDARD" : "Standard"))),
+                  std::string::npos);
+        EXPECT_NE(text.find(Crlf(std::string("  7\n") + (r12 ? "STANDARD" : "Standard") + "\n 72")),
+                  std::string::npos);
+    }
+}
+
+TEST(DxfWriter, TextEncodingByRelease) {
+    const JwString layer = u"壁";
+    const JwString outside = u"𠮷";  // not in code page 932
+    auto write = [&](int32_t ver) {
+        TDXFmodel m;
+        m.SetDXFVer(ver, 0);
+        m.AddLtype(u"Continuous", u"", {});
+        m.AddLayer(layer, 7, 1, 0, true, true);
+        m.AddStyle(u"Standard", u"txt", u"", 0, 1, 0, 2.5, false);
+        m.AddMojiA(0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 0, u"", outside + u"x");
+        return m.SaveDXFText(u"");
+    };
+    const Bytes sjis = AnsiBytes(layer);
+    const std::string sjisName(sjis.begin(), sjis.end());
+    const std::string t2000 = write(kDxf2000);
+    const std::string t2007 = write(kDxf2007);
+    EXPECT_NE(t2000.find("\r\n  8\r\n" + sjisName + "\r\n"), std::string::npos);
+    EXPECT_NE(t2007.find("\r\n  8\r\n" + ToUtf8(layer) + "\r\n"), std::string::npos);
+    // 2007 keeps a character that code page 932 lacks; 2000 cannot.
+    EXPECT_NE(t2007.find("\r\n  1\r\n" + ToUtf8(outside) + "x\r\n"), std::string::npos);
+    EXPECT_NE(t2000.find("\r\n  1\r\n?x\r\n"), std::string::npos);
+    // Layout names are user text too.
+    EXPECT_NE(SectionText(t2007, "OBJECTS").find(ToUtf8(u"レイアウト1")), std::string::npos);
+}
+
+TEST(DxfWriter, BlankTextIsLeftOutButTakesItsHandle) {
+    TDXFmodel m;
+    SmallTables(m, kDxf2000);
+    m.AddMojiA(0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 0, u"", u" \u3000 ");
+    m.AddLine(0, 0, 1, 1, 0, 0, 0, 1, 1);
+    bool ok = false;
+    const std::vector<Group> g = ParseGroups(SectionText(m.SaveDXFText(u""), "ENTITIES"), ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(Values(g, 0), std::vector<std::string>{"LINE"});
+    EXPECT_EQ(Values(g, 5), std::vector<std::string>{"2C"});
+}
+
+class DxfFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::path(ZS_BINARY_DIR) / "dxf_test_files" /
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    static JwString U(const fs::path& p) {
+        const std::string s = p.string();
+        return JwString(s.begin(), s.end());
+    }
+    static std::string Read(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    fs::path dir;
+};
+
+TEST_F(DxfFiles, SaveWritesTheTextAndCopiesImages) {
+    fs::create_directories(dir / "src1");
+    fs::create_directories(dir / "src2");
+    fs::create_directories(dir / "out");
+    std::ofstream(dir / "src1" / "Pic.PNG", std::ios::binary) << "image one";
+    std::ofstream(dir / "src2" / "pic.png", std::ios::binary) << "image two";
+    TDXFmodel m;
+    SmallTables(m, kDxf2000);
+    const JwString out = U(dir / "out") + u"/";
+    EXPECT_EQ(m.AddFList(U(dir / "src1" / "Pic.PNG"), out, 4, 3, 4, 3, 0), 0);
+    EXPECT_EQ(m.AddFList(U(dir / "src1" / "PIC.png"), out, 4, 3, 4, 3, 0), 0);  // already listed
+    EXPECT_EQ(m.AddFList(U(dir / "src2" / "pic.png"), out, 4, 3, 4, 3, 0), 1);
+    EXPECT_EQ(m.deFList[0].dst, out + u"Pic.png");
+    EXPECT_EQ(m.deFList[1].dst, out + u"pic_1.png");  // a different file of the same name
+    m.AddImage(0, 0, 0, 0, 4, 3, 4, 3, 0, U(dir / "src1" / "Pic.PNG"));
+    const fs::path dst = dir / "out" / "drawing.dxf";
+    ASSERT_TRUE(m.SaveDXF(u"", U(dst)));
+    EXPECT_EQ(Read(dst), m.SaveDXFText(u""));
+    EXPECT_EQ(Read(dir / "out" / "Pic.png"), "image one");
+    EXPECT_EQ(Read(dir / "out" / "pic_1.png"), "image two");
+    // No temporary file is left beside the result.
+    int files = 0;
+    for (const auto& e : fs::directory_iterator(dir / "out")) files += e.is_regular_file();
+    EXPECT_EQ(files, 3);
+}
+
+TEST_F(DxfFiles, FailedSaveLeavesNothingAndKeepsWhatWasThere) {
+    TDXFmodel m;
+    SmallTables(m, kDxfR12);
+    EXPECT_FALSE(m.SaveDXF(u"", U(dir / "missing" / "a.dxf")));
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+    fs::create_directories(dir / "a.dxf");  // a folder where the file should go
+    EXPECT_FALSE(m.SaveDXF(u"", U(dir / "a.dxf")));
+    EXPECT_TRUE(fs::is_directory(dir / "a.dxf"));
+    // Writing over an existing file replaces it.
+    std::ofstream(dir / "b.dxf") << "old";
+    ASSERT_TRUE(m.SaveDXF(u"", U(dir / "b.dxf")));
+    EXPECT_EQ(Read(dir / "b.dxf").substr(0, 5), "999\r\n");
+}
+
+TEST_F(DxfFiles, HeaderDatesComeFromTheSourceFile) {
+    const fs::path src = dir / "src.jww";
+    std::ofstream(src) << "x";
+    TDXFmodel m;
+    SmallTables(m, kDxf2000);
+    bool ok = false;
+    const std::vector<Group> g = ParseGroups(m.SaveDXFText(U(src)), ok);
+    ASSERT_TRUE(ok);
+    std::map<std::string, double> v;
+    for (size_t i = 0; i + 1 < g.size(); ++i)
+        if (g[i].code == "  9" && g[i].value.starts_with("$TD")) v[g[i].value] = std::stod(g[i + 1].value);
+    const double now = 2444240 + (std::time(nullptr) / 86400.0 + 25569);
+    EXPECT_NEAR(v["$TDUPDATE"], now, 1.0);  // local time, within a day of UTC
+    EXPECT_NEAR(v["$TDCREATE"], v["$TDUPDATE"], 1.0 / 24);
+    EXPECT_NEAR(v["$TDUUPDATE"], v["$TDUPDATE"] - 0.375, 1e-6);
+}
+
+}  // namespace
+}  // namespace jw
