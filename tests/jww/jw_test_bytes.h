@@ -259,10 +259,9 @@ public:
 
     std::filesystem::path path_;
     // The folder as a model's BindImageFolder (with its trailing separator).
-    std::u16string Folder() const {
-        const std::string s = path_.string() + "/";
-        return std::u16string(s.begin(), s.end());
-    }
+    std::u16string Folder() const { return Utf16(path_.string() + "/"); }
+    // ASCII paths only (temporary folders are).
+    static std::u16string Utf16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
     std::string File(const std::string& name, const std::vector<uint8_t>& bytes) const {
         const std::string p = (path_ / name).string();
         std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
