@@ -25,7 +25,7 @@ namespace {
 constexpr int32_t kMaxBlockTreeNodes = 1000000;
 // Upper bound of the ancestor steps spent on cycle detection, so that a
 // hostile nesting of long paths cannot make the expansion crawl.
-constexpr int64_t kMaxAncestorSteps = int64_t(1) << 26;
+constexpr int64_t kMaxAncestorSteps = int64_t(1) << 24;
 
 constexpr std::u16string_view kSfig = u"@@SFIG";
 
@@ -44,6 +44,69 @@ void PlacementMatrix(const TEntJwwBlock& b, double& r1, double& r2, double& r3, 
     r2 = -b.dBairitsuY * s;
     r3 = b.dBairitsuX * s;
     r4 = b.dBairitsuY * c;
+}
+
+// Strongly connected components of the definition graph, in which
+// definition d points to e when d holds an insert of e (Tarjan's algorithm,
+// with an explicit stack so that deep nesting cannot exhaust the call stack).
+struct DefinitionCycles {
+    std::vector<int32_t> component;  // component of each definition
+    std::vector<char> cyclic;        // the definition can reach itself
+};
+
+template <class Target>
+DefinitionCycles FindCycles(const std::vector<TEntJwwBlockDef>& defs, int32_t defN, const Target& target) {
+    DefinitionCycles r;
+    r.component.assign(static_cast<std::size_t>(defN), -1);
+    r.cyclic.assign(static_cast<std::size_t>(defN), 0);
+    std::vector<int32_t> index(static_cast<std::size_t>(defN), -1), low(static_cast<std::size_t>(defN), 0);
+    std::vector<char> onStack(static_cast<std::size_t>(defN), 0);
+    std::vector<int32_t> stack;
+    struct Frame {
+        int32_t v, child;
+    };
+    std::vector<Frame> calls;
+    int32_t counter = 0, components = 0;
+    auto enter = [&](int32_t v) {
+        index[v] = low[v] = counter++;
+        stack.push_back(v);
+        onStack[v] = 1;
+        calls.push_back(Frame{v, 0});
+    };
+    for (int32_t s = 0; s < defN; ++s) {
+        if (index[s] >= 0) continue;
+        enter(s);
+        while (!calls.empty()) {
+            const int32_t v = calls.back().v;
+            const TEntJwwBlockDef& d = defs[v];
+            if (calls.back().child < Usable(d.mBlock, d.mBlockN)) {
+                const int32_t w = target(d.mBlock[calls.back().child++].nNumber);
+                if (w < 0) continue;
+                if (w == v) r.cyclic[v] = 1;
+                if (index[w] < 0) {
+                    enter(w);
+                } else if (onStack[w]) {
+                    low[v] = std::min(low[v], index[w]);
+                }
+                continue;
+            }
+            calls.pop_back();
+            if (!calls.empty()) low[calls.back().v] = std::min(low[calls.back().v], low[v]);
+            if (low[v] != index[v]) continue;
+            // v is the root of a component: everything above it on the stack.
+            const std::size_t first = stack.size() - 1 - static_cast<std::size_t>(
+                std::find(stack.rbegin(), stack.rend(), v) - stack.rbegin());
+            const bool several = stack.size() - first > 1;
+            for (std::size_t i = first; i < stack.size(); ++i) {
+                r.component[stack[i]] = components;
+                onStack[stack[i]] = 0;
+                if (several) r.cyclic[stack[i]] = 1;
+            }
+            stack.resize(first);
+            ++components;
+        }
+    }
+    return r;
 }
 
 }  // namespace
@@ -69,7 +132,10 @@ int32_t TJwEntities::FindBlkDef(uint32_t n) const {
     auto rebuild = [&] {
         BlkNumIndex.first.clear();
         BlkNumIndex.first.reserve(static_cast<std::size_t>(defN));
-        for (int32_t i = 0; i < defN; ++i) BlkNumIndex.first.emplace(EntBlockDef[i].nNumber, i);
+        for (int32_t i = 0; i < defN; ++i) {
+            const uint32_t number = EntBlockDef[i].nNumber;  // packed field: copied, never referenced
+            BlkNumIndex.first.emplace(number, i);
+        }
         BlkNumIndex.data = EntBlockDef.data();
         BlkNumIndex.count = defN;
     };
@@ -132,10 +198,11 @@ void TJwEntities::MakeBlockTree() {
 
     // Breadth-first expansion. A node whose definition already stands on the
     // path from its root is not expanded, which cuts every cyclic nesting.
-    // Siblings are contiguous, so the path of their parent is marked once.
-    std::vector<uint32_t> onPath(static_cast<std::size_t>(defN), 0);
-    uint32_t stamp = 0;
-    int32_t markedParent = -2;
+    // Only a definition that can reach itself can repeat on a path, and every
+    // definition between its two places lies in its strongly connected
+    // component: the walk up the path checks those and stops at the first
+    // ancestor outside it. Acyclic nesting needs no walk at all.
+    const DefinitionCycles cycles = FindCycles(EntBlockDef, defN, [this](uint32_t n) { return FindBlkDef(n); });
     int64_t ancestorSteps = 0;
     bool full = false;
     for (std::size_t k = 0; k < tree.size() && !full; ++k) {
@@ -145,18 +212,19 @@ void TJwEntities::MakeBlockTree() {
         const int32_t childN = Usable(d.mBlock, d.mBlockN);
         if (childN == 0) continue;
 
-        const int32_t parent = tree[k].parent;
-        if (parent >= 0) {
-            if (parent != markedParent) {
-                ++stamp;
-                for (int32_t a = parent; a >= 0; a = tree[a].parent) {
-                    if (tree[a].defno >= 0) onPath[tree[a].defno] = stamp;
-                    ++ancestorSteps;
+        if (cycles.cyclic[defno]) {
+            bool repeated = false;
+            for (int32_t a = tree[k].parent; a >= 0; a = tree[a].parent) {
+                const int32_t da = tree[a].defno;  // an ancestor always has a definition
+                if (da == defno) {
+                    repeated = true;
+                    break;
                 }
-                markedParent = parent;
-                if (ancestorSteps > kMaxAncestorSteps) break;
+                if (cycles.component[da] != cycles.component[defno]) break;
+                ++ancestorSteps;
             }
-            if (onPath[defno] == stamp) continue;
+            if (ancestorSteps > kMaxAncestorSteps) break;
+            if (repeated) continue;
         }
 
         // Copy the parent's placement: appending may move the vector.

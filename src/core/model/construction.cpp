@@ -796,13 +796,19 @@ bool TJwEntities::AddBlkDef(int32_t cn, int32_t lg, int32_t ly, int32_t co, int3
         uint32_t number = 0;
         if (defN > 0) {
             uint32_t largest = 0;
-            for (int32_t i = 0; i < defN; ++i) largest = std::max(largest, EntBlockDef[i].nNumber);
+            for (int32_t i = 0; i < defN; ++i) {
+                const uint32_t n = EntBlockDef[i].nNumber;
+                if (n > largest) largest = n;
+            }
             if (largest < UINT32_MAX) {
                 number = largest + 1;
             } else {
                 std::vector<uint32_t> used;
                 used.reserve(static_cast<std::size_t>(defN));
-                for (int32_t i = 0; i < defN; ++i) used.push_back(EntBlockDef[i].nNumber);
+                for (int32_t i = 0; i < defN; ++i) {
+                    const uint32_t n = EntBlockDef[i].nNumber;
+                    used.push_back(n);
+                }
                 std::sort(used.begin(), used.end());
                 for (uint32_t u : used) {
                     if (u == number) ++number;
