@@ -1,0 +1,13 @@
+// GoogleTest entry with the QApplication the window needs. Without a display
+// the tests run on Qt's offscreen platform (also when the test list is
+// discovered at build time).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

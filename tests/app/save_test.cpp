@@ -1,0 +1,155 @@
+// The save command: dialog presets, the version and encoding lists, the
+// extension check, silent preconditions and the status messages.
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include <QDir>
+#include <QFile>
+
+#include "model/jw_data.h"
+#include "window_fixture.h"
+
+namespace jw::test {
+namespace {
+
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct SaveCase {
+    const char* sample;
+    const char16_t* kind;   // message prefix
+    int versions[9];        // version read back for each item of the list
+};
+
+class SaveCombinations : public WindowTest, public testing::WithParamInterface<SaveCase> {};
+
+// Every item of both lists: the file read back has the chosen version and
+// encoding, and the status line says it was saved.
+TEST_P(SaveCombinations, WritesChosenVersionAndEncoding) {
+    const SaveCase& c = GetParam();
+    const QString source = Sample(c.sample);
+    const bool jws = source.endsWith(QStringLiteral(".jws"));
+    Open(source);
+    auto* versions = Find<QComboBox>("ComboBox1");
+    auto* encodings = Find<QComboBox>("ComboBox2");
+    for (int v = 0; v < 9; ++v) {
+        for (int e = 0; e < 2; ++e) {
+            SCOPED_TRACE(testing::Message() << "version item " << v << ", encoding " << e);
+            versions->setCurrentIndex(v);
+            encodings->setCurrentIndex(e);
+            const QString out = WorkPath("out") + QString::number(v) + QString::number(e) + (jws ? ".jws" : ".jww");
+            Save(out);
+            EXPECT_EQ(Message(), ToQ(c.kind) + out + QStringLiteral("」を保存しました"));
+            EXPECT_EQ(Edit(), out);
+            if (jws) {
+                TJwsData back;
+                ASSERT_TRUE(back.FileIn(FromQ(out))) << back.LastError;
+                EXPECT_EQ(back.Enthd.jwVer, c.versions[v]);
+                EXPECT_EQ(back.MojiEncode, e == 1);
+            } else {
+                TJwwData back;
+                ASSERT_TRUE(back.FileIn(FromQ(out))) << back.LastError;
+                EXPECT_EQ(back.Enthd.jwVer, c.versions[v]);
+                EXPECT_EQ(back.MojiEncode, e == 1);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SaveCombinations,
+    testing::Values(SaveCase{"jww700-sjis-blocks.jww", u"図面ファイル「", {220, 223, 225, 230, 300, 351, 420, 600, 700}},
+                    SaveCase{"jws351-blocks.jws", u"図形ファイル「", {230, 230, 230, 230, 351, 351, 420, 600, 700}}),
+    [](const testing::TestParamInfo<SaveCase>& info) { return info.index == 0 ? "Jww" : "Jws"; });
+
+TEST_F(WindowTest, SaveDialogPresetAndDefaultExtension) {
+    ASSERT_TRUE(QFile::copy(Sample("jww600-points-texts.jww"), WorkPath("plan.jww")));
+    Open(WorkPath("plan.jww"));
+    // Nothing touched: version 2.20 with Shift-JIS strings; a name typed
+    // without extension gets the drawing's.
+    Save(WorkPath("copy"));
+    ASSERT_EQ(dialogs.saveRequests.size(), 1u);
+    const JwFileRequest& req = dialogs.saveRequests.front();
+    EXPECT_EQ(req.initialFolder, workDir.path() + QLatin1Char('/'));
+    EXPECT_EQ(req.fileName, QStringLiteral("plan"));
+    EXPECT_EQ(req.defaultSuffix, QStringLiteral("jww"));
+    EXPECT_EQ(req.filters, QStringList{QStringLiteral("Jw_cad図面ファイル(*.jww)")});
+    EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + WorkPath("copy.jww") + QStringLiteral("」を保存しました"));
+    TJwwData back;
+    ASSERT_TRUE(back.FileIn(FromQ(WorkPath("copy.jww"))));
+    EXPECT_EQ(back.Enthd.jwVer, 220);
+    EXPECT_FALSE(back.MojiEncode);
+
+    // An upper-case extension of the same kind is accepted.
+    ASSERT_TRUE(QFile::copy(Sample("jws600-uppercase-ext.JWS"), WorkPath("part.JWS")));
+    Open(WorkPath("part.JWS"));
+    Save(WorkPath("part2.JWS"));
+    EXPECT_EQ(dialogs.saveRequests.back().filters, QStringList{QStringLiteral("Jw_cad図形ファイル(*.jws)")});
+    EXPECT_EQ(dialogs.saveRequests.back().defaultSuffix, QStringLiteral("jws"));
+    EXPECT_EQ(Message(), QStringLiteral("図形ファイル「") + WorkPath("part2.JWS") + QStringLiteral("」を保存しました"));
+}
+
+// Preconditions that fail stop silently: no dialog, no file, no message.
+TEST_F(WindowTest, SaveStopsSilently) {
+    auto* edit = Find<QLineEdit>("Edit1");
+    {
+        QFile f(WorkPath("notes.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("text\n");
+    }
+    for (const QString& path : {QString(), WorkPath("missing.jww"), WorkPath("notes.txt")}) {
+        edit->setText(path);
+        Save(WorkPath("out.jww"));
+        dialogs.saveAnswers.clear();
+        EXPECT_TRUE(dialogs.saveRequests.empty()) << path.toStdString();
+        EXPECT_FALSE(QFile::exists(WorkPath("out.jww")));
+        EXPECT_EQ(Message(), QString());
+    }
+
+    // A JWW drawing saved under a ".jws" name: nothing written, nothing said.
+    const QString source = Sample("jww600-points-texts.jww");
+    Open(source);
+    ASSERT_FALSE(Message().isEmpty());
+    Save(WorkPath("out.jws"));
+    EXPECT_EQ(dialogs.saveRequests.size(), 1u);
+    EXPECT_FALSE(QFile::exists(WorkPath("out.jws")));
+    EXPECT_EQ(Message(), QString());
+    EXPECT_EQ(Edit(), source);
+
+    // A cancelled dialog.
+    QTest::mouseClick(Find<QPushButton>("Button2"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.saveRequests.size(), 2u);
+    EXPECT_EQ(Message(), QString());
+    EXPECT_EQ(QDir(workDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("notes.txt")});
+}
+
+// A write that fails (here: the file size limit is reached) says so and
+// leaves the file it would have replaced untouched.
+TEST_F(WindowTest, FailedSaveKeepsExistingFile) {
+    Open(Sample("jww700-sjis-blocks.jww"));
+    const QString out = WorkPath("keep.jww");
+    {
+        QFile f(out);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("previous content");
+    }
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    auto* previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Save(out);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + out + QStringLiteral("」の保存に失敗しました"));
+    EXPECT_EQ(FileBytes(out), QByteArray("previous content"));
+    EXPECT_EQ(QDir(workDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.jww")});
+}
+
+}  // namespace
+}  // namespace jw::test
