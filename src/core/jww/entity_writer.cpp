@@ -150,7 +150,7 @@ public:
         blockNo_.reserve(defN);
         for (size_t i = 0; i < defN; ++i) {
             const TEntJwwBlockDef& d = m_.EntBlockDef[i];
-            blockNo_.emplace(d.nNumber, d.ref_flag ? static_cast<uint32_t>(d.ref_no) : d.nNumber);
+            blockNo_.emplace(uint32_t{d.nNumber}, d.ref_flag ? static_cast<uint32_t>(d.ref_no) : d.nNumber);
         }
 
         const EntityList drawing = DrawingList(m_);
