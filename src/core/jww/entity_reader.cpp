@@ -26,15 +26,18 @@ size_t CappedCount(int64_t stated, size_t remaining, size_t minBytes) {
 }
 
 int KindOfClass(const std::string& name) {
-    if (name.size() < 8 || name.compare(0, 5, "CData") != 0) return 0;
-    const char* s = name.c_str() + 5;
-    if (std::strcmp(s, "Sen") == 0) return kEntLine;
-    if (std::strcmp(s, "Enko") == 0) return kEntEnko;
-    if (std::strcmp(s, "Ten") == 0) return kEntTen;
-    if (std::strcmp(s, "Moji") == 0) return kEntMoji;
-    if (std::strcmp(s, "Sunpou") == 0) return kEntSunpo;
-    if (std::strcmp(s, "Solid") == 0) return kEntSolid;
-    if (std::strcmp(s, "Block") == 0) return kEntBlock;
+    // Compared by length first: this runs once per entity.
+    auto is = [&](const char* full) { return std::memcmp(name.data(), full, name.size()) == 0; };
+    switch (name.size()) {
+    case 8:
+        return is("CDataSen") ? kEntLine : is("CDataTen") ? kEntTen : 0;
+    case 9:
+        return is("CDataEnko") ? kEntEnko : is("CDataMoji") ? kEntMoji : 0;
+    case 10:
+        return is("CDataSolid") ? kEntSolid : is("CDataBlock") ? kEntBlock : 0;
+    case 11:
+        return is("CDataSunpou") ? kEntSunpo : 0;
+    }
     return 0;
 }
 
@@ -86,11 +89,19 @@ struct Budget {
     bool Exhausted() const { return limited && used >= max; }
 };
 
-// The record the next entity of a kind goes into: arrays grow by whole steps.
+// The record the next entity of a kind goes into. Room grows by whole steps
+// (geometrically once an array is larger than a step, so growth stays linear),
+// but never by more than the entities the list still holds; records are only
+// constructed as entities arrive, so a step costs no initialisation.
 template <class T>
-T& NextSlot(std::vector<T>& v, int32_t n, size_t step) {
-    if (static_cast<size_t>(n) >= v.size()) v.resize(static_cast<size_t>(n) + step);
-    return v[static_cast<size_t>(n)];
+T& NextSlot(std::vector<T>& v, int32_t n, size_t step, size_t listLeft) {
+    const size_t i = static_cast<size_t>(n);
+    if (i < v.size()) {
+        v[i] = T{};  // a record dropped after a short read
+        return v[i];
+    }
+    if (v.size() == v.capacity()) v.reserve(v.size() + std::max<size_t>(1, std::min(std::max(step, v.size()), listLeft)));
+    return v.emplace_back();
 }
 
 inline uint8_t* Bytes(void* p) { return static_cast<uint8_t*>(p); }
@@ -148,22 +159,22 @@ void ReadSunpoBody(ArchiveReader& ar, TEntJwwSunpo& s, bool& ok) {
 
 // Reads one entity body of the given kind into the next record of its array.
 // Answers false (and drops the record) when a checked read delivered nothing.
-bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, int32_t& index) {
+bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, size_t listLeft, int32_t& index) {
     switch (kind) {
     case kEntLine: {
-        TEntJwwLine& e = NextSlot(L.line, L.lineN, L.step);
+        TEntJwwLine& e = NextSlot(L.line, L.lineN, L.step, listLeft);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.lineN++;
         return true;
     }
     case kEntEnko: {
-        TEntJwwEnko& e = NextSlot(L.enko, L.enkoN, L.step);
+        TEntJwwEnko& e = NextSlot(L.enko, L.enkoN, L.step, listLeft);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.enkoN++;
         return true;
     }
     case kEntTen: {
-        TEntJwwTen& e = NextSlot(L.ten, L.tenN, L.step);
+        TEntJwwTen& e = NextSlot(L.ten, L.tenN, L.step, listLeft);
         if (ar.ReadFixed(&e, kTenFixedSize) == 0) {
             e = TEntJwwTen{};
             return false;
@@ -179,7 +190,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, int32_t& index) 
         return true;
     }
     case kEntMoji: {
-        TEntJwwMoji& e = NextSlot(L.moji, L.mojiN, L.textStep);
+        TEntJwwMoji& e = NextSlot(L.moji, L.mojiN, L.textStep, listLeft);
         if (ReadMojiBody(ar, e) == 0) {
             e = TEntJwwMoji{};
             return false;
@@ -188,7 +199,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, int32_t& index) 
         return true;
     }
     case kEntSunpo: {
-        TEntJwwSunpo& e = NextSlot(L.sunpo, L.sunpoN, L.textStep);
+        TEntJwwSunpo& e = NextSlot(L.sunpo, L.sunpoN, L.textStep, listLeft);
         bool ok = false;
         ReadSunpoBody(ar, e, ok);
         if (!ok) {
@@ -199,7 +210,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, int32_t& index) 
         return true;
     }
     case kEntSolid: {
-        TEntJwwSolid& e = NextSlot(L.solid, L.solidN, L.step);
+        TEntJwwSolid& e = NextSlot(L.solid, L.solidN, L.step, listLeft);
         if (ar.ReadFixed(&e, kSolidFixedSize) == 0) return false;
         if (e.att.nPenColor == 10)
             ar.Read(Bytes(&e) + kSolidFixedSize, sizeof(uint32_t));
@@ -209,7 +220,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, int32_t& index) 
         return true;
     }
     case kEntBlock: {
-        TEntJwwBlock& e = NextSlot(L.block, L.blockN, L.step);
+        TEntJwwBlock& e = NextSlot(L.block, L.blockN, L.step, listLeft);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.blockN++;
         return true;
@@ -230,8 +241,12 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget)
             }
             const int kind = KindOfClass(ar.ClassTagIn());
             if (kind == 0) throw JwIOError(kErrFileIO);
+            // Entities the list may still hold: its count, limited by what
+            // the rest of the file could hold.
+            const size_t listLeft = static_cast<size_t>(
+                std::min<int64_t>(n - k, static_cast<int64_t>(ar.Remaining() / kMinEntityBytes) + 1));
             int32_t index = 0;
-            if (ReadEntityBody(ar, kind, L, index)) {
+            if (ReadEntityBody(ar, kind, L, listLeft, index)) {
                 const TEntJwwNo entry{kind, index};
                 if (j < L.no.size())
                     L.no[j] = entry;
