@@ -126,15 +126,15 @@ TEST(AttrOut, ExtendedStylesAndColoursMappedBelow420) {
             int expected = s;
             if (kind <= 2) expected = kStyleMap[s - 31];
             else if (kind == 3 || kind == 4) expected = 1;  // validation of points and texts
-            EXPECT_EQ(a.nPenStyle, expected) << "kind " << kind << " style " << s;
-            EXPECT_EQ(NormalizeAttrForOutput(420, Att(static_cast<uint8_t>(s), 1), kind).nPenStyle,
+            EXPECT_EQ(+a.nPenStyle, expected) << "kind " << kind << " style " << s;
+            EXPECT_EQ(+NormalizeAttrForOutput(420, Att(static_cast<uint8_t>(s), 1), kind).nPenStyle,
                       kind <= 2 || kind >= 5 ? s : 1);
         }
         for (int c = 101; c <= 356; ++c) {
             const auto a = NormalizeAttrForOutput(351, Att(1, static_cast<uint16_t>(c)), kind);
             const int expected = kind <= 6 ? (c <= 116 ? kColorMap[c - 101] : 1) : c;
-            EXPECT_EQ(a.nPenColor, expected) << "kind " << kind << " colour " << c;
-            EXPECT_EQ(NormalizeAttrForOutput(420, Att(1, static_cast<uint16_t>(c)), kind).nPenColor, c);
+            EXPECT_EQ(+a.nPenColor, expected) << "kind " << kind << " colour " << c;
+            EXPECT_EQ(+NormalizeAttrForOutput(420, Att(1, static_cast<uint16_t>(c)), kind).nPenColor, c);
         }
     }
 }
@@ -157,21 +157,21 @@ TEST(AttrOut, ValidationAtEveryVersion) {
     for (int ver : {220, 351, 700}) {
         for (const auto& c : cases) {
             const auto a = NormalizeAttrForOutput(ver, Att(c.style, c.color), c.kind);
-            EXPECT_EQ(a.nPenStyle, c.styleOut) << "ver " << ver << " kind " << c.kind << " style " << int(c.style);
-            EXPECT_EQ(a.nPenColor, c.colorOut) << "ver " << ver << " kind " << c.kind << " colour " << c.color;
+            EXPECT_EQ(+a.nPenStyle, c.styleOut) << "ver " << ver << " kind " << c.kind << " style " << int(c.style);
+            EXPECT_EQ(+a.nPenColor, c.colorOut) << "ver " << ver << " kind " << c.kind << " colour " << c.color;
         }
     }
     for (int kind = 1; kind <= 8; ++kind) {
         const auto bad = NormalizeAttrForOutput(700, Att(1, 1, 30001, 16, 16, 7, 99), kind);
-        EXPECT_EQ(bad.nPenWidth, 0);
-        EXPECT_EQ(bad.nLayer, 0);
-        EXPECT_EQ(bad.nGLayer, 0);
-        EXPECT_EQ(bad.sFlg, 7);
-        EXPECT_EQ(bad.lGroup, 99u);
+        EXPECT_EQ(+bad.nPenWidth, 0);
+        EXPECT_EQ(+bad.nLayer, 0);
+        EXPECT_EQ(+bad.nGLayer, 0);
+        EXPECT_EQ(+bad.sFlg, 7);
+        EXPECT_EQ(+bad.lGroup, 99u);
         const auto good = NormalizeAttrForOutput(700, Att(1, 1, 30000, 15, 15), kind);
-        EXPECT_EQ(good.nPenWidth, 30000);
-        EXPECT_EQ(good.nLayer, 15);
-        EXPECT_EQ(good.nGLayer, 15);
+        EXPECT_EQ(+good.nPenWidth, 30000);
+        EXPECT_EQ(+good.nLayer, 15);
+        EXPECT_EQ(+good.nGLayer, 15);
     }
 }
 
