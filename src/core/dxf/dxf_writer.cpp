@@ -551,22 +551,26 @@ void DxfWriter::Header(int64_t seed, const JwString& src) {
     vi("$SURFV", 70, 6);
 
     static constexpr std::string_view ucsOrg[] = {"TOP", "BOTTOM", "LEFT", "RIGHT", "FRONT", "BACK"};
-    for (const std::string_view p : {std::string_view(""), std::string_view("P")}) {
-        const std::string pre = "$" + std::string(p) + "UCS";
-        if (v2k) vs(pre + "BASE", 2, "");
-        vs(pre + "NAME", 2, "");
-        vp3(pre + "ORG", 0, 0, 0);
-        vp3(pre + "XDIR", 1, 0, 0);
-        vp3(pre + "YDIR", 0, 1, 0);
+    for (const std::string_view pre : {std::string_view("$UCS"), std::string_view("$PUCS")}) {
+        auto name = [&](std::string_view tail) {
+            std::string n(pre);
+            n.append(tail);
+            return n;
+        };
+        if (v2k) vs(name("BASE"), 2, "");
+        vs(name("NAME"), 2, "");
+        vp3(name("ORG"), 0, 0, 0);
+        vp3(name("XDIR"), 1, 0, 0);
+        vp3(name("YDIR"), 0, 1, 0);
         if (v2k) {
-            vs(pre + "ORTHOREF", 2, "");
-            vi(pre + "ORTHOVIEW", 70, 0);
-            for (const std::string_view o : ucsOrg) vp3(pre + "ORG" + std::string(o), 0, 0, 0);
+            vs(name("ORTHOREF"), 2, "");
+            vi(name("ORTHOVIEW"), 70, 0);
+            for (const std::string_view o : ucsOrg) vp3(name("ORG") + std::string(o), 0, 0, 0);
         }
     }
 
-    for (int i = 1; i <= 5; ++i) vi("$USERI" + std::to_string(i), 70, 0);
-    for (int i = 1; i <= 5; ++i) vr("$USERR" + std::to_string(i), 40, 0);
+    for (const std::string_view n : {"$USERI1", "$USERI2", "$USERI3", "$USERI4", "$USERI5"}) vi(n, 70, 0);
+    for (const std::string_view n : {"$USERR1", "$USERR2", "$USERR3", "$USERR4", "$USERR5"}) vr(n, 40, 0);
     vi("$WORLDVIEW", 70, 1);
     vi("$SHADEDGE", 70, 3);
     vi("$SHADEDIF", 70, 70);
@@ -969,7 +973,9 @@ void DxfWriter::Tables() {
             char* end = std::to_chars(hex, hex + sizeof hex, k + 4, 16).ptr;
             for (char* p = hex; p < end; ++p)
                 if (*p >= 'a' && *p <= 'f') *p = static_cast<char>(*p - 'a' + 'A');
-            rec("*Paper_Space" + std::to_string(k), std::string_view(hex, static_cast<size_t>(end - hex)));
+            std::string name = "*Paper_Space";
+            name += std::to_string(k);
+            rec(name, std::string_view(hex, static_cast<size_t>(end - hex)));
         }
         for (const std::string& n : blkName_) rec(n, "0");
         S(0, "ENDTAB");
@@ -1019,7 +1025,8 @@ void DxfWriter::Blocks() {
     BlockBegin(r12_ ? "*PAPER_SPACE" : "*Paper_Space", hb + 2, true);
     BlockEnd(hb + 2, true);
     for (int32_t p = 2; p <= ltn; ++p) {
-        const std::string name = std::string(r12_ ? "*PAPER_SPACE" : "*Paper_Space") + std::to_string(p - 2);
+        std::string name = r12_ ? "*PAPER_SPACE" : "*Paper_Space";
+        name += std::to_string(p - 2);
         BlockBegin(name, hb + p + 1, false);
         Entities(m_.de, p, hb + p + 1);
         BlockEnd(hb + p + 1, false);
