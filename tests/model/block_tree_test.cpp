@@ -263,6 +263,15 @@ TEST_F(BlockTree, NameLookups) {
     }
 }
 
+TEST_F(BlockTree, GetBlkNameSkipsEveryVariantInUse) {
+    for (const char16_t* n : {u"Q", u"Q~1", u"Q~01", u"Q~x", u"Q~2@@sfig", u"Q~3", u"Q~99999999999", u"QQ~4"}) {
+        Def(0, n);
+    }
+    EXPECT_EQ(m.GetBlkName(u"Q"), u"Q~4");
+    EXPECT_EQ(m.GetBlkName(u"Q@@SfigorgFlag@@1"), u"Q~4@@SfigorgFlag@@1");
+    EXPECT_EQ(m.GetBlkName(u"Q~01"), u"Q~01~1");
+}
+
 TEST_F(BlockTree, GetBlkNumber) {
     Def(7, u"A");
     Def(0xFFFFFFF0u, u"B");

@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "model/block_names.h"
@@ -316,23 +315,34 @@ JwString TJwEntities::GetBlkName(const JwString& ps) const {
     const std::u16string_view suffix =
         p == std::u16string_view::npos ? std::u16string_view() : std::u16string_view(ps).substr(p);
 
-    // All names in use, taken without suffix, so that each candidate costs
-    // one lookup however many variants exist already.
+    // Mark which variants base~b are taken, in one pass over the names: a
+    // name counts when, without suffix, it is base, "~" and the decimal
+    // digits of b (no leading zero, as the variants are written). Only
+    // b = 1 ... defN + 1 matter: one of them is always free.
     const int32_t defN = Usable(EntBlockDef, EntBlockDefN);
-    std::unordered_set<std::u16string_view> taken;
-    taken.reserve(static_cast<std::size_t>(defN));
-    for (int32_t i = 0; i < defN; ++i) taken.insert(BlkNameBase(EntBlockDef[i].strName));
-
-    // At most defN candidates can be taken, so the loop ends by b = defN + 1.
-    for (int32_t b = 1;; ++b) {
-        JwString candidate(base);
-        candidate += u'~';
-        candidate += IntStr(b);
-        if (!taken.contains(candidate)) {
-            candidate += suffix;
-            return candidate;
+    std::vector<char> taken(static_cast<std::size_t>(defN) + 2, 0);
+    for (int32_t i = 0; i < defN; ++i) {
+        const std::u16string_view name = BlkNameBase(EntBlockDef[i].strName);
+        if (name.size() < base.size() + 2 || name.substr(0, base.size()) != base || name[base.size()] != u'~') continue;
+        const std::u16string_view digits = name.substr(base.size() + 1);
+        if (digits[0] == u'0') continue;
+        int64_t b = 0;
+        for (char16_t c : digits) {
+            if (c < u'0' || c > u'9' || b > defN + 1) {
+                b = -1;
+                break;
+            }
+            b = b * 10 + (c - u'0');
         }
+        if (b >= 1 && b <= defN + 1) taken[static_cast<std::size_t>(b)] = 1;
     }
+    int32_t b = 1;
+    while (taken[static_cast<std::size_t>(b)]) ++b;
+    JwString result(base);
+    result += u'~';
+    result += IntStr(b);
+    result += suffix;
+    return result;
 }
 
 }  // namespace jw
