@@ -154,7 +154,13 @@ TEST(RoundTrip, SamplesAtTheirOwnVersionAndEncoding) {
             ASSERT_TRUE(a.FileIn(U(src))) << s.name << ": " << a.LastError;
             ver = a.Enthd.jwVer;
             a.SetFileOutOption(a.MojiEncode ? 0x20 : 0);
+            const TJwwData before = a;
             ASSERT_TRUE(a.FileOut(U(out), ver)) << a.LastError;
+            {
+                ModelDiff unchanged;  // saving leaves the model as it was
+                unchanged.Jww(before, a);
+                EXPECT_TRUE(unchanged.Same()) << unchanged.Text();
+            }
             ASSERT_TRUE(b.FileIn(U(out))) << s.name << ": " << b.LastError;
             for (int i = 0; i < std::min(a.BindImageN, b.BindImageN); ++i)
                 EXPECT_EQ(ReadFile(dir.path() / "img_a" / jw::ToUtf8(a.BindImage[i].Fname)),

@@ -236,6 +236,10 @@ AtomicFileSink::AtomicFileSink(const JwString& target) {
     temp_ = tmpl;
     target_ = path.string();
 
+    // Keep the owner of a file that is replaced where the system allows it.
+    if (exists && (::fchown(fd_, st.st_uid, st.st_gid) != 0)) {
+        // Not permitted for other users' files: the new file keeps ours.
+    }
     const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (::fchmod(fd_, mode) != 0) {
         const int err = errno;
