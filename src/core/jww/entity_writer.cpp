@@ -158,8 +158,7 @@ public:
         WriteList(drawing);
 
         // Referenced definitions only; the count states what follows.
-        size_t listN = defN;
-        if (m_.Hd().n2 >= 0 && static_cast<size_t>(m_.Hd().n2) < listN) listN = static_cast<size_t>(m_.Hd().n2);
+        const size_t listN = Usable(m_.Hd().n2, defN);
         int32_t written = 0;
         for (size_t i = 0; i < listN; ++i)
             if (m_.EntBlockDef[i].ref_flag) ++written;
