@@ -816,13 +816,23 @@ TEST(DxfWriter, EmptyModelInEachRelease) {
 // dictionary entry (350, 360) points at a written object.
 TEST(DxfWriter, HandlesAreUniqueAndReferencesResolve) {
     for (int32_t ver : {kDxfR12, kDxf2000, kDxf2007}) {
-        for (int32_t spa : {0, 1}) {
+        for (int32_t spa : {0, 1, 2}) {
             SCOPED_TRACE(ver * 10 + spa);
             TDXFmodel m;
             m.SetDXFVer(ver, spa);
             dxftest::FillRichModel(m, u"/nowhere/a.png", u"/nowhere/out/");
             for (int i = 0; i < 16; ++i) m.deLgp[i].sc = i == 0 ? 100 : 50;
+            if (spa == 2) {  // twelve frames, so twelve layouts with content in each
+                for (int k = 0; k < 12; ++k) {
+                    m.zw_w.push_back({k + 1, k * 100.0, 0, k * 100.0 + 90, 60});
+                    m.AddLine(k + 1, 0, 1, 1, 0, 0, 0, k, k);
+                }
+            }
             m.SetLgp(0, 1);
+            if (spa == 2) {
+                EXPECT_EQ(m.Ltn, 12);
+                EXPECT_EQ(m.deVport.size(), 24u);
+            }
             const std::string text = m.SaveDXFText(u"");
             bool ok = false;
             const std::vector<Group> g = ParseGroups(text, ok);
@@ -972,6 +982,37 @@ TEST(DxfWriter, BlankTextIsLeftOutButTakesItsHandle) {
     ASSERT_TRUE(ok);
     EXPECT_EQ(Values(g, 0), std::vector<std::string>{"LINE"});
     EXPECT_EQ(Values(g, 5), std::vector<std::string>{"2C"});
+}
+
+TEST(DxfWriter, EllipseForms) {
+    // R12 has no ELLIPSE: a polyline through 72 points (closed) or 73.
+    for (const double sweep : {0.0, 90.0}) {
+        TDXFmodel m;
+        SmallTables(m, kDxfR12);
+        m.AddArc(0, 0, 7, 1, 0, 1, 2, 10, 0.5, 0, sweep, 90);
+        bool ok = false;
+        const std::vector<Group> g = ParseGroups(SectionText(m.SaveDXFText(u""), "ENTITIES"), ok);
+        ASSERT_TRUE(ok);
+        const std::vector<std::string> kinds = Values(g, 0);
+        ASSERT_EQ(kinds.size(), sweep == 0 ? 74u : 75u);
+        EXPECT_EQ(kinds.front(), "POLYLINE");
+        EXPECT_EQ(kinds.back(), "SEQEND");
+        EXPECT_EQ(Values(g, 5), std::vector<std::string>{"E"});  // only the POLYLINE has a handle
+        EXPECT_EQ(Values(g, 70), sweep == 0 ? std::vector<std::string>{"     1"} : std::vector<std::string>{});
+        const std::vector<std::string> xs = Values(g, 10), ys = Values(g, 20);
+        EXPECT_EQ(xs[1] + "," + ys[1], "1.0,12.0");  // the major axis points up (tilt 90)
+        if (sweep != 0) {
+            EXPECT_EQ(xs.back() + "," + ys.back(), "-4.0,2.0");
+        }
+    }
+    // A clockwise sweep is written as the same arc counter-clockwise.
+    TDXFmodel m;
+    SmallTables(m, kDxf2000);
+    m.AddArc(0, 0, 7, 1, 0, 0, 0, 10, 0.5, 90, -90, 0);
+    bool ok = false;
+    const std::vector<Group> g = ParseGroups(SectionText(m.SaveDXFText(u""), "ENTITIES"), ok);
+    EXPECT_EQ(Values(g, 41), std::vector<std::string>{"0.0"});
+    EXPECT_EQ(Values(g, 42), std::vector<std::string>{"1.5707963267949"});
 }
 
 class DxfFiles : public ::testing::Test {

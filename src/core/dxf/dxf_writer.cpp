@@ -214,6 +214,7 @@ private:
 
     // ---- entities ----
     void Entities(TDXF_Entities& e, int32_t pass, int32_t owner);
+    void* Record(TDXF_Entities& e, const TDXF_EntNo& n, int32_t& spc);
     void Entity(TDXF_Entities& e, const TDXF_EntNo& n, int32_t pass, int32_t owner);
     void Head(std::string_view type, int32_t h, int32_t owner, int32_t spc, int32_t lay, std::string_view subclass);
     void Head(std::string_view type, int32_t h, int32_t owner, int32_t spc, std::string_view layer,
@@ -1024,11 +1025,32 @@ void DxfWriter::Blocks() {
     BlockEnd(hb + 1, false);
     BlockBegin(r12_ ? "*PAPER_SPACE" : "*Paper_Space", hb + 2, true);
     BlockEnd(hb + 2, true);
+    // Top-level entities of the further layouts, grouped by space in one
+    // pass (order kept within a space).
+    std::vector<uint32_t> start(static_cast<size_t>(ltn) + 2, 0), order;
+    std::vector<int32_t> spaces(m_.de.No.size(), -1);
+    for (size_t i = 0; i < m_.de.No.size(); ++i) {
+        int32_t spc = 0;
+        if (Record(m_.de, m_.de.No[i], spc) != nullptr && spc >= 2 && spc <= ltn) {
+            spaces[i] = spc;
+            ++start[spc + 1];
+        }
+    }
+    for (size_t p = 1; p < start.size(); ++p) start[p] += start[p - 1];
+    order.resize(start.back());
+    {
+        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+        for (size_t i = 0; i < spaces.size(); ++i)
+            if (spaces[i] >= 0) order[fill[spaces[i]]++] = static_cast<uint32_t>(i);
+    }
     for (int32_t p = 2; p <= ltn; ++p) {
         std::string name = r12_ ? "*PAPER_SPACE" : "*Paper_Space";
         name += std::to_string(p - 2);
         BlockBegin(name, hb + p + 1, false);
-        Entities(m_.de, p, hb + p + 1);
+        for (uint32_t k = start[p]; k < start[p + 1]; ++k) {
+            Entity(m_.de, m_.de.No[order[k]], p, hb + p + 1);
+            Flush();
+        }
         BlockEnd(hb + p + 1, false);
     }
     for (size_t i = 0; i < m_.deBlockDef.size(); ++i) {
@@ -1059,16 +1081,15 @@ T* At(std::vector<T>& v, int32_t i) {
 
 }  // namespace
 
-void DxfWriter::Entity(TDXF_Entities& e, const TDXF_EntNo& n, int32_t pass, int32_t owner) {
-    // The record and the handles it takes.
-    int32_t spc = 0;
-    int32_t handles = 1;
-    void* rec = nullptr;
+void* DxfWriter::Record(TDXF_Entities& e, const TDXF_EntNo& n, int32_t& spc) {
     switch (n.tp) {
-#define ZS_DXF_KIND(code, arr)                          \
-    case code:                                          \
-        if (auto* r = At(arr, n.no)) spc = r->spc, rec = r; \
-        break;
+#define ZS_DXF_KIND(code, arr)                 \
+    case code:                                 \
+        if (auto* r = At(arr, n.no)) {         \
+            spc = r->spc;                      \
+            return r;                          \
+        }                                      \
+        return nullptr;
         ZS_DXF_KIND(kDxfLine, e.Line)
         ZS_DXF_KIND(kDxfCircle, e.Circ)
         ZS_DXF_KIND(kDxfArc, e.Arc)
@@ -1083,12 +1104,23 @@ void DxfWriter::Entity(TDXF_Entities& e, const TDXF_EntNo& n, int32_t pass, int3
         ZS_DXF_KIND(kDxfBlock, e.Block)
 #undef ZS_DXF_KIND
         case kDxfVport:
-            if (&e == &m_.de)
-                if (auto* r = At(m_.deVport, n.no)) spc = r->spc, rec = r;
-            break;
+            if (&e == &m_.de) {
+                if (auto* r = At(m_.deVport, n.no)) {
+                    spc = r->spc;
+                    return r;
+                }
+            }
+            return nullptr;
         default:
-            break;
+            return nullptr;
     }
+}
+
+void DxfWriter::Entity(TDXF_Entities& e, const TDXF_EntNo& n, int32_t pass, int32_t owner) {
+    // The record and the handles it takes.
+    int32_t spc = 0;
+    int32_t handles = 1;
+    void* rec = Record(e, n, spc);
     if (rec == nullptr) return;
     // Space filter: pass 0 is model space and the first paper space, pass p >= 2
     // the block of the (p-1)-th further layout.
