@@ -32,12 +32,12 @@ TEST(Strings, Filters) {
     const struct {
         JwString in, noBreak, outClean;
     } cases[] = {
-        {u"^m", u" ", u""},
+        {u"^m", u" ", u" "},
         {u"a^mb", u"ab", u"ab"},
         {u"a\nb", u"ab", u"ab"},
         {u"a\\nb", u"ab", u"ab"},
         {u"", u" ", u""},
-        {u"\t", u" ", u""},
+        {u"\t", u" ", u" "},
         {u"^", u"^", u"^"},
         {u"a\\", u"a\\", u"a\\"},
         {u"^^mm", u"^m", u"^m"},

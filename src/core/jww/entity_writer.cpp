@@ -42,10 +42,6 @@ double LimitSize(double v) {
     return v;
 }
 
-// Output cleaning: "^m", backslash-n and control characters removed; a
-// string that loses everything becomes " ", an empty one stays empty.
-JwString OutClean(std::u16string_view s) { return s.empty() ? JwString() : StrNoBreakMark(s); }
-
 bool StartsWith(std::u16string_view s, std::u16string_view p) { return s.substr(0, p.size()) == p; }
 
 // True when the output cleaning would change s.
@@ -227,7 +223,7 @@ private:
 
     const JwString& Clean(const JwString& s) {
         if (!NeedsClean(s)) return s;
-        work_ = OutClean(s);
+        work_ = StrOutClean(s);
         return work_;
     }
 
@@ -239,7 +235,7 @@ private:
         const bool clean = NeedsClean(held);
         if (!clean && !(subst && StartsWith(held, u"%%")) && !((tempCut || nameOnly) && StartsWith(held, u"^@BM")))
             return held;
-        if (clean) work_ = OutClean(held);
+        if (clean) work_ = StrOutClean(held);
         else work_.assign(held);
         if (subst) RefVarLookup(work_);
         if (tempCut && StartsWith(work_, u"^@BM%temp%")) work_.erase(4, 6);

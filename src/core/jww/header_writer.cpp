@@ -23,10 +23,6 @@ double LimitSize(double v) {
     return v;
 }
 
-// Output cleaning: "^m", backslash-n and control characters removed; a
-// string that loses everything becomes " ", an empty one stays empty.
-JwString OutClean(std::u16string_view s) { return s.empty() ? JwString() : StrNoBreakMark(s); }
-
 int32_t RgbOrZero(int32_t c) { return (c >= 0 && c <= 0xFFFFFF) ? c : 0; }
 
 JwString Numbered(const char* prefix, int i) {
@@ -36,7 +32,7 @@ JwString Numbered(const char* prefix, int i) {
 
 // Cleaned name, or prefix + index when nothing visible is left of it.
 JwString ExtendedName(const JwString& held, const char* prefix, int i) {
-    JwString s = OutClean(held);
+    JwString s = StrOutClean(held);
     if (StrNoSpace(s).empty()) return Numbered(prefix, i);
     return s;
 }
@@ -101,8 +97,8 @@ void TJwwData::HeaderOut(ArchiveWriter& aw, int32_t Ver) {
     aw.WriteDouble(h.DpMemoriKjTen_x);
     aw.WriteDouble(h.DpMemoriKjTen_y);
 
-    for (int i = 0; i < 256; ++i) aw.StrOut(OutClean(EntLay[i].aStrLayName));
-    for (int g = 0; g < 16; ++g) aw.StrOut(OutClean(EntLgrp[g].aStrGLayName));
+    for (int i = 0; i < 256; ++i) aw.StrOut(StrOutClean(EntLay[i].aStrLayName));
+    for (int g = 0; g < 16; ++g) aw.StrOut(StrOutClean(EntLgrp[g].aStrGLayName));
 
     aw.WriteDouble(h.dKageLevel);
     aw.WriteDouble(h.dKageIdo);

@@ -8,7 +8,7 @@
 //   new-drawing defaults (DataDefaultSet) ....... model/defaults.cpp
 //   JWW header read / write ..................... jww/header_reader.cpp, jww/header_writer.cpp
 //   entity list read / write (both formats) ..... jww/entity_reader.cpp, jww/entity_writer.cpp
-//   JWS header read / write ..................... jww/jws_codec.cpp
+//   JWS header read / write ..................... jww/jws_reader.cpp, jww/jws_writer.cpp
 //   block tree and numbering .................... model/block_tree.cpp
 //   bound images ................................ jww/bound_images.cpp
 #pragma once

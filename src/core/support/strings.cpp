@@ -118,7 +118,7 @@ JwString StrNoBreakMark(std::u16string_view s) {
     return out;
 }
 
-JwString StrOutClean(std::u16string_view s) { return NoBreakMark(s); }
+JwString StrOutClean(std::u16string_view s) { return s.empty() ? JwString() : StrNoBreakMark(s); }
 
 int32_t CharCount(std::u16string_view s) {
     int32_t count = 0;

@@ -25,8 +25,9 @@ JwString StrNoCtrl(std::u16string_view s);
 // s without "^m", the two characters backslash-n and every character below
 // U+0020; an empty result becomes " ".
 JwString StrNoBreakMark(std::u16string_view s);
-// The output cleaning of names and texts written into JWW/JWS files: like
-// StrNoBreakMark, but an empty string stays empty.
+// The output cleaning of names and texts written into JWW/JWS files: an empty
+// string stays empty; any other is StrNoBreakMark of it (so a string that
+// loses every character becomes " ").
 JwString StrOutClean(std::u16string_view s);
 // Number of code points (a surrogate pair counts once).
 int32_t CharCount(std::u16string_view s);
