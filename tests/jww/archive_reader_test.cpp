@@ -126,15 +126,15 @@ TEST(ArchiveReaderTest, WidensThirteenByteAttribute) {
         TEntJwwLine l;
         EXPECT_EQ(a.ReadFixed(&l, sizeof l), b.Size());
         EXPECT_TRUE(a.AtEnd());
-        EXPECT_EQ(l.att.lGroup, 0xA0B0C0D0u);
-        EXPECT_EQ(l.att.nPenStyle, 5);
-        EXPECT_EQ(l.att.nPenColor, 7);
-        EXPECT_EQ(l.att.nPenWidth, ver >= 351 ? 99 : 0);
-        EXPECT_EQ(l.att.nLayer, 11);
-        EXPECT_EQ(l.att.nGLayer, 12);
-        EXPECT_EQ(l.att.sFlg, 0x1234);
-        EXPECT_EQ(l.start_x, 1.5);
-        EXPECT_EQ(l.end_y, 4.5);
+        EXPECT_EQ(+l.att.lGroup, 0xA0B0C0D0u);
+        EXPECT_EQ(+l.att.nPenStyle, 5);
+        EXPECT_EQ(+l.att.nPenColor, 7);
+        EXPECT_EQ(+l.att.nPenWidth, ver >= 351 ? 99 : 0);
+        EXPECT_EQ(+l.att.nLayer, 11);
+        EXPECT_EQ(+l.att.nGLayer, 12);
+        EXPECT_EQ(+l.att.sFlg, 0x1234);
+        EXPECT_EQ(+l.start_x, 1.5);
+        EXPECT_EQ(+l.end_y, 4.5);
     }
 }
 
@@ -147,7 +147,7 @@ TEST(ArchiveReaderTest, ShortFixedPartIsZeroFilled) {
     TEntJwwLine l;
     l.end_y = 9;
     EXPECT_EQ(a.ReadFixed(&l, sizeof l), 20u);
-    EXPECT_EQ(l.end_y, 0);
+    EXPECT_EQ(+l.end_y, 0);
     EXPECT_EQ(a.ReadFixed(&l, sizeof l), 0u);
 }
 

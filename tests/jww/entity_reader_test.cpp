@@ -70,51 +70,51 @@ TEST_P(EntityBodyTest, EveryKind) {
     EXPECT_EQ(m.EntSolid.size(), 2u);
 
     const TEntJwwLine& l = m.EntLine[0];
-    EXPECT_EQ(l.att.lGroup, 42u);
-    EXPECT_EQ(l.att.nPenWidth, v >= 351 ? 7 : 0);
-    EXPECT_EQ(l.att.nGLayer, 5);
-    EXPECT_EQ(l.att.sFlg, 0x10);
-    EXPECT_EQ(l.end_y, 4);
-    EXPECT_EQ(m.EntEnko[0].dHenpeiRitsu, 0.75);
-    EXPECT_EQ(m.EntEnko[0].bZenEnFlg, 1u);
+    EXPECT_EQ(+l.att.lGroup, 42u);
+    EXPECT_EQ(+l.att.nPenWidth, v >= 351 ? 7 : 0);
+    EXPECT_EQ(+l.att.nGLayer, 5);
+    EXPECT_EQ(+l.att.sFlg, 0x10);
+    EXPECT_EQ(+l.end_y, 4);
+    EXPECT_EQ(+m.EntEnko[0].dHenpeiRitsu, 0.75);
+    EXPECT_EQ(+m.EntEnko[0].bZenEnFlg, 1u);
     // Point with code: 55 bytes; plain point: 35 bytes, code 0, scale 1.
-    EXPECT_EQ(m.EntTen[0].nCode, 33u);
-    EXPECT_EQ(m.EntTen[0].dBairitsu, 2.5);
-    EXPECT_EQ(m.EntTen[1].bKariten, 1u);
-    EXPECT_EQ(m.EntTen[1].nCode, 0u);
-    EXPECT_EQ(m.EntTen[1].radKaitenKaku, 0);
-    EXPECT_EQ(m.EntTen[1].dBairitsu, 1.0);
+    EXPECT_EQ(+m.EntTen[0].nCode, 33u);
+    EXPECT_EQ(+m.EntTen[0].dBairitsu, 2.5);
+    EXPECT_EQ(+m.EntTen[1].bKariten, 1u);
+    EXPECT_EQ(+m.EntTen[1].nCode, 0u);
+    EXPECT_EQ(+m.EntTen[1].radKaitenKaku, 0);
+    EXPECT_EQ(+m.EntTen[1].dBairitsu, 1.0);
     // Text: strings filtered, non-finite sizes repaired.
     EXPECT_EQ(m.EntMoji[0].strFontName, u"Font");
     EXPECT_EQ(m.EntMoji[0].str, u"ab");
-    EXPECT_EQ(m.EntMoji[0].dSizeX, 3.0);
-    EXPECT_EQ(m.EntMoji[0].dSizeY, 3.0);
-    EXPECT_EQ(m.EntMoji[0].dKankaku, 0.0);
+    EXPECT_EQ(+m.EntMoji[0].dSizeX, 3.0);
+    EXPECT_EQ(+m.EntMoji[0].dSizeY, 3.0);
+    EXPECT_EQ(+m.EntMoji[0].dKankaku, 0.0);
     // Solid colour tail only with colour 10.
-    EXPECT_EQ(m.EntSolid[0].Color, 0xABCDEFu);
-    EXPECT_EQ(m.EntSolid[0].DPoint3_y, 8);
-    EXPECT_EQ(m.EntSolid[1].Color, 0u);
-    EXPECT_EQ(m.EntBlock[0].nNumber, 77u);
-    EXPECT_EQ(m.EntBlock[0].DPKijunTen_y, 200);
+    EXPECT_EQ(+m.EntSolid[0].Color, 0xABCDEFu);
+    EXPECT_EQ(+m.EntSolid[0].DPoint3_y, 8);
+    EXPECT_EQ(+m.EntSolid[1].Color, 0u);
+    EXPECT_EQ(+m.EntBlock[0].nNumber, 77u);
+    EXPECT_EQ(+m.EntBlock[0].DPKijunTen_y, 200);
 
     const TEntJwwSunpo& d = m.EntSunpo[0];
-    EXPECT_EQ(d.Sen.end_x, 50);
+    EXPECT_EQ(+d.Sen.end_x, 50);
     EXPECT_EQ(d.Moji.str, u"50");
-    EXPECT_EQ(d.Moji.start_x, 25);
+    EXPECT_EQ(+d.Moji.start_x, 25);
     if (v >= 420) {
         EXPECT_EQ(d.bSxfMode, 1);
-        EXPECT_EQ(d.Ho2.end_y, -5);
-        EXPECT_EQ(d.Te1.nCode, 5u);
-        EXPECT_EQ(d.Te1.dBairitsu, 2);
-        EXPECT_EQ(d.Te2.dBairitsu, 0);  // no tail: zero, not 1
-        EXPECT_EQ(d.Kt2.nCode, 6u);
+        EXPECT_EQ(+d.Ho2.end_y, -5);
+        EXPECT_EQ(+d.Te1.nCode, 5u);
+        EXPECT_EQ(+d.Te1.dBairitsu, 2);
+        EXPECT_EQ(+d.Te2.dBairitsu, 0);  // no tail: zero, not 1
+        EXPECT_EQ(+d.Kt2.nCode, 6u);
     } else {
         EXPECT_EQ(d.bSxfMode, 0);
-        EXPECT_EQ(d.Ho1.att.nGLayer, 5);
-        EXPECT_EQ(d.Ho1.end_x, 0);
-        EXPECT_EQ(d.Kt2.att.nPenStyle, 0);
-        EXPECT_EQ(d.Kt2.att.nLayer, 4);
-        EXPECT_EQ(d.Kt2.dBairitsu, 0);
+        EXPECT_EQ(+d.Ho1.att.nGLayer, 5);
+        EXPECT_EQ(+d.Ho1.end_x, 0);
+        EXPECT_EQ(+d.Kt2.att.nPenStyle, 0);
+        EXPECT_EQ(+d.Kt2.att.nLayer, 4);
+        EXPECT_EQ(+d.Kt2.dBairitsu, 0);
     }
     // Order list in file order.
     const int kinds[] = {1, 2, 3, 3, 4, 6, 6, 7, 5};
@@ -152,7 +152,7 @@ TEST(EntityReaderTest, ClassIndicesAcrossTheFile) {
     EXPECT_EQ(a.mLineN, 1);
     EXPECT_EQ(a.mTenN, 1);
     EXPECT_EQ(a.mEnkoN, 1);
-    EXPECT_EQ(a.mLine[0].end_x, 3);
+    EXPECT_EQ(+a.mLine[0].end_x, 3);
     EXPECT_EQ(a.mNo[2].EntType, kEntEnko);
     EXPECT_EQ(m.EntBlockDef[1].mEnkoN, 1);
 }
@@ -166,11 +166,11 @@ TEST(EntityReaderTest, DefinitionTimeStamp) {
     b.ClassRef(1).BlockDefHead(600, MakeAttr(), 12, 0x80000001u, "stamped2", 0);
     const TJwwData m = ReadJww(600, b);
     ASSERT_EQ(m.EntBlockDefN, 3);
-    EXPECT_EQ(m.EntBlockDef[0].dtime, 1234u);
-    EXPECT_EQ(m.EntBlockDef[1].dtime, 2u);
-    EXPECT_EQ(m.EntBlockDef[1].nNumber, 11u);
+    EXPECT_EQ(+m.EntBlockDef[0].dtime, 1234u);
+    EXPECT_EQ(+m.EntBlockDef[1].dtime, 2u);
+    EXPECT_EQ(+m.EntBlockDef[1].nNumber, 11u);
     EXPECT_EQ(m.EntBlockDef[1].mLineN, 1);
-    EXPECT_EQ(m.EntBlockDef[2].dtime, 3u);
+    EXPECT_EQ(+m.EntBlockDef[2].dtime, 3u);
     EXPECT_EQ(m.EntBlockDef[2].strName, u"stamped2");
 }
 
@@ -182,12 +182,12 @@ TEST(EntityReaderTest, OldFormatDefinition) {
     const TJwwData m = ReadJww(300, b);
     ASSERT_EQ(m.EntBlockDefN, 1);
     const TEntJwwBlockDef& d = m.EntBlockDef[0];
-    EXPECT_EQ(d.att.nPenWidth, 0);
-    EXPECT_EQ(d.att.nGLayer, 7);
-    EXPECT_EQ(d.nNumber, 21u);
-    EXPECT_EQ(d.dtime, 3u);
+    EXPECT_EQ(+d.att.nPenWidth, 0);
+    EXPECT_EQ(+d.att.nGLayer, 7);
+    EXPECT_EQ(+d.nNumber, 21u);
+    EXPECT_EQ(+d.dtime, 3u);
     EXPECT_EQ(d.mBlockN, 1);
-    EXPECT_EQ(d.mBlock[0].nNumber, 22u);
+    EXPECT_EQ(+d.mBlock[0].nNumber, 22u);
 }
 
 // A file of 3 entities and a definition of 4 members, read with budgets.
@@ -283,7 +283,7 @@ TEST(EntityReaderTest, JwsBodyIsTheJwwBody) {
     TJwsData m;
     ASSERT_TRUE(m.BufferIn(f.data(), f.size(), u"f.jws")) << m.LastError;
     EXPECT_EQ(m.EntLineN, 1);
-    EXPECT_EQ(m.EntLine[0].att.nPenWidth, 3);
+    EXPECT_EQ(+m.EntLine[0].att.nPenWidth, 3);
     EXPECT_EQ(m.ReadEnd, f.size());
     // A 7.00 figure ends after its definitions: no bound-image count.
     ByteBuilder s;
