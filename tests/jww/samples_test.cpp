@@ -63,6 +63,46 @@ TEST_P(SampleTest, ReadsWholeFileAndAgreesWithExpected) {
     EXPECT_EQ(got, want) << nlohmann::json::diff(want, got).dump(1);
 }
 
+TEST_P(SampleTest, CheckAndPreview) {
+    const Expected& e = GetParam();
+    const JwString path = FromUtf8(std::string(ZS_SAMPLES_DIR) + "/" + e.file);
+    const bool jws = e.fields["format"] == "jws";
+    TJwwData w;
+    TJwsData s;
+    EXPECT_EQ(w.FileCheck(path), !jws);
+    EXPECT_EQ(s.FileCheck(path), jws);
+    // A preview of at most 10 entity tags reads the first entities only.
+    auto stored = [](const TJwEntities& m) {
+        int32_t n = m.EntLineN + m.EntEnkoN + m.EntTenN + m.EntMojiN + m.EntSunpoN + m.EntSolidN + m.EntBlockN;
+        for (int32_t i = 0; i < m.EntBlockDefN; ++i) n += m.EntBlockDef[i].mLineN + m.EntBlockDef[i].mEnkoN;
+        return n;
+    };
+    const int32_t n1 = e.fields["n1"].get<int32_t>();
+    if (jws) {
+        ASSERT_TRUE(s.FilePrevIn(path, 10)) << s.LastError;
+        EXPECT_LE(stored(s), 10);
+        EXPECT_EQ(s.Enthd.n1, n1);
+        EXPECT_TRUE(s.FileHeaderIn(path));
+    } else {
+        ASSERT_TRUE(w.FilePrevIn(path, 10)) << w.LastError;
+        EXPECT_LE(stored(w), 10);
+        EXPECT_EQ(w.Enthd.n1, n1);
+        EXPECT_TRUE(w.FileHeaderIn(path));
+    }
+}
+
+TEST(SampleFilesTest, MissingFile) {
+    TJwwData w;
+    TJwsData s;
+    const JwString missing = FromUtf8(std::string(ZS_SAMPLES_DIR) + "/no-such-file.jww");
+    EXPECT_FALSE(w.FileIn(missing));
+    EXPECT_EQ(w.LastError, kErrFileIO);
+    EXPECT_FALSE(s.FileIn(missing));
+    EXPECT_FALSE(w.FilePrevIn(missing, 5));
+    EXPECT_FALSE(w.FileHeaderIn(missing));
+    EXPECT_FALSE(w.FileIn(FromUtf8(ZS_SAMPLES_DIR)));  // a folder
+}
+
 std::string SampleName(const ::testing::TestParamInfo<Expected>& info) {
     std::string n = info.param.file;
     for (char& c : n)
