@@ -2,6 +2,12 @@
 // extraction, and a preview) and as a JWS figure, straight from memory.
 // Besides crashes and sanitizer reports it checks that extraction never puts
 // anything outside the image folder.
+//
+// The library itself must be instrumented too, or the fuzzer runs blind and
+// ASan misses overreads in the reader:
+//   CXX=clang++ cmake -S . -B build-fuzz -DZS_BUILD_FUZZ=ON -DZS_BUILD_GUI=OFF
+//     -DZS_BUILD_BENCH=OFF "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined"
+//   build-fuzz/fuzz/fuzz_read -max_len=262144 CORPUS ../shared/samples
 #include <unistd.h>
 
 #include <cstdint>
