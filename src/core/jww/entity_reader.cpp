@@ -71,13 +71,14 @@ struct ListTarget {
         TrimOne(block, blockN);
     }
 
+    // Shortens v to n records. Spare room of up to an eighth of the records
+    // stays: it lies in pages no record was ever written to, so it costs
+    // address space but no memory, while releasing it would copy the array.
     template <class T>
     static void TrimOne(std::vector<T>& v, int32_t n) {
         const size_t len = static_cast<size_t>(std::max(n, 0));
-        if (v.size() != len || v.capacity() != len) {
-            v.resize(len);
-            v.shrink_to_fit();
-        }
+        if (v.size() != len) v.resize(len);
+        if (v.capacity() - len > len / 8) v.shrink_to_fit();
     }
 };
 
@@ -89,18 +90,52 @@ struct Budget {
     bool Exhausted() const { return limited && used >= max; }
 };
 
-// The record the next entity of a kind goes into. Room grows by whole steps
-// (geometrically once an array is larger than a step, so growth stays linear),
-// but never by more than the entities the list still holds; records are only
-// constructed as entities arrive, so a step costs no initialisation.
+// Where a list stands while it is read: entities read so far, and entities
+// it may still hold (its count, limited by what the rest of the file could
+// hold), the current one included.
+struct ListProgress {
+    size_t seen;
+    size_t left;
+};
+
+// Room for more records of a kind that already has `have` of the `seen`
+// entities of its list. Once a step of them has been read, the room is what
+// the rest of the list needs if it keeps the mix seen so far, plus a
+// sixteenth: in a large drawing the arrays then grow about once instead of
+// being copied at every doubling. The room is never below half the array
+// (so growth stays linear when the mix changes) and never beyond what the
+// list can still hold.
+size_t GrowthFor(size_t have, size_t step, const ListProgress& p) {
+    size_t grow = std::max(step, have / 2);
+    if (have >= step && p.seen > 0) {
+        const double expected = static_cast<double>(have) * static_cast<double>(p.left) / static_cast<double>(p.seen);
+        const double wanted = expected + expected / 16 + static_cast<double>(step);
+        if (wanted > static_cast<double>(grow))
+            grow = wanted < static_cast<double>(p.left) ? static_cast<size_t>(wanted) : p.left;
+    }
+    return std::max<size_t>(1, std::min(grow, p.left));
+}
+
+// The record the next entity of a kind goes into. Records are only
+// constructed as entities arrive, so room costs no initialisation; room that
+// is reserved but never filled is never written, so it takes no memory.
 template <class T>
-T& NextSlot(std::vector<T>& v, int32_t n, size_t step, size_t listLeft) {
+T& NextSlot(std::vector<T>& v, int32_t n, size_t step, const ListProgress& p) {
     const size_t i = static_cast<size_t>(n);
     if (i < v.size()) {
         v[i] = T{};  // a record dropped after a short read
         return v[i];
     }
-    if (v.size() == v.capacity()) v.reserve(v.size() + std::max<size_t>(1, std::min(std::max(step, v.size()), listLeft)));
+    if (v.size() == v.capacity()) {
+        const size_t have = v.size();
+        const size_t grow = GrowthFor(have, step, p);
+        try {
+            v.reserve(have + grow);
+        } catch (const std::bad_alloc&) {
+            // A prediction the address space cannot hold: grow by steps.
+            v.reserve(have + std::max<size_t>(1, std::min(std::max(step, have / 2), p.left)));
+        }
+    }
     return v.emplace_back();
 }
 
@@ -159,22 +194,22 @@ void ReadSunpoBody(ArchiveReader& ar, TEntJwwSunpo& s, bool& ok) {
 
 // Reads one entity body of the given kind into the next record of its array.
 // Answers false (and drops the record) when a checked read delivered nothing.
-bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, size_t listLeft, int32_t& index) {
+bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgress& p, int32_t& index) {
     switch (kind) {
     case kEntLine: {
-        TEntJwwLine& e = NextSlot(L.line, L.lineN, L.step, listLeft);
+        TEntJwwLine& e = NextSlot(L.line, L.lineN, L.step, p);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.lineN++;
         return true;
     }
     case kEntEnko: {
-        TEntJwwEnko& e = NextSlot(L.enko, L.enkoN, L.step, listLeft);
+        TEntJwwEnko& e = NextSlot(L.enko, L.enkoN, L.step, p);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.enkoN++;
         return true;
     }
     case kEntTen: {
-        TEntJwwTen& e = NextSlot(L.ten, L.tenN, L.step, listLeft);
+        TEntJwwTen& e = NextSlot(L.ten, L.tenN, L.step, p);
         if (ar.ReadFixed(&e, kTenFixedSize) == 0) {
             e = TEntJwwTen{};
             return false;
@@ -190,7 +225,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, size_t listLeft,
         return true;
     }
     case kEntMoji: {
-        TEntJwwMoji& e = NextSlot(L.moji, L.mojiN, L.textStep, listLeft);
+        TEntJwwMoji& e = NextSlot(L.moji, L.mojiN, L.textStep, p);
         if (ReadMojiBody(ar, e) == 0) {
             e = TEntJwwMoji{};
             return false;
@@ -199,7 +234,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, size_t listLeft,
         return true;
     }
     case kEntSunpo: {
-        TEntJwwSunpo& e = NextSlot(L.sunpo, L.sunpoN, L.textStep, listLeft);
+        TEntJwwSunpo& e = NextSlot(L.sunpo, L.sunpoN, L.textStep, p);
         bool ok = false;
         ReadSunpoBody(ar, e, ok);
         if (!ok) {
@@ -210,7 +245,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, size_t listLeft,
         return true;
     }
     case kEntSolid: {
-        TEntJwwSolid& e = NextSlot(L.solid, L.solidN, L.step, listLeft);
+        TEntJwwSolid& e = NextSlot(L.solid, L.solidN, L.step, p);
         if (ar.ReadFixed(&e, kSolidFixedSize) == 0) return false;
         if (e.att.nPenColor == 10)
             ar.Read(Bytes(&e) + kSolidFixedSize, sizeof(uint32_t));
@@ -220,7 +255,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, size_t listLeft,
         return true;
     }
     case kEntBlock: {
-        TEntJwwBlock& e = NextSlot(L.block, L.blockN, L.step, listLeft);
+        TEntJwwBlock& e = NextSlot(L.block, L.blockN, L.step, p);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.blockN++;
         return true;
@@ -241,12 +276,10 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget)
             }
             const int kind = KindOfClass(ar.ClassTagIn());
             if (kind == 0) throw JwIOError(kErrFileIO);
-            // Entities the list may still hold: its count, limited by what
-            // the rest of the file could hold.
-            const size_t listLeft = static_cast<size_t>(
-                std::min<int64_t>(n - k, static_cast<int64_t>(ar.Remaining() / kMinEntityBytes) + 1));
+            const ListProgress progress{static_cast<size_t>(k), static_cast<size_t>(std::min<int64_t>(
+                n - k, static_cast<int64_t>(ar.Remaining() / kMinEntityBytes) + 1))};
             int32_t index = 0;
-            if (ReadEntityBody(ar, kind, L, listLeft, index)) {
+            if (ReadEntityBody(ar, kind, L, progress, index)) {
                 const TEntJwwNo entry{kind, index};
                 if (j < L.no.size())
                     L.no[j] = entry;
