@@ -34,6 +34,14 @@ inline constexpr const char* kErrJwsVersion = "JWS-Version Error";
 // opened or read.
 bool ReadWholeFile(const JwString& path, std::vector<uint8_t>& out, std::string& error);
 
+// A file's bytes in a buffer that is not cleared before it is filled (the
+// form the drawing readers use: a large file is touched only by the read).
+struct FileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+};
+bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error);
+
 class ArchiveReader {
 public:
     ArchiveReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}

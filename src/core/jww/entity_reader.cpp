@@ -410,25 +410,25 @@ bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
 bool TJwwData::FileIn(const JwString& FName) {
     DataInit();
     ReadEnd = 0;
-    std::vector<uint8_t> buf;
+    FileBytes buf;
     std::string err;
     if (!ReadWholeFile(FName, buf, err)) {
         LastError = err;
         return false;
     }
-    return BufferIn(buf.data(), buf.size(), FName, -1);
+    return BufferIn(buf.data.get(), buf.size, FName, -1);
 }
 
 bool TJwwData::FilePrevIn(const JwString& FName, int32_t ZMaxN) {
     DataInit();
     ReadEnd = 0;
-    std::vector<uint8_t> buf;
+    FileBytes buf;
     std::string err;
     if (!ReadWholeFile(FName, buf, err)) {
         LastError = err;
         return false;
     }
-    return BufferIn(buf.data(), buf.size(), FName, std::max(ZMaxN, 0));
+    return BufferIn(buf.data.get(), buf.size, FName, std::max(ZMaxN, 0));
 }
 
 }  // namespace jw
