@@ -19,6 +19,30 @@ double JwLayerScale = 1.0;
 std::time_t JwStartTime = 0;
 TgraAttribute* JwGraAttr = nullptr;
 
+// DXF export settings.
+int32_t DxfOutSpace = 0;
+JwString DxfOutAppName;
+double DxfOutPaperX = 0;
+double DxfOutPaperY = 0;
+double ZahyoMinX = 0;
+double ZahyoMinY = 0;
+double ZahyoMaxX = 0;
+double ZahyoMaxY = 0;
+int32_t DxfOutScaleGroup = 0;
+int32_t DxfOutLayerNameType = 0;
+int32_t DxfOutTenType = 0;
+double DxfOutTenRadius = 0;
+int32_t DxfOutMojiStyle = 0;
+bool DxfOutMojiExp1 = false;
+bool DxfOutMojiExp2 = false;
+bool DxfOutJoinLines = false;
+bool DxfOutDimension = false;
+double DxfOutPrintX = 0;
+double DxfOutPrintY = 0;
+int32_t DxfOutMainGroup = 0;
+double (*DxfOutNowFunc)() = nullptr;
+double (*DxfOutFileDateFunc)(const JwString& path) = nullptr;
+
 namespace {
 
 // Default text types 1-10: pen, width, height, spacing (millimetres).
