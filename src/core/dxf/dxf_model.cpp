@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "dxf/text_variables.h"
 #include "support/paths.h"
 #include "support/strings.h"
 
@@ -542,7 +543,7 @@ bool TDXFmodel::PutMoji(TDXF_Entities& e, int32_t sp, int32_t ly, int32_t co, in
 bool TDXFmodel::AddMoji(int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t bs, int32_t fl, double px1,
                         double py1, double px2, double py2, double pw, double ph, double pd, double pa,
                         const JwString& pf, const JwString& ps) {
-    return AddMojiA(sp, ly, co, tp, bs, fl, px1, py1, px2, py2, pw, ph, pd, pa, pf, ps);
+    return DxfAddMojiExpanded(*this, -1, sp, ly, co, tp, bs, fl, px1, py1, px2, py2, pw, ph, pd, pa, pf, ps);
 }
 
 bool TDXFmodel::AddMojiA(int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t bs, int32_t fl, double px1,
@@ -554,7 +555,7 @@ bool TDXFmodel::AddMojiA(int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t
 bool TDXFmodel::AddBlockMoji(int32_t bn, int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t bs, int32_t fl,
                              double px1, double py1, double px2, double py2, double pw, double ph, double pd,
                              double pa, const JwString& pf, const JwString& ps) {
-    return AddBlockMojiA(bn, sp, ly, co, tp, bs, fl, px1, py1, px2, py2, pw, ph, pd, pa, pf, ps);
+    return DxfAddMojiExpanded(*this, bn, sp, ly, co, tp, bs, fl, px1, py1, px2, py2, pw, ph, pd, pa, pf, ps);
 }
 
 bool TDXFmodel::AddBlockMojiA(int32_t bn, int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t bs,

@@ -355,8 +355,9 @@ public:
     // Stored as a three-corner solid when corner 4 equals corner 3.
     bool AddSolid4(int32_t sp, int32_t ly, int32_t co, double px1, double py1, double px2, double py2,
                    double px3, double py3, double px4, double py4);
-    // Text with text-variable expansion (the expansion itself is added with the
-    // text-variable context; until then the text is stored as AddMojiA does).
+    // Text with text-variable expansion by mexp (dxf/text_variables.h): a
+    // variable becomes its value, a text with layout codes several texts and
+    // lines; any other text is stored as AddMojiA does.
     bool AddMoji(int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t bs, int32_t fl, double px1,
                  double py1, double px2, double py2, double pw, double ph, double pd, double pa,
                  const JwString& pf, const JwString& ps);

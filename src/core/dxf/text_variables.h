@@ -1,0 +1,86 @@
+// Jw_cad text variables in the DXF export.
+//
+// Kind 1: a text that is one variable ("%f", "=y", "%mm", "%SS", "%%name",
+// ...) is replaced by its value: file names, dates and times of the drawing
+// file or of the export, the memo, scales, the drawing time and the user
+// variables of the reference file (JwRefList).
+// Kind 2: a text with layout codes ("^_" underline, "^-" strike-through, "^/"
+// slant, "^$n" colour, "^u"/"^d"/"^c" small raised or lowered characters,
+// "^o"/"^b"/"^B"/"^n"/"^w" overlaid characters, ...) is laid out as several
+// TEXT pieces and LINE entities.
+//
+// TDXFmodel::AddMoji and AddBlockMoji call DxfAddMojiExpanded; everything
+// else stores texts unchanged. Date-times are day counts since 1899-12-30
+// with the time of day as fraction, in local time.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "dxf/dxf_model.h"
+
+namespace jw {
+
+// ---- dates ----
+struct TDxfDateTime {
+    int32_t year = 1899, month = 12, day = 30;
+    int32_t hour = 0, minute = 0, second = 0;
+    int32_t weekday = 6;  // 0 Sunday ... 6 Saturday
+};
+TDxfDateTime DxfDecodeDate(double days);
+double DxfEncodeDate(int32_t year, int32_t month, int32_t day, int32_t hour = 0, int32_t minute = 0,
+                     int32_t second = 0);
+// Local time t as a day count.
+double DxfLocalDays(std::time_t t);
+// The export's "now": DxfOutNowFunc when set, else the system clock.
+double DxfNowDays();
+// Last-write time of a file: DxfOutFileDateFunc when set, else the file
+// system (0 when the file does not exist).
+double DxfFileDateDays(const JwString& path);
+
+// Japanese era of a date: name and year within the era; an empty name (and
+// year 0) before 明治. withReiwa false keeps counting 平成 after 2019-04-30.
+struct TDxfEra {
+    JwString name;
+    int32_t year = 0;
+};
+TDxfEra DxfEra(int32_t year, int32_t month, int32_t day, bool withReiwa = true);
+
+// U+0020-U+007E and U+FF61-U+FF9F.
+bool IsHalfWidthChar(char16_t c);
+
+// ---- kind 1 ----
+// s is one text variable.
+bool CheckMojiExp1(std::u16string_view s);
+// Value of variable s for a text on DXF layer index ly; s itself when it is no
+// variable.
+JwString GetMojiExp1(const TDXF_Moji_Exp_Info& mexp, int32_t ly, std::u16string_view s);
+// Word n (1-based) of f split at single spaces; the rest of f from the space
+// when word n is empty; the last word when f has fewer than n spaces.
+JwString GetStrNSpace(std::u16string_view f, int32_t n);
+// Laid-out length of a text of character width w and spacing d (vertical:
+// every character w).
+double DxfMojiLength(std::u16string_view s, bool vertical, double w, double d);
+
+// ---- kind 2 ----
+// fl: bit 0 vertical, bit 1 slanted.
+bool CheckMojiExp2(std::u16string_view s);
+// The characters that take a place of their own (codes and overlaid
+// characters removed).
+JwString GetMojiExp2Str(int32_t fl, std::u16string_view s);
+double GetMojiExp2Len(int32_t fl, double pw, double pd, std::u16string_view s);
+// Lays s out from (px1, py1) at angle pa (degrees) with character width pw and
+// height ph into mexp.eLine and mexp.eMoji (appended); co is the colour of
+// the text.
+void GetMojiExp2exp(TDXF_Moji_Exp_Info& mexp, int32_t co, int32_t fl, double px1, double py1, double pw,
+                    double ph, double pa, std::u16string_view s);
+
+// The text adder with expansion: into block definition bn, or the top level
+// when bn < 0. Arguments as TDXFmodel::AddMoji.
+bool DxfAddMojiExpanded(TDXFmodel& m, int32_t bn, int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t bs,
+                        int32_t fl, double px1, double py1, double px2, double py2, double pw, double ph,
+                        double pd, double pa, const JwString& pf, const JwString& ps);
+
+}  // namespace jw
