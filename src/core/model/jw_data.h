@@ -317,6 +317,22 @@ public:
     // Copies the drawing's layer states into the display attributes JwGraAttr.
     void SetGAttLayer();
 
+    // ---- DXF export (dxf/jww_to_dxf.cpp, dxf/extents.cpp) ----
+    // Writes the drawing as DXF release Ver (0 R12, 1 2000, 2 2007) at FName
+    // with the DXF export settings of support/program_values.h; false when
+    // the file could not be written.
+    bool FileOutDXF(const JwString& FName, int32_t Ver);
+    // Paper width and height in mm of Enthd.nZumen.
+    void GetPaperSize(double& px, double& py) const;
+    // Collects the distinct font names (leading "@" removed) of the texts,
+    // dimension texts and block-definition texts into FontNames / FontNameN.
+    void GetFontNames();
+    // Index of s in FontNames after removing up to three leading "@"; -1.
+    int32_t GetFontNamesIndex(const JwString& s) const;
+    // Extents of the drawing and of every placed block into ZahyoMinX ...
+    // ZahyoMaxY (program-wide values); also sets JwLayerScale.
+    void GetMinMaxZahyo();
+
 private:
     friend class JwwHeaderCodec;
     bool HeaderIn(ArchiveReader& ar);

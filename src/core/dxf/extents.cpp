@@ -1,0 +1,306 @@
+// TJwwData::GetMinMaxZahyo: the extents of a drawing in Jw_cad coordinates
+// (paper mm, origin at the paper centre), over its entities and the contents
+// of every placed block, into the program-wide ZahyoMinX ... ZahyoMaxY.
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "model/jw_data.h"
+#include "support/numbers.h"
+#include "support/program_values.h"
+#include "support/strings.h"
+
+namespace jw {
+
+namespace {
+
+constexpr double kValid = 5e11;  // points beyond contribute nothing
+constexpr double kClamp = 1e8;   // extents beyond are clamped
+constexpr double kPi = std::numbers::pi;
+
+struct Pt {
+    double x, y;
+};
+
+template <class T>
+size_t Usable(const std::vector<T>& v, int32_t count) {
+    return count <= 0 ? 0 : std::min(v.size(), static_cast<size_t>(count));
+}
+
+bool Coincide(double x1, double y1, double x2, double y2) {
+    return std::fabs(x1 - x2) <= 1e-12 && std::fabs(y1 - y2) <= 1e-12;
+}
+
+// The contributing points of one entity, in its own coordinates.
+class PointSink {
+public:
+    explicit PointSink(std::vector<Pt>& out) : out_(out) {}
+
+    void Add(double x, double y) { out_.push_back({x, y}); }
+
+    void Line(const TEntJwwLine& l) {
+        Add(l.start_x, l.start_y);
+        Add(l.end_x, l.end_y);
+    }
+
+    void Arc(const TEntJwwEnko& a) {
+        const double cx = a.start_x, cy = a.start_y, r = a.dHankei, h = a.dHenpeiRitsu;
+        const double tilt = a.radKatamukiKaku;
+        if (a.bZenEnFlg != 0) {
+            for (int k = 0; k < 4; ++k) Outline(cx, cy, r, h, tilt, k * kPi / 2);
+        } else {
+            const double s = a.radKaishiKaku, d = a.radEnkoKaku;
+            for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, s + k * d / 72);
+        }
+    }
+
+    void Ten(const TEntJwwTen& t) { Add(t.start_x, t.start_y); }
+
+    void Moji(const TEntJwwMoji& m) {
+        const double x1 = m.start_x, y1 = m.start_y, x2 = m.end_x, y2 = m.end_y;
+        if (Coincide(x1, y1, x2, y2)) return;
+        Add(x1, y1);
+        Add(x2, y2);
+        // An image text adds the corner of its displayed size.
+        if (m.str.size() >= 4 && std::u16string_view(m.str).substr(0, 4) == u"^@BM") {
+            const size_t comma = m.str.find(u',');
+            if (comma == JwString::npos) return;
+            const std::u16string_view rest = std::u16string_view(m.str).substr(comma + 1);
+            const size_t c2 = rest.find(u',');
+            const double w = StrFloatDef0(rest.substr(0, c2));
+            double h = w;
+            if (c2 != std::u16string_view::npos) {
+                const std::u16string_view second = rest.substr(c2 + 1);
+                h = StrFloatDef0(second.substr(0, second.find(u',')));
+            }
+            Add(x1 + w, y1 + h);
+        }
+    }
+
+    void Sunpo(const TEntJwwSunpo& s) {
+        Line(s.Sen);
+        const double x1 = s.Moji.start_x, y1 = s.Moji.start_y, x2 = s.Moji.end_x, y2 = s.Moji.end_y;
+        Add(x1, y1);
+        Add(x2, y2);
+        if (s.bSxfMode != 0) {
+            Line(s.Ho1);
+            Line(s.Ho2);
+        }
+    }
+
+    void Solid(const TEntJwwSolid& s) {
+        const int style = s.att.nPenStyle;
+        if (style <= 100) {
+            Add(s.start_x, s.start_y);
+            Add(s.end_x, s.end_y);
+            Add(s.DPoint2_x, s.DPoint2_y);
+            Add(s.DPoint3_x, s.DPoint3_y);
+            return;
+        }
+        // An arc figure: centre, radius, flatness, tilt, start, sweep, mode.
+        const double cx = s.start_x, cy = s.start_y, r = s.end_x, h = s.end_y;
+        const double tilt = s.DPoint2_x, start = s.DPoint2_y, sweep = s.DPoint3_x, mode = s.DPoint3_y;
+        if (style == 101 && std::fabs(mode) <= 1e-12) Add(cx, cy);
+        if (style == 101 && std::fabs(mode + 1) <= 1e-12) TangentPoint(cx, cy, r, h, tilt, start, sweep);
+        const bool whole = (style == 101 || style == 111) && std::fabs(mode - 100) <= 1e-12;
+        const double step = whole ? 2 * kPi / 72 : sweep / 72;
+        for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, start + k * step);
+    }
+
+private:
+    std::vector<Pt>& out_;
+
+    void Rotated(double cx, double cy, double tilt, double x, double y) {
+        const double c = std::cos(tilt), s = std::sin(tilt);
+        Add(cx + x * c - y * s, cy + x * s + y * c);
+    }
+
+    void Outline(double cx, double cy, double r, double h, double tilt, double t) {
+        Rotated(cx, cy, tilt, r * std::cos(t), r * h * std::sin(t));
+    }
+
+    // Where the tangents at the start and the end of the arc meet (the
+    // centre when they are parallel).
+    void TangentPoint(double cx, double cy, double r, double h, double tilt, double start, double sweep) {
+        const double t1 = start, t2 = start + sweep;
+        const double p1x = r * std::cos(t1), p1y = r * h * std::sin(t1);
+        const double p2x = r * std::cos(t2), p2y = r * h * std::sin(t2);
+        const double d1x = -r * std::sin(t1), d1y = r * h * std::cos(t1);
+        const double d2x = -r * std::sin(t2), d2y = r * h * std::cos(t2);
+        const bool v1 = std::fabs(d1x) <= 1e-12, v2 = std::fabs(d2x) <= 1e-12;
+        double x, y;
+        if (v1 && v2) {
+            Add(cx, cy);
+            return;
+        }
+        if (v1) {
+            x = p1x;
+            y = p2y + d2y / d2x * (x - p2x);
+        } else if (v2) {
+            x = p2x;
+            y = p1y + d1y / d1x * (x - p1x);
+        } else {
+            const double m1 = d1y / d1x, m2 = d2y / d2x;
+            if (std::fabs(m1 - m2) <= 1e-10) {
+                Add(cx, cy);
+                return;
+            }
+            x = (p2y - p1y + m1 * p1x - m2 * p2x) / (m1 - m2);
+            y = p1y + m1 * (x - p1x);
+        }
+        Rotated(cx, cy, tilt, x, y);
+    }
+};
+
+// The extents being computed.
+class Extents {
+public:
+    Extents() : minX(ZahyoMinX), minY(ZahyoMinY), maxX(ZahyoMaxX), maxY(ZahyoMaxY) {}
+
+    double minX, minY, maxX, maxY;
+    // True until a reset point was taken; the first contribution then resets.
+    bool pending = true;
+    bool any = false;
+
+    static bool Valid(double x, double y) { return std::fabs(x) <= kValid && std::fabs(y) <= kValid; }
+
+    void Reset(double x, double y) {
+        if (!Valid(x, y)) return;
+        minX = maxX = x;
+        minY = maxY = y;
+        pending = false;
+        any = true;
+        Clamp();
+    }
+
+    void Extend(double x, double y) {
+        if (!Valid(x, y)) return;
+        Take(x, y);
+    }
+
+    // (x, y) placed by a block-tree node.
+    void ExtendPlaced(double x, double y, const TEntJwwBlockTree& n) {
+        if (!Valid(x, y)) return;
+        const double px = n.r1 * x + n.r2 * y + n.x, py = n.r3 * x + n.r4 * y + n.y;
+        if (!std::isfinite(px) || !std::isfinite(py)) return;
+        Take(px, py);
+    }
+
+private:
+    void Take(double x, double y) {
+        if (pending) {
+            minX = maxX = x;
+            minY = maxY = y;
+            pending = false;
+        } else {
+            minX = std::min(minX, x);
+            minY = std::min(minY, y);
+            maxX = std::max(maxX, x);
+            maxY = std::max(maxY, y);
+        }
+        any = true;
+        Clamp();
+    }
+
+    void Clamp() {
+        if (!(minX >= -kClamp)) minX = -kClamp;
+        if (!(minY >= -kClamp)) minY = -kClamp;
+        if (!(maxX <= kClamp)) maxX = kClamp;
+        if (!(maxY <= kClamp)) maxY = kClamp;
+    }
+};
+
+// Every contributing point of a set of entity arrays, kind by kind.
+template <class Def>
+void CollectMembers(const Def& d, std::vector<Pt>& out) {
+    PointSink sink(out);
+    for (size_t i = 0; i < Usable(d.mLine, d.mLineN); ++i) sink.Line(d.mLine[i]);
+    for (size_t i = 0; i < Usable(d.mEnko, d.mEnkoN); ++i) sink.Arc(d.mEnko[i]);
+    for (size_t i = 0; i < Usable(d.mTen, d.mTenN); ++i) sink.Ten(d.mTen[i]);
+    for (size_t i = 0; i < Usable(d.mMoji, d.mMojiN); ++i) sink.Moji(d.mMoji[i]);
+    for (size_t i = 0; i < Usable(d.mSunpo, d.mSunpoN); ++i) sink.Sunpo(d.mSunpo[i]);
+    for (size_t i = 0; i < Usable(d.mSolid, d.mSolidN); ++i) sink.Solid(d.mSolid[i]);
+}
+
+}  // namespace
+
+void TJwwData::GetMinMaxZahyo() {
+    Extents e;
+
+    // 1. The starting point.
+    const size_t lineN = Usable(EntLine, EntLineN), enkoN = Usable(EntEnko, EntEnkoN);
+    const size_t tenN = Usable(EntTen, EntTenN), mojiN = Usable(EntMoji, EntMojiN);
+    const size_t sunpoN = Usable(EntSunpo, EntSunpoN), solidN = Usable(EntSolid, EntSolidN);
+    if (lineN > 0) {
+        e.Reset(EntLine[0].start_x, EntLine[0].start_y);
+    } else if (enkoN > 0) {
+        e.Reset(EntEnko[0].start_x, EntEnko[0].start_y);
+    } else if (tenN > 0) {
+        e.Reset(EntTen[0].start_x, EntTen[0].start_y);
+    } else if (mojiN > 0 && !Coincide(EntMoji[0].start_x, EntMoji[0].start_y, EntMoji[0].end_x, EntMoji[0].end_y)) {
+        e.Reset(EntMoji[0].start_x, EntMoji[0].start_y);
+    }
+    // Otherwise (or when that point is out of range) the first contribution
+    // starts the extents.
+
+    // 2. The drawing's own entities, kind by kind.
+    std::vector<Pt> pts;
+    auto flush = [&] {
+        for (const Pt& p : pts) e.Extend(p.x, p.y);
+        pts.clear();
+    };
+    PointSink sink(pts);
+    for (size_t i = 0; i < lineN; ++i) sink.Line(EntLine[i]);
+    flush();
+    for (size_t i = 0; i < enkoN; ++i) {
+        sink.Arc(EntEnko[i]);
+        flush();
+    }
+    for (size_t i = 0; i < tenN; ++i) sink.Ten(EntTen[i]);
+    for (size_t i = 0; i < mojiN; ++i) sink.Moji(EntMoji[i]);
+    for (size_t i = 0; i < sunpoN; ++i) sink.Sunpo(EntSunpo[i]);
+    flush();
+    for (size_t i = 0; i < solidN; ++i) {
+        sink.Solid(EntSolid[i]);
+        flush();
+    }
+
+    // 3. The contents of every placed block; each definition's points are
+    // collected once.
+    const size_t defN = Usable(EntBlockDef, EntBlockDefN);
+    std::vector<std::vector<Pt>> defPts(defN);
+    std::vector<char> collected(defN, 0);
+    const size_t nodeN = Usable(EntBlockTree, EntBlockTreeN);
+    for (size_t k = 0; k < nodeN; ++k) {
+        const TEntJwwBlockTree& node = EntBlockTree[k];
+        const uint16_t g = node.att.nGLayer;
+        if (g < EntLgrp.size()) JwLayerScale = EntLgrp[g].adScale;
+        const int32_t d = node.defno;
+        if (d < 0 || static_cast<size_t>(d) >= defN) continue;
+        if (!collected[d]) {
+            CollectMembers(EntBlockDef[d], defPts[d]);
+            collected[d] = 1;
+        }
+        for (const Pt& p : defPts[d]) e.ExtendPlaced(p.x, p.y, node);
+    }
+
+    // A drawing without any contribution spans the origin.
+    if (!e.any) {
+        e.minX = e.maxX = 0;
+        e.minY = e.maxY = 0;
+    }
+    // 4. A single point is widened to a 20 mm square.
+    if (std::fabs(e.maxX - e.minX) <= 1e-12 && std::fabs(e.maxY - e.minY) <= 1e-12) {
+        e.minX -= 10;
+        e.minY -= 10;
+        e.maxX += 10;
+        e.maxY += 10;
+    }
+    ZahyoMinX = e.minX;
+    ZahyoMinY = e.minY;
+    ZahyoMaxX = e.maxX;
+    ZahyoMaxY = e.maxY;
+}
+
+}  // namespace jw

@@ -1,0 +1,1152 @@
+// TJwwData::FileOutDXF: the conversion of a decoded JWW drawing into a
+// TDXFmodel (line types, layers with their most used colour and line type,
+// text styles, point symbol blocks, block definitions and every entity) and
+// its writing. Jw_cad coordinates are paper millimetres with the origin at the
+// paper centre; top-level entities are shifted by half the paper so that the
+// DXF origin is the paper's lower-left corner, then scaled by their layer
+// group's placement (deLgp).
+#include "dxf/jww_to_dxf.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "attributes/gra_attribute.h"
+#include "dxf/dxf_model.h"
+#include "dxf/dxf_palette.h"
+#include "dxf/text_variables.h"
+#include "model/jw_data.h"
+#include "support/numbers.h"
+#include "support/paths.h"
+#include "support/program_values.h"
+#include "support/strings.h"
+
+// Only the header readers of the four image formats an image text may name.
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_ONLY_BMP
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
+#define STBI_ONLY_GIF
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <stb/stb_image.h>
+#pragma GCC diagnostic pop
+
+namespace jw {
+
+// ---------------------------------------------------------------------------
+// Line types, layer counter, image size
+
+int32_t PenStyleToLtype(int32_t s) {
+    if (s >= 1 && s <= 9) return s;
+    if (s >= 11 && s <= 19) return s - 1;
+    if (s >= 32 && s <= 45) return s - 13;
+    if (s >= 47 && s <= 62) return s - 14;
+    return 1;
+}
+
+void TJwLayerCount::JWW_Init() {
+    cn = 256;
+    w.assign(static_cast<size_t>(cn), TJwLayerCount_Work{});
+    gn.fill(0);
+    gnmax = -1;
+    gnmaxr = -1;
+}
+
+void TJwLayerCount::JWW_CountUp(int32_t lg, int32_t ly, uint32_t co, int32_t lt) {
+    if (lg < 0 || lg > 15 || ly < 0 || ly > 15) return;
+    CountUpIndex(lg, ly, RgbToAci(co), lt >= 0 ? PenStyleToLtype(lt) : -1);
+}
+
+void TJwLayerCount::CountUpIndex(int32_t lg, int32_t ly, int32_t aci, int32_t ltype) {
+    if (lg < 0 || lg > 15 || ly < 0 || ly > 15) return;
+    TJwLayerCount_Work& r = w[static_cast<size_t>(lg * 16 + ly)];
+    if (aci >= 1 && aci <= r.coln) ++r.col[static_cast<size_t>(aci - 1)];
+    if (ltype >= 0 && ltype < r.ltpn) ++r.ltp[static_cast<size_t>(ltype)];
+    ++gn[static_cast<size_t>(lg)];
+}
+
+void TJwLayerCount::CaluMax() {
+    for (TJwLayerCount_Work& r : w) {
+        r.colmax = 0;
+        r.colman = -1;
+        for (int32_t k = 0; k < r.coln; ++k) {
+            if (r.col[static_cast<size_t>(k)] > r.colmax) {
+                r.colmax = r.col[static_cast<size_t>(k)];
+                r.colman = k;
+            }
+        }
+        r.ltpmax = 0;
+        r.ltpman = -1;
+        for (int32_t k = 0; k < r.ltpn; ++k) {
+            if (r.ltp[static_cast<size_t>(k)] > r.ltpmax) {
+                r.ltpmax = r.ltp[static_cast<size_t>(k)];
+                r.ltpman = k;
+            }
+        }
+    }
+    int32_t best = -1;
+    gnmax = -1;
+    for (int32_t g = 0; g < 16; ++g) {
+        if (g == gnmaxr) continue;
+        if (gn[static_cast<size_t>(g)] > best) {
+            best = gn[static_cast<size_t>(g)];
+            gnmax = g;
+        }
+    }
+}
+
+namespace {
+
+int StbRead(void* user, char* data, int size) {
+    const int n = gzread(static_cast<gzFile>(user), data, static_cast<unsigned>(size));
+    return n < 0 ? 0 : n;
+}
+void StbSkip(void* user, int n) { gzseek(static_cast<gzFile>(user), n, SEEK_CUR); }
+int StbEof(void* user) { return gzeof(static_cast<gzFile>(user)); }
+
+}  // namespace
+
+bool DxfImagePixelSize(const JwString& path, int32_t& width, int32_t& height) {
+    width = height = 0;
+    if (path.empty()) return false;
+    const std::filesystem::path p = NativePath(path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(p, ec)) return false;  // never a device or a pipe
+    // gzread reads a file that is not gzip-compressed as it is.
+    gzFile f = gzopen(p.c_str(), "rb");
+    if (f == nullptr) return false;
+    const stbi_io_callbacks cb{StbRead, StbSkip, StbEof};
+    int x = 0, y = 0, comp = 0;
+    const int ok = stbi_info_from_callbacks(&cb, f, &x, &y, &comp);
+    gzclose(f);
+    if (!ok || x <= 0 || y <= 0) return false;
+    width = x;
+    height = y;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Paper size and font names
+
+void TJwwData::GetPaperSize(double& px, double& py) const {
+    switch (Enthd.nZumen) {
+        case 1: px = 841, py = 594; break;
+        case 2: px = 594, py = 420; break;
+        case 3: px = 420, py = 297; break;
+        case 4: px = 297, py = 210; break;
+        case 8: px = 1682, py = 1189; break;
+        case 9: px = 2378, py = 1682; break;
+        case 10: px = 3364, py = 2378; break;
+        case 11: px = 4756, py = 3364; break;
+        case 12: px = 10000, py = 7073; break;
+        case 13: px = 50000, py = 35366; break;
+        case 14: px = 100000, py = 70732; break;
+        default: px = 1189, py = 841; break;
+    }
+}
+
+namespace {
+
+std::u16string_view WithoutAt(std::u16string_view s) {
+    for (int i = 0; i < 3 && !s.empty() && s[0] == u'@'; ++i) s.remove_prefix(1);
+    return s;
+}
+
+template <class T>
+size_t Usable(const std::vector<T>& v, int32_t count) {
+    return count <= 0 ? 0 : std::min(v.size(), static_cast<size_t>(count));
+}
+
+}  // namespace
+
+void TJwwData::GetFontNames() {
+    FontNames.clear();
+    std::unordered_set<JwString> seen;
+    auto take = [&](const JwString& f) {
+        const std::u16string_view base = WithoutAt(f);
+        if (base.empty()) return;
+        JwString name(base);
+        if (seen.insert(name).second) FontNames.push_back(std::move(name));
+    };
+    for (size_t i = 0; i < Usable(EntMoji, EntMojiN); ++i) take(EntMoji[i].strFontName);
+    for (size_t i = 0; i < Usable(EntSunpo, EntSunpoN); ++i) take(EntSunpo[i].Moji.strFontName);
+    for (size_t d = 0; d < Usable(EntBlockDef, EntBlockDefN); ++d) {
+        const TEntJwwBlockDef& def = EntBlockDef[d];
+        for (size_t i = 0; i < Usable(def.mMoji, def.mMojiN); ++i) take(def.mMoji[i].strFontName);
+        for (size_t i = 0; i < Usable(def.mSunpo, def.mSunpoN); ++i) take(def.mSunpo[i].Moji.strFontName);
+    }
+    FontNameN = static_cast<int32_t>(FontNames.size());
+}
+
+int32_t TJwwData::GetFontNamesIndex(const JwString& s) const {
+    const std::u16string_view base = WithoutAt(s);
+    const size_t n = Usable(FontNames, FontNameN);
+    for (size_t i = 0; i < n; ++i)
+        if (FontNames[i] == base) return static_cast<int32_t>(i);
+    return -1;
+}
+
+// ---------------------------------------------------------------------------
+// The conversion
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr int32_t kLayHojo = 2;   // DXF layer of auxiliary lines
+constexpr int32_t kLayFirst = 4;  // DXF layer of Jw_cad layer 0 of group 0
+
+double Deg(double rad) { return rad * 180 / kPi; }
+
+bool Coincide(double x1, double y1, double x2, double y2) {
+    return std::fabs(x1 - x2) <= 1e-12 && std::fabs(y1 - y2) <= 1e-12;
+}
+
+double SafeScale(double s) { return (std::isfinite(s) && s > 0) ? s : 1.0; }
+
+int32_t Grp(const TEntJwwAttr& a) {
+    const uint16_t g = a.nGLayer;
+    return g <= 15 ? g : 0;
+}
+int32_t Lay(const TEntJwwAttr& a) {
+    const uint16_t l = a.nLayer;
+    return l <= 15 ? l : 0;
+}
+
+bool IsImageText(const JwString& s) {
+    return s.size() >= 4 && s.compare(0, 4, u"^@BM") == 0 && s.find(u',') != JwString::npos;
+}
+
+void AddDxfLtype(TDXFmodel& m, const char16_t* name, const char16_t* desc, std::initializer_list<double> pat) {
+    m.AddLtype(name, desc, std::span<const double>(pat.begin(), pat.size()));
+}
+
+void DxfAddStdLtypes(TDXFmodel& m) {
+    AddDxfLtype(m, u"Continuous", u"Solid line", {});
+    AddDxfLtype(m, u"DOT", u"Dot . . . . . . . . . . . . . . . . . . . . . . . .", {0, -6.35});
+    AddDxfLtype(m, u"DASHED", u"Dashed __ __ __ __ __ __ __ __ __ __ __ __ __ _", {12.7, -6.35});
+    AddDxfLtype(m, u"DASHED2", u"Dashed (.5x) _ _ _ _ _ _ _ _ _ _ _ _ _ _ _ _ _", {6.35, -3.175});
+    AddDxfLtype(m, u"CENTER", u"Center ____ _ ____ _ ____ _ ____ _ ____ _ ____", {31.75, -6.35, 6.35, -6.35});
+    AddDxfLtype(m, u"CENTER2", u"Center (.5x) ___ _ ___ _ ___ _ ___ _ ___ _ ___", {19.05, -3.175, 3.175, -3.175});
+    AddDxfLtype(m, u"PHANTOM", u"Phantom ______  __  __  ______  __  __  ______",
+                {31.75, -6.35, 6.35, -6.35, 6.35, -6.35});
+    AddDxfLtype(m, u"PHANTOM2", u"Phantom (.5x) ___ _ _ ___ _ _ ___ _ _ ___ _ _",
+                {15.875, -3.175, 3.175, -3.175, 3.175, -3.175});
+    AddDxfLtype(m, u"DOT2", u"Dot (.5x) ...................................", {0, -3.175});
+    static const char16_t* const rand[] = {u"RAND1", u"RAND2", u"RAND3", u"RAND4", u"RAND5"};
+    static const char16_t* const randDesc[] = {u"ランダム線1", u"ランダム線2", u"ランダム線3", u"ランダム線4",
+                                               u"ランダム線5"};
+    for (int k = 1; k <= 5; ++k)
+        AddDxfLtype(m, rand[k - 1], randDesc[k - 1],
+                    {double(k), -double(k + 1), double(k + 2), -double(k + 3)});
+    AddDxfLtype(m, u"CENTERX2", u"Center (2x) ________  __  ________  __  _____", {63.5, -12.7, 12.7, -12.7});
+    AddDxfLtype(m, u"PHANTOMX2", u"Phantom (2x) ____________    ____    ____   _",
+                {63.5, -12.7, 12.7, -12.7, 12.7, -12.7});
+    AddDxfLtype(m, u"DASHEDX2", u"Dashed (2x) ____  ____  ____  ____  ____  ___", {25.4, -12.7});
+    AddDxfLtype(m, u"DASHEDX4", u"Dashed (4x) ________  ________  _______  ____", {50.8, -12.7});
+}
+
+void DxfAddSxfLtypes(TDXFmodel& m) {
+    AddDxfLtype(m, u"SXF_破線", u"02 dashed -- -- -- -- -- --", {6, -1.5});
+    AddDxfLtype(m, u"SXF_跳び破線", u"03 dashed_spaced --  --  --  --", {6, -6});
+    AddDxfLtype(m, u"SXF_一点長鎖線", u"04 long_dashed_dotted ---- . ---- . ----", {12, -1.5, 0.25, -1.5});
+    AddDxfLtype(m, u"SXF_二点長鎖線", u"05 long_dashed_double-dotted ---- . . ----",
+                {12, -1.5, 0.25, -1.5, 0.25, -1.5});
+    AddDxfLtype(m, u"SXF_三点長鎖線", u"06 long_dashed_triplicate-dotted ---- ... ----",
+                {12, -1.5, 0.25, -1.5, 0.25, -1.5, 0.25, -1.5});
+    AddDxfLtype(m, u"SXF_点線", u"07 dotted . . . . . . . . . . . .", {0.25, -1.5});
+    AddDxfLtype(m, u"SXF_一点鎖線", u"08 chain ---- - --- - --- - ---", {12, -1.5, 3.5, -1.5});
+    AddDxfLtype(m, u"SXF_二点鎖線", u"09 chain_double_dash ---- - - ---- - - ----", {12, -1.5, 3.5, -1.5, 3.5, -1.5});
+    AddDxfLtype(m, u"SXF_一点短鎖線", u"10 dashed_dotted -- . -- . -- . --", {6, -1.5, 0.25, -1.5});
+    AddDxfLtype(m, u"SXF_一点二短鎖線", u"11 double-dashed_dotted -- -- . -- --", {6, -1.5, 6, -1.5, 0.25, -1.5});
+    AddDxfLtype(m, u"SXF_二点短鎖線", u"12 dashed_double_dotted -- . . -- . . --", {6, -1.5, 0.25, -1.5, 0.25, -1.5});
+    AddDxfLtype(m, u"SXF_二点二短鎖線", u"13 double-dashed_double-dotted -- -- . . -- --",
+                {6, -1.5, 6, -1.5, 0.25, -1.5, 0.25, -1.5});
+    AddDxfLtype(m, u"SXF_三点短鎖線", u"14 dashed triplicate-dotted -- . . . -- . . . --",
+                {6, -1.5, 0.25, -1.5, 0.25, -1.5, 0.25, -1.5});
+    AddDxfLtype(m, u"SXF_三点二短鎖線", u"15 double-dashed triplicate-dotted -- -- . . . -- --",
+                {6, -1.5, 6, -1.5, 0.25, -1.5, 0.25, -1.5, 0.25, -1.5});
+}
+
+void DxfAddStdLayers(TDXFmodel& m) {
+    m.AddLayer(u"0", 7, 1, 0, true, true);
+    m.AddLayer(u"DEFPOINTS", 7, 1, 0, true, false);
+    m.AddLayer(u"HOJO", 6, 9, 0, true, false);
+    m.AddLayer(u"VP", 7, 1, 0, false, false);
+}
+
+void DxfAddStdStyles(TDXFmodel& m) {
+    m.AddStyle(u"Standard", u"txt", u"extfont2.shx", 0, 1, 0, 2.5, false);
+    m.AddStyle(u"Annotative", u"txt.shx", u"extfont2.shx", 0, 1, 0, 2.5, false);
+}
+
+// Block "_TRANS_TEN" of point transfer types 2-6 (radius r); members ByBlock
+// on layer 0.
+void DxfAddTenBlock(TDXFmodel& m) {
+    if (m.tentyp < 2 || m.tentyp > 6) return;
+    const int32_t b = m.AddBlockDef(u"_TRANS_TEN", -1);
+    if (b < 0) return;
+    m.tenidx = b;
+    const double r = m.tenrad;
+    switch (m.tentyp) {
+        case 2:
+            m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, r, 1, 0, 0, 0);
+            m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, r / 2, 1, 0, 0, 0);
+            break;
+        case 3:
+            m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, r, 1, 0, 0, 0);
+            m.AddBlockLine(b, 0, 0, -1, -1, -1, -r, 0, r, 0);
+            m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, r, 0, -r);
+            break;
+        case 4:
+            m.AddBlockLine(b, 0, 0, -1, -1, -1, r, 0, 0, r);
+            m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, r, -r, 0);
+            m.AddBlockLine(b, 0, 0, -1, -1, -1, -r, 0, 0, -r);
+            m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, -r, r, 0);
+            break;
+        case 5:
+            m.AddBlockSolid4(b, 0, 0, -1, r, 0, 0, r, -r, 0, 0, -r);
+            break;
+        default:  // 6: a disc of four quarter solids through the 45-degree points
+            for (int q = 0; q < 4; ++q) {
+                const double a0 = q * kPi / 2, a1 = a0 + kPi / 4, a2 = a0 + kPi / 2;
+                m.AddBlockSolid4(b, 0, 0, -1, 0, 0, r * std::cos(a0), r * std::sin(a0), r * std::cos(a1),
+                                 r * std::sin(a1), r * std::cos(a2), r * std::sin(a2));
+            }
+            break;
+    }
+}
+
+// Line of length 2 * h through the origin at angle a (degrees).
+void CrossLine(TDXFmodel& m, int32_t b, double h, double a) {
+    const double c = std::cos(a * kPi / 180) * h, s = std::sin(a * kPi / 180) * h;
+    m.AddBlockLine(b, 0, 0, -1, -1, -1, c, s, -c, -s);
+}
+
+void Outline(TDXFmodel& m, int32_t b, std::initializer_list<std::pair<double, double>> pts) {
+    const auto* p = pts.begin();
+    for (size_t i = 0; i < pts.size(); ++i) {
+        const auto& a = p[i];
+        const auto& c = p[(i + 1) % pts.size()];
+        m.AddBlockLine(b, 0, 0, -1, -1, -1, a.first, a.second, c.first, c.second);
+    }
+}
+
+void Disc(TDXFmodel& m, int32_t b, int32_t co) {
+    const TDXF_PLinePoint v[] = {{-0.625, 0, kPi}, {0.625, 0, kPi}};
+    m.AddBlockPLine(b, 0, 0, co, -1, -1, 1.25, 1.25, true, v);
+}
+
+void DxfAddTenMarkerBlocks(TDXFmodel& m) {
+    const double q = 1.25, t = 5.0 / 3;
+    int32_t b = m.AddBlockDef(u"_TRANS_TMARKER_1", -1);
+    for (double a : {90.0, 30.0, 150.0}) CrossLine(m, b, q, a);
+    b = m.AddBlockDef(u"_TRANS_TMARKER_2", -1);
+    m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, q, 1, 0, 0, 0);
+    b = m.AddBlockDef(u"_TRANS_TMARKER_4", -1);
+    m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, q, 0, -q);
+    m.AddBlockLine(b, 0, 0, -1, -1, -1, -q, 0, q, 0);
+    b = m.AddBlockDef(u"_TRANS_TMARKER_5", -1);
+    Outline(m, b, {{q, q}, {-q, q}, {-q, -q}, {q, -q}});
+    b = m.AddBlockDef(u"_TRANS_TMARKER_6", -1);
+    auto at = [t](double deg) {
+        return std::pair<double, double>{t * std::cos(deg * kPi / 180), t * std::sin(deg * kPi / 180)};
+    };
+    Outline(m, b, {at(90), at(210), at(330)});
+    b = m.AddBlockDef(u"_TRANS_TMARKER_7", -1);
+    CrossLine(m, b, q, 45);
+    CrossLine(m, b, q, 135);
+
+    b = m.AddBlockDef(u"_TRANS_TMARKER1", -1);
+    m.AddBlockSolid3(b, 0, 0, 255, 0, 0, -7.5, q, -7.5, -q);
+    Outline(m, b, {{0, 0}, {-7.5, q}, {-7.5, -q}});
+    b = m.AddBlockDef(u"_TRANS_TMARKER2", -1);
+    m.AddBlockSolid4(b, 0, 0, 255, q, q, -q, q, -q, -q, q, -q);
+    Outline(m, b, {{q, q}, {-q, q}, {-q, -q}, {q, -q}});
+    b = m.AddBlockDef(u"_TRANS_TMARKER3", -1);
+    Disc(m, b, 255);
+    m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, q, 1, 0, 0, 0);
+    b = m.AddBlockDef(u"_TRANS_TMARKER4", -1);
+    m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, q, 1, 0, 0, 0);
+    b = m.AddBlockDef(u"_TRANS_TMARKER5", -1);
+    m.AddBlockSolid4(b, 0, 0, -1, q, q, -q, q, -q, -q, q, -q);
+    b = m.AddBlockDef(u"_TRANS_TMARKER6", -1);
+    m.AddBlockSolid3(b, 0, 0, -1, 0, 0, -7.5, q, -7.5, -q);
+    b = m.AddBlockDef(u"_TRANS_TMARKER7", -1);
+    Disc(m, b, -1);
+    b = m.AddBlockDef(u"_TRANS_TMARKER8", -1);
+    const double s = q * std::numbers::sqrt2;
+    m.AddBlockArc(b, 0, 0, -1, -1, -1, s, 0, s, 1, 90, 90, 0);
+    m.AddBlockArc(b, 0, 0, -1, -1, -1, -s, 0, s, 1, 270, 90, 0);
+    b = m.AddBlockDef(u"_TRANS_TMARKER9", -1);
+    m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, 0, -7.5, q);
+    m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, 0, -7.5, -q);
+    b = m.AddBlockDef(u"_TRANS_TMARKER10", -1);
+    CrossLine(m, b, 2.5, 45);
+    b = m.AddBlockDef(u"_TRANS_TMARKER11", -1);
+    Outline(m, b, {{0, 0}, {-7.5, q}, {-7.5, -q}});
+}
+
+// A view of one entity container: the drawing or one block definition.
+struct Container {
+    const TEntJwwNo* no = nullptr;
+    size_t noN = 0;
+    const TEntJwwLine* line = nullptr;
+    size_t lineN = 0;
+    const TEntJwwEnko* enko = nullptr;
+    size_t enkoN = 0;
+    const TEntJwwTen* ten = nullptr;
+    size_t tenN = 0;
+    const TEntJwwMoji* moji = nullptr;
+    size_t mojiN = 0;
+    const TEntJwwSunpo* sunpo = nullptr;
+    size_t sunpoN = 0;
+    const TEntJwwSolid* solid = nullptr;
+    size_t solidN = 0;
+    const TEntJwwBlock* block = nullptr;
+    size_t blockN = 0;
+
+    // Calls f(kind, index) for every order entry that names a stored entity.
+    template <class F>
+    void ForEach(F&& f) const {
+        for (size_t k = 0; k < noN; ++k) {
+            const int32_t kind = no[k].EntType, idx = no[k].EntNo;
+            if (idx < 0) continue;
+            const auto i = static_cast<size_t>(idx);
+            size_t n = 0;
+            switch (kind) {
+                case kEntLine: n = lineN; break;
+                case kEntEnko: n = enkoN; break;
+                case kEntTen: n = tenN; break;
+                case kEntMoji: n = mojiN; break;
+                case kEntSunpo: n = sunpoN; break;
+                case kEntSolid: n = solidN; break;
+                case kEntBlock: n = blockN; break;
+                default: continue;
+            }
+            if (i < n) f(kind, i);
+        }
+    }
+};
+
+Container DrawingOf(const TJwwData& d) {
+    Container c;
+    c.no = d.EntNo.data();
+    c.noN = Usable(d.EntNo, d.Enthd.n1);
+    c.line = d.EntLine.data();
+    c.lineN = Usable(d.EntLine, d.EntLineN);
+    c.enko = d.EntEnko.data();
+    c.enkoN = Usable(d.EntEnko, d.EntEnkoN);
+    c.ten = d.EntTen.data();
+    c.tenN = Usable(d.EntTen, d.EntTenN);
+    c.moji = d.EntMoji.data();
+    c.mojiN = Usable(d.EntMoji, d.EntMojiN);
+    c.sunpo = d.EntSunpo.data();
+    c.sunpoN = Usable(d.EntSunpo, d.EntSunpoN);
+    c.solid = d.EntSolid.data();
+    c.solidN = Usable(d.EntSolid, d.EntSolidN);
+    c.block = d.EntBlock.data();
+    c.blockN = Usable(d.EntBlock, d.EntBlockN);
+    return c;
+}
+
+Container MembersOf(const TEntJwwBlockDef& d) {
+    Container c;
+    c.no = d.mNo.data();
+    c.noN = Usable(d.mNo, d.N);
+    c.line = d.mLine.data();
+    c.lineN = Usable(d.mLine, d.mLineN);
+    c.enko = d.mEnko.data();
+    c.enkoN = Usable(d.mEnko, d.mEnkoN);
+    c.ten = d.mTen.data();
+    c.tenN = Usable(d.mTen, d.mTenN);
+    c.moji = d.mMoji.data();
+    c.mojiN = Usable(d.mMoji, d.mMojiN);
+    c.sunpo = d.mSunpo.data();
+    c.sunpoN = Usable(d.mSunpo, d.mSunpoN);
+    c.solid = d.mSolid.data();
+    c.solidN = Usable(d.mSolid, d.mSolidN);
+    c.block = d.mBlock.data();
+    c.blockN = Usable(d.mBlock, d.mBlockN);
+    return c;
+}
+
+// Axis-aligned box of points.
+struct Box {
+    bool any = false;
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    void Add(double x, double y) {
+        if (!std::isfinite(x) || !std::isfinite(y)) return;
+        if (!any) {
+            any = true;
+            x1 = x2 = x;
+            y1 = y2 = y;
+            return;
+        }
+        x1 = std::min(x1, x);
+        y1 = std::min(y1, y);
+        x2 = std::max(x2, x);
+        y2 = std::max(y2, y);
+    }
+};
+
+class Converter {
+public:
+    Converter(const TJwwData& jw, TDXFmodel& m, const TgraAttribute& ga, const JwString& dstFolder)
+        : jw_(jw), m_(m), ga_(ga), dstFolder_(dstFolder) {
+        for (int32_t p = 0; p < static_cast<int32_t>(penAci_.size()); ++p)
+            penAci_[static_cast<size_t>(p)] = RgbToAci(ga_.GetAttrColcol(p));
+        otherAci_ = RgbToAci(ga_.GetAttrColcol(-1));
+        shiftX_ = DxfOutPaperX / 2;
+        shiftY_ = DxfOutPaperY / 2;
+        base_ = std::clamp(DxfOutScaleGroup, 0, 15);
+    }
+
+    int32_t PenAci(int32_t pen) const {
+        return (pen >= 0 && pen < static_cast<int32_t>(penAci_.size())) ? penAci_[static_cast<size_t>(pen)]
+                                                                        : otherAci_;
+    }
+
+    int32_t SolidAci(const TEntJwwSolid& s) {
+        const uint16_t pen = s.att.nPenColor;
+        if (pen != 10) return PenAci(pen);
+        const uint32_t c = s.Color;
+        const uint32_t argb = MakeArgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        auto it = rgbAci_.find(argb);
+        if (it == rgbAci_.end()) it = rgbAci_.emplace(argb, RgbToAci(argb)).first;
+        return it->second;
+    }
+
+    void CountLayers(TJwLayerCount& lc) {
+        lc.JWW_Init();
+        lc.gnmaxr = base_;
+        auto counted = [&](const TEntJwwAttr& a, bool withLtype) {
+            const uint16_t pen = a.nPenColor;
+            const uint8_t style = a.nPenStyle;
+            if (pen == 9 || (withLtype && style == 9)) return;
+            lc.CountUpIndex(Grp(a), Lay(a), PenAci(pen), withLtype ? PenStyleToLtype(style) : -1);
+        };
+        const Container c = DrawingOf(jw_);
+        c.ForEach([&](int32_t kind, size_t i) {
+            switch (kind) {
+                case kEntLine: counted(c.line[i].att, true); break;
+                case kEntEnko: counted(c.enko[i].att, true); break;
+                case kEntTen: counted(c.ten[i].att, false); break;
+                case kEntMoji: counted(c.moji[i].att, false); break;
+                case kEntSunpo:
+                    counted(c.sunpo[i].Sen.att, true);
+                    counted(c.sunpo[i].Moji.att, false);
+                    break;
+                case kEntSolid: {
+                    const TEntJwwSolid& s = c.solid[i];
+                    const uint16_t pen = s.att.nPenColor;
+                    if (pen != 9) lc.CountUpIndex(Grp(s.att), Lay(s.att), SolidAci(s), -1);
+                    break;
+                }
+                default: break;
+            }
+        });
+        lc.CaluMax();
+    }
+
+    void AddLayers(const TJwLayerCount& lc) {
+        DxfAddStdLayers(m_);
+        for (int32_t i = 0; i < 256; ++i) {
+            const int32_t g = i / 16;
+            const JwString gname = static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].aStrGLayName : JwString();
+            const JwString lname = static_cast<size_t>(i) < jw_.EntLay.size() ? jw_.EntLay[i].aStrLayName : JwString();
+            const bool gShown = static_cast<size_t>(g) >= jw_.EntLgrp.size() || jw_.EntLgrp[g].anGLay != 0;
+            const bool lShown = static_cast<size_t>(i) >= jw_.EntLay.size() || jw_.EntLay[i].aanLay != 0;
+            const TJwLayerCount_Work& r = lc.w[static_cast<size_t>(i)];
+            const int32_t col = r.colman >= 0 ? r.colman + 1 : 7;
+            const int32_t ltp = r.ltpman >= 0 ? r.ltpman : 1;
+            const JwString name = m_.AdjustLayerName(g, i % 16, m_.DefautLayerName(i, gname, lname));
+            m_.AddLayer(name, col, ltp, 0, gShown && lShown, true);
+        }
+    }
+
+    void AddStyles() {
+        DxfAddStdStyles(m_);
+        if (DxfOutMojiStyle == 1) {
+            m_.AddStyle(u"MOJI1", u"exthalf2.shx", u"extfont2.shx", 0, 1, 0, 2, false);
+            m_.AddStyle(u"MOJI1T", u"exthalf2.shx", u"@extfont2.shx", 0, 1, 0, 2, true);
+        } else if (DxfOutMojiStyle == 2) {
+            for (size_t k = 0; k < Usable(jw_.FontNames, jw_.FontNameN); ++k) {
+                const JwString n = IntStr(static_cast<int32_t>(k + 1));
+                const JwString& f = jw_.FontNames[k];
+                m_.AddStyle(u"MOJI" + n, f + u".ttf", JwString(), 0, 1, 0, 2, false);
+                m_.AddStyle(u"MOJI" + n + u"T", u"@" + f + u".ttf", JwString(), 0, 1, 0, 2, true);
+            }
+        } else {
+            m_.AddStyle(u"MOJI0", u"exthalf2.shx", u"extfont2.shx", 0, 1, 0, 2, false);
+            m_.AddStyle(u"MOJI0T", u"exthalf2.shx", u"@extfont2.shx", 0, 1, 0, 2, true);
+            for (int32_t k = 1; k <= 10; ++k) {
+                double w = 1, h = 0;
+                if (static_cast<size_t>(k - 1) < jw_.EntMoj.size()) {
+                    const TEntJwwMojiType& t = jw_.EntMoj[static_cast<size_t>(k - 1)];
+                    h = t.adMojiY;
+                    if (std::isfinite(t.adMojiX) && std::isfinite(h) && h != 0) w = t.adMojiX / h;
+                }
+                const JwString n = IntStr(k);
+                m_.AddStyle(u"MOJI" + n, u"exthalf2.shx", u"extfont2.shx", 0, w, 0, h, false);
+                m_.AddStyle(u"MOJI" + n + u"T", u"exthalf2.shx", u"@extfont2.shx", 0, w, 0, h, true);
+            }
+        }
+    }
+
+    bool HasPoints() const {
+        auto inContainer = [](const Container& c) {
+            if (c.tenN > 0) return true;
+            for (size_t i = 0; i < c.sunpoN; ++i)
+                if (c.sunpo[i].bSxfMode != 0) return true;
+            return false;
+        };
+        if (inContainer(DrawingOf(jw_))) return true;
+        for (size_t d = 0; d < Usable(jw_.EntBlockDef, jw_.EntBlockDefN); ++d)
+            if (jw_.EntBlockDef[d].ref_flag && inContainer(MembersOf(jw_.EntBlockDef[d]))) return true;
+        return false;
+    }
+
+    void AddBlockDefs() {
+        const size_t n = Usable(jw_.EntBlockDef, jw_.EntBlockDefN);
+        defIdx_.assign(n, -1);
+        for (size_t d = 0; d < n; ++d) {
+            const TEntJwwBlockDef& def = jw_.EntBlockDef[d];
+            if (!def.ref_flag) continue;
+            const uint32_t number = def.nNumber;
+            JwString name = def.strName;
+            const size_t cut = name.find(u"@@SfigorgFlag@@");
+            if (cut != JwString::npos) name.resize(cut);
+            const int32_t idx = m_.AddBlockDef(name, static_cast<int32_t>(number));
+            defIdx_[d] = idx;
+            if (idx >= 0) byNumber_.emplace(number, idx);  // the first definition of a number wins
+        }
+    }
+
+    void ConvertAll() {
+        for (int32_t g = 0; g < 16; ++g)
+            m_.deLgp[static_cast<size_t>(g)].sc =
+                SafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
+        m_.SetLgp(base_, std::clamp(DxfOutMainGroup, 0, 15));
+
+        const Container top = DrawingOf(jw_);
+        top.ForEach([&](int32_t kind, size_t i) {
+            if (kind == kEntMoji && IsImageText(top.moji[i].str)) Image(top.moji[i], -1);
+        });
+        top.ForEach([&](int32_t kind, size_t i) { Entity(top, kind, i, -1); });
+        for (size_t d = 0; d < defIdx_.size(); ++d) {
+            const int32_t bn = defIdx_[d];
+            if (bn < 0) continue;
+            const Container c = MembersOf(jw_.EntBlockDef[d]);
+            c.ForEach([&](int32_t kind, size_t i) {
+                if (kind == kEntMoji && IsImageText(c.moji[i].str)) Image(c.moji[i], bn);
+            });
+            c.ForEach([&](int32_t kind, size_t i) { Entity(c, kind, i, bn); });
+        }
+        if (m_.Spa == 1) {
+            BlockContentsExtents();
+            m_.SetVPortArea();
+        }
+    }
+
+private:
+    const TJwwData& jw_;
+    TDXFmodel& m_;
+    const TgraAttribute& ga_;
+    JwString dstFolder_;
+    std::array<int32_t, 357> penAci_{};
+    int32_t otherAci_ = 7;
+    std::unordered_map<uint32_t, int32_t> rgbAci_;
+    std::vector<int32_t> defIdx_;                     // Jw_cad definition -> DXF block (-1 unused)
+    std::unordered_map<uint32_t, int32_t> byNumber_;  // Jw_cad block number -> DXF block
+    double shiftX_ = 0, shiftY_ = 0;
+    int32_t base_ = 0;
+
+    // Placement of an entity of group g: top level (bn < 0) or in a block.
+    struct Place {
+        int32_t sp = 0;
+        double sc = 1, dx = 0, dy = 0;
+        bool top = true;
+        int32_t g = 0;
+    };
+
+    Place PlaceOf(int32_t g, int32_t bn) const {
+        const TDXF_LGroup& l = m_.deLgp[static_cast<size_t>(g)];
+        Place p;
+        p.g = g;
+        p.top = bn < 0;
+        p.sc = l.sc;
+        if (p.top) {
+            p.dx = l.dx;
+            p.dy = l.dy;
+            p.sp = (m_.Spa == 1 && g == base_) ? 1 : 0;
+        }
+        return p;
+    }
+    // Shifted (top level) Jw_cad coordinates, before scaling.
+    double Sx(const Place& p, double x) const { return p.top ? x + shiftX_ : x; }
+    double Sy(const Place& p, double y) const { return p.top ? y + shiftY_ : y; }
+    double X(const Place& p, double x) const { return Sx(p, x) * p.sc + p.dx; }
+    double Y(const Place& p, double y) const { return Sy(p, y) * p.sc + p.dy; }
+    // Widens the viewport of the entity's group (space mode 1, top level).
+    void View(const Place& p, double x, double y) {
+        if (m_.Spa == 1 && p.top) m_.SetVPortMinMax(m_.deLgp[static_cast<size_t>(p.g)].n, Sx(p, x), Sy(p, y));
+    }
+
+    static int32_t LayerIndex(const TEntJwwAttr& a) { return 16 * Grp(a) + Lay(a) + kLayFirst; }
+    // The DXF layer: HOJO for pen colour 9 (and line type 9 when it counts).
+    static int32_t LayerOf(const TEntJwwAttr& a, bool ltypeCounts) {
+        const uint16_t pen = a.nPenColor;
+        const uint8_t style = a.nPenStyle;
+        if (pen == 9 || (ltypeCounts && style == 9)) return kLayHojo;
+        return LayerIndex(a);
+    }
+    static int32_t Ltype(const TEntJwwAttr& a) { return PenStyleToLtype(a.nPenStyle); }
+    static int32_t Width(const TEntJwwAttr& a) { return PenWidthToLineWeight(a.nPenWidth); }
+
+    void Entity(const Container& c, int32_t kind, size_t i, int32_t bn) {
+        switch (kind) {
+            case kEntLine: Line(c.line[i], bn); break;
+            case kEntEnko: Arc(c.enko[i], bn); break;
+            case kEntTen: Ten(c.ten[i], bn); break;
+            case kEntMoji: Moji(c.moji[i], bn); break;
+            case kEntSunpo: Sunpo(c.sunpo[i], bn); break;
+            case kEntSolid: Solid(c.solid[i], bn); break;
+            case kEntBlock: Insert(c.block[i], bn); break;
+            default: break;
+        }
+    }
+
+    void AddLine(const Place& p, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t bn, double x1, double y1,
+                 double x2, double y2) {
+        if (p.top) {
+            m_.AddLine(p.sp, ly, co, tp, wd, X(p, x1), Y(p, y1), X(p, x2), Y(p, y2));
+            View(p, x1, y1);
+            View(p, x2, y2);
+        } else {
+            m_.AddBlockLine(bn, 0, ly, co, tp, wd, X(p, x1), Y(p, y1), X(p, x2), Y(p, y2));
+        }
+    }
+
+    void Line(const TEntJwwLine& l, int32_t bn) {
+        const double x1 = l.start_x, y1 = l.start_y, x2 = l.end_x, y2 = l.end_y;
+        if (Coincide(x1, y1, x2, y2)) return;
+        const Place p = PlaceOf(Grp(l.att), bn);
+        AddLine(p, LayerOf(l.att, true), PenAci(l.att.nPenColor), Ltype(l.att), Width(l.att), bn, x1, y1, x2, y2);
+    }
+
+    // An arc, circle or ellipse in Jw_cad terms (radians; sweep 0 or a full
+    // flag: whole).
+    void ArcShape(const Place& p, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t bn, double cx, double cy,
+                  double r, double h, double tilt, double start, double sweep, bool whole) {
+        if (!std::isfinite(r) || !(std::fabs(r) > 1e-12) || !std::isfinite(cx) || !std::isfinite(cy)) return;
+        r = std::fabs(r);
+        if (!std::isfinite(h)) h = 1;
+        if (std::fabs(h - 1) <= 1e-12) h = 1;
+        double sa = Deg(start), da = Deg(sweep);
+        if (whole) {
+            sa = 0;
+            da = 0;
+        }
+        if (da < 0) {
+            sa += da;
+            da = -da;
+        }
+        sa = DxfNormDeg(sa);
+        da = DxfNormDeg(da);
+        const double ka = DxfNormDeg(Deg(tilt));
+        if (p.top) {
+            m_.AddArc(p.sp, ly, co, tp, wd, X(p, cx), Y(p, cy), r * p.sc, h, sa, da, ka);
+            if (m_.Spa == 1) {
+                // 33 points along the arc; a zero sweep is a whole turn.
+                const double span = (da == 0 ? 360 : da) * kPi / 180, s0 = sa * kPi / 180, k0 = ka * kPi / 180;
+                const double ck = std::cos(k0), sk = std::sin(k0);
+                for (int k = 0; k <= 32; ++k) {
+                    const double t = s0 + span * k / 32;
+                    const double ex = r * std::cos(t), ey = r * h * std::sin(t);
+                    View(p, cx + ex * ck - ey * sk, cy + ex * sk + ey * ck);
+                }
+            }
+        } else {
+            m_.AddBlockArc(bn, 0, ly, co, tp, wd, X(p, cx), Y(p, cy), r * p.sc, h, sa, da, ka);
+        }
+    }
+
+    void Arc(const TEntJwwEnko& a, int32_t bn) {
+        const Place p = PlaceOf(Grp(a.att), bn);
+        ArcShape(p, LayerOf(a.att, true), PenAci(a.att.nPenColor), Ltype(a.att), Width(a.att), bn, a.start_x,
+                 a.start_y, a.dHankei, a.dHenpeiRitsu, a.radKatamukiKaku, a.radKaishiKaku, a.radEnkoKaku,
+                 a.bZenEnFlg != 0);
+    }
+
+    void Ten(const TEntJwwTen& t, int32_t bn) {
+        const Place p = PlaceOf(Grp(t.att), bn);
+        const int32_t ly = LayerOf(t.att, false);
+        const double x = t.start_x, y = t.start_y;
+        if (t.bKariten == 1) {
+            const double r = DxfOutTenRadius * p.sc;
+            if (!(r > 0)) return;
+            if (p.top) {
+                m_.AddArc(p.sp, ly, 0, 0, 0, X(p, x), Y(p, y), r, 1, 0, 0, 0);
+                View(p, x, y);
+            } else {
+                m_.AddBlockArc(bn, 0, ly, 0, 0, 0, X(p, x), Y(p, y), r, 1, 0, 0, 0);
+            }
+            return;
+        }
+        int32_t code = 0;
+        double rot = 0, scale = 1;
+        const uint8_t style = t.att.nPenStyle;
+        if (style == 100) {
+            code = static_cast<int32_t>(t.nCode);
+            rot = DxfNormDeg(Deg(t.radKaitenKaku));
+            scale = t.dBairitsu;
+        }
+        int32_t wd = Width(t.att);
+        const uint16_t pen = t.att.nPenColor;
+        if (code == 0) {
+            const uint16_t width = t.att.nPenWidth;
+            scale = ga_.GetAttrColten(pen) + 0.5 * width;
+            wd = 5;
+        }
+        if (!std::isfinite(scale)) scale = 1;
+        scale *= p.sc;
+        if (p.top) {
+            m_.AddTen(p.sp, ly, PenAci(pen), wd, code, X(p, x), Y(p, y), rot, scale);
+            View(p, x, y);
+        } else {
+            m_.AddBlockTen(bn, 0, ly, PenAci(pen), wd, code, X(p, x), Y(p, y), rot, scale);
+        }
+    }
+
+    void Moji(const TEntJwwMoji& t, int32_t bn) {
+        const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
+        if (Coincide(sx, sy, ex, ey) || IsImageText(t.str)) return;
+        const Place p = PlaceOf(Grp(t.att), bn);
+        const int32_t ly = LayerOf(t.att, false);
+        const uint32_t shu = t.nMojiShu;
+        const uint16_t flg = t.att.sFlg;
+        const bool vertical = (flg & 0x20) != 0;
+        const bool slanted = (shu / 10000) % 2 == 1;
+        int32_t typ = static_cast<int32_t>(2 * (shu % 100) + 2);
+        double w = t.dSizeX * p.sc, h = t.dSizeY * p.sc;
+        const double d = t.dKankaku * p.sc;
+        const double a = DxfNormDeg(Deg(std::atan2(ey - sy, ex - sx)));
+        double x1 = X(p, sx), y1 = Y(p, sy), x2 = X(p, ex), y2 = Y(p, ey);
+        JwString font = t.strFontName;
+        if (vertical) {
+            ++typ;
+            std::swap(w, h);
+            font = u"@" + JwString(WithoutAt(font));
+            if (DxfOutMojiStyle < 2) {
+                // The column is centred on Jw_cad's text line; DXF's base
+                // line is one side of it.
+                const double r = a * kPi / 180, mx = h / 2 * std::sin(r), my = -h / 2 * std::cos(r);
+                x1 += mx, y1 += my, x2 += mx, y2 += my;
+            }
+        }
+        const int32_t fl = (vertical ? 1 : 0) | (slanted ? 2 : 0);
+        const uint8_t bas = t.att.nPenStyle;
+        const int32_t co = PenAci(t.att.nPenColor);
+        if (p.top) {
+            m_.AddMoji(p.sp, ly, co, typ, bas, fl, x1, y1, x2, y2, w, h, d, a, font, t.str);
+            View(p, sx, sy);
+            View(p, ex, ey);
+        } else {
+            m_.AddBlockMoji(bn, 0, ly, co, typ, bas, fl, x1, y1, x2, y2, w, h, d, a, font, t.str);
+        }
+    }
+
+    void Sunpo(const TEntJwwSunpo& s, int32_t bn) {
+        Line(s.Sen, bn);
+        Moji(s.Moji, bn);
+        if (s.bSxfMode != 0) {
+            Line(s.Ho1, bn);
+            Line(s.Ho2, bn);
+            Ten(s.Te1, bn);
+            Ten(s.Te2, bn);
+        }
+    }
+
+    void Solid(const TEntJwwSolid& s, int32_t bn) {
+        const Place p = PlaceOf(Grp(s.att), bn);
+        const int32_t ly = LayerOf(s.att, false);
+        const int32_t co = SolidAci(s);
+        const uint8_t style = s.att.nPenStyle;
+        if (style < 101) {
+            const double cx[4] = {s.start_x, s.DPoint2_x, s.DPoint3_x, s.end_x};
+            const double cy[4] = {s.start_y, s.DPoint2_y, s.DPoint3_y, s.end_y};
+            double x[4], y[4];
+            int n = 0;
+            for (int k = 0; k < 4; ++k) {
+                bool seen = false;
+                for (int j = 0; j < n; ++j) seen = seen || Coincide(cx[k], cy[k], x[j], y[j]);
+                if (seen) continue;
+                x[n] = cx[k];
+                y[n] = cy[k];
+                ++n;
+            }
+            if (n == 2) {
+                AddLine(p, ly, co, 1, Width(s.att), bn, x[0], y[0], x[1], y[1]);
+                return;
+            }
+            if (n < 3) return;
+            if (p.top) {
+                if (n == 4)
+                    m_.AddSolid4(p.sp, ly, co, X(p, x[0]), Y(p, y[0]), X(p, x[1]), Y(p, y[1]), X(p, x[2]), Y(p, y[2]),
+                                 X(p, x[3]), Y(p, y[3]));
+                else
+                    m_.AddSolid3(p.sp, ly, co, X(p, x[0]), Y(p, y[0]), X(p, x[1]), Y(p, y[1]), X(p, x[2]), Y(p, y[2]));
+                for (int k = 0; k < n; ++k) View(p, x[k], y[k]);
+            } else if (n == 4) {
+                m_.AddBlockSolid4(bn, 0, ly, co, X(p, x[0]), Y(p, y[0]), X(p, x[1]), Y(p, y[1]), X(p, x[2]),
+                                  Y(p, y[2]), X(p, x[3]), Y(p, y[3]));
+            } else {
+                m_.AddBlockSolid3(bn, 0, ly, co, X(p, x[0]), Y(p, y[0]), X(p, x[1]), Y(p, y[1]), X(p, x[2]),
+                                  Y(p, y[2]));
+            }
+            return;
+        }
+        if (style == 111) {
+            // A filled circle or sector, written as its outline.
+            const double mode = s.DPoint3_y;
+            ArcShape(p, ly, co, 1, Width(s.att), bn, s.start_x, s.start_y, s.end_x, s.end_y, s.DPoint2_x,
+                     s.DPoint2_y, s.DPoint3_x, std::fabs(mode - 100) <= 1e-12);
+        }
+    }
+
+    void Insert(const TEntJwwBlock& b, int32_t bn) {
+        const uint32_t number = b.nNumber;
+        const auto it = byNumber_.find(number);
+        if (it == byNumber_.end()) return;
+        const Place p = PlaceOf(Grp(b.att), bn);
+        const int32_t ly = LayerOf(b.att, true);
+        const double x = b.DPKijunTen_x, y = b.DPKijunTen_y;
+        const double a = DxfNormDeg(Deg(b.radKaitenKaku));
+        const double bx = b.dBairitsuX, by = b.dBairitsuY;
+        const int32_t co = PenAci(b.att.nPenColor), tp = Ltype(b.att), wd = Width(b.att);
+        if (p.top) {
+            m_.AddBlock(p.sp, ly, co, tp, wd, it->second, X(p, x), Y(p, y), a, bx, by);
+            View(p, x, y);
+        } else {
+            m_.AddBlockBlock(bn, 0, ly, co, tp, wd, it->second, X(p, x), Y(p, y), a, bx, by);
+        }
+    }
+
+    // Image text "^@BM" + file + "," + width, ...: an IMAGE of the file.
+    void Image(const TEntJwwMoji& t, int32_t bn) {
+        const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
+        if (Coincide(sx, sy, ex, ey)) return;
+        const std::u16string_view s(t.str);
+        const size_t comma = s.find(u',');
+        std::u16string_view file = s.substr(4, comma - 4);
+        std::vector<std::u16string_view> values;
+        for (size_t start = comma + 1;;) {
+            const size_t next = s.find(u',', start);
+            values.push_back(s.substr(start, next == std::u16string_view::npos ? next : next - start));
+            if (next == std::u16string_view::npos) break;
+            start = next + 1;
+        }
+        const double w = StrFloatDef0(values[0]);
+        const double rot = values.size() >= 6 ? StrFloatDef0(values[5]) : 0.0;
+        if (!(w > 0) || !std::isfinite(w)) return;
+        const JwString path = ImagePath(file);
+        int32_t pxw = 0, pxh = 0;
+        if (path.empty() || !DxfImagePixelSize(path, pxw, pxh)) return;
+        const double h = w * pxh / pxw;
+        const Place p = PlaceOf(Grp(t.att), bn);
+        const double dw = w * p.sc, dh = h * p.sc;
+        if (m_.AddFList(path, dstFolder_, pxw, pxh, dw, dh, 0) < 0) return;
+        const int32_t ly = LayerIndex(t.att);
+        const double a = std::isfinite(rot) ? rot : 0.0;
+        if (p.top) {
+            m_.AddImage(p.sp, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
+            const double r = a * kPi / 180, c = std::cos(r), sn = std::sin(r);
+            for (const auto& [u, v] : std::initializer_list<std::pair<double, double>>{{0, 0}, {w, 0}, {w, h}, {0, h}})
+                View(p, sx + u * c - v * sn, sy + u * sn + v * c);
+        } else {
+            m_.AddBlockImage(bn, 0, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
+        }
+    }
+
+    // The file of an image text: "%temp%" + name is an image bound into the
+    // drawing, in its working folder (a plain file name only); anything else
+    // is a path written on Windows, relative to the drawing's folder.
+    JwString ImagePath(std::u16string_view file) const {
+        if (file.size() >= 6 && StrLower(file.substr(0, 6)) == u"%temp%") {
+            const std::u16string_view name = file.substr(6);
+            if (name.empty() || name == u"." || name == u".." || name.find_first_of(u"\\/:") != std::u16string_view::npos ||
+                jw_.BindImageFolder.empty())
+                return JwString();
+            return jw_.BindImageFolder + JwString(name);
+        }
+        if (StrNoSpace(file).empty()) return JwString();
+        const JwString folder = FileDir(JwFileName);
+        return FromNativePath(ResolveWindowsPath(file, folder));
+    }
+
+    // Space mode 1: the contents of placed blocks widen the viewport of the
+    // top-level insert that places them (each definition's own box, placed).
+    void BlockContentsExtents() {
+        const size_t nodeN = Usable(jw_.EntBlockTree, jw_.EntBlockTreeN);
+        if (nodeN == 0) return;
+        std::vector<Box> boxes(defIdx_.size());
+        std::vector<char> done(defIdx_.size(), 0);
+        std::vector<int32_t> rootGroup(nodeN, 0);
+        for (size_t k = 0; k < nodeN; ++k) {
+            const TEntJwwBlockTree& node = jw_.EntBlockTree[k];
+            const int32_t parent = node.parent;
+            rootGroup[k] = (parent >= 0 && static_cast<size_t>(parent) < k) ? rootGroup[static_cast<size_t>(parent)]
+                                                                             : Grp(node.att);
+            const int32_t d = node.defno;
+            if (d < 0 || static_cast<size_t>(d) >= defIdx_.size()) continue;
+            if (!done[d]) {
+                boxes[d] = DefinitionBox(jw_.EntBlockDef[d]);
+                done[d] = 1;
+            }
+            const Box& b = boxes[d];
+            if (!b.any) continue;
+            Place p = PlaceOf(rootGroup[k], -1);
+            for (const auto& [u, v] :
+                 std::initializer_list<std::pair<double, double>>{{b.x1, b.y1}, {b.x2, b.y1}, {b.x2, b.y2}, {b.x1, b.y2}}) {
+                const double x = node.r1 * u + node.r2 * v + node.x, y = node.r3 * u + node.r4 * v + node.y;
+                if (std::isfinite(x) && std::isfinite(y)) View(p, x, y);
+            }
+        }
+    }
+
+    static Box DefinitionBox(const TEntJwwBlockDef& d) {
+        Box b;
+        const Container c = MembersOf(d);
+        for (size_t i = 0; i < c.lineN; ++i) {
+            b.Add(c.line[i].start_x, c.line[i].start_y);
+            b.Add(c.line[i].end_x, c.line[i].end_y);
+        }
+        for (size_t i = 0; i < c.enkoN; ++i) {
+            const double cx = c.enko[i].start_x, cy = c.enko[i].start_y, r = std::fabs(c.enko[i].dHankei);
+            b.Add(cx - r, cy - r);
+            b.Add(cx + r, cy + r);
+        }
+        for (size_t i = 0; i < c.tenN; ++i) b.Add(c.ten[i].start_x, c.ten[i].start_y);
+        for (size_t i = 0; i < c.mojiN; ++i) {
+            b.Add(c.moji[i].start_x, c.moji[i].start_y);
+            b.Add(c.moji[i].end_x, c.moji[i].end_y);
+        }
+        for (size_t i = 0; i < c.sunpoN; ++i) {
+            b.Add(c.sunpo[i].Sen.start_x, c.sunpo[i].Sen.start_y);
+            b.Add(c.sunpo[i].Sen.end_x, c.sunpo[i].Sen.end_y);
+        }
+        for (size_t i = 0; i < c.solidN; ++i) {
+            b.Add(c.solid[i].start_x, c.solid[i].start_y);
+            if (c.solid[i].att.nPenStyle < 101) {
+                b.Add(c.solid[i].end_x, c.solid[i].end_y);
+                b.Add(c.solid[i].DPoint2_x, c.solid[i].DPoint2_y);
+                b.Add(c.solid[i].DPoint3_x, c.solid[i].DPoint3_y);
+            }
+        }
+        return b;
+    }
+};
+
+// The folder of the DXF file, with a separator.
+JwString FolderOf(const JwString& fname) {
+    std::filesystem::path parent = NativePath(fname).parent_path();
+    if (parent.empty()) parent = ".";
+    return AddPathDelim(FromNativePath(parent));
+}
+
+}  // namespace
+
+bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
+    TDXFmodel m;
+    const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
+    // Layouts per drawing frame are not built: every mode other than 1 is
+    // model space only.
+    m.SetDXFVer(ver, DxfOutSpace == 1 ? 1 : 0);
+    m.SetAppName(DxfOutAppName);
+    const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
+    m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
+             DxfOutPaperY / 2 + ZahyoMaxY, DxfOutPaperX, DxfOutPaperY);
+    m.SetScale(SafeScale(static_cast<size_t>(base) < EntLgrp.size() ? EntLgrp[base].adScale : 1.0));
+
+    // The display attributes give every pen colour; without a session a
+    // freshly set-up table stands in.
+    TgraAttribute fallback;
+    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback);
+    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
+
+    // Text-variable context.
+    const JwString& memo = Enthd.strMemo;
+    JwString memo1 = memo, memo2;
+    size_t brk = memo.find(u"\r\n");
+    size_t brkLen = 2;
+    if (brk == JwString::npos) {
+        brk = memo.find_first_of(u"\r\n");
+        brkLen = 1;
+    }
+    if (brk != JwString::npos) {
+        memo1 = memo.substr(0, brk);
+        memo2 = memo.substr(brk + brkLen);
+    }
+    std::array<double, 16> scales{};
+    for (size_t g = 0; g < 16; ++g) scales[g] = g < EntLgrp.size() ? EntLgrp[g].adScale : 1.0;
+    std::array<int32_t, 9> colors{};
+    for (int32_t p = 1; p <= 9; ++p) colors[static_cast<size_t>(p - 1)] = RgbToAci(ga.GetAttrColcol(p));
+    m.SetMojiExpInfo(DxfOutMojiExp1, DxfOutMojiExp2, JwFileName, memo1, memo2, DxfFileDateDays(JwFileName),
+                     DxfNowDays(), Enthd.lnDrawTime, Enthd.dPrtBairitsu, scales, colors);
+    m.SetLayerNameType(DxfOutLayerNameType);
+    m.SetTenTransType(DxfOutTenType, DxfOutTenRadius);
+    m.SetMojiStyle(DxfOutMojiStyle);
+
+    // A bound image stored compressed is read and copied in its plain form.
+    if (BindImageN > 0) BindImageExplode();
+
+    Converter c(*this, m, ga, FolderOf(FName));
+    DxfAddStdLtypes(m);
+    DxfAddSxfLtypes(m);
+    for (int32_t i = 17; i <= 32; ++i) {
+        JwString name;
+        int32_t segs = 2;
+        std::array<double, 8> pat{};
+        if (static_cast<size_t>(i) < EntLtpS.size()) {
+            const TEntJwwLineTypeExNo& t = EntLtpS[static_cast<size_t>(i)];
+            name = StrNoSpace(t.astrUDLTypeName);
+            const int32_t n = t.anUDLTypeSegment;
+            if (n == 2 || n == 4 || n == 6 || n == 8) segs = n;
+            for (int32_t j = 0; j < segs; ++j) pat[static_cast<size_t>(j)] = t.aadUDLTypePitch[j];
+        }
+        for (int32_t j = 0; j < segs; ++j) {
+            double v = std::fabs(pat[static_cast<size_t>(j)]);
+            if (!(v >= 0.01)) v = 0.01;
+            pat[static_cast<size_t>(j)] = j % 2 == 1 ? -v : v;
+        }
+        const JwString num = IntStr(i);
+        m.AddLtype(u"SXF_" + (name.empty() ? u"LType_" + num : name), num + u" SXF-Extended",
+                   std::span<const double>(pat.data(), static_cast<size_t>(segs)));
+    }
+
+    TJwLayerCount count;
+    c.CountLayers(count);
+    DxfOutMainGroup = count.gnmax;
+    c.AddLayers(count);
+    if (DxfOutMojiStyle == 2) GetFontNames();
+    c.AddStyles();
+    if (c.HasPoints()) {
+        DxfAddTenBlock(m);
+        DxfAddTenMarkerBlocks(m);
+    }
+    c.AddBlockDefs();
+    c.ConvertAll();
+    return m.SaveDXF(JwFileName, FName);
+}
+
+}  // namespace jw

@@ -1,0 +1,60 @@
+// The JWW to DXF conversion (TJwwData::FileOutDXF, dxf/jww_to_dxf.cpp) and
+// the pieces of it that stand on their own: the layer usage counter, the
+// line-type mapping and the pixel size of an image file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace jw {
+
+using JwString = std::u16string;
+
+// DXF line-type index of a Jw_cad line type: 1-9 the standard types, 11-19
+// RAND1 ... DASHEDX4 (10-18), 32-45 the SXF types (19-32), 47-62 the extended
+// SXF types (33-48); anything else 1 (Continuous).
+int32_t PenStyleToLtype(int32_t nPenStyle);
+
+// Tallies of one Jw_cad layer: col[k - 1] counts colour index k, ltp[i]
+// counts DXF line type i; colman / ltpman are the entries of the first
+// largest tally (-1 when nothing was counted).
+struct TJwLayerCount_Work {
+    static constexpr int32_t kColors = 265;
+    static constexpr int32_t kLtypes = 49;
+    int32_t coln = kColors;
+    std::array<int32_t, kColors> col{};
+    int32_t colmax = 0, colman = -1;
+    int32_t ltpn = kLtypes;
+    std::array<int32_t, kLtypes> ltp{};
+    int32_t ltpmax = 0, ltpman = -1;
+};
+
+// How often each colour and line type is used per Jw_cad layer (entry 16 x
+// group + layer), and the entity totals of the 16 layer groups.
+class TJwLayerCount {
+public:
+    int32_t cn = 256;
+    std::vector<TJwLayerCount_Work> w;
+    std::array<int32_t, 16> gn{};
+    int32_t gnmax = -1;   // group with the largest total (CaluMax)
+    int32_t gnmaxr = -1;  // group left out of that choice
+
+    TJwLayerCount() { JWW_Init(); }
+    // Sizes and zeroes every tally; gnmax and gnmaxr := -1.
+    void JWW_Init();
+    // Counts colour RgbToAci(co) (an ARGB colour) and, when lt >= 0, line type
+    // PenStyleToLtype(lt) on layer ly of group lg; nothing outside 0-15.
+    void JWW_CountUp(int32_t lg, int32_t ly, uint32_t co, int32_t lt);
+    // The same with the colour index aci and the DXF line-type index ltype
+    // (-1: no line type) already mapped.
+    void CountUpIndex(int32_t lg, int32_t ly, int32_t aci, int32_t ltype);
+    void CaluMax();
+};
+
+// Pixel size of a BMP, JPEG, PNG or GIF file (the file may be gzip
+// compressed); false when path is no regular file or no such image.
+bool DxfImagePixelSize(const JwString& path, int32_t& width, int32_t& height);
+
+}  // namespace jw
