@@ -253,7 +253,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ConvertCase{"jws700-blocks.jws", "e.jws", "4.20", "utf16", 420, "utf16", false},
                       ConvertCase{"jws351-blocks.jws", "f.jws", "2.20", nullptr, 230, "sjis", false},
                       // A figure without any string cannot show its encoding.
-                      ConvertCase{"jws600-uppercase-ext.JWS", "g.jws", "3.00", nullptr, 351, "sjis", true}));
+                      ConvertCase{"jws600-uppercase-ext.JWS", "g.jws", "3.00", nullptr, 351, "sjis", true}),
+    [](const ::testing::TestParamInfo<ConvertCase>& info) {
+        // The output file's letter and the version read back, e.g. "a_600".
+        return std::string(1, info.param.out[0]) + "_" + std::to_string(info.param.readVersion);
+    });
 
 // Nothing is written, and an existing output stays as it was, when the output
 // has the other kind's extension or the input cannot be read.
