@@ -1,6 +1,7 @@
 // Entity-list writer shared by JWW and JWS: the drawing's entities in the
 // order of EntNo, then the referenced block definitions with their members,
 // each entity preceded by its class record or class tag.
+#include <cstddef>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -202,23 +203,42 @@ private:
         }
     }
 
-    // A fixed part (3.51 layout, `full` bytes) with its attribute normalised;
-    // 2 bytes shorter (no nPenWidth) below 3.51.
-    void Fixed(const void* rec, size_t full, int kind) {
-        uint8_t buf[96];
-        const TEntJwwAttr a = NormalizeAttrForOutput(ver_, *static_cast<const TEntJwwAttr*>(rec), kind);
-        const auto* src = static_cast<const uint8_t*>(rec);
-        if (ver_ >= 351) {
-            std::memcpy(buf, &a, sizeof a);
-            std::memcpy(buf + sizeof a, src + sizeof a, full - sizeof a);
-            aw_.WriteBytes(buf, full);
-        } else {
-            const auto* ab = reinterpret_cast<const uint8_t*>(&a);
-            std::memcpy(buf, ab, 7);
-            std::memcpy(buf + 7, ab + 9, 6);
-            std::memcpy(buf + 13, src + sizeof a, full - sizeof a);
-            aw_.WriteBytes(buf, full - 2);
+    // A fixed part of Full bytes (3.51 layout) is copied once into a buffer
+    // with its attribute normalised, adjusted there if the kind needs it, and
+    // written; below 3.51 without the two bytes of nPenWidth. The sizes are
+    // constants so that the copies compile to a few moves.
+    template <size_t Full>
+    struct FixedBuf {
+        uint8_t b[Full];
+        template <class V>
+        void Put(size_t offset, V v) {
+            std::memcpy(b + offset, &v, sizeof v);
         }
+    };
+
+    template <size_t Full>
+    void Load(FixedBuf<Full>& f, const void* rec, int kind) const {
+        static_assert(Full > sizeof(TEntJwwAttr));
+        const TEntJwwAttr a = NormalizeAttrForOutput(ver_, *static_cast<const TEntJwwAttr*>(rec), kind);
+        std::memcpy(f.b, static_cast<const uint8_t*>(rec), Full);
+        std::memcpy(f.b, &a, sizeof a);
+    }
+
+    template <size_t Full>
+    void Emit(FixedBuf<Full>& f) {
+        if (ver_ >= 351) {
+            aw_.WriteBytes(f.b, Full);
+        } else {
+            std::memmove(f.b + 7, f.b + 9, Full - 9);
+            aw_.WriteBytes(f.b, Full - 2);
+        }
+    }
+
+    template <size_t Full>
+    void Fixed(const void* rec, int kind) {
+        FixedBuf<Full> f;
+        Load(f, rec, kind);
+        Emit(f);
     }
 
     const JwString& Clean(const JwString& s) {
@@ -252,33 +272,39 @@ private:
     }
 
     void MojiBody(const TEntJwwMoji& t, bool dimension) {
-        TEntJwwMojiFixed f = t;
-        f.dSizeX = LimitSize(f.dSizeX);
-        f.dSizeY = LimitSize(f.dSizeY);
-        Fixed(&f, kMojiSize, kEntMoji);
+        FixedBuf<kMojiSize> f;
+        Load(f, static_cast<const TEntJwwMojiFixed*>(&t), kEntMoji);
+        f.Put(offsetof(TEntJwwMojiFixed, dSizeX), LimitSize(t.dSizeX));
+        f.Put(offsetof(TEntJwwMojiFixed, dSizeY), LimitSize(t.dSizeY));
+        Emit(f);
         aw_.StrOut(Clean(t.strFontName));
         aw_.StrOut(TextString(t.str, dimension));
     }
 
+    // A point: the code, rotation and scale follow only for a point with code.
+    template <size_t Full>
+    void TenFixed(const TEntJwwTen& t, bool temporary) {
+        FixedBuf<Full> f;
+        Load(f, &t, kEntTen);
+        if (temporary) f.Put(offsetof(TEntJwwTen, bKariten), uint32_t{1});
+        Emit(f);
+    }
+
     void TenBody(const TEntJwwTen& t, bool temporary) {
-        const size_t n = t.att.nPenStyle == 100 ? sizeof(TEntJwwTen) : static_cast<size_t>(kTenFixedSize);
-        if (temporary && t.bKariten != 1) {
-            TEntJwwTen c = t;
-            c.bKariten = 1;
-            Fixed(&c, n, kEntTen);
-        } else {
-            Fixed(&t, n, kEntTen);
-        }
+        if (t.att.nPenStyle == 100)
+            TenFixed<sizeof(TEntJwwTen)>(t, temporary);
+        else
+            TenFixed<kTenFixedSize>(t, temporary);
     }
 
     void SunpoBody(const TEntJwwSunpo& d) {
         aw_.AttrOut(ver_, d.att, kEntSunpo);
-        Fixed(&d.Sen, kLineSize, kEntLine);
+        Fixed<kLineSize>(&d.Sen, kEntLine);
         MojiBody(d.Moji, true);
         if (ver_ >= 420) {
             aw_.WriteWord(d.bSxfMode);
-            Fixed(&d.Ho1, kLineSize, kEntLine);
-            Fixed(&d.Ho2, kLineSize, kEntLine);
+            Fixed<kLineSize>(&d.Ho1, kEntLine);
+            Fixed<kLineSize>(&d.Ho2, kEntLine);
             TenBody(d.Te1, false);
             TenBody(d.Te2, false);
             TenBody(d.Kt1, false);
@@ -288,7 +314,7 @@ private:
 
     void LineObject(const TEntJwwLine& l) {
         ClassInfo(kEntLine);
-        Fixed(&l, kLineSize, kEntLine);
+        Fixed<kLineSize>(&l, kEntLine);
         ++objectIndex_;
     }
 
@@ -306,7 +332,7 @@ private:
                 break;
             case kEntEnko:
                 ClassInfo(kEntEnko);
-                Fixed(&l.enko[i], kEnkoSize, kEntEnko);
+                Fixed<kEnkoSize>(&l.enko[i], kEntEnko);
                 ++objectIndex_;
                 break;
             case kEntTen:
@@ -335,16 +361,21 @@ private:
             case kEntSolid: {
                 const TEntJwwSolid& s = l.solid[i];
                 ClassInfo(kEntSolid);
-                Fixed(&s, s.att.nPenColor == 10 ? sizeof(TEntJwwSolid) : static_cast<size_t>(kSolidFixedSize),
-                      kEntSolid);
+                // The fill colour follows only for a solid of colour 10.
+                if (s.att.nPenColor == 10)
+                    Fixed<sizeof(TEntJwwSolid)>(&s, kEntSolid);
+                else
+                    Fixed<kSolidFixedSize>(&s, kEntSolid);
                 ++objectIndex_;
                 break;
             }
             case kEntBlock: {
-                TEntJwwBlock b = l.block[i];
-                b.nNumber = BlockNo(b.nNumber);
+                const TEntJwwBlock& b = l.block[i];
                 ClassInfo(kEntBlock);
-                Fixed(&b, kBlockSize, kEntBlock);
+                FixedBuf<kBlockSize> f;
+                Load(f, &b, kEntBlock);
+                f.Put(offsetof(TEntJwwBlock, nNumber), BlockNo(b.nNumber));
+                Emit(f);
                 ++objectIndex_;
                 break;
             }
@@ -359,12 +390,13 @@ private:
     }
 
     void WriteDefinition(const TEntJwwBlockDef& d) {
-        TEntJwwBlockDefFixed f = d.Fixed();
-        f.nNumber = BlockNo(f.nNumber);
-        // Bit 31 would announce a 64-bit time stamp that is not written.
-        f.dtime &= 0x7FFFFFFFu;
         ClassInfo(kEntBlockDef);
-        Fixed(&f, kDefSize, kEntBlockDef);
+        FixedBuf<kDefSize> f;
+        Load(f, &d.Fixed(), kEntBlockDef);
+        f.Put(offsetof(TEntJwwBlockDefFixed, nNumber), BlockNo(d.nNumber));
+        // Bit 31 would announce a 64-bit time stamp that is not written.
+        f.Put(offsetof(TEntJwwBlockDefFixed, dtime), static_cast<uint32_t>(d.dtime & 0x7FFFFFFFu));
+        Emit(f);
         aw_.StrOut(Clean(d.strName));
         const EntityList members = MemberList(d);
         aw_.CountOut(CountOf(members));
