@@ -249,7 +249,9 @@ AtomicFileSink::AtomicFileSink(const JwString& target) {
         temp_.clear();
         throw JwIOError("cannot create " + shown + ": " + ErrText(err));
     }
-    buf_.reserve(kSinkBuffer);
+    buf_.reset(new uint8_t[kSinkBuffer]);
+    next_ = buf_.get();
+    end_ = next_ + kSinkBuffer;
 }
 
 AtomicFileSink::~AtomicFileSink() {
@@ -259,30 +261,20 @@ AtomicFileSink::~AtomicFileSink() {
 
 void AtomicFileSink::Write(const uint8_t* data, size_t n) {
     if (fd_ < 0) throw JwIOError(kErrFileIO);
-    if (buf_.size() + n > kSinkBuffer) {
+    if (n > static_cast<size_t>(end_ - next_)) {
         Flush();
         if (n >= kSinkBuffer) {
-            // Large blocks go straight to the file.
-            const uint8_t* p = data;
-            size_t left = n;
-            while (left > 0) {
-                const ssize_t w = ::write(fd_, p, left);
-                if (w < 0) {
-                    if (errno == EINTR) continue;
-                    throw JwIOError("cannot write " + target_ + ": " + ErrText(errno));
-                }
-                p += w;
-                left -= static_cast<size_t>(w);
-            }
+            WriteOut(data, n);  // large blocks go straight to the file
             return;
         }
     }
-    buf_.insert(buf_.end(), data, data + n);
+    if (n > 0) std::memcpy(next_, data, n);
+    next_ += n;
 }
 
-void AtomicFileSink::Flush() {
-    const uint8_t* p = buf_.data();
-    size_t left = buf_.size();
+void AtomicFileSink::WriteOut(const uint8_t* data, size_t n) {
+    const uint8_t* p = data;
+    size_t left = n;
     while (left > 0) {
         const ssize_t w = ::write(fd_, p, left);
         if (w < 0) {
@@ -292,12 +284,19 @@ void AtomicFileSink::Flush() {
         p += w;
         left -= static_cast<size_t>(w);
     }
-    buf_.clear();
+}
+
+void AtomicFileSink::Flush() {
+    uint8_t* const base = buf_.get();
+    const size_t n = static_cast<size_t>(next_ - base);
+    next_ = base;
+    WriteOut(base, n);
 }
 
 void AtomicFileSink::Commit() {
     if (fd_ < 0 || committed_) throw JwIOError(kErrFileIO);
     Flush();
+    next_ = end_ = nullptr;  // anything written after this reaches Write, which refuses it
     const int fd = fd_;
     fd_ = -1;
     if (::close(fd) != 0) throw JwIOError("cannot write " + target_ + ": " + ErrText(errno));
