@@ -13,6 +13,7 @@
 #include "cli_support.h"
 #include "command.h"
 #include "dxf/dxf_model.h"
+#include "dxf/jww_to_dxf.h"
 #include "model/jw_data.h"
 #include "support/jw_settings.h"
 #include "support/paths.h"
@@ -87,18 +88,6 @@ private:
     TgraAttribute* previous_;
 };
 
-// A figure has the drawing's entities without its tables: it is exported as
-// a new drawing (default tables) holding them, with the figure's layer-group
-// scales.
-void FigureAsDrawing(const TJwsData& fig, TJwwData& dwg) {
-    dwg.DataDefaultSet();
-    const std::vector<TEntJwwMojiType> textTypes = dwg.EntMoj;
-    static_cast<TJwEntities&>(dwg) = static_cast<const TJwEntities&>(fig);
-    if (dwg.EntMoj.empty()) dwg.EntMoj = textTypes;
-    dwg.Enthd.n1 = fig.Enthd.n1;  // the counts of the order list and definitions
-    dwg.Enthd.n2 = fig.Enthd.n2;
-}
-
 std::string Message(const TJwEntities& m, const char* what) {
     return std::string(what) + ": " + (m.LastError.empty() ? std::string("error") : m.LastError);
 }
@@ -148,7 +137,7 @@ bool ExportOne(const DxfOptions& o, const std::string& in, const fs::path& out, 
             error = Message(fig, "read failed") + "; nothing written";
             return false;
         }
-        FigureAsDrawing(fig, dwg);
+        JwsAsDrawing(fig, dwg);
         dwg.BindImageFolder = AddPathDelim(FromNativePath(images.path()));
     }
 

@@ -1066,8 +1066,23 @@ JwString FolderOf(const JwString& fname) {
 
 }  // namespace
 
+void JwsAsDrawing(const TJwsData& fig, TJwwData& dwg) {
+    dwg.DataDefaultSet();
+    const std::vector<TEntJwwMojiType> textTypes = dwg.EntMoj;
+    static_cast<TJwEntities&>(dwg) = static_cast<const TJwEntities&>(fig);
+    if (dwg.EntMoj.empty()) dwg.EntMoj = textTypes;  // a figure holds no text types
+    dwg.Enthd.n1 = fig.Enthd.n1;  // the counts of the order list and of the definitions
+    dwg.Enthd.n2 = fig.Enthd.n2;
+}
+
 bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     TDXFmodel m;
+    JwwToDxfModel(*this, m, Ver, FName);
+    return m.SaveDXF(JwFileName, FName);
+}
+
+void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
+    m.DataInit();
     const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
     // Layouts per drawing frame are not built: every mode other than 1 is
     // model space only.
@@ -1076,7 +1091,7 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
     m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
              DxfOutPaperY / 2 + ZahyoMaxY, DxfOutPaperX, DxfOutPaperY);
-    m.SetScale(SafeScale(static_cast<size_t>(base) < EntLgrp.size() ? EntLgrp[base].adScale : 1.0));
+    m.SetScale(SafeScale(static_cast<size_t>(base) < jw.EntLgrp.size() ? jw.EntLgrp[base].adScale : 1.0));
 
     // The display attributes give every pen colour; without a session a
     // freshly set-up table stands in.
@@ -1085,7 +1100,7 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
 
     // Text-variable context.
-    const JwString& memo = Enthd.strMemo;
+    const JwString& memo = jw.Enthd.strMemo;
     JwString memo1 = memo, memo2;
     size_t brk = memo.find(u"\r\n");
     size_t brkLen = 2;
@@ -1098,27 +1113,27 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
         memo2 = memo.substr(brk + brkLen);
     }
     std::array<double, 16> scales{};
-    for (size_t g = 0; g < 16; ++g) scales[g] = g < EntLgrp.size() ? EntLgrp[g].adScale : 1.0;
+    for (size_t g = 0; g < 16; ++g) scales[g] = g < jw.EntLgrp.size() ? jw.EntLgrp[g].adScale : 1.0;
     std::array<int32_t, 9> colors{};
     for (int32_t p = 1; p <= 9; ++p) colors[static_cast<size_t>(p - 1)] = RgbToAci(ga.GetAttrColcol(p));
     m.SetMojiExpInfo(DxfOutMojiExp1, DxfOutMojiExp2, JwFileName, memo1, memo2, DxfFileDateDays(JwFileName),
-                     DxfNowDays(), Enthd.lnDrawTime, Enthd.dPrtBairitsu, scales, colors);
+                     DxfNowDays(), jw.Enthd.lnDrawTime, jw.Enthd.dPrtBairitsu, scales, colors);
     m.SetLayerNameType(DxfOutLayerNameType);
     m.SetTenTransType(DxfOutTenType, DxfOutTenRadius);
     m.SetMojiStyle(DxfOutMojiStyle);
 
     // A bound image stored compressed is read and copied in its plain form.
-    if (BindImageN > 0) BindImageExplode();
+    if (jw.BindImageN > 0) jw.BindImageExplode();
 
-    Converter c(*this, m, ga, FolderOf(FName));
+    Converter c(jw, m, ga, FolderOf(FName));
     DxfAddStdLtypes(m);
     DxfAddSxfLtypes(m);
     for (int32_t i = 17; i <= 32; ++i) {
         JwString name;
         int32_t segs = 2;
         std::array<double, 8> pat{};
-        if (static_cast<size_t>(i) < EntLtpS.size()) {
-            const TEntJwwLineTypeExNo& t = EntLtpS[static_cast<size_t>(i)];
+        if (static_cast<size_t>(i) < jw.EntLtpS.size()) {
+            const TEntJwwLineTypeExNo& t = jw.EntLtpS[static_cast<size_t>(i)];
             name = StrNoSpace(t.astrUDLTypeName);
             const int32_t n = t.anUDLTypeSegment;
             if (n == 2 || n == 4 || n == 6 || n == 8) segs = n;
@@ -1138,7 +1153,7 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     c.CountLayers(count);
     DxfOutMainGroup = count.gnmax;
     c.AddLayers(count);
-    if (DxfOutMojiStyle == 2) GetFontNames();
+    if (DxfOutMojiStyle == 2) jw.GetFontNames();
     c.AddStyles();
     if (c.HasPoints()) {
         DxfAddTenBlock(m);
@@ -1146,7 +1161,6 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     }
     c.AddBlockDefs();
     c.ConvertAll();
-    return m.SaveDXF(JwFileName, FName);
 }
 
 }  // namespace jw

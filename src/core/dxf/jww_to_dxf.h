@@ -11,6 +11,19 @@
 namespace jw {
 
 using JwString = std::u16string;
+class TJwwData;
+class TJwsData;
+class TDXFmodel;
+
+// Fills m (emptied first) with the drawing jw as TJwwData::FileOutDXF
+// exports it to FName (whose folder receives the image copies) in release Ver;
+// FileOutDXF then writes m with SaveDXF.
+void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName);
+
+// A figure has the entities of a drawing without its settings and tables:
+// dwg becomes a new drawing (DataDefaultSet) holding the figure's entities,
+// block definitions and layer groups (scales), ready for FileOutDXF.
+void JwsAsDrawing(const TJwsData& fig, TJwwData& dwg);
 
 // DXF line-type index of a Jw_cad line type: 1-9 the standard types, 11-19
 // RAND1 ... DASHEDX4 (10-18), 32-45 the SXF types (19-32), 47-62 the extended
