@@ -218,14 +218,17 @@ void TJwEntities::WriteBindImageSection(ArchiveWriter& aw) {
             }
         }
     };
-    for (const auto& no : EntNo) {
-        if (no.EntType == kEntMoji && no.EntNo >= 0 && no.EntNo < EntMojiN &&
-            static_cast<size_t>(no.EntNo) < EntMoji.size())
-            mark(EntMoji[static_cast<size_t>(no.EntNo)].str);
-    }
-    for (const auto& d : EntBlockDef) {
-        const size_t m = std::min<size_t>(d.mMoji.size(), static_cast<size_t>(std::max(d.mMojiN, 0)));
-        for (size_t k = 0; k < m; ++k) mark(d.mMoji[k].str);
+    // Without images there is nothing to mark: the texts are not visited.
+    if (n > 0) {
+        for (const auto& no : EntNo) {
+            if (no.EntType == kEntMoji && no.EntNo >= 0 && no.EntNo < EntMojiN &&
+                static_cast<size_t>(no.EntNo) < EntMoji.size())
+                mark(EntMoji[static_cast<size_t>(no.EntNo)].str);
+        }
+        for (const auto& d : EntBlockDef) {
+            const size_t m = std::min<size_t>(d.mMoji.size(), static_cast<size_t>(std::max(d.mMojiN, 0)));
+            for (size_t k = 0; k < m; ++k) mark(d.mMoji[k].str);
+        }
     }
 
     // Load the marked files now, so that the count written agrees with the
