@@ -102,6 +102,8 @@ public:
     uint32_t ObjectIndex() const { return objectIndex_; }
 
 private:
+    JwString ReadString(bool filter);
+
     const uint8_t* data_;
     size_t size_;
     size_t pos_ = 0;

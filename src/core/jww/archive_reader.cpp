@@ -148,7 +148,32 @@ double ArchiveReader::ReadDouble() {
     return v;
 }
 
-JwString ArchiveReader::StrIn() {
+namespace {
+
+void DropControls(JwString& s) {
+    s.erase(std::remove_if(s.begin(), s.end(), [](char16_t c) { return c < 0x20; }), s.end());
+}
+
+// The text of a string's code page 932 bytes, without the characters below
+// U+0020 when filtered. Most strings of a drawing (numbers, names, codes) are
+// printable ASCII: those are widened in one step, with nothing to decode or
+// remove; the others go through the table-based decoder.
+JwString AnsiText(const uint8_t* p, size_t n, bool filter) {
+    size_t i = 0;
+    while (i < n && p[i] >= 0x20 && p[i] < 0x80) ++i;
+    if (i == n || p[i] == 0) return JwString(p, p + i);  // the text ends at its first NUL
+    JwString s = AnsiBytesStr(p, n);
+    if (filter) DropControls(s);
+    return s;
+}
+
+}  // namespace
+
+JwString ArchiveReader::StrIn() { return ReadString(false); }
+
+JwString ArchiveReader::StrInFilter() { return ReadString(true); }
+
+JwString ArchiveReader::ReadString(bool filter) {
     size_t len = ReadByte();
     bool wide = false;
     if (len == 0xFF) {
@@ -166,13 +191,10 @@ JwString ArchiveReader::StrIn() {
     const uint8_t* p = data_ + pos_;
     pos_ += got;
     if (got == 0) return {};
-    // Both decoders stop at the first U+0000.
-    return wide ? WideBytesStr(p, got) : AnsiBytesStr(p, got);
-}
-
-JwString ArchiveReader::StrInFilter() {
-    JwString s = StrIn();
-    s.erase(std::remove_if(s.begin(), s.end(), [](char16_t c) { return c < 0x20; }), s.end());
+    if (!wide) return AnsiText(p, got, filter);
+    // The decoder stops at the first U+0000.
+    JwString s = WideBytesStr(p, got);
+    if (filter) DropControls(s);
     return s;
 }
 
