@@ -846,7 +846,9 @@ private:
         if (vertical) {
             ++typ;
             std::swap(w, h);
-            font = u"@" + JwString(WithoutAt(font));
+            JwString at(1, u'@');
+            at.append(WithoutAt(font));
+            font = std::move(at);
             if (DxfOutMojiStyle < 2) {
                 // The column is centred on Jw_cad's text line; DXF's base
                 // line is one side of it.
