@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -62,6 +63,10 @@ void ArchiveWriter::StrOut(const JwString& s) {
             WriteByte(static_cast<uint8_t>(len));
         }
         if (len == 0) return;
+        if constexpr (std::endian::native == std::endian::little) {
+            WriteBytes(s.data(), len * 2);  // the code units are UTF-16LE already
+            return;
+        }
         scratch_.resize(len * 2);
         for (size_t i = 0; i < len; ++i) {
             const uint16_t c = s[i];
@@ -71,10 +76,16 @@ void ArchiveWriter::StrOut(const JwString& s) {
         WriteBytes(scratch_.data(), scratch_.size());
         return;
     }
-    scratch_.clear();
-    AnsiAppend(s, scratch_);
+    // ASCII needs no table: its characters are their own bytes. Anything
+    // else goes through the code page 932 encoder.
+    const size_t units = s.size();
+    size_t ascii = 0;
+    while (ascii < units && s[ascii] < 0x80 && s[ascii] != 0) ++ascii;
+    scratch_.resize(ascii);
+    for (size_t i = 0; i < ascii; ++i) scratch_[i] = static_cast<uint8_t>(s[i]);
+    if (ascii < units && s[ascii] != 0) AnsiAppend(std::u16string_view(s).substr(ascii), scratch_);
     const uint8_t* b = scratch_.data();
-    size_t len = 0;
+    size_t len = ascii;
     const size_t n = scratch_.size();
     while (len < n && b[len] != 0) ++len;
     len = AnsiCut(b, len, kMaxAnsiLen);
