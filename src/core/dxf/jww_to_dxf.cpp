@@ -934,7 +934,9 @@ private:
         const int32_t ly = LayerOf(b.att, true);
         const double x = b.DPKijunTen_x, y = b.DPKijunTen_y;
         const double a = DxfNormDeg(Deg(b.radKaitenKaku));
-        const double bx = b.dBairitsuX, by = b.dBairitsuY;
+        double bx = b.dBairitsuX, by = b.dBairitsuY;
+        if (!std::isfinite(bx)) bx = 1;
+        if (!std::isfinite(by)) by = 1;
         const int32_t co = PenAci(b.att.nPenColor), tp = Ltype(b.att), wd = Width(b.att);
         if (p.top) {
             m_.AddBlock(p.sp, ly, co, tp, wd, it->second, X(p, x), Y(p, y), a, bx, by);
