@@ -325,5 +325,41 @@ TEST(ExportCli, ConvertsManyFilesAndReportsFailures) {
     EXPECT_NE(out.find("already written"), std::string::npos) << out;
 }
 
+
+TEST(ExportCli, BoundImagesGoBesideTheDxf) {
+    if (!fs::exists(CliBinary())) GTEST_SKIP() << "zumenscope-cli is not built in " << CliBinary().parent_path();
+    const fs::path dir = OutDir("cli_images");
+    const fs::path tmp = dir / "tmp";
+    fs::create_directories(tmp);
+    fs::create_directories(dir / "bind");
+    // A 7.00 drawing with two bound images, one stored compressed.
+    dxftest::WriteFile(dir / "bind" / "pic.png", dxftest::PngBytes(3, 2));
+    dxftest::WriteFile(dir / "bind" / "gz.png.gz", dxftest::GzipBytes(dxftest::PngBytes(4, 4)));
+    TJwwData d;
+    d.DataDefaultSet();
+    d.BindImageExp = d.BindImageExr = true;
+    d.BindImageFolder = U(dir / "bind") + u"/";
+    d.BindImage = {{u"pic.png", 0, false}, {u"gz.png.gz", 0, false}};
+    d.BindImageN = 2;
+    ASSERT_TRUE(d.AddEntPre());
+    d.AddEntMoji(0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 10, 0, 2, 2, 0, 0, u"", u"^@BM%temp%pic.png,30");
+    d.AddEntMoji(0, 0, 0, 1, 1, 0, 0, 0, 0, 50, 10, 50, 2, 2, 0, 0, u"", u"^@BM%temp%gz.png,20");
+    ASSERT_TRUE(d.AddEntPost());
+    ASSERT_TRUE(d.FileOut(U(dir / "bound.jww"), 700));
+
+    std::string out;
+    ASSERT_EQ(Cli("dxf " + Quote(dir / "bound.jww") + " --outdir " + Quote(dir / "out"), tmp, out), 0) << out;
+    EXPECT_EQ(fs::file_size(dir / "out" / "pic.png"), dxftest::PngBytes(3, 2).size());
+    EXPECT_EQ(fs::file_size(dir / "out" / "gz.png"), dxftest::PngBytes(4, 4).size());
+    EXPECT_TRUE(fs::is_empty(tmp)) << "the extracted images are removed";
+    if (!fs::exists("/usr/bin/python3")) return;
+    const std::string script = std::string(ZS_SOURCE_DIR) + "/tests/dxf/ezdxf_check.py";
+    const int rc = RunCommand("/usr/bin/python3 " + Quote(script) + " " + Quote(dir / "out" / "bound.dxf") + " 2>&1", out);
+    if (rc == 2) return;  // ezdxf missing
+    ASSERT_EQ(rc, 0) << out;
+    EXPECT_EQ(out.find("\nerror "), std::string::npos) << out;
+    EXPECT_NE(out.find("types IMAGE IMAGE"), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace jw
