@@ -90,13 +90,25 @@ struct Budget {
     bool Exhausted() const { return limited && used >= max; }
 };
 
-// Where a list stands while it is read: entities read so far, and entities
-// it may still hold (its count, limited by what the rest of the file could
-// hold), the current one included.
+// Where a list stands while it is read: entities read so far, entities it
+// may still hold (its count, limited by what the rest of the file could
+// hold), the current one included, and the bytes left in the file.
 struct ListProgress {
     size_t seen;
     size_t left;
+    size_t remaining;
 };
+
+// Least number of bytes an entity of each kind takes in a file: a 2-byte
+// class tag, the fixed part of the oldest form, empty strings. No more
+// records of a kind are ever reserved than the rest of the file could hold.
+constexpr size_t kMinLineBytes = 2 + 45;
+constexpr size_t kMinEnkoBytes = 2 + 73;
+constexpr size_t kMinTenBytes = 2 + 33;
+constexpr size_t kMinMojiBytes = 2 + 81 + 2;
+constexpr size_t kMinSunpoBytes = 2 + 13 + 45 + 81 + 2;
+constexpr size_t kMinSolidBytes = 2 + 77;
+constexpr size_t kMinBlockBytes = 2 + 57;
 
 // Room for more records of a kind that already has `have` of the `seen`
 // entities of its list. Once a step of them has been read, the room is what
@@ -104,23 +116,24 @@ struct ListProgress {
 // sixteenth: in a large drawing the arrays then grow about once instead of
 // being copied at every doubling. The room is never below half the array
 // (so growth stays linear when the mix changes) and never beyond what the
-// list can still hold.
-size_t GrowthFor(size_t have, size_t step, const ListProgress& p) {
+// list, and the rest of the file, can still hold of that kind.
+size_t GrowthFor(size_t have, size_t step, size_t minBytes, const ListProgress& p) {
+    const size_t most = std::min(p.left, p.remaining / minBytes + 1);
     size_t grow = std::max(step, have / 2);
     if (have >= step && p.seen > 0) {
         const double expected = static_cast<double>(have) * static_cast<double>(p.left) / static_cast<double>(p.seen);
         const double wanted = expected + expected / 16 + static_cast<double>(step);
         if (wanted > static_cast<double>(grow))
-            grow = wanted < static_cast<double>(p.left) ? static_cast<size_t>(wanted) : p.left;
+            grow = wanted < static_cast<double>(most) ? static_cast<size_t>(wanted) : most;
     }
-    return std::max<size_t>(1, std::min(grow, p.left));
+    return std::max<size_t>(1, std::min(grow, most));
 }
 
 // The record the next entity of a kind goes into. Records are only
 // constructed as entities arrive, so room costs no initialisation; room that
 // is reserved but never filled is never written, so it takes no memory.
 template <class T>
-T& NextSlot(std::vector<T>& v, int32_t n, size_t step, const ListProgress& p) {
+T& NextSlot(std::vector<T>& v, int32_t n, size_t step, size_t minBytes, const ListProgress& p) {
     const size_t i = static_cast<size_t>(n);
     if (i < v.size()) {
         v[i] = T{};  // a record dropped after a short read
@@ -128,12 +141,12 @@ T& NextSlot(std::vector<T>& v, int32_t n, size_t step, const ListProgress& p) {
     }
     if (v.size() == v.capacity()) {
         const size_t have = v.size();
-        const size_t grow = GrowthFor(have, step, p);
+        const size_t grow = GrowthFor(have, step, minBytes, p);
         try {
             v.reserve(have + grow);
         } catch (const std::bad_alloc&) {
             // A prediction the address space cannot hold: grow by steps.
-            v.reserve(have + std::max<size_t>(1, std::min(std::max(step, have / 2), p.left)));
+            v.reserve(have + std::max<size_t>(1, std::min(std::max(step, have / 2), grow)));
         }
     }
     return v.emplace_back();
@@ -197,19 +210,19 @@ void ReadSunpoBody(ArchiveReader& ar, TEntJwwSunpo& s, bool& ok) {
 bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgress& p, int32_t& index) {
     switch (kind) {
     case kEntLine: {
-        TEntJwwLine& e = NextSlot(L.line, L.lineN, L.step, p);
+        TEntJwwLine& e = NextSlot(L.line, L.lineN, L.step, kMinLineBytes, p);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.lineN++;
         return true;
     }
     case kEntEnko: {
-        TEntJwwEnko& e = NextSlot(L.enko, L.enkoN, L.step, p);
+        TEntJwwEnko& e = NextSlot(L.enko, L.enkoN, L.step, kMinEnkoBytes, p);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.enkoN++;
         return true;
     }
     case kEntTen: {
-        TEntJwwTen& e = NextSlot(L.ten, L.tenN, L.step, p);
+        TEntJwwTen& e = NextSlot(L.ten, L.tenN, L.step, kMinTenBytes, p);
         if (ar.ReadFixed(&e, kTenFixedSize) == 0) {
             e = TEntJwwTen{};
             return false;
@@ -225,7 +238,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
         return true;
     }
     case kEntMoji: {
-        TEntJwwMoji& e = NextSlot(L.moji, L.mojiN, L.textStep, p);
+        TEntJwwMoji& e = NextSlot(L.moji, L.mojiN, L.textStep, kMinMojiBytes, p);
         if (ReadMojiBody(ar, e) == 0) {
             e = TEntJwwMoji{};
             return false;
@@ -234,7 +247,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
         return true;
     }
     case kEntSunpo: {
-        TEntJwwSunpo& e = NextSlot(L.sunpo, L.sunpoN, L.textStep, p);
+        TEntJwwSunpo& e = NextSlot(L.sunpo, L.sunpoN, L.textStep, kMinSunpoBytes, p);
         bool ok = false;
         ReadSunpoBody(ar, e, ok);
         if (!ok) {
@@ -245,7 +258,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
         return true;
     }
     case kEntSolid: {
-        TEntJwwSolid& e = NextSlot(L.solid, L.solidN, L.step, p);
+        TEntJwwSolid& e = NextSlot(L.solid, L.solidN, L.step, kMinSolidBytes, p);
         if (ar.ReadFixed(&e, kSolidFixedSize) == 0) return false;
         if (e.att.nPenColor == 10)
             ar.Read(Bytes(&e) + kSolidFixedSize, sizeof(uint32_t));
@@ -255,7 +268,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
         return true;
     }
     case kEntBlock: {
-        TEntJwwBlock& e = NextSlot(L.block, L.blockN, L.step, p);
+        TEntJwwBlock& e = NextSlot(L.block, L.blockN, L.step, kMinBlockBytes, p);
         if (ar.ReadFixed(&e, sizeof e) == 0) return false;
         index = L.blockN++;
         return true;
@@ -276,8 +289,10 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget)
             }
             const int kind = KindOfClass(ar.ClassTagIn());
             if (kind == 0) throw JwIOError(kErrFileIO);
-            const ListProgress progress{static_cast<size_t>(k), static_cast<size_t>(std::min<int64_t>(
-                n - k, static_cast<int64_t>(ar.Remaining() / kMinEntityBytes) + 1))};
+            const ListProgress progress{static_cast<size_t>(k),
+                                        static_cast<size_t>(std::min<int64_t>(
+                                            n - k, static_cast<int64_t>(ar.Remaining() / kMinEntityBytes) + 1)),
+                                        ar.Remaining()};
             int32_t index = 0;
             if (ReadEntityBody(ar, kind, L, progress, index)) {
                 const TEntJwwNo entry{kind, index};
