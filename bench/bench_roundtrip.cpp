@@ -28,7 +28,9 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -74,6 +76,43 @@ double PeakRssMiB() {
     getrusage(RUSAGE_SELF, &ru);
     return static_cast<double>(ru.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
 }
+
+// A field of /proc/self/status in MiB (VmRSS, VmHWM); -1 where there is none.
+double StatusMiB(const char* field) {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (f == nullptr) return -1;
+    char line[256];
+    double v = -1;
+    const size_t n = std::strlen(field);
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+        if (std::strncmp(line, field, n) == 0 && line[n] == ':') {
+            v = std::strtod(line + n + 1, nullptr) / 1024.0;  // in kB
+            break;
+        }
+    }
+    std::fclose(f);
+    return v;
+}
+
+// ru_maxrss is the peak of the whole process, including the built drawing
+// and its construction. Where Linux allows resetting the peak (clear_refs 5),
+// the growth of the resident set during one operation is measured as well:
+// the peak after the reset minus the resident set before it.
+struct OpPeak {
+    double base = -1;
+    void Start() {
+        std::FILE* f = std::fopen("/proc/self/clear_refs", "w");
+        if (f == nullptr) return;
+        const bool reset = std::fputs("5", f) >= 0;
+        if (std::fclose(f) != 0 || !reset) return;
+        base = StatusMiB("VmRSS");
+    }
+    // The growth, or -1 when it could not be measured.
+    double GrowthMiB() const {
+        const double hwm = StatusMiB("VmHWM");
+        return (base < 0 || hwm < 0) ? -1 : hwm - base;
+    }
+};
 
 // ---------------------------------------------------------------------------
 // The drawing
@@ -440,16 +479,19 @@ void BM_FileOut(benchmark::State& state) {
     const fs::path target = FilePath(option == 0 ? "out_sjis" : "out_utf16");
     const fs::path rawTarget = FilePath("raw_write");
     const JwString targetName = jw::FromUtf8(target.string());
-    double codec = 0, plain = 0;
+    double codec = 0, plain = 0, growth = -1;
     size_t bytes = 0;
     std::error_code ec;
     for (auto _ : state) {
         dr.model.SetFileOutOption(option);
         // Both write a new file: the previous round's files go first.
         fs::remove(target, ec);
+        OpPeak peak;
+        peak.Start();
         const auto t0 = Clock::now();
         const bool ok = dr.model.FileOut(targetName, 700);
         const auto t1 = Clock::now();
+        growth = std::max(growth, peak.GrowthMiB());
         if (!ok) {
             state.SkipWithError(("FileOut failed: " + dr.model.LastError).c_str());
             break;
@@ -476,6 +518,7 @@ void BM_FileOut(benchmark::State& state) {
         state.counters["raw_write_MBps"] = static_cast<double>(bytes) / 1e6 / plain;
         state.counters["write_ratio"] = codec / plain;
     }
+    if (growth >= 0) state.counters["op_rss_growth_MiB"] = growth;
     SetCommonCounters(state, f);
 }
 BENCHMARK(BM_FileOut)->Arg(0)->Arg(32)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -493,15 +536,18 @@ void BM_FileIn(benchmark::State& state) {
         return;
     }
     const JwString name = jw::FromUtf8(f.path.string());
-    double codec = 0, plain = 0;
+    double codec = 0, plain = 0, growth = -1;
     size_t bytes = 0;
     for (auto _ : state) {
         double t = 0;
         {
             TJwwData m;
+            OpPeak peak;
+            peak.Start();
             const auto t0 = Clock::now();
             const bool ok = m.FileIn(name);
             const auto t1 = Clock::now();
+            growth = std::max(growth, peak.GrowthMiB());
             t = Seconds(t0, t1);
             if (!ok) {
                 state.SkipWithError(("FileIn failed: " + m.LastError).c_str());
@@ -529,6 +575,7 @@ void BM_FileIn(benchmark::State& state) {
         state.counters["raw_read_MBps"] = static_cast<double>(bytes) / 1e6 / plain;
         state.counters["read_ratio"] = codec / plain;
     }
+    if (growth >= 0) state.counters["op_rss_growth_MiB"] = growth;
     SetCommonCounters(state, f);
 }
 BENCHMARK(BM_FileIn)->Arg(0)->Arg(32)->UseManualTime()->Unit(benchmark::kMillisecond);
