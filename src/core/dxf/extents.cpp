@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
 #include "support/program_values.h"
@@ -22,11 +23,6 @@ constexpr double kPi = std::numbers::pi;
 struct Pt {
     double x, y;
 };
-
-template <class T>
-size_t Usable(const std::vector<T>& v, int32_t count) {
-    return count <= 0 ? 0 : std::min(v.size(), static_cast<size_t>(count));
-}
 
 bool Coincide(double x1, double y1, double x2, double y2) {
     return std::fabs(x1 - x2) <= 1e-12 && std::fabs(y1 - y2) <= 1e-12;
@@ -211,16 +207,15 @@ private:
     }
 };
 
-// Every contributing point of a set of entity arrays, kind by kind.
-template <class Def>
-void CollectMembers(const Def& d, std::vector<Pt>& out) {
+// Every contributing point of one entity list, kind by kind.
+void CollectMembers(const EntityListView& l, std::vector<Pt>& out) {
     PointSink sink(out);
-    for (size_t i = 0; i < Usable(d.mLine, d.mLineN); ++i) sink.Line(d.mLine[i]);
-    for (size_t i = 0; i < Usable(d.mEnko, d.mEnkoN); ++i) sink.Arc(d.mEnko[i]);
-    for (size_t i = 0; i < Usable(d.mTen, d.mTenN); ++i) sink.Ten(d.mTen[i]);
-    for (size_t i = 0; i < Usable(d.mMoji, d.mMojiN); ++i) sink.Moji(d.mMoji[i]);
-    for (size_t i = 0; i < Usable(d.mSunpo, d.mSunpoN); ++i) sink.Sunpo(d.mSunpo[i]);
-    for (size_t i = 0; i < Usable(d.mSolid, d.mSolidN); ++i) sink.Solid(d.mSolid[i]);
+    for (size_t i = 0; i < l.lineN; ++i) sink.Line(l.line[i]);
+    for (size_t i = 0; i < l.enkoN; ++i) sink.Arc(l.enko[i]);
+    for (size_t i = 0; i < l.tenN; ++i) sink.Ten(l.ten[i]);
+    for (size_t i = 0; i < l.mojiN; ++i) sink.Moji(l.moji[i]);
+    for (size_t i = 0; i < l.sunpoN; ++i) sink.Sunpo(l.sunpo[i]);
+    for (size_t i = 0; i < l.solidN; ++i) sink.Solid(l.solid[i]);
 }
 
 }  // namespace
@@ -229,9 +224,9 @@ void TJwwData::GetMinMaxZahyo() {
     Extents e;
 
     // 1. The starting point.
-    const size_t lineN = Usable(EntLine, EntLineN), enkoN = Usable(EntEnko, EntEnkoN);
-    const size_t tenN = Usable(EntTen, EntTenN), mojiN = Usable(EntMoji, EntMojiN);
-    const size_t sunpoN = Usable(EntSunpo, EntSunpoN), solidN = Usable(EntSolid, EntSolidN);
+    const EntityListView top = EntityListOf(*this);
+    const size_t lineN = top.lineN, enkoN = top.enkoN, tenN = top.tenN;
+    const size_t mojiN = top.mojiN, sunpoN = top.sunpoN, solidN = top.solidN;
     if (lineN > 0) {
         e.Reset(EntLine[0].start_x, EntLine[0].start_y);
     } else if (enkoN > 0) {
@@ -268,10 +263,10 @@ void TJwwData::GetMinMaxZahyo() {
 
     // 3. The contents of every placed block; each definition's points are
     // collected once.
-    const size_t defN = Usable(EntBlockDef, EntBlockDefN);
+    const size_t defN = HeldCount(EntBlockDef, EntBlockDefN);
     std::vector<std::vector<Pt>> defPts(defN);
     std::vector<char> collected(defN, 0);
-    const size_t nodeN = Usable(EntBlockTree, EntBlockTreeN);
+    const size_t nodeN = HeldCount(EntBlockTree, EntBlockTreeN);
     for (size_t k = 0; k < nodeN; ++k) {
         const TEntJwwBlockTree& node = EntBlockTree[k];
         const uint16_t g = node.att.nGLayer;
@@ -279,7 +274,7 @@ void TJwwData::GetMinMaxZahyo() {
         const int32_t d = node.defno;
         if (d < 0 || static_cast<size_t>(d) >= defN) continue;
         if (!collected[d]) {
-            CollectMembers(EntBlockDef[d], defPts[d]);
+            CollectMembers(EntityListOf(EntBlockDef[d]), defPts[d]);
             collected[d] = 1;
         }
         for (const Pt& p : defPts[d]) e.ExtendPlaced(p.x, p.y, node);

@@ -20,6 +20,7 @@
 #include "dxf/dxf_model.h"
 #include "dxf/dxf_palette.h"
 #include "dxf/text_variables.h"
+#include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
 #include "support/paths.h"
@@ -162,11 +163,6 @@ std::u16string_view WithoutAt(std::u16string_view s) {
     return s;
 }
 
-template <class T>
-size_t Usable(const std::vector<T>& v, int32_t count) {
-    return count <= 0 ? 0 : std::min(v.size(), static_cast<size_t>(count));
-}
-
 }  // namespace
 
 void TJwwData::GetFontNames() {
@@ -178,19 +174,19 @@ void TJwwData::GetFontNames() {
         JwString name(base);
         if (seen.insert(name).second) FontNames.push_back(std::move(name));
     };
-    for (size_t i = 0; i < Usable(EntMoji, EntMojiN); ++i) take(EntMoji[i].strFontName);
-    for (size_t i = 0; i < Usable(EntSunpo, EntSunpoN); ++i) take(EntSunpo[i].Moji.strFontName);
-    for (size_t d = 0; d < Usable(EntBlockDef, EntBlockDefN); ++d) {
+    for (size_t i = 0; i < HeldCount(EntMoji, EntMojiN); ++i) take(EntMoji[i].strFontName);
+    for (size_t i = 0; i < HeldCount(EntSunpo, EntSunpoN); ++i) take(EntSunpo[i].Moji.strFontName);
+    for (size_t d = 0; d < HeldCount(EntBlockDef, EntBlockDefN); ++d) {
         const TEntJwwBlockDef& def = EntBlockDef[d];
-        for (size_t i = 0; i < Usable(def.mMoji, def.mMojiN); ++i) take(def.mMoji[i].strFontName);
-        for (size_t i = 0; i < Usable(def.mSunpo, def.mSunpoN); ++i) take(def.mSunpo[i].Moji.strFontName);
+        for (size_t i = 0; i < HeldCount(def.mMoji, def.mMojiN); ++i) take(def.mMoji[i].strFontName);
+        for (size_t i = 0; i < HeldCount(def.mSunpo, def.mSunpoN); ++i) take(def.mSunpo[i].Moji.strFontName);
     }
     FontNameN = static_cast<int32_t>(FontNames.size());
 }
 
 int32_t TJwwData::GetFontNamesIndex(const JwString& s) const {
     const std::u16string_view base = WithoutAt(s);
-    const size_t n = Usable(FontNames, FontNameN);
+    const size_t n = HeldCount(FontNames, FontNameN);
     for (size_t i = 0; i < n; ++i)
         if (FontNames[i] == base) return static_cast<int32_t>(i);
     return -1;
@@ -396,90 +392,6 @@ void DxfAddTenMarkerBlocks(TDXFmodel& m) {
     Outline(m, b, {{0, 0}, {-7.5, q}, {-7.5, -q}});
 }
 
-// A view of one entity container: the drawing or one block definition.
-struct Container {
-    const TEntJwwNo* no = nullptr;
-    size_t noN = 0;
-    const TEntJwwLine* line = nullptr;
-    size_t lineN = 0;
-    const TEntJwwEnko* enko = nullptr;
-    size_t enkoN = 0;
-    const TEntJwwTen* ten = nullptr;
-    size_t tenN = 0;
-    const TEntJwwMoji* moji = nullptr;
-    size_t mojiN = 0;
-    const TEntJwwSunpo* sunpo = nullptr;
-    size_t sunpoN = 0;
-    const TEntJwwSolid* solid = nullptr;
-    size_t solidN = 0;
-    const TEntJwwBlock* block = nullptr;
-    size_t blockN = 0;
-
-    // Calls f(kind, index) for every order entry that names a stored entity.
-    template <class F>
-    void ForEach(F&& f) const {
-        for (size_t k = 0; k < noN; ++k) {
-            const int32_t kind = no[k].EntType, idx = no[k].EntNo;
-            if (idx < 0) continue;
-            const auto i = static_cast<size_t>(idx);
-            size_t n = 0;
-            switch (kind) {
-                case kEntLine: n = lineN; break;
-                case kEntEnko: n = enkoN; break;
-                case kEntTen: n = tenN; break;
-                case kEntMoji: n = mojiN; break;
-                case kEntSunpo: n = sunpoN; break;
-                case kEntSolid: n = solidN; break;
-                case kEntBlock: n = blockN; break;
-                default: continue;
-            }
-            if (i < n) f(kind, i);
-        }
-    }
-};
-
-Container DrawingOf(const TJwwData& d) {
-    Container c;
-    c.no = d.EntNo.data();
-    c.noN = Usable(d.EntNo, d.Enthd.n1);
-    c.line = d.EntLine.data();
-    c.lineN = Usable(d.EntLine, d.EntLineN);
-    c.enko = d.EntEnko.data();
-    c.enkoN = Usable(d.EntEnko, d.EntEnkoN);
-    c.ten = d.EntTen.data();
-    c.tenN = Usable(d.EntTen, d.EntTenN);
-    c.moji = d.EntMoji.data();
-    c.mojiN = Usable(d.EntMoji, d.EntMojiN);
-    c.sunpo = d.EntSunpo.data();
-    c.sunpoN = Usable(d.EntSunpo, d.EntSunpoN);
-    c.solid = d.EntSolid.data();
-    c.solidN = Usable(d.EntSolid, d.EntSolidN);
-    c.block = d.EntBlock.data();
-    c.blockN = Usable(d.EntBlock, d.EntBlockN);
-    return c;
-}
-
-Container MembersOf(const TEntJwwBlockDef& d) {
-    Container c;
-    c.no = d.mNo.data();
-    c.noN = Usable(d.mNo, d.N);
-    c.line = d.mLine.data();
-    c.lineN = Usable(d.mLine, d.mLineN);
-    c.enko = d.mEnko.data();
-    c.enkoN = Usable(d.mEnko, d.mEnkoN);
-    c.ten = d.mTen.data();
-    c.tenN = Usable(d.mTen, d.mTenN);
-    c.moji = d.mMoji.data();
-    c.mojiN = Usable(d.mMoji, d.mMojiN);
-    c.sunpo = d.mSunpo.data();
-    c.sunpoN = Usable(d.mSunpo, d.mSunpoN);
-    c.solid = d.mSolid.data();
-    c.solidN = Usable(d.mSolid, d.mSolidN);
-    c.block = d.mBlock.data();
-    c.blockN = Usable(d.mBlock, d.mBlockN);
-    return c;
-}
-
 // Axis-aligned box of points.
 struct Box {
     bool any = false;
@@ -535,7 +447,7 @@ public:
             if (pen == 9 || (withLtype && style == 9)) return;
             lc.CountUpIndex(Grp(a), Lay(a), PenAci(pen), withLtype ? PenStyleToLtype(style) : -1);
         };
-        const Container c = DrawingOf(jw_);
+        const EntityListView c = EntityListOf(jw_);
         c.ForEach([&](int32_t kind, size_t i) {
             switch (kind) {
                 case kEntLine: counted(c.line[i].att, true); break;
@@ -580,7 +492,7 @@ public:
             m_.AddStyle(u"MOJI1", u"exthalf2.shx", u"extfont2.shx", 0, 1, 0, 2, false);
             m_.AddStyle(u"MOJI1T", u"exthalf2.shx", u"@extfont2.shx", 0, 1, 0, 2, true);
         } else if (DxfOutMojiStyle == 2) {
-            for (size_t k = 0; k < Usable(jw_.FontNames, jw_.FontNameN); ++k) {
+            for (size_t k = 0; k < HeldCount(jw_.FontNames, jw_.FontNameN); ++k) {
                 const JwString n = IntStr(static_cast<int32_t>(k + 1));
                 const JwString& f = jw_.FontNames[k];
                 m_.AddStyle(u"MOJI" + n, f + u".ttf", JwString(), 0, 1, 0, 2, false);
@@ -604,20 +516,20 @@ public:
     }
 
     bool HasPoints() const {
-        auto inContainer = [](const Container& c) {
+        auto inContainer = [](const EntityListView& c) {
             if (c.tenN > 0) return true;
             for (size_t i = 0; i < c.sunpoN; ++i)
                 if (c.sunpo[i].bSxfMode != 0) return true;
             return false;
         };
-        if (inContainer(DrawingOf(jw_))) return true;
-        for (size_t d = 0; d < Usable(jw_.EntBlockDef, jw_.EntBlockDefN); ++d)
-            if (jw_.EntBlockDef[d].ref_flag && inContainer(MembersOf(jw_.EntBlockDef[d]))) return true;
+        if (inContainer(EntityListOf(jw_))) return true;
+        for (size_t d = 0; d < HeldCount(jw_.EntBlockDef, jw_.EntBlockDefN); ++d)
+            if (jw_.EntBlockDef[d].ref_flag && inContainer(EntityListOf(jw_.EntBlockDef[d]))) return true;
         return false;
     }
 
     void AddBlockDefs() {
-        const size_t n = Usable(jw_.EntBlockDef, jw_.EntBlockDefN);
+        const size_t n = HeldCount(jw_.EntBlockDef, jw_.EntBlockDefN);
         defIdx_.assign(n, -1);
         for (size_t d = 0; d < n; ++d) {
             const TEntJwwBlockDef& def = jw_.EntBlockDef[d];
@@ -638,7 +550,7 @@ public:
                 SafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
         m_.SetLgp(base_, std::clamp(DxfOutMainGroup, 0, 15));
 
-        const Container top = DrawingOf(jw_);
+        const EntityListView top = EntityListOf(jw_);
         top.ForEach([&](int32_t kind, size_t i) {
             if (kind == kEntMoji && IsImageText(top.moji[i].str)) Image(top.moji[i], -1);
         });
@@ -646,7 +558,7 @@ public:
         for (size_t d = 0; d < defIdx_.size(); ++d) {
             const int32_t bn = defIdx_[d];
             if (bn < 0) continue;
-            const Container c = MembersOf(jw_.EntBlockDef[d]);
+            const EntityListView c = EntityListOf(jw_.EntBlockDef[d]);
             c.ForEach([&](int32_t kind, size_t i) {
                 if (kind == kEntMoji && IsImageText(c.moji[i].str)) Image(c.moji[i], bn);
             });
@@ -713,7 +625,7 @@ private:
     static int32_t Ltype(const TEntJwwAttr& a) { return PenStyleToLtype(a.nPenStyle); }
     static int32_t Width(const TEntJwwAttr& a) { return PenWidthToLineWeight(a.nPenWidth); }
 
-    void Entity(const Container& c, int32_t kind, size_t i, int32_t bn) {
+    void Entity(const EntityListView& c, int32_t kind, size_t i, int32_t bn) {
         switch (kind) {
             case kEntLine: Line(c.line[i], bn); break;
             case kEntEnko: Arc(c.enko[i], bn); break;
@@ -1001,7 +913,7 @@ private:
     // Space mode 1: the contents of placed blocks widen the viewport of the
     // top-level insert that places them (each definition's own box, placed).
     void BlockContentsExtents() {
-        const size_t nodeN = Usable(jw_.EntBlockTree, jw_.EntBlockTreeN);
+        const size_t nodeN = HeldCount(jw_.EntBlockTree, jw_.EntBlockTreeN);
         if (nodeN == 0) return;
         std::vector<Box> boxes(defIdx_.size());
         std::vector<char> done(defIdx_.size(), 0);
@@ -1030,7 +942,7 @@ private:
 
     static Box DefinitionBox(const TEntJwwBlockDef& d) {
         Box b;
-        const Container c = MembersOf(d);
+        const EntityListView c = EntityListOf(d);
         for (size_t i = 0; i < c.lineN; ++i) {
             b.Add(c.line[i].start_x, c.line[i].start_y);
             b.Add(c.line[i].end_x, c.line[i].end_y);

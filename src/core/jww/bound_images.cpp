@@ -17,6 +17,7 @@
 #include <functional>
 
 #include "jww/archive.h"
+#include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/paths.h"
 #include "support/strings.h"
@@ -200,7 +201,7 @@ void TJwEntities::ReadBindImageSection(ArchiveReader& ar) {
 
 void TJwEntities::WriteBindImageSection(ArchiveWriter& aw) {
     for (auto& img : BindImage) img.exf = false;
-    const size_t n = std::min<size_t>(BindImage.size(), static_cast<size_t>(std::max(BindImageN, 0)));
+    const size_t n = HeldCount(BindImage, BindImageN);
 
     // Mark the images that texts of the drawing or of any definition refer to.
     std::vector<JwString> upper(n);
@@ -226,7 +227,7 @@ void TJwEntities::WriteBindImageSection(ArchiveWriter& aw) {
                 mark(EntMoji[static_cast<size_t>(no.EntNo)].str);
         }
         for (const auto& d : EntBlockDef) {
-            const size_t m = std::min<size_t>(d.mMoji.size(), static_cast<size_t>(std::max(d.mMojiN, 0)));
+            const size_t m = HeldCount(d.mMoji, d.mMojiN);
             for (size_t k = 0; k < m; ++k) mark(d.mMoji[k].str);
         }
     }
@@ -267,7 +268,7 @@ namespace {
 
 template <class F>
 void ForEachImage(std::vector<TBindImageType>& images, int32_t count, F f) {
-    const size_t n = std::min<size_t>(images.size(), static_cast<size_t>(std::max(count, 0)));
+    const size_t n = HeldCount(images, count);
     for (size_t i = 0; i < n; ++i) f(images[i]);
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/sha1.h"
 #include "support/text_encoding.h"
@@ -12,18 +13,13 @@ namespace jw {
 
 namespace {
 
-template <class T>
-size_t Held(const std::vector<T>& v, int32_t n) {
-    return std::min(v.size(), static_cast<size_t>(std::max(n, 0)));
-}
-
 // Appends the texts of one entity list in its order. Order entries that name
 // no stored entity (an entity lost to a short read) are passed over.
 class TextDigest {
 public:
     void AddList(const std::vector<TEntJwwNo>& order, const std::vector<TEntJwwMoji>& moji, int32_t mojiN,
                  const std::vector<TEntJwwSunpo>& sunpo, int32_t sunpoN) {
-        const size_t nm = Held(moji, mojiN), ns = Held(sunpo, sunpoN);
+        const size_t nm = HeldCount(moji, mojiN), ns = HeldCount(sunpo, sunpoN);
         for (const TEntJwwNo& e : order) {
             if (e.EntNo < 0) continue;
             const size_t i = static_cast<size_t>(e.EntNo);
@@ -66,7 +62,7 @@ DrawingSummary SummarizeEntities(const TJwEntities& m) {
     CountKinds(s.counts, m.EntLineN, m.EntEnkoN, m.EntTenN, m.EntMojiN, m.EntSunpoN, m.EntSolidN, m.EntBlockN);
     TextDigest digest;
     digest.AddList(m.EntNo, m.EntMoji, m.EntMojiN, m.EntSunpo, m.EntSunpoN);
-    const size_t nd = Held(m.EntBlockDef, m.EntBlockDefN);
+    const size_t nd = HeldCount(m.EntBlockDef, m.EntBlockDefN);
     s.block_definitions.reserve(nd);
     for (size_t i = 0; i < nd; ++i) {
         const TEntJwwBlockDef& d = m.EntBlockDef[i];
@@ -78,7 +74,7 @@ DrawingSummary SummarizeEntities(const TJwEntities& m) {
         s.block_definitions.push_back(std::move(b));
         digest.AddList(d.mNo, d.mMoji, d.mMojiN, d.mSunpo, d.mSunpoN);
     }
-    const size_t ni = Held(m.BindImage, m.BindImageN);
+    const size_t ni = HeldCount(m.BindImage, m.BindImageN);
     for (size_t i = 0; i < ni; ++i) s.bound_images.push_back({ToUtf8(m.BindImage[i].Fname), m.BindImage[i].Fsize});
     s.text_sha1 = digest.Hex();
     return s;

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "jww/archive.h"
+#include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/paths.h"
 #include "support/program_values.h"
@@ -25,16 +26,6 @@ constexpr size_t kEnkoSize = sizeof(TEntJwwEnko);         // 75
 constexpr size_t kMojiSize = sizeof(TEntJwwMojiFixed);    // 83
 constexpr size_t kBlockSize = sizeof(TEntJwwBlock);       // 59
 constexpr size_t kDefSize = sizeof(TEntJwwBlockDefFixed);  // 27
-
-size_t Usable(int32_t count, size_t size) {
-    if (count <= 0) return 0;
-    return static_cast<size_t>(count) < size ? static_cast<size_t>(count) : size;
-}
-
-template <class T>
-size_t Usable(int32_t count, const std::vector<T>& v) {
-    return Usable(count, v.size());
-}
 
 double LimitSize(double v) {
     v = v < 0 ? -v : v;
@@ -56,85 +47,6 @@ bool NeedsClean(const JwString& s) {
     return false;
 }
 
-// One list of entities: the drawing's or a block definition's, with every
-// count limited to the length of its array.
-struct EntityList {
-    const TEntJwwNo* no = nullptr;
-    size_t noN = 0;
-    const TEntJwwLine* line = nullptr;
-    size_t lineN = 0;
-    const TEntJwwEnko* enko = nullptr;
-    size_t enkoN = 0;
-    const TEntJwwTen* ten = nullptr;
-    size_t tenN = 0;
-    const TEntJwwMoji* moji = nullptr;
-    size_t mojiN = 0;
-    const TEntJwwSunpo* sunpo = nullptr;
-    size_t sunpoN = 0;
-    const TEntJwwSolid* solid = nullptr;
-    size_t solidN = 0;
-    const TEntJwwBlock* block = nullptr;
-    size_t blockN = 0;
-
-    // Whether order entry e names a stored entity.
-    bool Valid(const TEntJwwNo& e) const {
-        if (e.EntNo < 0) return false;
-        const auto i = static_cast<size_t>(e.EntNo);
-        switch (e.EntType) {
-            case kEntLine: return i < lineN;
-            case kEntEnko: return i < enkoN;
-            case kEntTen: return i < tenN;
-            case kEntMoji: return i < mojiN;
-            case kEntSunpo: return i < sunpoN;
-            case kEntSolid: return i < solidN;
-            case kEntBlock: return i < blockN;
-            default: return false;
-        }
-    }
-};
-
-EntityList DrawingList(const TJwEntities& m) {
-    EntityList l;
-    l.no = m.EntNo.data();
-    l.noN = Usable(m.Hd().n1, m.EntNo);
-    l.line = m.EntLine.data();
-    l.lineN = Usable(m.EntLineN, m.EntLine);
-    l.enko = m.EntEnko.data();
-    l.enkoN = Usable(m.EntEnkoN, m.EntEnko);
-    l.ten = m.EntTen.data();
-    l.tenN = Usable(m.EntTenN, m.EntTen);
-    l.moji = m.EntMoji.data();
-    l.mojiN = Usable(m.EntMojiN, m.EntMoji);
-    l.sunpo = m.EntSunpo.data();
-    l.sunpoN = Usable(m.EntSunpoN, m.EntSunpo);
-    l.solid = m.EntSolid.data();
-    l.solidN = Usable(m.EntSolidN, m.EntSolid);
-    l.block = m.EntBlock.data();
-    l.blockN = Usable(m.EntBlockN, m.EntBlock);
-    return l;
-}
-
-EntityList MemberList(const TEntJwwBlockDef& d) {
-    EntityList l;
-    l.no = d.mNo.data();
-    l.noN = Usable(d.N, d.mNo);
-    l.line = d.mLine.data();
-    l.lineN = Usable(d.mLineN, d.mLine);
-    l.enko = d.mEnko.data();
-    l.enkoN = Usable(d.mEnkoN, d.mEnko);
-    l.ten = d.mTen.data();
-    l.tenN = Usable(d.mTenN, d.mTen);
-    l.moji = d.mMoji.data();
-    l.mojiN = Usable(d.mMojiN, d.mMoji);
-    l.sunpo = d.mSunpo.data();
-    l.sunpoN = Usable(d.mSunpoN, d.mSunpo);
-    l.solid = d.mSolid.data();
-    l.solidN = Usable(d.mSolidN, d.mSolid);
-    l.block = d.mBlock.data();
-    l.blockN = Usable(d.mBlockN, d.mBlock);
-    return l;
-}
-
 class EntityListWriter {
 public:
     EntityListWriter(const TJwEntities& m, ArchiveWriter& aw, int32_t ver)
@@ -143,19 +55,19 @@ public:
     void Run() {
         // Output numbers of the definitions: the first definition with a
         // number decides, as in ChangeBlockNo.
-        const size_t defN = Usable(m_.EntBlockDefN, m_.EntBlockDef);
+        const size_t defN = HeldCount(m_.EntBlockDef, m_.EntBlockDefN);
         blockNo_.reserve(defN);
         for (size_t i = 0; i < defN; ++i) {
             const TEntJwwBlockDef& d = m_.EntBlockDef[i];
             blockNo_.emplace(uint32_t{d.nNumber}, d.ref_flag ? static_cast<uint32_t>(d.ref_no) : d.nNumber);
         }
 
-        const EntityList drawing = DrawingList(m_);
+        const EntityListView drawing = EntityListOf(m_);
         aw_.CountOut(CountOf(drawing));
         WriteList(drawing);
 
         // Referenced definitions only; the count states what follows.
-        const size_t listN = Usable(m_.Hd().n2, defN);
+        const size_t listN = HeldCount(defN, m_.Hd().n2);
         int32_t written = 0;
         for (size_t i = 0; i < listN; ++i)
             if (m_.EntBlockDef[i].ref_flag) ++written;
@@ -182,7 +94,7 @@ private:
 
     bool Splits(const TEntJwwSunpo& d) const { return splitSxf_ && d.bSxfMode != 0; }
 
-    int32_t CountOf(const EntityList& l) const {
+    int32_t CountOf(const EntityListView& l) const {
         uint32_t n = 0;
         for (size_t i = 0; i < l.noN; ++i) {
             const TEntJwwNo& e = l.no[i];
@@ -324,7 +236,7 @@ private:
         ++objectIndex_;
     }
 
-    void WriteEntity(const EntityList& l, const TEntJwwNo& e) {
+    void WriteEntity(const EntityListView& l, const TEntJwwNo& e) {
         const auto i = static_cast<size_t>(e.EntNo);
         switch (e.EntType) {
             case kEntLine:
@@ -384,7 +296,7 @@ private:
         }
     }
 
-    void WriteList(const EntityList& l) {
+    void WriteList(const EntityListView& l) {
         for (size_t i = 0; i < l.noN; ++i)
             if (l.Valid(l.no[i])) WriteEntity(l, l.no[i]);
     }
@@ -398,7 +310,7 @@ private:
         f.Put(offsetof(TEntJwwBlockDefFixed, dtime), static_cast<uint32_t>(d.dtime & 0x7FFFFFFFu));
         Emit(f);
         aw_.StrOut(Clean(d.strName));
-        const EntityList members = MemberList(d);
+        const EntityListView members = EntityListOf(d);
         aw_.CountOut(CountOf(members));
         ++objectIndex_;
         WriteList(members);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/block_names.h"
+#include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
 
@@ -32,8 +33,7 @@ constexpr std::u16string_view kSfig = u"@@SFIG";
 // its length (the count is authoritative, but never read past the end).
 template <class T>
 int32_t Usable(const std::vector<T>& v, int32_t count) {
-    if (count <= 0) return 0;
-    return static_cast<int32_t>(std::min<std::size_t>(static_cast<std::size_t>(count), v.size()));
+    return static_cast<int32_t>(HeldCount(v, count));
 }
 
 void PlacementMatrix(const TEntJwwBlock& b, double& r1, double& r2, double& r3, double& r4) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "model/entity_list_view.h"
 #include "support/numbers.h"
 
 namespace jw {
@@ -260,7 +261,7 @@ const T* Entry(const std::vector<T>& v, int i) {
 // Entity count as held: the stated count, bounded by the array really there.
 template <typename T>
 int32_t Held(int32_t count, const std::vector<T>& v) {
-    return std::max<int32_t>(0, std::min<int32_t>(count, static_cast<int32_t>(std::min<size_t>(v.size(), INT32_MAX))));
+    return static_cast<int32_t>(HeldCount(v, count));
 }
 
 // Columns 1-7 of an entity row: the common attribute.
