@@ -401,49 +401,17 @@ bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
     }
     const bool preview = ZMaxN >= 0;
     if (!preview) PublishJwwContext(FName, Enthd);
-    bool ok = true;
-    try {
-        ReadEntityLists(ar, ZMaxN);
-        if (!preview && Enthd.jwVer >= 700) ReadBindImageSection(ar);
-        // A file that ends before its last record does is damaged, even when
-        // the reads that decide the structure all found something.
-        if (ar.shortRead) throw JwIOError(kErrFileIO);
-    } catch (const JwIOError& e) {
-        LastError = e.what();
-        ok = false;
-    } catch (const std::exception&) {
-        LastError = kErrFileIO;
-        ok = false;
-    }
-    MojiEncode = MojiEncode || ar.mojiEncode;
-    ReadEnd = ar.Pos();
-    MakeBlockTree();
-    if (ok) LastError.clear();
-    return ok;
+    // Bound images follow the block definitions of a 7.00 drawing.
+    return BodyIn(ar, ZMaxN, !preview && Enthd.jwVer >= 700);
 }
 
 bool TJwwData::FileIn(const JwString& FName) {
-    DataInit();
-    ReadEnd = 0;
-    FileBytes buf;
-    std::string err;
-    if (!ReadWholeFile(FName, buf, err)) {
-        LastError = err;
-        return false;
-    }
-    return BufferIn(buf.data.get(), buf.size, FName, -1);
+    return WholeFileIn(FName, [&](const uint8_t* data, size_t size) { return BufferIn(data, size, FName, -1); });
 }
 
 bool TJwwData::FilePrevIn(const JwString& FName, int32_t ZMaxN) {
-    DataInit();
-    ReadEnd = 0;
-    FileBytes buf;
-    std::string err;
-    if (!ReadWholeFile(FName, buf, err)) {
-        LastError = err;
-        return false;
-    }
-    return BufferIn(buf.data.get(), buf.size, FName, std::max(ZMaxN, 0));
+    const int32_t budget = std::max(ZMaxN, 0);
+    return WholeFileIn(FName, [&](const uint8_t* data, size_t size) { return BufferIn(data, size, FName, budget); });
 }
 
 }  // namespace jw

@@ -289,18 +289,7 @@ bool TJwwData::FileCheck(const JwString& FName) const {
 }
 
 bool TJwwData::FileHeaderIn(const JwString& FName) {
-    DataInit();
-    ReadEnd = 0;
-    std::vector<uint8_t> buf;
-    std::string err;
-    if (!ReadWholeFile(FName, buf, err)) {
-        LastError = err;
-        return false;
-    }
-    ArchiveReader ar(buf.data(), buf.size());
-    const bool ok = HeaderIn(ar);
-    ReadEnd = ar.Pos();
-    return ok;
+    return HeaderFileIn(FName, [this](ArchiveReader& ar) { return HeaderIn(ar); });
 }
 
 }  // namespace jw

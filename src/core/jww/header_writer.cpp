@@ -2,7 +2,6 @@
 // and FileOut, which writes header, entity lists and bound images through a
 // temporary file that replaces the target only when the whole file is written.
 #include <cmath>
-#include <new>
 #include <string>
 
 #include "jww/archive.h"
@@ -291,23 +290,8 @@ bool TJwwData::FileOut(const JwString& FName, int32_t Ver) {
         LastError = "header tables are incomplete";
         return false;
     }
-    try {
-        AtomicFileSink sink(FName);
-        ArchiveWriter aw(sink);
-        aw.fileOutOpt = FileOutOpt;
-        HeaderOut(aw, Ver);
-        WriteEntityLists(aw, Ver);
-        if (Ver >= 700) WriteBindImageSection(aw);
-        sink.Commit();
-        return true;
-    } catch (const JwIOError& e) {
-        LastError = e.what();
-    } catch (const std::bad_alloc&) {
-        LastError = kErrFileIO;
-    } catch (const std::exception&) {
-        LastError = kErrFileIO;
-    }
-    return false;
+    // Bound images follow the block definitions from 7.00 on.
+    return WholeFileOut(FName, Ver, [&](ArchiveWriter& aw) { HeaderOut(aw, Ver); }, Ver >= 700);
 }
 
 }  // namespace jw

@@ -85,18 +85,7 @@ bool TJwsData::FileCheck(const JwString& FName) const {
 }
 
 bool TJwsData::FileHeaderIn(const JwString& FName) {
-    DataInit();
-    ReadEnd = 0;
-    std::vector<uint8_t> buf;
-    std::string err;
-    if (!ReadWholeFile(FName, buf, err)) {
-        LastError = err;
-        return false;
-    }
-    ArchiveReader ar(buf.data(), buf.size());
-    const bool ok = HeaderIn(ar);
-    ReadEnd = ar.Pos();
-    return ok;
+    return HeaderFileIn(FName, [this](ArchiveReader& ar) { return HeaderIn(ar); });
 }
 
 bool TJwsData::BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN) {
@@ -116,46 +105,16 @@ bool TJwsData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
         JwMemo.clear();
         JwPrtScale = 1.0;
     }
-    bool ok = true;
-    try {
-        ReadEntityLists(ar, ZMaxN);
-        if (ar.shortRead) throw JwIOError(kErrFileIO);  // the file ends inside a record
-    } catch (const JwIOError& e) {
-        LastError = e.what();
-        ok = false;
-    } catch (const std::exception&) {
-        LastError = kErrFileIO;
-        ok = false;
-    }
-    MojiEncode = MojiEncode || ar.mojiEncode;
-    ReadEnd = ar.Pos();
-    MakeBlockTree();
-    if (ok) LastError.clear();
-    return ok;
+    return BodyIn(ar, ZMaxN, false);
 }
 
 bool TJwsData::FileIn(const JwString& FName) {
-    DataInit();
-    ReadEnd = 0;
-    std::vector<uint8_t> buf;
-    std::string err;
-    if (!ReadWholeFile(FName, buf, err)) {
-        LastError = err;
-        return false;
-    }
-    return BufferIn(buf.data(), buf.size(), FName, -1);
+    return WholeFileIn(FName, [&](const uint8_t* data, size_t size) { return BufferIn(data, size, FName, -1); });
 }
 
 bool TJwsData::FilePrevIn(const JwString& FName, int32_t ZMaxN) {
-    DataInit();
-    ReadEnd = 0;
-    std::vector<uint8_t> buf;
-    std::string err;
-    if (!ReadWholeFile(FName, buf, err)) {
-        LastError = err;
-        return false;
-    }
-    return BufferIn(buf.data(), buf.size(), FName, std::max(ZMaxN, 0));
+    const int32_t budget = std::max(ZMaxN, 0);
+    return WholeFileIn(FName, [&](const uint8_t* data, size_t size) { return BufferIn(data, size, FName, budget); });
 }
 
 }  // namespace jw

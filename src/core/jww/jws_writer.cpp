@@ -2,7 +2,6 @@
 // scales, reserved values, coordinate range) followed by the entity lists.
 // A figure file ends after its block definitions at every version.
 #include <cstring>
-#include <new>
 
 #include "jww/archive.h"
 #include "model/jw_data.h"
@@ -48,22 +47,7 @@ bool TJwsData::FileOut(const JwString& FName, int32_t Ver) {
         LastError = "header tables are incomplete";
         return false;
     }
-    try {
-        AtomicFileSink sink(FName);
-        ArchiveWriter aw(sink);
-        aw.fileOutOpt = FileOutOpt;
-        HeaderOut(aw, Ver);
-        WriteEntityLists(aw, Ver);
-        sink.Commit();
-        return true;
-    } catch (const JwIOError& e) {
-        LastError = e.what();
-    } catch (const std::bad_alloc&) {
-        LastError = kErrFileIO;
-    } catch (const std::exception&) {
-        LastError = kErrFileIO;
-    }
-    return false;
+    return WholeFileOut(FName, Ver, [&](ArchiveWriter& aw) { HeaderOut(aw, Ver); }, false);
 }
 
 }  // namespace jw

@@ -9,11 +9,13 @@
 //   JWW header read / write ..................... jww/header_reader.cpp, jww/header_writer.cpp
 //   entity list read / write (both formats) ..... jww/entity_reader.cpp, jww/entity_writer.cpp
 //   JWS header read / write ..................... jww/jws_reader.cpp, jww/jws_writer.cpp
+//   steps shared by both formats' file I/O ...... jww/model_files.cpp
 //   block tree and numbering .................... model/block_tree.cpp
 //   bound images ................................ jww/bound_images.cpp
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -267,6 +269,24 @@ protected:
     // Bound-image section (jww/bound_images.cpp).
     void ReadBindImageSection(ArchiveReader& ar);
     void WriteBindImageSection(ArchiveWriter& aw);
+
+    // The public file operations of both models around their own header
+    // codec (jww/model_files.cpp). Each answers false with LastError set.
+    // FileHeaderIn: clears the model and reads the header at the start of
+    // FName.
+    bool HeaderFileIn(const JwString& FName, const std::function<bool(ArchiveReader&)>& header);
+    // FileIn, FilePrevIn: clears the model and hands the whole of FName to
+    // parse (the model's BufferIn).
+    bool WholeFileIn(const JwString& FName, const std::function<bool(const uint8_t*, size_t)>& parse);
+    // BufferIn after the header: the entity lists (budget as in
+    // ReadEntityLists), then the bound-image section when images is set;
+    // completes the block tree whatever happened.
+    bool BodyIn(ArchiveReader& ar, int32_t budget, bool images);
+    // FileOut after the model's own checks: header, entity lists and, when
+    // images is set, the bound-image section, through a temporary file that
+    // replaces FName only when all of it was written.
+    bool WholeFileOut(const JwString& FName, int32_t Ver, const std::function<void(ArchiveWriter&)>& header,
+                      bool images);
 
 private:
     // Definition number -> index of the first definition with that number, so
