@@ -264,6 +264,31 @@ TEST(HeaderReaderTest, FileCheckAndFileHeaderIn) {
     EXPECT_FALSE(m.FileHeaderIn(FromUtf8((t.path_ / "missing.jww").string())));
 }
 
+// FileHeaderIn reads the start of a file first; a header that runs past it
+// (long layer names) is read as if the whole file had been read at once.
+TEST(HeaderReaderTest, FileHeaderInOfALongHeader) {
+    TJwwData src = DistinctHeaderModel();
+    for (int i = 0; i < 256; ++i) src.EntLay[i].aStrLayName = JwString(1000, static_cast<char16_t>(u'a' + i % 26));
+    ByteBuilder b;
+    test::AppendJwwHeader(b, 700, src);
+    const size_t headerEnd = b.Size();
+    ASSERT_GT(headerEnd, 256u * 1000u);
+    b.Count(0).Count(0);
+    test::TempFolder t;
+    const std::string whole = t.File("w.jww", b.bytes);
+    const std::string cut = t.File("c.jww", std::vector<uint8_t>(b.bytes.begin(), b.bytes.begin() + (headerEnd - 8)));
+
+    TJwwData m;
+    ASSERT_TRUE(m.FileHeaderIn(FromUtf8(whole))) << m.LastError;
+    EXPECT_EQ(m.ReadEnd, headerEnd);
+    EXPECT_EQ(m.EntLay[255].aStrLayName, src.EntLay[255].aStrLayName);
+    EXPECT_EQ(+m.Enthd.adMojiKijunZureY2, +src.Enthd.adMojiKijunZureY2);  // the header's last field
+    // Cut inside its last field: the failure of a read of the whole file.
+    EXPECT_FALSE(m.FileHeaderIn(FromUtf8(cut)));
+    EXPECT_EQ(m.LastError, kErrFileIO);
+    EXPECT_EQ(m.ReadEnd, headerEnd - 8);
+}
+
 TEST(JwsHeaderTest, FieldsAndFailures) {
     ByteBuilder body;
     body.Count(0).Count(0);

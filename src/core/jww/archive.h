@@ -42,6 +42,9 @@ struct FileBytes {
     size_t size = 0;
 };
 bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error);
+// Reads the first min(limit, file size) bytes of a file; whole tells whether
+// they are the entire file. False (with a message) like ReadWholeFile.
+bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& whole, std::string& error);
 
 class ArchiveReader {
 public:

@@ -75,7 +75,13 @@ bool ReadWholeFile(const JwString& path, std::vector<uint8_t>& out, std::string&
 }
 
 bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error) {
+    bool whole = false;
+    return ReadFileStart(path, SIZE_MAX, out, whole, error);
+}
+
+bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& whole, std::string& error) {
     out = FileBytes{};
+    whole = false;
     error.clear();
     size_t size = 0;
     const int fd = OpenRegularFile(path, size);
@@ -83,20 +89,22 @@ bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error) {
         error = kErrFileIO;
         return false;
     }
+    const size_t n = std::min(size, limit);
     // Not cleared first: read(2) fills every byte, and clearing a large
     // buffer would touch all of its pages once more.
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[size == 0 ? 1 : size]);
+    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[n == 0 ? 1 : n]);
     if (!data) {
         ::close(fd);
         error = kErrFileIO;
         return false;
     }
-    if (!ReadAndClose(fd, data.get(), size)) {
+    if (!ReadAndClose(fd, data.get(), n)) {
         error = kErrFileIO;
         return false;
     }
     out.data = std::move(data);
-    out.size = size;
+    out.size = n;
+    whole = n == size;
     return true;
 }
 

@@ -9,19 +9,34 @@
 
 namespace jw {
 
+namespace {
+
+// What FileHeaderIn reads first. A header takes a few kilobytes; one that
+// runs past this block makes the whole file be read.
+constexpr size_t kHeaderBlock = 64 * 1024;
+
+}  // namespace
+
 bool TJwEntities::HeaderFileIn(const JwString& FName, const std::function<bool(ArchiveReader&)>& header) {
-    DataInit();
-    ReadEnd = 0;
     FileBytes buf;
     std::string err;
-    if (!ReadWholeFile(FName, buf, err)) {
-        LastError = err;
-        return false;
+    bool whole = false;
+    // A header parsed from the start of the file that never reads past that
+    // start is the header parsed from the whole file: no read stops short of
+    // what it asked for, and nothing else looks at the end of the buffer.
+    for (size_t limit = kHeaderBlock;; limit = SIZE_MAX) {
+        DataInit();
+        ReadEnd = 0;
+        if (!ReadFileStart(FName, limit, buf, whole, err)) {
+            LastError = err;
+            return false;
+        }
+        ArchiveReader ar(buf.data.get(), buf.size);
+        const bool ok = header(ar);
+        if (ar.shortRead && !whole) continue;  // parse it again from the whole file
+        ReadEnd = ar.Pos();
+        return ok;
     }
-    ArchiveReader ar(buf.data.get(), buf.size);
-    const bool ok = header(ar);
-    ReadEnd = ar.Pos();
-    return ok;
 }
 
 bool TJwEntities::WholeFileIn(const JwString& FName, const std::function<bool(const uint8_t*, size_t)>& parse) {
