@@ -6,10 +6,10 @@
 // with "File I/O Error" at the first record the file cannot deliver.
 #include "legacy/jwc_data.h"
 
-#include <exception>
 
 #include "jww/archive.h"
 #include "legacy/legacy_io.h"
+#include "legacy/legacy_reads.h"
 #include "support/strings.h"
 #include "support/text_encoding.h"
 
@@ -67,19 +67,7 @@ void TJwcData::DataInit() {
 void TJwcData::DataFree() { DataInit(); }
 
 bool TJwcData::FileCheck(const JwString& fname) {
-    try {
-        LastError.clear();
-        std::vector<uint8_t> head;
-        if (!ReadFilePrefix(fname, 20, head, LastError)) return false;
-        if (AnsiBytesStr(head) != kJwcIdent) {
-            LastError = "Not a JWC drawing (identification missing)";
-            return false;
-        }
-        return true;
-    } catch (const std::exception& e) {
-        LastError = e.what();
-        return false;
-    }
+    return FileHasIdent(fname, kJwcIdent, "Not a JWC drawing (identification missing)", LastError);
 }
 
 bool TJwcData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
@@ -173,60 +161,13 @@ bool TJwcData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     return true;
 }
 
-bool TJwcData::FileHeaderIn(const JwString& fname) {
-    try {
-        DataInit();
-        std::vector<uint8_t> buf;
-        if (!ReadFilePrefix(fname, kJwcHeaderSize, buf, LastError)) return false;
-        size_t used = 0;
-        return HeaderParse(buf.data(), buf.size(), used);
-    } catch (const ReadFailure& e) {
-        LastError = e.message;
-    } catch (const std::exception& e) {
-        LastError = e.what();
-    }
-    return false;
-}
+bool TJwcData::FileHeaderIn(const JwString& fname) { return LegacyReads::FileHeaderIn(*this, fname, kJwcHeaderSize); }
 
 bool TJwcData::ParseBytes(const uint8_t* data, size_t size) {
-    return ParseFile(data, size, nullptr);
+    return LegacyReads::ParseFile(*this, data, size, nullptr);
 }
 
-bool TJwcData::FileIn(const JwString& fname) {
-    try {
-        DataInit();
-        std::vector<uint8_t> buf;
-        if (!ReadWholeFile(fname, buf, LastError)) {
-            if (LastError.empty()) LastError = kErrFileIO;
-            return false;
-        }
-        return ParseFile(buf.data(), buf.size(), &fname);
-    } catch (const std::exception& e) {
-        LastError = e.what();
-        return false;
-    }
-}
-
-bool TJwcData::ParseFile(const uint8_t* data, size_t size, const JwString* fname) {
-    try {
-        DataInit();
-        size_t used = 0;
-        HeaderParse(data, size, used);
-        if (fname) PublishContext(*fname, Enthd.comment1, Enthd.comment2);
-        BodyParse(data + used, size - used);
-        return true;
-    } catch (const ReadFailure& e) {
-        LastError = e.message;
-    } catch (const std::exception& e) {
-        LastError = e.what();
-    }
-    // Keep exactly the entities that were read.
-    EntLine.resize(static_cast<size_t>(lineN));
-    EntArc.resize(static_cast<size_t>(arcN));
-    EntMoji.resize(static_cast<size_t>(mojiN));
-    EntTen.resize(static_cast<size_t>(tenN));
-    return false;
-}
+bool TJwcData::FileIn(const JwString& fname) { return LegacyReads::FileIn(*this, fname); }
 
 void TJwcData::BodyParse(const uint8_t* data, size_t size) {
     ByteCursor cur(data, size);
@@ -273,93 +214,16 @@ void TJwcData::BodyParse(const uint8_t* data, size_t size) {
     cur.Read(buf, kGroupN);
     for (size_t i = 0; i < kGroupN; ++i) EntLgrp[i].w_lay = buf[i];
 
-    uint8_t rec[32];
-
-    // Lines.
-    EntLine.resize(cur.Capacity(h.lineCount, kJwcLineSize));
-    for (int32_t i = 0; i < h.lineCount; ++i) {
-        TakeRecord(cur, rec, kJwcLineSize, "lines", i, h.lineCount);
-        TEntJwcLine& e = EntLine[static_cast<size_t>(i)];
-        e.x1 = GetSingle(rec) * du;
-        e.y1 = GetSingle(rec + 4) * du;
-        e.x2 = GetSingle(rec + 8) * du;
-        e.y2 = GetSingle(rec + 12) * du;
-        e.typ = rec[16];
-        e.col = rec[17];
-        e.lay = rec[18];
-        e.flg1 = rec[19];
-        e.flg2 = rec[20];
-        e.flg3 = rec[21];
-        ++lineN;
-    }
-
-    // Arcs: flatness in 1/10000, angles in 1/65536.
-    EntArc.resize(cur.Capacity(h.arcCount, kJwcArcSize));
-    for (int32_t i = 0; i < h.arcCount; ++i) {
-        TakeRecord(cur, rec, kJwcArcSize, "arcs", i, h.arcCount);
-        TEntJwcArc2& e = EntArc[static_cast<size_t>(i)];
-        e.x = GetSingle(rec) * du;
-        e.y = GetSingle(rec + 4) * du;
-        e.r = GetSingle(rec + 8) * du;
-        e.h = static_cast<float>(GetWord(rec + 12) / 10000.0);
-        e.st = static_cast<float>(GetInt(rec + 14) / 65536.0);
-        e.et = static_cast<float>(GetInt(rec + 18) / 65536.0);
-        e.tt = static_cast<float>(GetInt(rec + 22) / 65536.0);
-        e.typ = rec[26];
-        e.col = rec[27];
-        e.lay = rec[28];
-        e.flg1 = rec[29];
-        e.flg2 = rec[30];
-        e.flg3 = rec[31];
-        ++arcN;
-    }
-
-    // Texts: the string address is segment * 16 + offset.
-    EntMoji.resize(cur.Capacity(h.mojiCount, kJwcMojiSize));
-    for (int32_t i = 0; i < h.mojiCount; ++i) {
-        TakeRecord(cur, rec, kJwcMojiSize, "texts", i, h.mojiCount);
-        TEntJwcMoji2& e = EntMoji[static_cast<size_t>(i)];
-        e.x1 = GetSingle(rec) * du;
-        e.y1 = GetSingle(rec + 4) * du;
-        e.x2 = GetSingle(rec + 8) * du;
-        e.y2 = GetSingle(rec + 12) * du;
-        e.p = GetWord(rec + 18) * 16 + GetWord(rec + 16);
-        e.no = rec[20];
-        e.lay = rec[21];
-        e.flg1 = rec[22];
-        e.flg2 = rec[23];
-        e.s.clear();
-        ++mojiN;
-    }
-
-    // String area between the two addresses of header block 4.
-    int64_t areaSize = static_cast<int64_t>(h.sBufAdr2) - h.sBufAdr1;
-    if (areaSize > 0) {
-        size_t got = 0;
-        const uint8_t* area = cur.Take(static_cast<size_t>(areaSize), got);
-        if (got == 0) Fail("the file ends before the string area");
-        // Bytes of the area beyond the end of the file count as zeros.
-        for (int32_t i = 0; i < mojiN; ++i) {
-            TEntJwcMoji2& e = EntMoji[static_cast<size_t>(i)];
-            e.s = AreaString(area, got, static_cast<int64_t>(e.p) - h.sBufAdr1);
-        }
-    }
-
-    // Points.
-    EntTen.resize(cur.Capacity(h.tenCount, kJwcTenSize));
-    for (int32_t i = 0; i < h.tenCount; ++i) {
-        TakeRecord(cur, rec, kJwcTenSize, "points", i, h.tenCount);
-        TEntJwcTen& e = EntTen[static_cast<size_t>(i)];
-        e.x = GetSingle(rec) * du;
-        e.y = GetSingle(rec + 4) * du;
-        e.lay = rec[8];
-        e.col = rec[9];
-        e.flg1 = rec[10];
-        e.flg2 = rec[11];
-        ++tenN;
-    }
+    // Lines, arcs and texts (the string address segment * 16 + offset), the
+    // string area between the two addresses of header block 4, points.
+    ReadLineRecords(cur, h.lineCount, du, EntLine, lineN);
+    ReadArcRecords(cur, h.arcCount, du, EntArc, arcN);
+    ReadTextRecords(cur, h.mojiCount, du, true, EntMoji, mojiN);
+    ReadStringArea(cur, static_cast<int64_t>(h.sBufAdr2) - h.sBufAdr1, h.sBufAdr1, EntMoji, mojiN);
+    ReadTenRecords(cur, h.tenCount, du, EntTen, tenN);
 
     // Names.
+    uint8_t rec[16];
     for (size_t i = 0; i < kLayerN; ++i) {
         TakeRecord(cur, rec, 8, "layer names", static_cast<int32_t>(i), static_cast<int32_t>(kLayerN));
         EntLay[i].name = StrNoCtrl(AnsiBytesStr(rec, 8));
@@ -371,19 +235,7 @@ void TJwcData::BodyParse(const uint8_t* data, size_t size) {
 }
 
 TLegacySummary TJwcData::Summary() const {
-    TLegacySummary s;
-    s.format = "JWC";
-    s.jwID = Enthd.jwID;
-    s.comment1 = Enthd.comment1;
-    s.comment2 = Enthd.comment2;
-    s.lineCount = Enthd.lineCount;
-    s.arcCount = Enthd.arcCount;
-    s.mojiCount = Enthd.mojiCount;
-    s.tenCount = Enthd.tenCount;
-    s.lineN = lineN;
-    s.arcN = arcN;
-    s.mojiN = mojiN;
-    s.tenN = tenN;
+    TLegacySummary s = CommonSummary(*this, "JWC");
     s.vtenCount = Enthd.vtenCount;
     s.psize = Enthd.psize;
     s.drawWidth = Enthd.drawWidth;

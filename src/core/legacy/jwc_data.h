@@ -18,6 +18,10 @@ namespace jw {
 
 using JwString = std::u16string;
 
+namespace legacy {
+struct LegacyReads;  // the read operations JWC and JWK share (legacy/legacy_reads.h)
+}
+
 struct TEntJwcVten {
     float x = 0, y = 0;
     uint8_t lay = 0;
@@ -157,10 +161,10 @@ public:
     std::vector<JwString> SummaryLines() const { return LegacySummaryLines(Summary()); }
 
 private:
+    friend struct legacy::LegacyReads;
     // The parsers raise an internal failure that the public operations catch.
     bool HeaderParse(const uint8_t* data, size_t size, size_t& used);
     void BodyParse(const uint8_t* data, size_t size);
-    bool ParseFile(const uint8_t* data, size_t size, const JwString* fname);
 };
 
 // Identification text at the start of every JWC file (20 characters).

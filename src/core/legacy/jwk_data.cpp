@@ -14,6 +14,7 @@
 
 #include "jww/archive.h"
 #include "legacy/legacy_io.h"
+#include "legacy/legacy_reads.h"
 #include "support/numbers.h"
 #include "support/program_values.h"
 #include "support/strings.h"
@@ -91,19 +92,7 @@ void TJwkData::DataFree() {
 }
 
 bool TJwkData::FileCheck(const JwString& fname) {
-    try {
-        LastError.clear();
-        std::vector<uint8_t> head;
-        if (!ReadFilePrefix(fname, 20, head, LastError)) return false;
-        if (AnsiBytesStr(head) != kJwkIdent) {
-            LastError = "Not a JWK figure (identification missing)";
-            return false;
-        }
-        return true;
-    } catch (const std::exception& e) {
-        LastError = e.what();
-        return false;
-    }
+    return FileHasIdent(fname, kJwkIdent, "Not a JWK figure (identification missing)", LastError);
 }
 
 bool TJwkData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
@@ -136,142 +125,24 @@ bool TJwkData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     return true;
 }
 
-bool TJwkData::FileHeaderIn(const JwString& fname) {
-    try {
-        DataInit();
-        std::vector<uint8_t> buf;
-        if (!ReadFilePrefix(fname, kJwkHeaderSize, buf, LastError)) return false;
-        size_t used = 0;
-        return HeaderParse(buf.data(), buf.size(), used);
-    } catch (const ReadFailure& e) {
-        LastError = e.message;
-    } catch (const std::exception& e) {
-        LastError = e.what();
-    }
-    return false;
+bool TJwkData::FileHeaderIn(const JwString& fname) { return LegacyReads::FileHeaderIn(*this, fname, kJwkHeaderSize); }
+
+bool TJwkData::ParseBytes(const uint8_t* data, size_t size) {
+    return LegacyReads::ParseFile(*this, data, size, nullptr);
 }
 
-bool TJwkData::ParseBytes(const uint8_t* data, size_t size) { return ParseFile(data, size, nullptr); }
-
-bool TJwkData::FileIn(const JwString& fname) {
-    try {
-        DataInit();
-        std::vector<uint8_t> buf;
-        if (!ReadWholeFile(fname, buf, LastError)) {
-            if (LastError.empty()) LastError = kErrFileIO;
-            return false;
-        }
-        return ParseFile(buf.data(), buf.size(), &fname);
-    } catch (const std::exception& e) {
-        LastError = e.what();
-        return false;
-    }
-}
-
-bool TJwkData::ParseFile(const uint8_t* data, size_t size, const JwString* fname) {
-    try {
-        DataInit();
-        size_t used = 0;
-        HeaderParse(data, size, used);
-        if (fname) PublishContext(*fname, Enthd.comment1, Enthd.comment2);
-        BodyParse(data + used, size - used);
-        return true;
-    } catch (const ReadFailure& e) {
-        LastError = e.message;
-    } catch (const std::exception& e) {
-        LastError = e.what();
-    }
-    EntLine.resize(static_cast<size_t>(lineN));
-    EntArc.resize(static_cast<size_t>(arcN));
-    EntTen.resize(static_cast<size_t>(tenN));
-    EntMoji.resize(static_cast<size_t>(mojiN));
-    return false;
-}
+bool TJwkData::FileIn(const JwString& fname) { return LegacyReads::FileIn(*this, fname); }
 
 void TJwkData::BodyParse(const uint8_t* data, size_t size) {
     ByteCursor cur(data, size);
     const TEntJwkHeader& h = Enthd;
-    uint8_t rec[32];
-
-    EntLine.resize(cur.Capacity(h.lineCount, kJwcLineSize));
-    for (int32_t i = 0; i < h.lineCount; ++i) {
-        TakeRecord(cur, rec, kJwcLineSize, "lines", i, h.lineCount);
-        TEntJwcLine& e = EntLine[static_cast<size_t>(i)];
-        e.x1 = GetSingle(rec);
-        e.y1 = GetSingle(rec + 4);
-        e.x2 = GetSingle(rec + 8);
-        e.y2 = GetSingle(rec + 12);
-        e.typ = rec[16];
-        e.col = rec[17];
-        e.lay = rec[18];
-        e.flg1 = rec[19];
-        e.flg2 = rec[20];
-        e.flg3 = rec[21];
-        ++lineN;
-    }
-
-    EntArc.resize(cur.Capacity(h.arcCount, kJwcArcSize));
-    for (int32_t i = 0; i < h.arcCount; ++i) {
-        TakeRecord(cur, rec, kJwcArcSize, "arcs", i, h.arcCount);
-        TEntJwcArc2& e = EntArc[static_cast<size_t>(i)];
-        e.x = GetSingle(rec);
-        e.y = GetSingle(rec + 4);
-        e.r = GetSingle(rec + 8);
-        e.h = static_cast<float>(GetWord(rec + 12) / 10000.0);
-        e.st = static_cast<float>(GetInt(rec + 14) / 65536.0);
-        e.et = static_cast<float>(GetInt(rec + 18) / 65536.0);
-        e.tt = static_cast<float>(GetInt(rec + 22) / 65536.0);
-        e.typ = rec[26];
-        e.col = rec[27];
-        e.lay = rec[28];
-        e.flg1 = rec[29];
-        e.flg2 = rec[30];
-        e.flg3 = rec[31];
-        ++arcN;
-    }
-
-    EntTen.resize(cur.Capacity(h.tenCount, kJwcTenSize));
-    for (int32_t i = 0; i < h.tenCount; ++i) {
-        TakeRecord(cur, rec, kJwcTenSize, "points", i, h.tenCount);
-        TEntJwcTen& e = EntTen[static_cast<size_t>(i)];
-        e.x = GetSingle(rec);
-        e.y = GetSingle(rec + 4);
-        e.lay = rec[8];
-        e.col = rec[9];
-        e.flg1 = rec[10];
-        e.flg2 = rec[11];
-        ++tenN;
-    }
-
-    // Texts: the string offset is the Word at bytes 16-17; bytes 18-19 play
-    // no part in reading.
-    EntMoji.resize(cur.Capacity(h.mojiCount, kJwcMojiSize));
-    for (int32_t i = 0; i < h.mojiCount; ++i) {
-        TakeRecord(cur, rec, kJwcMojiSize, "texts", i, h.mojiCount);
-        TEntJwcMoji2& e = EntMoji[static_cast<size_t>(i)];
-        e.x1 = GetSingle(rec);
-        e.y1 = GetSingle(rec + 4);
-        e.x2 = GetSingle(rec + 8);
-        e.y2 = GetSingle(rec + 12);
-        e.p = GetWord(rec + 16);
-        e.no = rec[20];
-        e.lay = rec[21];
-        e.flg1 = rec[22];
-        e.flg2 = rec[23];
-        e.s.clear();
-        ++mojiN;
-    }
-
-    if (h.strSpace > 0) {
-        size_t got = 0;
-        const uint8_t* area = cur.Take(static_cast<size_t>(h.strSpace), got);
-        if (got == 0) Fail("the file ends before the string area");
-        // Bytes of the area beyond the end of the file count as zeros.
-        for (int32_t i = 0; i < mojiN; ++i) {
-            TEntJwcMoji2& e = EntMoji[static_cast<size_t>(i)];
-            e.s = AreaString(area, got, e.p);
-        }
-    }
+    // Coordinates as stored; the string offset of a text is the Word at bytes
+    // 16-17 (bytes 18-19 play no part in reading).
+    ReadLineRecords(cur, h.lineCount, std::nullopt, EntLine, lineN);
+    ReadArcRecords(cur, h.arcCount, std::nullopt, EntArc, arcN);
+    ReadTenRecords(cur, h.tenCount, std::nullopt, EntTen, tenN);
+    ReadTextRecords(cur, h.mojiCount, std::nullopt, false, EntMoji, mojiN);
+    ReadStringArea(cur, h.strSpace, 0, EntMoji, mojiN);
 }
 
 bool TJwkData::BuildBytes(std::vector<uint8_t>& out, std::vector<JwString>& prepared, int32_t& strSpace) {
@@ -402,19 +273,7 @@ bool TJwkData::FileOut(const JwString& fname) {
 }
 
 TLegacySummary TJwkData::Summary() const {
-    TLegacySummary s;
-    s.format = "JWK";
-    s.jwID = Enthd.jwID;
-    s.comment1 = Enthd.comment1;
-    s.comment2 = Enthd.comment2;
-    s.lineCount = Enthd.lineCount;
-    s.arcCount = Enthd.arcCount;
-    s.mojiCount = Enthd.mojiCount;
-    s.tenCount = Enthd.tenCount;
-    s.lineN = lineN;
-    s.arcN = arcN;
-    s.mojiN = mojiN;
-    s.tenN = tenN;
+    TLegacySummary s = CommonSummary(*this, "JWK");
     s.orgX = Enthd.org_x;
     s.orgY = Enthd.org_y;
     s.dispScale = Enthd.dispScale;

@@ -69,9 +69,9 @@ public:
     std::vector<JwString> SummaryLines() const { return LegacySummaryLines(Summary()); }
 
 private:
+    friend struct legacy::LegacyReads;
     bool HeaderParse(const uint8_t* data, size_t size, size_t& used);
     void BodyParse(const uint8_t* data, size_t size);
-    bool ParseFile(const uint8_t* data, size_t size, const JwString* fname);
 };
 
 // Identification text at the start of every JWK file (20 characters).
