@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "legacy/legacy_summary.h"
 #include "support/numbers.h"
 
 namespace jw {
@@ -85,23 +86,8 @@ void AddBlockDefLines(Lines& lines, const TJwEntities& jw) {
 
 }  // namespace
 
-JwString PaperSizeName(int32_t nZumen) {
-    switch (nZumen) {
-        case 0: return u"Ａ０";
-        case 1: return u"Ａ１";
-        case 2: return u"Ａ２";
-        case 3: return u"Ａ３";
-        case 4: return u"Ａ４";
-        case 8: return u"２Ａ";
-        case 9: return u"３Ａ";
-        case 10: return u"４Ａ";
-        case 11: return u"５Ａ";
-        case 12: return u"１０ｍ";
-        case 13: return u"５０ｍ";
-        case 14: return u"１００ｍ";
-        default: return JwString();
-    }
-}
+// JWW drawings number their paper sizes as JWC drawings do.
+JwString PaperSizeName(int32_t nZumen) { return LegacyPaperName(nZumen); }
 
 std::vector<JwString> JwwHeaderReport(const TJwwData& jw, const JwString& FName) {
     Lines lines;
