@@ -84,6 +84,20 @@ void AddBlockDefLines(Lines& lines, const TJwEntities& jw) {
     }
 }
 
+// The entity counts of drawings and figures alike, then the block definitions.
+void AddEntityLines(Lines& lines, const TJwEntities& jw) {
+    lines.push_back(JwString(u"N1：") + IntStr(jw.Hd().n1));
+    lines.push_back(JwString(u" 線　 数：") + IntStr(jw.EntLineN));
+    lines.push_back(JwString(u" 円弧 数：") + IntStr(jw.EntEnkoN));
+    lines.push_back(JwString(u" 点　 数：") + IntStr(jw.EntTenN));
+    lines.push_back(JwString(u" 文字 数：") + IntStr(jw.EntMojiN));
+    lines.push_back(JwString(u" 寸法 数：") + IntStr(jw.EntSunpoN));
+    lines.push_back(JwString(u" ｿﾘｯﾄﾞ数：") + IntStr(jw.EntSolidN));
+    lines.push_back(JwString(u" ﾌﾞﾛｯｸ数：") + IntStr(jw.EntBlockN));
+    lines.push_back(JwString(u"ﾌﾞﾛｯｸ定義数：") + IntStr(jw.EntBlockDefN));
+    AddBlockDefLines(lines, jw);
+}
+
 }  // namespace
 
 // JWW drawings number their paper sizes as JWC drawings do.
@@ -233,16 +247,7 @@ std::vector<JwString> JwwHeaderReport(const TJwwData& jw, const JwString& FName)
     add(u"文字基準点の縦方向のずれ位置下　：", Real(h.adMojiKijunZureY0));
     add(u"文字基準点の縦方向のずれ位置中　：", Real(h.adMojiKijunZureY1));
     add(u"文字基準点の縦方向のずれ位置上　：", Real(h.adMojiKijunZureY2));
-    add(u"N1：", IntStr(h.n1));
-    add(u" 線　 数：", IntStr(jw.EntLineN));
-    add(u" 円弧 数：", IntStr(jw.EntEnkoN));
-    add(u" 点　 数：", IntStr(jw.EntTenN));
-    add(u" 文字 数：", IntStr(jw.EntMojiN));
-    add(u" 寸法 数：", IntStr(jw.EntSunpoN));
-    add(u" ｿﾘｯﾄﾞ数：", IntStr(jw.EntSolidN));
-    add(u" ﾌﾞﾛｯｸ数：", IntStr(jw.EntBlockN));
-    add(u"ﾌﾞﾛｯｸ定義数：", IntStr(jw.EntBlockDefN));
-    AddBlockDefLines(lines, jw);
+    AddEntityLines(lines, jw);
     add(u"同梱画像数：", IntStr(jw.BindImageN));
     const int32_t images = std::min<int32_t>(jw.BindImageN, static_cast<int32_t>(jw.BindImage.size()));
     for (int32_t i = 0; i < images; ++i) {
@@ -272,16 +277,7 @@ std::vector<JwString> JwsHeaderReport(const TJwsData& jw, const JwString& FName)
     add(u"Ｙ　　　　　　 ：", Real(h.My1));
     add(u"Ｘ　　　　　　 ：", Real(h.Mx2));
     add(u"Ｙ　　　　　　 ：", Real(h.My2));
-    add(u"N1：", IntStr(h.n1));
-    add(u" 線　 数：", IntStr(jw.EntLineN));
-    add(u" 円弧 数：", IntStr(jw.EntEnkoN));
-    add(u" 点　 数：", IntStr(jw.EntTenN));
-    add(u" 文字 数：", IntStr(jw.EntMojiN));
-    add(u" 寸法 数：", IntStr(jw.EntSunpoN));
-    add(u" ｿﾘｯﾄﾞ数：", IntStr(jw.EntSolidN));
-    add(u" ﾌﾞﾛｯｸ数：", IntStr(jw.EntBlockN));
-    add(u"ﾌﾞﾛｯｸ定義数：", IntStr(jw.EntBlockDefN));
-    AddBlockDefLines(lines, jw);
+    AddEntityLines(lines, jw);
     return lines;
 }
 
