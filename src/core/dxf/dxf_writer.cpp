@@ -223,6 +223,30 @@ private:
     void Ltype(int32_t typ);
     void Color(int32_t col);
     void Weight(int32_t wid);
+    // Line type, colour and line weight of an entity record.
+    template <class Rec>
+    void Pen(const Rec& r) {
+        Ltype(r.typ);
+        Color(r.col);
+        Weight(r.wid);
+    }
+    // The world coordinate system as the UCS of a viewport (not in R12).
+    void WorldUcs() {
+        P3(110, 0, 0, 0);
+        P3(111, 1, 0, 0);
+        P3(112, 0, 1, 0);
+        I(79, 0);
+        R(146, 0);
+    }
+    // Extended data that marks a style as annotative (not in R12).
+    void AnnotativeData() {
+        S(1001, "AcadAnnotative");
+        S(1000, "AnnotativeData");
+        S(1002, "{");
+        I(1070, 1);
+        I(1070, 1);
+        S(1002, "}");
+    }
     void Line(const TDXF_Line& r, int32_t owner);
     void Circle(const TDXF_Circle& r, int32_t owner);
     void Arc(const TDXF_Arc& r, int32_t owner);
@@ -762,11 +786,7 @@ void DxfWriter::Tables() {
     if (!r12_) {
         I(281, 0);
         I(65, 1);
-        P3(110, 0, 0, 0);
-        P3(111, 1, 0, 0);
-        P3(112, 0, 1, 0);
-        I(79, 0);
-        R(146, 0);
+        WorldUcs();
     }
     if (v2007_) {
         S(348, "F5");
@@ -846,14 +866,7 @@ void DxfWriter::Tables() {
             S(1000, Name(s.fo1.substr(0, s.fo1.size() - 4)));
             S(1071, "    32817");
         }
-        if (i == 1 && !r12_) {
-            S(1001, "AcadAnnotative");
-            S(1000, "AnnotativeData");
-            S(1002, "{");
-            I(1070, 1);
-            I(1070, 1);
-            S(1002, "}");
-        }
+        if (i == 1 && !r12_) AnnotativeData();
     }
     S(0, "ENDTAB");
 
@@ -933,12 +946,7 @@ void DxfWriter::Tables() {
             I(284, 8);
             H(340, styleTable);
             if (!iso) {
-                S(1001, "AcadAnnotative");
-                S(1000, "AnnotativeData");
-                S(1002, "{");
-                I(1070, 1);
-                I(1070, 1);
-                S(1002, "}");
+                AnnotativeData();
                 S(1001, "ACAD_DSTYLE_DIMJAG");
                 S(1070, "   388");
                 S(1040, "1.5");
@@ -1200,27 +1208,21 @@ void DxfWriter::Weight(int32_t wid) {
 
 void DxfWriter::Line(const TDXF_Line& r, int32_t owner) {
     Head("LINE", NewHandle(), owner, r.spc, r.lay, "AcDbLine");
-    Ltype(r.typ);
-    Color(r.col);
-    Weight(r.wid);
+    Pen(r);
     P3(10, r.x1, r.y1);
     P3(11, r.x2, r.y2);
 }
 
 void DxfWriter::Circle(const TDXF_Circle& r, int32_t owner) {
     Head("CIRCLE", NewHandle(), owner, r.spc, r.lay, "AcDbCircle");
-    Ltype(r.typ);
-    Color(r.col);
-    Weight(r.wid);
+    Pen(r);
     P3(10, r.x, r.y);
     R(40, r.r);
 }
 
 void DxfWriter::Arc(const TDXF_Arc& r, int32_t owner) {
     Head("ARC", NewHandle(), owner, r.spc, r.lay, "AcDbCircle");
-    Ltype(r.typ);
-    Color(r.col);
-    Weight(r.wid);
+    Pen(r);
     P3(10, r.x, r.y);
     R(40, r.r);
     if (!r12_) S(100, "AcDbArc");
@@ -1235,9 +1237,7 @@ void DxfWriter::Ellipse(const TDXF_Ellipse& r, int32_t owner) {
     const bool full = std::fabs(r.da) <= 1e-14;
     if (!r12_) {
         Head("ELLIPSE", h, owner, r.spc, r.lay, "AcDbEllipse");
-        Ltype(r.typ);
-        Color(r.col);
-        Weight(r.wid);
+        Pen(r);
         double sa = r.sa, da = r.da;
         if (full) sa = 0, da = 360;
         const double ka = r.ka * kPi / 180;
@@ -1425,9 +1425,7 @@ void DxfWriter::PLine(const TDXF_PLine& r, int32_t owner) {
     const int32_t p = NewHandle();
     Head("POLYLINE", p, owner, r.spc, r.lay, "AcDb2dPolyline");
     S(66, "     1");
-    Ltype(r.typ);
-    Color(r.col);
-    Weight(r.wid);
+    Pen(r);
     P3(10, 0, 0);
     if (r.clf) S(70, "     1");
     if (r.wd1 > 1e-12) R(40, r.wd1);
@@ -1486,11 +1484,7 @@ void DxfWriter::Vport(const TDXF_ViewPort& r, int32_t owner) {
         S(1, "");
         I(71, 1);
         I(74, 0);
-        P3(110, 0, 0, 0);
-        P3(111, 1, 0, 0);
-        P3(112, 0, 1, 0);
-        I(79, 0);
-        R(146, 0);
+        WorldUcs();
         return;
     }
     S(1001, "ACAD");
@@ -1519,9 +1513,7 @@ void DxfWriter::Dim(const TDXF_Dimension& r, int32_t owner) {
     if (r.bln < 0 || r.bln >= static_cast<int32_t>(blkName_.size())) return;
     Head("DIMENSION", h, owner, r.spc, r.lay, "AcDbDimension");
     S(2, blkName_[r.bln]);
-    Ltype(r.typ);
-    Color(r.col);
-    Weight(r.wid);
+    Pen(r);
     P3(10, r.x0, r.y0);
     P3(11, r.x1, r.y1);
     I(70, r.stp);
@@ -1558,9 +1550,7 @@ void DxfWriter::Insert(const TDXF_Block& r, int32_t owner) {
     if (r.bln < 0 || r.bln >= static_cast<int32_t>(blkName_.size())) return;
     Head("INSERT", h, owner, r.spc, r.lay, "AcDbBlockReference");
     S(2, blkName_[r.bln]);
-    Ltype(r.typ);
-    Color(r.col);
-    Weight(r.wid);
+    Pen(r);
     P3(10, r.x, r.y);
     if (!Near(r.bx, 1) && !Near(r.bx, 0)) R(41, r.bx);
     if (!Near(r.by, 1) && !Near(r.by, 0)) R(42, r.by);
