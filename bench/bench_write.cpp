@@ -42,15 +42,7 @@ BENCHMARK(WriteSample)->Arg(700)->Arg(351)->Unit(benchmark::kMillisecond);
 jw::TJwwData Synthetic(int lines) {
     jw::TJwwData m;
     m.Enthd.jwVer = 700;
-    m.EntLgrp.resize(16);
-    m.EntLay.resize(256);
-    m.EntCol.resize(10);
-    m.EntLtp1.resize(8);
-    m.EntLtp2.resize(5);
-    m.EntLtp3.resize(4);
-    m.EntMoj.resize(10);
-    m.EntColS.resize(257);
-    m.EntLtpS.resize(33);
+    m.SizeHeaderTables();
     jw::TEntJwwLine l;
     l.att.nPenStyle = 1;
     l.att.nPenColor = 2;

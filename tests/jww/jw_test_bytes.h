@@ -211,15 +211,7 @@ inline void AppendJwwHeader(ByteBuilder& b, int ver, const TJwwData& src, const 
 // A model whose header and tables hold plain values (tables at their lengths).
 inline TJwwData PlainHeaderModel() {
     TJwwData m;
-    m.EntLgrp.resize(16);
-    m.EntLay.resize(256);
-    m.EntCol.resize(10);
-    m.EntLtp1.resize(8);
-    m.EntLtp2.resize(5);
-    m.EntLtp3.resize(4);
-    m.EntMoj.resize(10);
-    m.EntColS.resize(257);
-    m.EntLtpS.resize(33);
+    m.SizeHeaderTables();
     m.Enthd.dMojiSizeX = m.Enthd.dMojiSizeY = 3;
     for (auto& t : m.EntMoj) t.adMojiX = t.adMojiY = 2.5;
     return m;

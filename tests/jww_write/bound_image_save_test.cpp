@@ -15,7 +15,7 @@ TEST(BoundImageSave, SectionOnlyAt700) {
     WriteFile(dir.path() / "img" / "pic.png", picture);
 
     TJwwData m;
-    SizeTables(m);
+    m.SizeHeaderTables();
     m.Enthd.jwVer = 700;
     m.BindImageFolder = (dir / "img") + u"/";
     m.BindImageExp = m.BindImageExr = true;

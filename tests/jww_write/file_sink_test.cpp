@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 TJwwData SmallDrawing() {
     TJwwData m;
-    SizeTables(m);
+    m.SizeHeaderTables();
     m.Enthd.jwVer = 700;
     AddLine(m, Line(0, 0, 10, 10));
     return m;

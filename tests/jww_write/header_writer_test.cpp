@@ -18,7 +18,7 @@ Bytes Written(TJwwData& m, int ver, int opt = 0) {
 
 TJwwData Empty() {
     TJwwData m;
-    SizeTables(m);
+    m.SizeHeaderTables();
     return m;
 }
 

@@ -1,6 +1,6 @@
 // Helpers of the writer tests: a little-endian byte builder for expected
-// output, models with complete header tables, entity appenders that fill the
-// records directly, and access to the entity-list writer without a file.
+// output, entity appenders that fill the records directly, and access to the
+// entity-list writer without a file.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -62,19 +62,6 @@ inline jw::TEntJwwAttr Att(uint8_t style, uint16_t color, uint16_t width = 0, ui
     a.nGLayer = group;
     a.sFlg = flag;
     return a;
-}
-
-// A JWW model whose header tables have their full lengths (all zero).
-inline void SizeTables(jw::TJwwData& m) {
-    m.EntLgrp.resize(16);
-    m.EntLay.resize(256);
-    m.EntCol.resize(10);
-    m.EntLtp1.resize(8);
-    m.EntLtp2.resize(5);
-    m.EntLtp3.resize(4);
-    m.EntMoj.resize(10);
-    m.EntColS.resize(257);
-    m.EntLtpS.resize(33);
 }
 
 // Appenders that keep counts and the order list consistent, as a read does.

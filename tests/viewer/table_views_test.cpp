@@ -143,15 +143,7 @@ TEST(TableViews, ClearAfterLoadEqualsFreshSource) {
 TJwwData TablesDrawing() {
     TJwwData jw;
     jw.Enthd.jwVer = 700;
-    jw.EntLgrp.resize(16);
-    jw.EntLay.resize(256);
-    jw.EntCol.resize(10);
-    jw.EntLtp1.resize(8);
-    jw.EntLtp2.resize(5);
-    jw.EntLtp3.resize(4);
-    jw.EntColS.resize(257);
-    jw.EntLtpS.resize(33);
-    jw.EntMoj.resize(10);
+    jw.SizeHeaderTables();
     for (int g = 0; g < 16; ++g) {
         jw.EntLgrp[g] = {2, g % 16, 50.0 * (g + 1), g % 2, u"G" + IntStr(g)};
     }

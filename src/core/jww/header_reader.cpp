@@ -38,15 +38,7 @@ void RepairTextSize(double& x, double& y, double& d) {
 
 bool TJwwData::HeaderIn(ArchiveReader& ar) {
     TEntJwwHeader& h = Enthd;
-    EntLgrp.resize(16);
-    EntLay.resize(256);
-    EntCol.resize(10);
-    EntLtp1.resize(8);
-    EntLtp2.resize(5);
-    EntLtp3.resize(4);
-    EntMoj.resize(10);
-    EntColS.resize(257);
-    EntLtpS.resize(33);
+    SizeHeaderTables();
     try {
         // 1-2: signature and version.
         uint8_t sig[8];

@@ -76,6 +76,18 @@ void TJwwData::DataInit() {
     EntLtpS.clear();
 }
 
+void TJwwData::SizeHeaderTables() {
+    EntLgrp.resize(16);
+    EntLay.resize(256);
+    EntCol.resize(10);
+    EntLtp1.resize(8);
+    EntLtp2.resize(5);
+    EntLtp3.resize(4);
+    EntMoj.resize(10);
+    EntColS.resize(257);
+    EntLtpS.resize(33);
+}
+
 TJwsData::TJwsData() { DataInit(); }
 TJwsData::~TJwsData() { DataFree(); }
 

@@ -324,6 +324,9 @@ public:
 
     void DataInit() override;
     void DataDefaultSet() override;
+    // Gives each header table (EntLgrp, EntLay, EntCol, EntLtp1-3, EntMoj,
+    // EntColS, EntLtpS) its length in the file; entries already held stay.
+    void SizeHeaderTables();
 
     bool FileCheck(const JwString& FName) const;
     bool FileHeaderIn(const JwString& FName);
