@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli.h"
+#include "common/test_files.h"
 #include "legacy/jwk_data.h"
 #include "model/jw_data.h"
 #include "support/paths.h"
@@ -73,14 +74,10 @@ void WriteAll(const fs::path& p, const std::string& bytes) {
 // A fresh folder for one test, removed afterwards.
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "zs-cli-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(dir_.empty()); }
     std::string Path(const char* name) const { return (dir_ / name).string(); }
-    fs::path dir_;
+    jw::test::TempDir tmp_{"zs-cli-test"};
+    const fs::path& dir_ = tmp_.path();
 };
 
 // The text report of each file is its header report in UTF-8 (a memo's CR LF

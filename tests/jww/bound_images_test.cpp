@@ -72,9 +72,9 @@ TEST(BoundImagesTest, ExtractsEveryImageIntoTheFolder) {
     EXPECT_EQ(m.BindImage[2].Fname, u"zero.bin");
     EXPECT_EQ(m.BindImage[3].Fsize, 2047);
     EXPECT_FALSE(m.BindImage[0].exf);
-    EXPECT_EQ(test::ReadBytes(t.path_ / "a.png"), entries[0].data);
-    EXPECT_EQ(test::ReadBytes(t.path_ / "b.bmp.gz"), entries[3].data);
-    EXPECT_EQ(Listing(t.path_), (std::vector<std::string>{"a.png", "b.bmp.gz"}));
+    EXPECT_EQ(test::ReadFileBytes(t.path() / "a.png"), entries[0].data);
+    EXPECT_EQ(test::ReadFileBytes(t.path() / "b.bmp.gz"), entries[3].data);
+    EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"a.png", "b.bmp.gz"}));
 }
 
 TEST(BoundImagesTest, SwitchesDecideWhatIsRead) {
@@ -94,7 +94,7 @@ TEST(BoundImagesTest, SwitchesDecideWhatIsRead) {
         ASSERT_TRUE(m.BufferIn(f.data(), f.size(), u"d"));
         EXPECT_EQ(m.BindImageN, c.n);
         EXPECT_EQ(m.ReadEnd, c.n ? f.size() : f.size() - (4 + 6 + 4 + 100 + 6 + 4 + 10));
-        EXPECT_EQ(Listing(t.path_).size(), c.files ? 2u : 0u);
+        EXPECT_EQ(Listing(t.path()).size(), c.files ? 2u : 0u);
         // A preview never reads the section.
         ASSERT_TRUE(m.BufferIn(f.data(), f.size(), u"d", 100));
         EXPECT_EQ(m.BindImageN, 0);
@@ -103,9 +103,9 @@ TEST(BoundImagesTest, SwitchesDecideWhatIsRead) {
 
 TEST(BoundImagesTest, NamesThatLeaveTheFolderTouchNothing) {
     test::TempFolder t;
-    const fs::path images = t.path_ / "images";
+    const fs::path images = t.path() / "images";
     fs::create_directories(images);
-    fs::create_directories(t.path_ / "sub");
+    fs::create_directories(t.path() / "sub");
     t.File("victim.png", {'v'});
     const std::vector<Entry> entries = {
         {"../victim.png", Pattern(4, 1)}, {"..\\victim.png", Pattern(4, 2)}, {"sub/x.png", Pattern(4, 3)},
@@ -119,13 +119,13 @@ TEST(BoundImagesTest, NamesThatLeaveTheFolderTouchNothing) {
     ASSERT_TRUE(m.BufferIn(f.data(), f.size(), u"d")) << m.LastError;
     ASSERT_EQ(m.BindImageN, 8);  // every entry stays listed
     EXPECT_EQ(m.BindImage[0].Fname, u"../victim.png");
-    EXPECT_EQ(test::ReadBytes(images / "ok.png"), entries[7].data);  // the data after them is in step
+    EXPECT_EQ(test::ReadFileBytes(images / "ok.png"), entries[7].data);  // the data after them is in step
     const std::vector<std::string> before = {"images", "images/ok.png", "sub", "victim.png"};
-    EXPECT_EQ(Listing(t.path_), before);
+    EXPECT_EQ(Listing(t.path()), before);
     EXPECT_FALSE(fs::exists("/tmp/abs.png"));
 
     // The file operations skip those names too.
-    const fs::path copies = t.path_ / "copies";
+    const fs::path copies = t.path() / "copies";
     fs::create_directories(copies);
     m.BindImageCopy(test::TempFolder::Utf16(copies.string()));
     m.BindImagePack();
@@ -134,7 +134,7 @@ TEST(BoundImagesTest, NamesThatLeaveTheFolderTouchNothing) {
     m.BindImageDeleteFile();
     m.BindImageDeleteGzFile();
     m.BindImageDeleteNonGzFile();
-    EXPECT_EQ(test::ReadBytes(t.path_ / "victim.png"), (std::vector<uint8_t>{'v'}));
+    EXPECT_EQ(test::ReadFileBytes(t.path() / "victim.png"), (std::vector<uint8_t>{'v'}));
     EXPECT_FALSE(fs::exists(images / "ok.png"));
 }
 
@@ -162,7 +162,7 @@ TEST(BoundImagesTest, DamagedSectionsEndTheRead) {
         EXPECT_EQ(m.LastError, kErrFileIO);
         EXPECT_EQ(m.BindImageN, c.kept);
         EXPECT_EQ(m.BindImage.size(), static_cast<size_t>(c.kept));
-        EXPECT_EQ(Listing(t.path_), (std::vector<std::string>{"a.png"}));  // no partial file
+        EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"a.png"}));  // no partial file
     }
 }
 
@@ -194,33 +194,33 @@ TEST(BoundImagesTest, PackExplodeCopyDelete) {
     EXPECT_EQ(m.BindImage[0].Fname, u"p.bin.gz");
     EXPECT_EQ(m.BindImage[1].Fname, u"bad.bin.gz");
     EXPECT_EQ(m.BindImage[2].Fname, u"gone.png");  // no file: nothing to pack
-    const std::vector<uint8_t> gz = test::ReadBytes(t.path_ / "p.bin.gz");
+    const std::vector<uint8_t> gz = test::ReadFileBytes(t.path() / "p.bin.gz");
     ASSERT_GT(gz.size(), 10u);
     EXPECT_EQ(gz[0], 0x1f);
     EXPECT_EQ(gz[1], 0x8b);
     EXPECT_EQ(gz[8], 2);  // XFL: compressed at the highest level
     EXPECT_EQ(Gunzip(gz), data);
-    EXPECT_TRUE(fs::exists(t.path_ / "p.bin"));  // the plain file stays
+    EXPECT_TRUE(fs::exists(t.path() / "p.bin"));  // the plain file stays
 
     m.BindImageDeleteNonGzFile();
-    EXPECT_FALSE(fs::exists(t.path_ / "p.bin"));
-    EXPECT_TRUE(fs::exists(t.path_ / "bad.bin.gz"));
+    EXPECT_FALSE(fs::exists(t.path() / "p.bin"));
+    EXPECT_TRUE(fs::exists(t.path() / "bad.bin.gz"));
     m.BindImageExplode();
-    EXPECT_EQ(test::ReadBytes(t.path_ / "p.bin"), data);
-    EXPECT_FALSE(fs::exists(t.path_ / "bad.bin"));  // a damaged stream leaves nothing
+    EXPECT_EQ(test::ReadFileBytes(t.path() / "p.bin"), data);
+    EXPECT_FALSE(fs::exists(t.path() / "bad.bin"));  // a damaged stream leaves nothing
 
-    const fs::path dst = t.path_ / "out";
+    const fs::path dst = t.path() / "out";
     fs::create_directories(dst);
     m.BindImageCopy(test::TempFolder::Utf16(dst.string()));  // separator added
-    EXPECT_EQ(test::ReadBytes(dst / "p.bin"), data);
+    EXPECT_EQ(test::ReadFileBytes(dst / "p.bin"), data);
 
     m.BindImageDeleteGzFile();
-    EXPECT_FALSE(fs::exists(t.path_ / "p.bin.gz"));
-    EXPECT_FALSE(fs::exists(t.path_ / "bad.bin.gz"));
-    EXPECT_TRUE(fs::exists(t.path_ / "p.bin"));
+    EXPECT_FALSE(fs::exists(t.path() / "p.bin.gz"));
+    EXPECT_FALSE(fs::exists(t.path() / "bad.bin.gz"));
+    EXPECT_TRUE(fs::exists(t.path() / "p.bin"));
     m.BindImage[0].Fname = u"p.bin";
     m.BindImageDeleteFile();
-    EXPECT_FALSE(fs::exists(t.path_ / "p.bin"));
+    EXPECT_FALSE(fs::exists(t.path() / "p.bin"));
 }
 
 TEST(BoundImagesTest, FigureFormsOnlyLookForFiles) {
@@ -237,8 +237,8 @@ TEST(BoundImagesTest, FigureFormsOnlyLookForFiles) {
     m.BindImageExplode();
     EXPECT_EQ(m.BindImage[0].Fname, u"q.bin.gz");
     EXPECT_EQ(m.BindImage[1].Fname, u"r.bin");
-    EXPECT_EQ(test::ReadBytes(t.path_ / "q.bin.gz"), (std::vector<uint8_t>{9}));
-    EXPECT_EQ(Listing(t.path_), (std::vector<std::string>{"q.bin", "q.bin.gz", "r.bin", "s.bin.gz"}));
+    EXPECT_EQ(test::ReadFileBytes(t.path() / "q.bin.gz"), (std::vector<uint8_t>{9}));
+    EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"q.bin", "q.bin.gz", "r.bin", "s.bin.gz"}));
 }
 
 // Exposes the section writer of the model.

@@ -249,8 +249,8 @@ TEST(HeaderReaderTest, FileCheckAndFileHeaderIn) {
     EXPECT_TRUE(m.FileCheck(FromUtf8(g)));
     EXPECT_FALSE(m.FileCheck(FromUtf8(v)));
     EXPECT_FALSE(m.FileCheck(FromUtf8(s)));
-    EXPECT_FALSE(m.FileCheck(FromUtf8((t.path_ / "missing.jww").string())));
-    EXPECT_FALSE(m.FileCheck(FromUtf8(t.path_.string())));
+    EXPECT_FALSE(m.FileCheck(FromUtf8((t.path() / "missing.jww").string())));
+    EXPECT_FALSE(m.FileCheck(FromUtf8(t.path().string())));
 
     ASSERT_TRUE(m.FileHeaderIn(FromUtf8(g)));
     EXPECT_EQ(m.ReadEnd, headerEnd);  // left at the first byte of the entity list
@@ -261,7 +261,7 @@ TEST(HeaderReaderTest, FileCheckAndFileHeaderIn) {
     EXPECT_FALSE(m.FileHeaderIn(FromUtf8(v)));
     EXPECT_EQ(m.Enthd.jwVer, 701);
     EXPECT_EQ(m.LastError, kErrJwwVersion);
-    EXPECT_FALSE(m.FileHeaderIn(FromUtf8((t.path_ / "missing.jww").string())));
+    EXPECT_FALSE(m.FileHeaderIn(FromUtf8((t.path() / "missing.jww").string())));
 }
 
 // FileHeaderIn reads the start of a file first; a header that runs past it

@@ -17,7 +17,7 @@ using test::ByteBuilder;
 using test::MakeAttr;
 
 std::vector<uint8_t> Sample(const char* name) {
-    return test::ReadBytes(std::string(ZS_SAMPLES_DIR) + "/" + name);
+    return test::ReadFileBytes(std::string(ZS_SAMPLES_DIR) + "/" + name);
 }
 
 template <class Model>

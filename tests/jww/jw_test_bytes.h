@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -10,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "common/jww_attr.h"
+#include "common/test_files.h"
 #include "model/jw_data.h"
 
 namespace jw::test {
@@ -123,19 +124,6 @@ public:
     }
 };
 
-inline TEntJwwAttr MakeAttr(uint8_t style = 1, uint16_t color = 2, uint16_t width = 0, uint16_t layer = 3,
-                            uint16_t group = 4, uint16_t flag = 0, uint32_t lgroup = 0) {
-    TEntJwwAttr a;
-    a.lGroup = lgroup;
-    a.nPenStyle = style;
-    a.nPenColor = color;
-    a.nPenWidth = width;
-    a.nLayer = layer;
-    a.nGLayer = group;
-    a.sFlg = flag;
-    return a;
-}
-
 // A JWW header of version ver built from the fields of src (rows 1-42 of the
 // header layout, each row only where the version holds it).
 inline void AppendJwwHeader(ByteBuilder& b, int ver, const TJwwData& src, const char* signature = "JwwData.") {
@@ -236,38 +224,21 @@ inline std::vector<uint8_t> JwsFile(int ver, const ByteBuilder& body) {
     return b.bytes;
 }
 
-// A fresh folder under the system's temporary folder, removed afterwards.
-class TempFolder {
+// A temporary folder (common/test_files.h) with the forms the reader tests
+// use.
+class TempFolder : public TempDir {
 public:
-    TempFolder() {
-        path_ = std::filesystem::temp_directory_path() /
-                ("zs-reader-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+    TempFolder() : TempDir("zs-reader") {}
 
-    std::filesystem::path path_;
     // The folder as a model's BindImageFolder (with its trailing separator).
-    std::u16string Folder() const { return Utf16(path_.string() + "/"); }
+    std::u16string Folder() const { return Utf16(folder()); }
     // ASCII paths only (temporary folders are).
     static std::u16string Utf16(const std::string& s) { return std::u16string(s.begin(), s.end()); }
     std::string File(const std::string& name, const std::vector<uint8_t>& bytes) const {
-        const std::string p = (path_ / name).string();
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+        const std::string p = (path() / name).string();
+        WriteFileBytes(p, bytes);
         return p;
     }
-
-private:
-    static inline int counter_ = 0;
 };
-
-inline std::vector<uint8_t> ReadBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 }  // namespace jw::test

@@ -31,7 +31,7 @@ TEST(BoundImageSave, SectionOnlyAt700) {
     for (const Case c : {Case{700, 1}, Case{600, 0}}) {
         const JwString out = dir / "d.jww";
         ASSERT_TRUE(m.FileOut(out, c.ver)) << m.LastError;
-        const Bytes bytes = ReadFile(dir.path() / "d.jww");
+        const Bytes bytes = ReadFileBytes(dir.path() / "d.jww");
         if (c.ver == 700) {
             B tail;
             tail.w(0).i(1).str("pic.png").i(3000).text(picture.c_str());
@@ -51,7 +51,7 @@ TEST(BoundImageSave, SectionOnlyAt700) {
         ASSERT_EQ(back.EntMojiN, 1);
         EXPECT_EQ(back.EntMoji[0].str, ref);
         if (c.images) {
-            const Bytes extracted = ReadFile(dir.path() / "back" / "pic.png");
+            const Bytes extracted = ReadFileBytes(dir.path() / "back" / "pic.png");
             EXPECT_EQ(std::string(extracted.begin(), extracted.end()), picture);
         }
     }

@@ -38,7 +38,7 @@ TEST(FileSink, FailedSavesCreateNothing) {
         EXPECT_FALSE(m.FileOut(dir / rel, 700)) << what;
         EXPECT_EQ(m.LastError.rfind("cannot create ", 0), 0u) << what << ": " << m.LastError;
         EXPECT_EQ(dir.Entries(), std::vector<std::string>{"plain"}) << what;
-        EXPECT_EQ(ReadFile(dir.path() / "plain"), Bytes({'n', 'o', 't', ' ', 'a', ' ', 'f', 'o', 'l', 'd', 'e', 'r'}));
+        EXPECT_EQ(ReadFileBytes(dir.path() / "plain"), Bytes({'n', 'o', 't', ' ', 'a', ' ', 'f', 'o', 'l', 'd', 'e', 'r'}));
     }
     TJwwData m = SmallDrawing();
     EXPECT_FALSE(m.FileOut(u"", 700));
@@ -55,13 +55,13 @@ TEST(FileSink, UncommittedSinkLeavesTargetAndNoTemporaryFile) {
         EXPECT_EQ(dir.Entries().size(), 2u);  // the temporary file beside the target
     }
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"d.jww"});
-    const Bytes old = ReadFile(dir.path() / "d.jww");
+    const Bytes old = ReadFileBytes(dir.path() / "d.jww");
     EXPECT_EQ(std::string(old.begin(), old.end()), "old contents");
 
     // A model that cannot be written leaves an existing file as it was.
     TJwwData never;
     EXPECT_FALSE(never.FileOut(dir / "d.jww", 700));
-    EXPECT_EQ(ReadFile(dir.path() / "d.jww"), old);
+    EXPECT_EQ(ReadFileBytes(dir.path() / "d.jww"), old);
 }
 
 TEST(FileSink, CommitReplacesTargetAndKeepsItsMode) {
@@ -105,7 +105,7 @@ TEST(FileSink, LargeOutputAndSymbolicLinks) {
     }
     // Saving through a link replaces the file it points to; the link stays.
     EXPECT_TRUE(fs::is_symlink(dir.path() / "link.jww"));
-    EXPECT_EQ(ReadFile(dir.path() / "real" / "d.jww"), data);
+    EXPECT_EQ(ReadFileBytes(dir.path() / "real" / "d.jww"), data);
 }
 
 }  // namespace

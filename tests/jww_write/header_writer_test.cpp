@@ -13,7 +13,7 @@ Bytes Written(TJwwData& m, int ver, int opt = 0) {
     m.SetFileOutOption(opt);
     EXPECT_TRUE(m.FileOut(path, ver)) << m.LastError;
     EXPECT_TRUE(m.LastError.empty());
-    return ReadFile(dir.path() / "out.jww");
+    return ReadFileBytes(dir.path() / "out.jww");
 }
 
 TJwwData Empty() {
@@ -53,7 +53,7 @@ TEST(HeaderWriter, LengthAtEveryVersionThreshold) {
     for (const auto& [ver, header] : cases) {
         TJwwData m = Empty();
         ASSERT_TRUE(m.FileOut(dir / "h.jww", ver)) << m.LastError;
-        const Bytes out = ReadFile(dir.path() / "h.jww");
+        const Bytes out = ReadFileBytes(dir.path() / "h.jww");
         const size_t tail = 4 + (ver >= 700 ? 4 : 0);
         ASSERT_EQ(out.size(), header + tail) << ver;
         EXPECT_EQ(std::string(out.begin(), out.begin() + 8), "JwwData.");

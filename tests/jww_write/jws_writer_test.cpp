@@ -49,7 +49,7 @@ TEST(JwsWriter, VersionAdjustedHeaderAndEntities) {
         TJwsData m = Figure();
         ASSERT_TRUE(m.FileOut(dir / "f.jws", asked)) << m.LastError;
         EXPECT_EQ(m.Enthd.jwID, u"JwsData");
-        const Bytes out = ReadFile(dir.path() / "f.jws");
+        const Bytes out = ReadFileBytes(dir.path() / "f.jws");
         const Bytes header = Header(m, written);
         ASSERT_EQ(header.size(), 452u);
         B body;
@@ -77,11 +77,11 @@ TEST(JwsWriter, NoImageSectionAndSxfSplit) {
     AddSunpo(m, d);
     TempDir dir;
     ASSERT_TRUE(m.FileOut(dir / "f.jws", 700));
-    const Bytes at700 = ReadFile(dir.path() / "f.jws");
+    const Bytes at700 = ReadFileBytes(dir.path() / "f.jws");
     EXPECT_EQ(Hex(at700, at700.size() - 2), Hex(B().w(0)));  // ends with the definition count
     EXPECT_EQ(At(at700, 452).get<uint16_t>(), 3);
     ASSERT_TRUE(m.FileOut(dir / "f.jws", 300));
-    EXPECT_EQ(At(ReadFile(dir.path() / "f.jws"), 452).get<uint16_t>(), 9);  // dimension + 2 lines + 4 points
+    EXPECT_EQ(At(ReadFileBytes(dir.path() / "f.jws"), 452).get<uint16_t>(), 9);  // dimension + 2 lines + 4 points
     TJwsData back;
     ASSERT_TRUE(back.FileIn(dir / "f.jws")) << back.LastError;
     EXPECT_EQ(back.EntLineN, 3);

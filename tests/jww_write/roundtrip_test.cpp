@@ -115,7 +115,7 @@ size_t HeaderLength(const M& m, int ver, const TempDir& dir) {
     e.BindImage.clear();
     e.BindImageN = 0;
     EXPECT_TRUE(e.FileOut(dir / "header_only", ver));
-    return ReadFile(dir.path() / "header_only").size() - 4 - (ver >= 700 && std::is_same_v<M, TJwwData> ? 4 : 0);
+    return ReadFileBytes(dir.path() / "header_only").size() - 4 - (ver >= 700 && std::is_same_v<M, TJwwData> ? 4 : 0);
 }
 
 // Read a sample, write it at its own version and encoding, read it again: the
@@ -163,8 +163,8 @@ TEST(RoundTrip, SamplesAtTheirOwnVersionAndEncoding) {
             }
             ASSERT_TRUE(b.FileIn(U(out))) << s.name << ": " << b.LastError;
             for (int i = 0; i < std::min(a.BindImageN, b.BindImageN); ++i)
-                EXPECT_EQ(ReadFile(dir.path() / "img_a" / jw::ToUtf8(a.BindImage[i].Fname)),
-                          ReadFile(dir.path() / "img_b" / jw::ToUtf8(b.BindImage[i].Fname)));
+                EXPECT_EQ(ReadFileBytes(dir.path() / "img_a" / jw::ToUtf8(a.BindImage[i].Fname)),
+                          ReadFileBytes(dir.path() / "img_b" / jw::ToUtf8(b.BindImage[i].Fname)));
             allDefinitionsUsed = a.EntBlockNum == a.EntBlockDefN;
             header = HeaderLength(a, ver, dir);
             KeepReferencedDefinitions(a);
@@ -173,8 +173,8 @@ TEST(RoundTrip, SamplesAtTheirOwnVersionAndEncoding) {
         }
         EXPECT_TRUE(diff.Same()) << s.name << " at " << ver << ":\n" << diff.Text();
 
-        const Bytes original = ReadFile(src);
-        const Bytes written = ReadFile(out);
+        const Bytes original = ReadFileBytes(src);
+        const Bytes written = ReadFileBytes(out);
         if (original == written) {
             ++identical;
             continue;

@@ -7,13 +7,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "common/jww_attr.h"
+#include "common/test_files.h"
 #include "jww/archive.h"
 #include "model/jw_data.h"
 
@@ -53,15 +54,7 @@ struct B {
 
 inline jw::TEntJwwAttr Att(uint8_t style, uint16_t color, uint16_t width = 0, uint16_t layer = 0,
                            uint16_t group = 0, uint16_t flag = 0, uint32_t lgroup = 0) {
-    jw::TEntJwwAttr a;
-    a.lGroup = lgroup;
-    a.nPenStyle = style;
-    a.nPenColor = color;
-    a.nPenWidth = width;
-    a.nLayer = layer;
-    a.nGLayer = group;
-    a.sFlg = flag;
-    return a;
+    return jw::test::MakeAttr(style, color, width, layer, group, flag, lgroup);
 }
 
 // Appenders that keep counts and the order list consistent, as a read does.
@@ -146,10 +139,7 @@ inline Bytes EntityBytes(const jw::TJwwData& m, int32_t ver, int32_t opt = 0) {
     return sink.bytes;
 }
 
-inline Bytes ReadFile(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using jw::test::ReadFileBytes;
 
 inline void WriteFile(const std::filesystem::path& p, const std::string& s) {
     std::ofstream out(p, std::ios::binary);

@@ -313,19 +313,19 @@ TEST(JwcRead, MutatedFilesKeepTheModelConsistent) {
 }
 
 TEST(JwcFileOps, CheckHeaderAndFileInFromDisk) {
-    TempDir dir("jwc");
-    auto path = dir.path / "a.jwc";
+    TempDir dir("zs_legacy_jwc");
+    auto path = dir.path() / "a.jwc";
     WriteFileBytes(path, SampleJwc().Bytes());
-    auto sym = dir.path / "b.jwk";
+    auto sym = dir.path() / "b.jwk";
     WriteFileBytes(sym, JwkFile().Bytes());
-    auto shortFile = dir.path / "c.jwc";
+    auto shortFile = dir.path() / "c.jwc";
     WriteFileBytes(shortFile, {'j', 'w', '_', 'c', 'a', 'd'});
 
     TJwcData d;
     EXPECT_TRUE(d.FileCheck(FromUtf8(path.string())));
     EXPECT_FALSE(d.FileCheck(FromUtf8(sym.string())));
     EXPECT_FALSE(d.FileCheck(FromUtf8(shortFile.string())));
-    EXPECT_FALSE(d.FileCheck(FromUtf8((dir.path / "missing.jwc").string())));
+    EXPECT_FALSE(d.FileCheck(FromUtf8((dir.path() / "missing.jwc").string())));
     EXPECT_FALSE(d.LastError.empty());
 
     ASSERT_TRUE(d.FileHeaderIn(FromUtf8(path.string())));
@@ -342,7 +342,7 @@ TEST(JwcFileOps, CheckHeaderAndFileInFromDisk) {
     EXPECT_EQ(JwPrtScale, 1.0);
     EXPECT_TRUE(JwDrawTime.empty());
 
-    EXPECT_FALSE(d.FileIn(FromUtf8((dir.path / "missing.jwc").string())));
+    EXPECT_FALSE(d.FileIn(FromUtf8((dir.path() / "missing.jwc").string())));
     EXPECT_FALSE(d.LastError.empty());
 }
 

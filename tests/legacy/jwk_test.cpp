@@ -204,7 +204,7 @@ TEST_F(JwkTest, DefaultTextTypes) {
 }
 
 TEST_F(JwkTest, WriteReadAgain) {
-    TempDir dir("jwk_rw");
+    TempDir dir("zs_legacy_jwk_rw");
     TJwkData d;
     ASSERT_TRUE(Parse(d, SampleJwk().Bytes()));
     d.Enthd.jwID = u"jw_cad(c)sym........";
@@ -217,7 +217,7 @@ TEST_F(JwkTest, WriteReadAgain) {
     d.EntTen[0].col = 7;
     d.EntMoji[0].s = u"^@BM%temp%abc";
     d.EntMoji[1].s = u"a\tb\u3042";
-    auto path = dir.path / "out.jwk";
+    auto path = dir.path() / "out.jwk";
     ASSERT_TRUE(d.FileOut(U(path))) << d.LastError;
 
     // The model keeps its attributes; the strings are the prepared ones.
@@ -271,7 +271,7 @@ TEST_F(JwkTest, WriteReadAgain) {
     EXPECT_EQ(r.Enthd.strSpace, 13);
 
     // Writing what was read gives the same bytes.
-    auto again = dir.path / "again.jwk";
+    auto again = dir.path() / "again.jwk";
     ASSERT_TRUE(r.FileOut(U(again)));
     EXPECT_EQ(ReadFileBytes(again), bytes);
 }
@@ -319,8 +319,8 @@ TEST_F(JwkTest, ArcValuesOutsideTheWordAndIntegerRangesAreClamped) {
 }
 
 TEST_F(JwkTest, FailedSaveLeavesTheExistingFile) {
-    TempDir dir("jwk_fail");
-    auto path = dir.path / "keep.jwk";
+    TempDir dir("zs_legacy_jwk_fail");
+    auto path = dir.path() / "keep.jwk";
     WriteFileBytes(path, {'o', 'l', 'd'});
 
     // Strings past the 16-bit offset cannot be addressed: the save fails.
@@ -347,28 +347,28 @@ TEST_F(JwkTest, FailedSaveLeavesTheExistingFile) {
     EXPECT_EQ(r.EntMoji[1].p, 65535);
 
     // A folder that does not exist.
-    EXPECT_FALSE(d.FileOut(U(dir.path / "no" / "such.jwk")));
-    EXPECT_FALSE(std::filesystem::exists(dir.path / "no"));
+    EXPECT_FALSE(d.FileOut(U(dir.path() / "no" / "such.jwk")));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "no"));
     // A folder in the target's place stays.
-    std::filesystem::create_directory(dir.path / "folder.jwk");
-    EXPECT_FALSE(d.FileOut(U(dir.path / "folder.jwk")));
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path / "folder.jwk"));
+    std::filesystem::create_directory(dir.path() / "folder.jwk");
+    EXPECT_FALSE(d.FileOut(U(dir.path() / "folder.jwk")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "folder.jwk"));
     // No temporary file is left behind.
     size_t files = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir.path)) files += e.is_regular_file();
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) files += e.is_regular_file();
     EXPECT_EQ(files, 1u);
 }
 
 TEST_F(JwkTest, CheckAndSummary) {
-    TempDir dir("jwk_check");
-    auto sym = dir.path / "a.jwk";
+    TempDir dir("zs_legacy_jwk_check");
+    auto sym = dir.path() / "a.jwk";
     WriteFileBytes(sym, SampleJwk().Bytes());
-    auto drw = dir.path / "b.jwc";
+    auto drw = dir.path() / "b.jwc";
     WriteFileBytes(drw, JwcFile().Bytes());
     TJwkData d;
     EXPECT_TRUE(d.FileCheck(U(sym)));
     EXPECT_FALSE(d.FileCheck(U(drw)));
-    EXPECT_FALSE(d.FileCheck(U(dir.path / "missing.jwk")));
+    EXPECT_FALSE(d.FileCheck(U(dir.path() / "missing.jwk")));
     ASSERT_TRUE(d.FileHeaderIn(U(sym)));
     EXPECT_EQ(d.Enthd.mojiCount, 2);
     EXPECT_EQ(d.mojiN, 0);

@@ -4,13 +4,10 @@
 
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "common/test_files.h"
 
 namespace legacy_test {
 
@@ -202,27 +199,8 @@ struct Mutator {
     }
 };
 
-inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-inline void WriteFileBytes(const std::filesystem::path& p, const std::vector<uint8_t>& b) {
-    std::ofstream out(p, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-}
-
-// A fresh folder for one test, removed afterwards.
-struct TempDir {
-    std::filesystem::path path;
-    explicit TempDir(const std::string& name) {
-        path = std::filesystem::temp_directory_path() / ("zs_legacy_" + name + "_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(path);
-        std::filesystem::create_directories(path);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-};
+using jw::test::ReadFileBytes;
+using jw::test::TempDir;
+using jw::test::WriteFileBytes;
 
 }  // namespace legacy_test

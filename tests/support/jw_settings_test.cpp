@@ -5,10 +5,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include "common/test_files.h"
 #include "support/jw_settings.h"
 #include "support/program_values.h"
 #include "support/text_encoding.h"
-#include "temp_dir.h"
 
 namespace jw {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <stdlib.h>
 
+#include "common/test_files.h"
 #include "support/paths.h"
 #include "support/text_encoding.h"
-#include "temp_dir.h"
 
 namespace jw {
 namespace {

@@ -1,20 +1,37 @@
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the test ends.
+// Test helpers shared by every test area: a fresh folder under the system's
+// temporary folder, removed with its contents when the test ends, and whole
+// files read and written as bytes.
 #pragma once
 
 #include <stdlib.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace jw::test {
 
+// The bytes of a file (empty when it cannot be read).
+inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Writes bytes as the whole file p.
+inline void WriteFileBytes(const std::filesystem::path& p, const std::vector<uint8_t>& bytes) {
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
 class TempDir {
 public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "zs_support_XXXXXX").string();
+    // The folder's name starts with prefix.
+    explicit TempDir(const std::string& prefix = "zs_test") {
+        std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "_XXXXXX")).string();
         if (mkdtemp(tmpl.data()) != nullptr) path_ = tmpl;
     }
     ~TempDir() {
