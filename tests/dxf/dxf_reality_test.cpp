@@ -23,24 +23,9 @@ JwString U(const fs::path& p) {
     return JwString(s.begin(), s.end());
 }
 
-// Runs a shell command; answers its exit status and standard output.
-int RunCommand(const std::string& cmd, std::string& out) {
-    out.clear();
-    FILE* f = ::popen(cmd.c_str(), "r");
-    if (f == nullptr) return -1;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    const int status = ::pclose(f);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using dxftest::RunCommand;
 
-fs::path OutDir(const char* name) {
-    const fs::path dir = fs::path(ZS_BINARY_DIR) / "dxf_reality" / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+fs::path OutDir(const char* name) { return dxftest::FreshDir(fs::path(ZS_BINARY_DIR) / "dxf_reality" / name); }
 
 // Writes the model of every kind in release ver and space mode spa.
 fs::path WriteRich(const fs::path& dir, int32_t ver, int32_t spa) {

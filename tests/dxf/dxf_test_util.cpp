@@ -1,6 +1,9 @@
 #include "dxf_test_util.h"
 
+#include <sys/wait.h>
+
 #include <cctype>
+#include <cstdio>
 
 namespace jw::dxftest {
 
@@ -135,6 +138,23 @@ void FillRichModel(TDXFmodel& m, const JwString& imageSrc, const JwString& image
     m.AddBlock(0, 4, 1, 1, 0, -1, 250, 100, 30, 2, 1);  // no block: skipped
     m.AddLine(1, 4, 1, 1, 0, 0, 0, 10, 10);            // first paper space
     m.AddLine(2, 4, 1, 1, 0, 0, 0, 20, 20);            // second paper space
+}
+
+int RunCommand(const std::string& cmd, std::string& out) {
+    out.clear();
+    FILE* f = ::popen(cmd.c_str(), "r");
+    if (f == nullptr) return -1;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    const int status = ::pclose(f);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::filesystem::path FreshDir(const std::filesystem::path& dir) {
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
 }
 
 }  // namespace jw::dxftest

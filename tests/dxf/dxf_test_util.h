@@ -2,6 +2,7 @@
 // a model with every entity kind.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,5 +34,12 @@ std::vector<std::string> Values(const std::vector<Group>& g, int code);
 // level and in block definitions; image files are registered under imageDir
 // when it is not empty (the files themselves are created by the caller).
 void FillRichModel(TDXFmodel& m, const JwString& imageSrc, const JwString& imageDir);
+
+// Runs a shell command; answers its exit status and standard output.
+int RunCommand(const std::string& cmd, std::string& out);
+
+// dir emptied (or made) for the files of one check; it stays after the run
+// so that the files can be looked at.
+std::filesystem::path FreshDir(const std::filesystem::path& dir);
 
 }  // namespace jw::dxftest

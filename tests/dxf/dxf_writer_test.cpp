@@ -1018,10 +1018,8 @@ TEST(DxfWriter, EllipseForms) {
 class DxfFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::path(ZS_BINARY_DIR) / "dxf_test_files" /
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = dxftest::FreshDir(fs::path(ZS_BINARY_DIR) / "dxf_test_files" /
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     static JwString U(const fs::path& p) {
         const std::string s = p.string();

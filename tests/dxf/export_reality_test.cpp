@@ -14,6 +14,7 @@
 
 #include "dxf/dxf_model.h"
 #include "dxf/jww_to_dxf.h"
+#include "dxf_test_util.h"
 #include "export_fixture.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
@@ -28,16 +29,7 @@ namespace fs = std::filesystem;
 
 JwString U(const fs::path& p) { return FromUtf8(p.string()); }
 
-int RunCommand(const std::string& cmd, std::string& out) {
-    out.clear();
-    FILE* f = ::popen(cmd.c_str(), "r");
-    if (f == nullptr) return -1;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
-    const int status = ::pclose(f);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+using dxftest::RunCommand;
 
 std::string Quote(const fs::path& p) { return "'" + p.string() + "'"; }
 
@@ -52,10 +44,7 @@ std::vector<fs::path> Samples() {
 }
 
 fs::path OutDir(const char* name) {
-    const fs::path dir = fs::path(ZS_BINARY_DIR) / "dxf_export_reality" / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+    return dxftest::FreshDir(fs::path(ZS_BINARY_DIR) / "dxf_export_reality" / name);
 }
 
 bool HasVisible(std::u16string_view s) {
