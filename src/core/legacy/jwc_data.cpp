@@ -76,10 +76,7 @@ bool TJwcData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     TEntJwcHeader& h = Enthd;
 
     // Block 1: identification and the two comment lines.
-    if (cur.Read(blk, kBlockSize) == 0) Fail("the file is empty");
-    h.jwID = AnsiBytesStr(blk, 40);
-    h.comment1 = AnsiBytesStr(blk + 40, 32);
-    h.comment2 = AnsiBytesStr(blk + 72, 32);
+    ReadIdentBlock(cur, h.jwID, h.comment1, h.comment2);
     h.scaleF = h.jwID.size() >= 23 && h.jwID[22] == u'f';
 
     // Block 2.

@@ -15,6 +15,7 @@
 #include "jww/archive.h"
 #include "legacy/legacy_io.h"
 #include "legacy/legacy_reads.h"
+#include "model/entity_list_view.h"
 #include "support/numbers.h"
 #include "support/program_values.h"
 #include "support/strings.h"
@@ -45,13 +46,22 @@ void PutInt(std::vector<uint8_t>& out, int32_t v) {
     out.insert(out.end(), b, b + 4);
 }
 
-// Number of entities held: the counter, within the array.
-size_t Held(int32_t n, size_t size) { return n <= 0 ? 0 : (static_cast<size_t>(n) < size ? static_cast<size_t>(n) : size); }
-
 uint8_t RepairColor(uint8_t col) { return (col >= 1 && col <= 6) ? col : static_cast<uint8_t>(JwLegacyDefaultColor); }
 uint8_t RepairLineType(uint8_t typ) {
     bool ok = (typ >= 1 && typ <= 9) || (typ >= 11 && typ <= 18);
     return ok ? typ : static_cast<uint8_t>(JwLegacyDefaultLineType);
+}
+
+// The line type and colour (repaired), layer and three flags that end a line
+// or an arc.
+template <class Rec>
+void PutStyle(std::vector<uint8_t>& out, const Rec& e) {
+    out.push_back(RepairLineType(e.typ));
+    out.push_back(RepairColor(e.col));
+    out.push_back(e.lay);
+    out.push_back(e.flg1);
+    out.push_back(e.flg2);
+    out.push_back(e.flg3);
 }
 
 }  // namespace
@@ -100,10 +110,7 @@ bool TJwkData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     uint8_t blk[kBlockSize];
     TEntJwkHeader& h = Enthd;
 
-    if (cur.Read(blk, kBlockSize) == 0) Fail("the file is empty");
-    h.jwID = AnsiBytesStr(blk, 40);
-    h.comment1 = AnsiBytesStr(blk + 40, 32);
-    h.comment2 = AnsiBytesStr(blk + 72, 32);
+    ReadIdentBlock(cur, h.jwID, h.comment1, h.comment2);
 
     // Block 2; a short block is zero-filled, so it never picks up bytes of
     // block 1.
@@ -146,10 +153,10 @@ void TJwkData::BodyParse(const uint8_t* data, size_t size) {
 }
 
 bool TJwkData::BuildBytes(std::vector<uint8_t>& out, std::vector<JwString>& prepared, int32_t& strSpace) {
-    const size_t nLine = Held(lineN, EntLine.size());
-    const size_t nArc = Held(arcN, EntArc.size());
-    const size_t nTen = Held(tenN, EntTen.size());
-    const size_t nMoji = Held(mojiN, EntMoji.size());
+    const size_t nLine = HeldCount(EntLine, lineN);
+    const size_t nArc = HeldCount(EntArc, arcN);
+    const size_t nTen = HeldCount(EntTen, tenN);
+    const size_t nMoji = HeldCount(EntMoji, mojiN);
 
     // Strings and the size of the string area.
     prepared.clear();
@@ -195,12 +202,7 @@ bool TJwkData::BuildBytes(std::vector<uint8_t>& out, std::vector<JwString>& prep
         PutSingle(out, e.y1);
         PutSingle(out, e.x2);
         PutSingle(out, e.y2);
-        out.push_back(RepairLineType(e.typ));
-        out.push_back(RepairColor(e.col));
-        out.push_back(e.lay);
-        out.push_back(e.flg1);
-        out.push_back(e.flg2);
-        out.push_back(e.flg3);
+        PutStyle(out, e);
     }
     const int64_t kIntMin = std::numeric_limits<int32_t>::min();
     const int64_t kIntMax = std::numeric_limits<int32_t>::max();
@@ -213,12 +215,7 @@ bool TJwkData::BuildBytes(std::vector<uint8_t>& out, std::vector<JwString>& prep
         PutInt(out, static_cast<int32_t>(RoundClamp(ToSingle(e.st * 65536.0), kIntMin, kIntMax)));
         PutInt(out, static_cast<int32_t>(RoundClamp(ToSingle(e.et * 65536.0), kIntMin, kIntMax)));
         PutInt(out, static_cast<int32_t>(RoundClamp(ToSingle(e.tt * 65536.0), kIntMin, kIntMax)));
-        out.push_back(RepairLineType(e.typ));
-        out.push_back(RepairColor(e.col));
-        out.push_back(e.lay);
-        out.push_back(e.flg1);
-        out.push_back(e.flg2);
-        out.push_back(e.flg3);
+        PutStyle(out, e);
     }
     for (size_t i = 0; i < nTen; ++i) {
         const TEntJwcTen& e = EntTen[i];

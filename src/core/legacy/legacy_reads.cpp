@@ -27,7 +27,26 @@ float Coord(const uint8_t* p, std::optional<float> unit) {
     return unit ? v * *unit : v;
 }
 
+// The line type, colour, layer and three flags that end a line or an arc.
+template <class Rec>
+void TakeStyle(const uint8_t* p, Rec& e) {
+    e.typ = p[0];
+    e.col = p[1];
+    e.lay = p[2];
+    e.flg1 = p[3];
+    e.flg2 = p[4];
+    e.flg3 = p[5];
+}
+
 }  // namespace
+
+void ReadIdentBlock(ByteCursor& cur, JwString& id, JwString& comment1, JwString& comment2) {
+    uint8_t blk[kBlockSize];
+    if (cur.Read(blk, kBlockSize) == 0) Fail("the file is empty");
+    id = AnsiBytesStr(blk, 40);
+    comment1 = AnsiBytesStr(blk + 40, 32);
+    comment2 = AnsiBytesStr(blk + 72, 32);
+}
 
 void ReadLineRecords(ByteCursor& cur, int32_t count, std::optional<float> unit, std::vector<TEntJwcLine>& out,
                      int32_t& n) {
@@ -36,12 +55,7 @@ void ReadLineRecords(ByteCursor& cur, int32_t count, std::optional<float> unit, 
         e.y1 = Coord(rec + 4, unit);
         e.x2 = Coord(rec + 8, unit);
         e.y2 = Coord(rec + 12, unit);
-        e.typ = rec[16];
-        e.col = rec[17];
-        e.lay = rec[18];
-        e.flg1 = rec[19];
-        e.flg2 = rec[20];
-        e.flg3 = rec[21];
+        TakeStyle(rec + 16, e);
     });
 }
 
@@ -55,12 +69,7 @@ void ReadArcRecords(ByteCursor& cur, int32_t count, std::optional<float> unit, s
         e.st = static_cast<float>(GetInt(rec + 14) / 65536.0);
         e.et = static_cast<float>(GetInt(rec + 18) / 65536.0);
         e.tt = static_cast<float>(GetInt(rec + 22) / 65536.0);
-        e.typ = rec[26];
-        e.col = rec[27];
-        e.lay = rec[28];
-        e.flg1 = rec[29];
-        e.flg2 = rec[30];
-        e.flg3 = rec[31];
+        TakeStyle(rec + 26, e);
     });
 }
 

@@ -17,6 +17,10 @@
 
 namespace jw::legacy {
 
+// Header block 1 of both formats: the identification (40 bytes) and the two
+// comment lines (32 bytes each); fails when the file is empty.
+void ReadIdentBlock(ByteCursor& cur, JwString& id, JwString& comment1, JwString& comment2);
+
 // ---- entity records ----
 // Each reader reads count records into out, which it sizes by what the rest
 // of the file can hold; n counts the records filled, so that when the file
