@@ -106,6 +106,9 @@ public:
 
 private:
     JwString ReadString(bool filter);
+    // The rest of a new-class record after its tag: schema, name length and
+    // name; registers the class under the next object index.
+    const std::string& NewClassIn();
 
     const uint8_t* data_;
     size_t size_;

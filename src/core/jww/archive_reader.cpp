@@ -132,29 +132,25 @@ uint8_t ArchiveReader::ReadByte() {
     return 0;
 }
 
-uint16_t ArchiveReader::ReadWord() {
-    uint16_t v;
-    Read(&v, sizeof v);
+namespace {
+
+// A number of type T in its little-endian bytes (zero where the file ended).
+template <class T>
+T ReadNumber(ArchiveReader& ar) {
+    T v;
+    ar.Read(&v, sizeof v);
     return v;
 }
 
-int32_t ArchiveReader::ReadInt() {
-    int32_t v;
-    Read(&v, sizeof v);
-    return v;
-}
+}  // namespace
 
-uint32_t ArchiveReader::ReadCard() {
-    uint32_t v;
-    Read(&v, sizeof v);
-    return v;
-}
+uint16_t ArchiveReader::ReadWord() { return ReadNumber<uint16_t>(*this); }
 
-double ArchiveReader::ReadDouble() {
-    double v;
-    Read(&v, sizeof v);
-    return v;
-}
+int32_t ArchiveReader::ReadInt() { return ReadNumber<int32_t>(*this); }
+
+uint32_t ArchiveReader::ReadCard() { return ReadNumber<uint32_t>(*this); }
+
+double ArchiveReader::ReadDouble() { return ReadNumber<double>(*this); }
 
 namespace {
 
@@ -252,22 +248,24 @@ std::string ClassNameFrom(const uint8_t* p, size_t n) {
 
 }  // namespace
 
+const std::string& ArchiveReader::NewClassIn() {
+    ReadWord();  // schema number, not used
+    const size_t stated = ReadWord();
+    const size_t n = std::min(stated, Remaining());
+    if (n < stated) shortRead = true;
+    std::string name = ClassNameFrom(data_ + pos_, n);
+    pos_ += n;
+    // The counter only grows, so the registry stays sorted by index.
+    classes_.emplace_back(objectIndex_, std::move(name));
+    ++objectIndex_;
+    return classes_.back().second;
+}
+
 const std::string& ArchiveReader::ClassTagIn() {
     uint16_t tag;
     if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
     uint32_t index;
-    if (tag == 0xFFFF) {
-        ReadWord();  // schema number, not used
-        const size_t stated = ReadWord();
-        const size_t n = std::min(stated, Remaining());
-        if (n < stated) shortRead = true;
-        std::string name = ClassNameFrom(data_ + pos_, n);
-        pos_ += n;
-        // The counter only grows, so the registry stays sorted by index.
-        classes_.emplace_back(objectIndex_, std::move(name));
-        ++objectIndex_;
-        return classes_.back().second;
-    }
+    if (tag == 0xFFFF) return NewClassIn();
     if (tag == 0x7FFF) {
         index = ReadCard() & 0x7FFFFFFFu;
     } else if (tag & 0x8000) {
@@ -285,13 +283,7 @@ void ArchiveReader::ClassTagSkip() {
     uint16_t tag;
     if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
     if (tag == 0xFFFF) {
-        ReadWord();
-        const size_t stated = ReadWord();
-        const size_t n = std::min(stated, Remaining());
-        if (n < stated) shortRead = true;
-        classes_.emplace_back(objectIndex_, ClassNameFrom(data_ + pos_, n));
-        pos_ += n;
-        ++objectIndex_;
+        NewClassIn();
     } else if (tag == 0x7FFF) {
         ReadCard();
     }
