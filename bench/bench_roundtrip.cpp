@@ -460,21 +460,42 @@ void SetCommonCounters(benchmark::State& state, const SavedFile& f) {
     state.SetLabel(WorkDir().string());
 }
 
+// Whether the drawing was built and saved with option; otherwise the benchmark
+// is marked as skipped.
+bool Ready(benchmark::State& state, const Drawing& dr, int option) {
+    if (!dr.ok) {
+        state.SkipWithError("building the drawing failed");
+        return false;
+    }
+    if (!Saved(option).ok) {
+        state.SkipWithError(("FileOut failed: " + dr.model.LastError).c_str());
+        return false;
+    }
+    return true;
+}
+
+// The bytes processed, the plain copy's speed and the codec's time against
+// it (raw_<op>_MBps, <op>_ratio), the growth of the resident set during one
+// operation, and the common counters.
+void SetRatioCounters(benchmark::State& state, const SavedFile& f, const std::string& op, size_t bytes,
+                      double codec, double plain, double growth) {
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+    if (plain > 0) {
+        state.counters["raw_" + op + "_MBps"] = static_cast<double>(bytes) / 1e6 / plain;
+        state.counters[op + "_ratio"] = codec / plain;
+    }
+    if (growth >= 0) state.counters["op_rss_growth_MiB"] = growth;
+    SetCommonCounters(state, f);
+}
+
 // ---------------------------------------------------------------------------
 // Benchmarks (argument: FileOutOpt, 0 = Shift-JIS, 32 = UTF-16)
 
 void BM_FileOut(benchmark::State& state) {
     const int option = static_cast<int>(state.range(0));
     Drawing& dr = TheDrawing();
-    if (!dr.ok) {
-        state.SkipWithError("building the drawing failed");
-        return;
-    }
+    if (!Ready(state, dr, option)) return;
     const SavedFile& f = Saved(option);
-    if (!f.ok) {
-        state.SkipWithError(("FileOut failed: " + dr.model.LastError).c_str());
-        return;
-    }
     std::vector<uint8_t> raw(f.size, 0x5A);
     const fs::path target = FilePath(option == 0 ? "out_sjis" : "out_utf16");
     const fs::path rawTarget = FilePath("raw_write");
@@ -513,28 +534,15 @@ void BM_FileOut(benchmark::State& state) {
     }
     fs::remove(target, ec);
     fs::remove(rawTarget, ec);
-    state.SetBytesProcessed(static_cast<int64_t>(bytes));
-    if (plain > 0) {
-        state.counters["raw_write_MBps"] = static_cast<double>(bytes) / 1e6 / plain;
-        state.counters["write_ratio"] = codec / plain;
-    }
-    if (growth >= 0) state.counters["op_rss_growth_MiB"] = growth;
-    SetCommonCounters(state, f);
+    SetRatioCounters(state, f, "write", bytes, codec, plain, growth);
 }
 BENCHMARK(BM_FileOut)->Arg(0)->Arg(32)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_FileIn(benchmark::State& state) {
     const int option = static_cast<int>(state.range(0));
     Drawing& dr = TheDrawing();
-    if (!dr.ok) {
-        state.SkipWithError("building the drawing failed");
-        return;
-    }
+    if (!Ready(state, dr, option)) return;
     const SavedFile& f = Saved(option);
-    if (!f.ok) {
-        state.SkipWithError(("FileOut failed: " + dr.model.LastError).c_str());
-        return;
-    }
     const JwString name = jw::FromUtf8(f.path.string());
     double codec = 0, plain = 0, growth = -1;
     size_t bytes = 0;
@@ -570,13 +578,7 @@ void BM_FileIn(benchmark::State& state) {
         plain += rawTime;
         bytes += f.size;
     }
-    state.SetBytesProcessed(static_cast<int64_t>(bytes));
-    if (plain > 0) {
-        state.counters["raw_read_MBps"] = static_cast<double>(bytes) / 1e6 / plain;
-        state.counters["read_ratio"] = codec / plain;
-    }
-    if (growth >= 0) state.counters["op_rss_growth_MiB"] = growth;
-    SetCommonCounters(state, f);
+    SetRatioCounters(state, f, "read", bytes, codec, plain, growth);
 }
 BENCHMARK(BM_FileIn)->Arg(0)->Arg(32)->UseManualTime()->Unit(benchmark::kMillisecond);
 
