@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <sstream>
 
 #include "dxf/dxf_model.h"
 #include "dxf_test_util.h"
@@ -51,40 +49,23 @@ TEST(DxfReality, EzdxfReadsEveryReleaseWithoutAuditErrors) {
     std::string files;
     for (int32_t ver : {kDxfR12, kDxf2000, kDxf2007})
         for (int32_t spa : {0, 1}) files += " '" + WriteRich(dir, ver, spa).string() + "'";
-    const std::string script = std::string(ZS_SOURCE_DIR) + "/tests/dxf/ezdxf_check.py";
     std::string out;
-    const int rc = RunCommand("/usr/bin/python3 '" + script + "'" + files + " 2>&1", out);
+    const int rc = dxftest::RunEzdxfCheck(files, out);
     if (rc == 2 && out.find("ezdxf missing") != std::string::npos)
         GTEST_SKIP() << "python3-ezdxf is not installed";
     ASSERT_EQ(rc, 0) << out;
 
     // Facts per file.
-    std::map<std::string, std::map<std::string, std::string>> facts;
-    std::map<std::string, std::vector<std::string>> errors;
-    std::string current;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) {
-        const size_t sp = line.find(' ');
-        const std::string key = line.substr(0, sp);
-        const std::string rest = sp == std::string::npos ? "" : line.substr(sp + 1);
-        if (key == "file") {
-            current = fs::path(rest).filename().string();
-        } else if (key == "error") {
-            errors[current].push_back(rest);
-        } else if (key == "layout" || key == "block") {
-            const size_t last = rest.rfind(' ');
-            facts[current][key + ":" + rest.substr(0, last)] = rest.substr(last + 1);
-        } else {
-            facts[current][key] = rest;
-        }
-    }
+    dxftest::EzdxfReport report = dxftest::ParseEzdxfReport(out);
     for (int32_t ver : {kDxfR12, kDxf2000, kDxf2007}) {
         for (int32_t spa : {0, 1}) {
             const std::string name = "rich_" + std::to_string(ver) + "_" + std::to_string(spa) + ".dxf";
+            const std::string path = (dir / name).string();
             SCOPED_TRACE(name);
-            ASSERT_TRUE(facts.contains(name)) << out;
-            auto& f = facts[name];
-            EXPECT_TRUE(errors[name].empty()) << ::testing::PrintToString(errors[name]);
+            ASSERT_TRUE(report.facts.contains(path)) << out;
+            auto& f = report.facts[path];
+            const auto& errors = report.errors[path];
+            EXPECT_TRUE(errors.empty()) << ::testing::PrintToString(errors);
             const bool r12 = ver == kDxfR12;
             EXPECT_EQ(f["version"], r12 ? "AC1009" : (ver == kDxf2000 ? "AC1015" : "AC1021"));
             // Model space: everything but the skipped point, text, image and

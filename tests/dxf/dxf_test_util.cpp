@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <sstream>
 
 namespace jw::dxftest {
 
@@ -155,6 +156,33 @@ std::filesystem::path FreshDir(const std::filesystem::path& dir) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
+}
+
+int RunEzdxfCheck(const std::string& files, std::string& out) {
+    const std::string script = std::string(ZS_SOURCE_DIR) + "/tests/dxf/ezdxf_check.py";
+    return RunCommand("/usr/bin/python3 '" + script + "'" + files + " 2>&1", out);
+}
+
+EzdxfReport ParseEzdxfReport(const std::string& out) {
+    EzdxfReport r;
+    std::string current;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+        const size_t sp = line.find(' ');
+        const std::string key = line.substr(0, sp);
+        const std::string rest = sp == std::string::npos ? "" : line.substr(sp + 1);
+        if (key == "file") {
+            current = rest;
+        } else if (key == "error") {
+            r.errors[current].push_back(rest);
+        } else if (key == "layout" || key == "block") {
+            const size_t last = rest.rfind(' ');
+            r.facts[current][key + ":" + rest.substr(0, last)] = rest.substr(last + 1);
+        } else {
+            r.facts[current][key] = rest;
+        }
+    }
+    return r;
 }
 
 }  // namespace jw::dxftest

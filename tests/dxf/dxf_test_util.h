@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,20 @@ void FillRichModel(TDXFmodel& m, const JwString& imageSrc, const JwString& image
 
 // Runs a shell command; answers its exit status and standard output.
 int RunCommand(const std::string& cmd, std::string& out);
+
+// Runs tests/dxf/ezdxf_check.py on files (paths, each quoted and preceded by
+// a space); answers its exit status (2 with "ezdxf missing" when
+// python3-ezdxf is not installed) and its output.
+int RunEzdxfCheck(const std::string& files, std::string& out);
+
+// What ezdxf_check.py reports, by file as the script names it: the facts
+// ("layout:<name>" and "block:<name>" for the entity counts of a layout or
+// block) and the audit errors.
+struct EzdxfReport {
+    std::map<std::string, std::map<std::string, std::string>> facts;
+    std::map<std::string, std::vector<std::string>> errors;
+};
+EzdxfReport ParseEzdxfReport(const std::string& out);
 
 // dir emptied (or made) for the files of one check; it stays after the run
 // so that the files can be looked at.

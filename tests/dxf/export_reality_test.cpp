@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 
 #include "dxf/dxf_model.h"
 #include "dxf/jww_to_dxf.h"
@@ -174,30 +173,14 @@ TEST_F(ExportReality, EzdxfAuditsEverySampleInEveryReleaseAndCountsWhatWasWritte
     }
     std::string files;
     for (const Export& x : exports) files += " " + Quote(x.dxf);
-    const std::string script = std::string(ZS_SOURCE_DIR) + "/tests/dxf/ezdxf_check.py";
     std::string out;
-    const int rc = RunCommand("/usr/bin/python3 " + Quote(script) + files + " 2>&1", out);
+    const int rc = dxftest::RunEzdxfCheck(files, out);
     if (rc == 2 && out.find("ezdxf missing") != std::string::npos) GTEST_SKIP() << "python3-ezdxf is not installed";
     ASSERT_EQ(rc, 0) << out;
 
-    std::map<std::string, std::map<std::string, std::string>> facts;
-    std::map<std::string, std::vector<std::string>> errors;
-    std::string current;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) {
-        const size_t sp = line.find(' ');
-        const std::string key = line.substr(0, sp), rest = sp == std::string::npos ? "" : line.substr(sp + 1);
-        if (key == "file") {
-            current = rest;
-        } else if (key == "error") {
-            errors[current].push_back(rest);
-        } else if (key == "layout" || key == "block") {
-            const size_t last = rest.rfind(' ');
-            facts[current][key + ":" + rest.substr(0, last)] = rest.substr(last + 1);
-        } else {
-            facts[current][key] = rest;
-        }
-    }
+    dxftest::EzdxfReport report = dxftest::ParseEzdxfReport(out);
+    auto& facts = report.facts;
+    auto& errors = report.errors;
     int audited = 0;
     for (const Export& x : exports) {
         const std::string path = x.dxf.string();
