@@ -76,24 +76,28 @@ void TJwLayerCount::CountUpIndex(int32_t lg, int32_t ly, int32_t aci, int32_t lt
     ++gn[static_cast<size_t>(lg)];
 }
 
+namespace {
+
+// The largest of the first n counts and the first index holding it; 0 and -1
+// when none is above 0.
+template <size_t N>
+void MostUsed(const std::array<int32_t, N>& counts, int32_t n, int32_t& max, int32_t& index) {
+    max = 0;
+    index = -1;
+    for (int32_t k = 0; k < n; ++k) {
+        if (counts[static_cast<size_t>(k)] > max) {
+            max = counts[static_cast<size_t>(k)];
+            index = k;
+        }
+    }
+}
+
+}  // namespace
+
 void TJwLayerCount::CaluMax() {
     for (TJwLayerCount_Work& r : w) {
-        r.colmax = 0;
-        r.colman = -1;
-        for (int32_t k = 0; k < r.coln; ++k) {
-            if (r.col[static_cast<size_t>(k)] > r.colmax) {
-                r.colmax = r.col[static_cast<size_t>(k)];
-                r.colman = k;
-            }
-        }
-        r.ltpmax = 0;
-        r.ltpman = -1;
-        for (int32_t k = 0; k < r.ltpn; ++k) {
-            if (r.ltp[static_cast<size_t>(k)] > r.ltpmax) {
-                r.ltpmax = r.ltp[static_cast<size_t>(k)];
-                r.ltpman = k;
-            }
-        }
+        MostUsed(r.col, r.coln, r.colmax, r.colman);
+        MostUsed(r.ltp, r.ltpn, r.ltpmax, r.ltpman);
     }
     int32_t best = -1;
     gnmax = -1;
