@@ -112,15 +112,20 @@ constexpr NamedLineType kSxfLineTypes[17] = {
     {u"undefined", 0xFFFFFFFF, 32, 1, 10, 0, {}},
 };
 
+// The header starts from zero; the entity and definition counts stay.
+template <class Header>
+void ClearHeaderKeepingCounts(Header& h) {
+    const int32_t n1 = h.n1;
+    const int32_t n2 = h.n2;
+    h = Header{};
+    h.n1 = n1;
+    h.n2 = n2;
+}
+
 }  // namespace
 
 void TJwwData::DataDefaultSet() {
-    // The header starts from zero; the entity and definition counts stay.
-    const int32_t n1 = Enthd.n1;
-    const int32_t n2 = Enthd.n2;
-    Enthd = TEntJwwHeader{};
-    Enthd.n1 = n1;
-    Enthd.n2 = n2;
+    ClearHeaderKeepingCounts(Enthd);
     TEntJwwHeader& h = Enthd;
 
     h.jwID = u"JwwData.";
@@ -283,12 +288,7 @@ void TJwwData::DataDefaultSet() {
 }
 
 void TJwsData::DataDefaultSet() {
-    // The header starts from zero; the entity and definition counts stay.
-    const int32_t n1 = Enthd.n1;
-    const int32_t n2 = Enthd.n2;
-    Enthd = TEntJwsHeader{};
-    Enthd.n1 = n1;
-    Enthd.n2 = n2;
+    ClearHeaderKeepingCounts(Enthd);
     Enthd.jwID = u"JwsData";
     Enthd.jwVer = 600;
     Enthd.BasePoint_x = 0.0;
