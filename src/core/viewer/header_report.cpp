@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "legacy/legacy_summary.h"
 #include "support/numbers.h"
@@ -86,15 +87,12 @@ void AddBlockDefLines(Lines& lines, const TJwEntities& jw) {
 
 // The entity counts of drawings and figures alike, then the block definitions.
 void AddEntityLines(Lines& lines, const TJwEntities& jw) {
-    lines.push_back(JwString(u"N1：") + IntStr(jw.Hd().n1));
-    lines.push_back(JwString(u" 線　 数：") + IntStr(jw.EntLineN));
-    lines.push_back(JwString(u" 円弧 数：") + IntStr(jw.EntEnkoN));
-    lines.push_back(JwString(u" 点　 数：") + IntStr(jw.EntTenN));
-    lines.push_back(JwString(u" 文字 数：") + IntStr(jw.EntMojiN));
-    lines.push_back(JwString(u" 寸法 数：") + IntStr(jw.EntSunpoN));
-    lines.push_back(JwString(u" ｿﾘｯﾄﾞ数：") + IntStr(jw.EntSolidN));
-    lines.push_back(JwString(u" ﾌﾞﾛｯｸ数：") + IntStr(jw.EntBlockN));
-    lines.push_back(JwString(u"ﾌﾞﾛｯｸ定義数：") + IntStr(jw.EntBlockDefN));
+    const std::pair<const char16_t*, int32_t> counts[] = {
+        {u"N1：", jw.Hd().n1},           {u" 線　 数：", jw.EntLineN},   {u" 円弧 数：", jw.EntEnkoN},
+        {u" 点　 数：", jw.EntTenN},     {u" 文字 数：", jw.EntMojiN},   {u" 寸法 数：", jw.EntSunpoN},
+        {u" ｿﾘｯﾄﾞ数：", jw.EntSolidN},   {u" ﾌﾞﾛｯｸ数：", jw.EntBlockN},  {u"ﾌﾞﾛｯｸ定義数：", jw.EntBlockDefN},
+    };
+    for (const auto& [label, n] : counts) lines.push_back(JwString(label) + IntStr(n));
     AddBlockDefLines(lines, jw);
 }
 
