@@ -10,19 +10,19 @@ namespace jw::cli {
 namespace {
 
 // Function-local so that registrars in other files may run in any order.
-std::vector<CommandSpec>& Registry() {
-    static std::vector<CommandSpec> commands;
+std::vector<CommandEntry>& Registry() {
+    static std::vector<CommandEntry> commands;
     return commands;
 }
 
 }  // namespace
 
-CommandRegistrar::CommandRegistrar(CommandSpec spec) { Registry().push_back(std::move(spec)); }
+CommandRegistrar::CommandRegistrar(CommandEntry entry) { Registry().push_back(std::move(entry)); }
 
-std::vector<CommandSpec> Commands() {
-    std::vector<CommandSpec> list = Registry();
+std::vector<CommandEntry> Commands() {
+    std::vector<CommandEntry> list = Registry();
     std::stable_sort(list.begin(), list.end(),
-                     [](const CommandSpec& a, const CommandSpec& b) { return a.order < b.order; });
+                     [](const CommandEntry& a, const CommandEntry& b) { return a.order < b.order; });
     return list;
 }
 
@@ -36,9 +36,9 @@ int Run(const std::vector<std::string>& args, Console& io) {
         "Run 'zumenscope-cli COMMAND --help' for the options of a command.\n"
         "Exit status: 0 success, 1 a file could not be read or written, 2 usage error.");
 
-    const std::vector<CommandSpec> commands = Commands();
+    const std::vector<CommandEntry> commands = Commands();
     std::vector<std::pair<CLI::App*, CommandAction>> actions;
-    for (const CommandSpec& c : commands) {
+    for (const CommandEntry& c : commands) {
         CLI::App* sub = app.add_subcommand(c.name, c.summary);
         actions.emplace_back(sub, c.setup(*sub));
     }
@@ -47,10 +47,10 @@ int Run(const std::vector<std::string>& args, Console& io) {
     // the parser's generic "arguments were not expected".
     if (!args.empty() && !args[0].empty() && args[0][0] != '-') {
         const bool known = std::any_of(commands.begin(), commands.end(),
-                                       [&](const CommandSpec& c) { return c.name == args[0]; });
+                                       [&](const CommandEntry& c) { return c.name == args[0]; });
         if (!known) {
             io.err << kProgramName << ": unknown command '" << args[0] << "' (commands:";
-            for (const CommandSpec& c : commands) io.err << ' ' << c.name;
+            for (const CommandEntry& c : commands) io.err << ' ' << c.name;
             io.err << ")\nRun with --help for more information.\n";
             return kExitUsage;
         }

@@ -21,7 +21,7 @@ namespace jw::cli {
 // Runs a parsed command; answers the exit status.
 using CommandAction = std::function<int(Console&)>;
 
-struct CommandSpec {
+struct CommandEntry {
     std::string name;
     std::string summary;
     int order = 0;  // position in the help listing (ascending)
@@ -33,10 +33,10 @@ struct CommandSpec {
 
 class CommandRegistrar {
 public:
-    explicit CommandRegistrar(CommandSpec spec);
+    explicit CommandRegistrar(CommandEntry entry);
 };
 
 // Every registered command, in help order.
-std::vector<CommandSpec> Commands();
+std::vector<CommandEntry> Commands();
 
 }  // namespace jw::cli
