@@ -154,13 +154,13 @@ void TJwwData::HeaderOut(ArchiveWriter& aw, int32_t Ver) {
         if (r > 10) r = 10;
         aw.WriteDouble(r);
     }
-    for (int i = 0; i < 8; ++i) {
-        const TEntJwwLineTypeNo& t = EntLtp1[i];
+    const auto writeLineType = [&aw](const TEntJwwLineTypeNo& t) {
         aw.WriteInt(t.alLType);
         aw.WriteInt(t.anTokushuSenUintDot);
         aw.WriteInt(t.anTokushuSenPich);
         aw.WriteInt(t.anPrtTokushuSenPich);
-    }
+    };
+    for (int i = 0; i < 8; ++i) writeLineType(EntLtp1[i]);
     for (int i = 0; i < 5; ++i) {
         const TEntJwwRandomLineNo& t = EntLtp2[i];
         aw.WriteInt(t.alLType);
@@ -169,13 +169,7 @@ void TJwwData::HeaderOut(ArchiveWriter& aw, int32_t Ver) {
         aw.WriteInt(t.anPrtRandSenWide);
         aw.WriteInt(t.anPrtTokushuSenPich);
     }
-    for (int i = 0; i < 4; ++i) {
-        const TEntJwwLineTypeNo& t = EntLtp3[i];
-        aw.WriteInt(t.alLType);
-        aw.WriteInt(t.anTokushuSenUintDot);
-        aw.WriteInt(t.anTokushuSenPich);
-        aw.WriteInt(t.anPrtTokushuSenPich);
-    }
+    for (int i = 0; i < 4; ++i) writeLineType(EntLtp3[i]);
 
     aw.WriteInt(h.nDrawGamenTen);
     aw.WriteInt(h.nDrawPrtTen);
