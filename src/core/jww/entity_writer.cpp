@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstring>
 #include <string_view>
-#include <unordered_map>
 
 #include "jww/archive.h"
 #include "model/entity_list_view.h"
@@ -53,21 +52,12 @@ public:
         : m_(m), aw_(aw), ver_(ver), splitSxf_(ver < 420 && m.Hd().jwVer >= 420), opt_(aw.fileOutOpt) {}
 
     void Run() {
-        // Output numbers of the definitions: the first definition with a
-        // number decides, as in ChangeBlockNo.
-        const size_t defN = HeldCount(m_.EntBlockDef, m_.EntBlockDefN);
-        blockNo_.reserve(defN);
-        for (size_t i = 0; i < defN; ++i) {
-            const TEntJwwBlockDef& d = m_.EntBlockDef[i];
-            blockNo_.emplace(uint32_t{d.nNumber}, d.ref_flag ? static_cast<uint32_t>(d.ref_no) : d.nNumber);
-        }
-
         const EntityListView drawing = EntityListOf(m_);
         aw_.CountOut(CountOf(drawing));
         WriteList(drawing);
 
         // Referenced definitions only; the count states what follows.
-        const size_t listN = HeldCount(defN, m_.Hd().n2);
+        const size_t listN = HeldCount(HeldCount(m_.EntBlockDef, m_.EntBlockDefN), m_.Hd().n2);
         int32_t written = 0;
         for (size_t i = 0; i < listN; ++i)
             if (m_.EntBlockDef[i].ref_flag) ++written;
@@ -84,13 +74,7 @@ private:
     const int32_t opt_;
     uint32_t objectIndex_ = 1;
     int32_t classIndex_[9] = {};
-    std::unordered_map<uint32_t, uint32_t> blockNo_;
     JwString work_;  // reused for rewritten strings
-
-    uint32_t BlockNo(uint32_t n) const {
-        const auto it = blockNo_.find(n);
-        return it == blockNo_.end() ? 0 : it->second;
-    }
 
     bool Splits(const TEntJwwSunpo& d) const { return splitSxf_ && d.bSxfMode != 0; }
 
@@ -286,7 +270,7 @@ private:
                 ClassInfo(kEntBlock);
                 FixedBuf<kBlockSize> f;
                 Load(f, &b, kEntBlock);
-                f.Put(offsetof(TEntJwwBlock, nNumber), BlockNo(b.nNumber));
+                f.Put(offsetof(TEntJwwBlock, nNumber), m_.ChangeBlockNo(b.nNumber));
                 Emit(f);
                 ++objectIndex_;
                 break;
@@ -305,7 +289,7 @@ private:
         ClassInfo(kEntBlockDef);
         FixedBuf<kDefSize> f;
         Load(f, &d.Fixed(), kEntBlockDef);
-        f.Put(offsetof(TEntJwwBlockDefFixed, nNumber), BlockNo(d.nNumber));
+        f.Put(offsetof(TEntJwwBlockDefFixed, nNumber), m_.ChangeBlockNo(d.nNumber));
         // Bit 31 would announce a 64-bit time stamp that is not written.
         f.Put(offsetof(TEntJwwBlockDefFixed, dtime), static_cast<uint32_t>(d.dtime & 0x7FFFFFFFu));
         Emit(f);
