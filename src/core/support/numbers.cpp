@@ -1,6 +1,5 @@
 #include "support/numbers.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -82,16 +81,14 @@ std::string FloatStr8(double v) {
 
 JwString BoolStr01(bool b) { return b ? u"1" : u"0"; }
 
-JwString HexStr(int64_t v, int digits) {
+JwString HexStr(uint32_t v, int digits) {
     static const char* kHex = "0123456789ABCDEF";
-    uint64_t u = v < 0 ? static_cast<uint32_t>(v) : static_cast<uint64_t>(v);
-    int minDigits = v < 0 ? std::max(8, digits) : digits;
     std::string s;
     do {
-        s.insert(s.begin(), kHex[u & 15]);
-        u >>= 4;
-    } while (u != 0);
-    if (static_cast<int>(s.size()) < minDigits) s.insert(0, static_cast<size_t>(minDigits) - s.size(), '0');
+        s.insert(s.begin(), kHex[v & 15]);
+        v >>= 4;
+    } while (v != 0);
+    if (static_cast<int>(s.size()) < digits) s.insert(0, static_cast<size_t>(digits) - s.size(), '0');
     return Widen(s);
 }
 

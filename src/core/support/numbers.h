@@ -14,9 +14,8 @@ JwString IntStr(int32_t v);
 // as separator; scientific form ("1.5E20", "5E-5") below 0.0001 and from 1e15.
 JwString FloatStr(double v);
 JwString BoolStr01(bool b);
-// Upper-case hexadecimal with at least `digits` digits (two's complement of a
-// negative value, that is 8 digits).
-JwString HexStr(int64_t v, int digits);
+// Upper-case hexadecimal with at least `digits` digits.
+JwString HexStr(uint32_t v, int digits);
 int32_t StrIntDef0(std::u16string_view s);
 double StrFloatDef0(std::u16string_view s);
 bool IsFiniteNum(double v);
