@@ -158,16 +158,16 @@ JwString AnsiDecode(const uint8_t* data, size_t n, bool stopAtZero) {
     return out;
 }
 
-// Number of code page 932 bytes of s (up to its first U+0000 when stopAtZero;
-// only U+0000 encodes to a zero byte).
-size_t EncodedLen(std::u16string_view s, bool stopAtZero) {
+// Number of code page 932 bytes of s up to its first U+0000 (only U+0000
+// encodes to a zero byte).
+size_t EncodedLen(std::u16string_view s) {
     const Cp932Tables& t = Tables();
     size_t len = 0;
     const size_t n = s.size();
     for (size_t i = 0; i < n; ++i) {
         char16_t c = s[i];
         if (c < 0x80) {
-            if (c == 0 && stopAtZero) break;
+            if (c == 0) break;
             ++len;
         } else if (IsHigh(c) && i + 1 < n && IsLow(s[i + 1])) {
             ++len;
@@ -231,7 +231,6 @@ void AnsiAppend(std::u16string_view s, Bytes& out) {
 
 Bytes AnsiBytes(std::u16string_view s) {
     Bytes out;
-    out.reserve(EncodedLen(s, false));
     AnsiAppend(s, out);
     return out;
 }
@@ -242,7 +241,7 @@ JwString AnsiBytesStr(const Bytes& b) { return AnsiDecode(b.data(), b.size(), tr
 
 JwString AnsiBytesStrFull(const uint8_t* data, size_t n) { return AnsiDecode(data, n, false); }
 
-int32_t AnsiLen(std::u16string_view s) { return static_cast<int32_t>(EncodedLen(s, true)); }
+int32_t AnsiLen(std::u16string_view s) { return static_cast<int32_t>(EncodedLen(s)); }
 
 int32_t ZeroLen(const Bytes& b) {
     const void* z = b.empty() ? nullptr : std::memchr(b.data(), 0, b.size());
