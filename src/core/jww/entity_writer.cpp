@@ -78,14 +78,10 @@ private:
 
     bool Splits(const TEntJwwSunpo& d) const { return splitSxf_ && d.bSxfMode != 0; }
 
+    // Objects written for a list: a split dimension is seven of them.
     int32_t CountOf(const EntityListView& l) const {
         uint32_t n = 0;
-        for (size_t i = 0; i < l.noN; ++i) {
-            const TEntJwwNo& e = l.no[i];
-            if (!l.Valid(e)) continue;
-            ++n;
-            if (e.EntType == kEntSunpo && Splits(l.sunpo[e.EntNo])) n += 6;
-        }
+        l.ForEach([&](int32_t kind, size_t i) { n += (kind == kEntSunpo && Splits(l.sunpo[i])) ? 7 : 1; });
         return static_cast<int32_t>(n);
     }
 
@@ -220,9 +216,8 @@ private:
         ++objectIndex_;
     }
 
-    void WriteEntity(const EntityListView& l, const TEntJwwNo& e) {
-        const auto i = static_cast<size_t>(e.EntNo);
-        switch (e.EntType) {
+    void WriteEntity(const EntityListView& l, int32_t kind, size_t i) {
+        switch (kind) {
             case kEntLine:
                 LineObject(l.line[i]);
                 break;
@@ -281,8 +276,7 @@ private:
     }
 
     void WriteList(const EntityListView& l) {
-        for (size_t i = 0; i < l.noN; ++i)
-            if (l.Valid(l.no[i])) WriteEntity(l, l.no[i]);
+        l.ForEach([&](int32_t kind, size_t i) { WriteEntity(l, kind, i); });
     }
 
     void WriteDefinition(const TEntJwwBlockDef& d) {
