@@ -6,6 +6,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "legacy/legacy_summary.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
 #include "support/text_encoding.h"
@@ -129,7 +130,7 @@ TEST_P(SampleReport, ReportAndTablesAgreeWithFile) {
     EXPECT_EQ(lines[3], u"バージョンNo.　：" + N(e["version"]));
     EXPECT_EQ(lines[4], u"ファイルメモ 　：" + J(e["memo"]));
     EXPECT_EQ(lines[5], encoding);
-    EXPECT_EQ(lines[6], u"図面サイズ　 　：" + IntStr(m.Enthd.nZumen) + u"（" + PaperSizeName(m.Enthd.nZumen) + u"）");
+    EXPECT_EQ(lines[6], u"図面サイズ　 　：" + IntStr(m.Enthd.nZumen) + u"（" + LegacyPaperName(m.Enthd.nZumen) + u"）");
     EXPECT_EQ(lines[63], u"保存時の画面倍率 基準点X　：" + FloatStr(m.Enthd.DPGenten_x));
 
     // Version-dependent middle part: eight mark groups with registrations,

@@ -6,8 +6,6 @@
 // with "File I/O Error" at the first record the file cannot deliver.
 #include "legacy/jwc_data.h"
 
-
-#include "jww/archive.h"
 #include "legacy/legacy_io.h"
 #include "legacy/legacy_reads.h"
 #include "support/strings.h"
@@ -27,24 +25,6 @@ constexpr size_t kGroupN = 16;
 constexpr size_t kLayerN = 256;
 
 }  // namespace
-
-int32_t JwcPaperWidth(int32_t psize) {
-    switch (psize) {
-    case 0: return 1189;
-    case 1: return 841;
-    case 2: return 594;
-    case 3: return 420;
-    case 4: return 297;
-    case 8: return 1682;
-    case 9: return 2378;
-    case 10: return 3364;
-    case 11: return 4756;
-    case 12: return 10000;
-    case 13: return 50000;
-    case 14: return 100000;
-    default: return 0;
-    }
-}
 
 TJwcData::TJwcData() { DataInit(); }
 
@@ -70,7 +50,7 @@ bool TJwcData::FileCheck(const JwString& fname) {
     return FileHasIdent(fname, kJwcIdent, "Not a JWC drawing (identification missing)", LastError);
 }
 
-bool TJwcData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
+void TJwcData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     ByteCursor cur(data, size);
     uint8_t blk[kBlockSize];
     TEntJwcHeader& h = Enthd;
@@ -155,7 +135,6 @@ bool TJwcData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     h.dataUnit = ToSingle(static_cast<double>(width) / h.drawWidth);
 
     used = cur.Pos();
-    return true;
 }
 
 bool TJwcData::FileHeaderIn(const JwString& fname) { return LegacyReads::FileHeaderIn(*this, fname, kJwcHeaderSize); }

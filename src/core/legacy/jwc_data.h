@@ -163,14 +163,11 @@ public:
 private:
     friend struct legacy::LegacyReads;
     // The parsers raise an internal failure that the public operations catch.
-    bool HeaderParse(const uint8_t* data, size_t size, size_t& used);
+    void HeaderParse(const uint8_t* data, size_t size, size_t& used);
     void BodyParse(const uint8_t* data, size_t size);
 };
 
 // Identification text at the start of every JWC file (20 characters).
 inline constexpr char16_t kJwcIdent[] = u"jw_cad(c)data.......";
-
-// Paper width in millimetres of a JWC paper code; 0 for an unknown code.
-int32_t JwcPaperWidth(int32_t psize);
 
 }  // namespace jw

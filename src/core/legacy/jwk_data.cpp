@@ -105,7 +105,7 @@ bool TJwkData::FileCheck(const JwString& fname) {
     return FileHasIdent(fname, kJwkIdent, "Not a JWK figure (identification missing)", LastError);
 }
 
-bool TJwkData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
+void TJwkData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     ByteCursor cur(data, size);
     uint8_t blk[kBlockSize];
     TEntJwkHeader& h = Enthd;
@@ -129,7 +129,6 @@ bool TJwkData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     if (h.scale <= 1e-14) h.scale = 1.0f;
     h.para.clear();
     used = cur.Pos();
-    return true;
 }
 
 bool TJwkData::FileHeaderIn(const JwString& fname) { return LegacyReads::FileHeaderIn(*this, fname, kJwkHeaderSize); }

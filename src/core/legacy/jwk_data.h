@@ -70,7 +70,7 @@ public:
 
 private:
     friend struct legacy::LegacyReads;
-    bool HeaderParse(const uint8_t* data, size_t size, size_t& used);
+    void HeaderParse(const uint8_t* data, size_t size, size_t& used);
     void BodyParse(const uint8_t* data, size_t size);
 };
 

@@ -1,13 +1,10 @@
 // Shared pieces of the legacy JWC/JWK codecs.
 #include "legacy/legacy_io.h"
 
-#include <cfloat>
 #include <cmath>
-#include <fstream>
 
 #include "jww/archive.h"
 #include "support/numbers.h"
-#include "support/paths.h"
 #include "support/program_values.h"
 #include "support/strings.h"
 #include "support/text_encoding.h"
@@ -100,24 +97,6 @@ void PutBytesField(std::vector<uint8_t>& out, const std::vector<uint8_t>& b, siz
     }
     out.insert(out.end(), b.begin(), b.begin() + static_cast<std::ptrdiff_t>(used));
     out.insert(out.end(), width - used, pad);
-}
-
-bool ReadFilePrefix(const JwString& path, size_t limit, std::vector<uint8_t>& out, std::string& error) {
-    out.clear();
-    std::ifstream in(NativePath(path), std::ios::binary);
-    if (!in) {
-        error = "Cannot open the file";
-        return false;
-    }
-    out.resize(limit);
-    in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(limit));
-    if (in.bad()) {
-        out.clear();
-        error = kErrFileIO;
-        return false;
-    }
-    out.resize(static_cast<size_t>(in.gcount()));
-    return true;
 }
 
 void PublishContext(const JwString& fileName, const JwString& comment1, const JwString& comment2) {

@@ -112,10 +112,6 @@ void PutBytesField(std::vector<uint8_t>& out, const std::vector<uint8_t>& bytes,
 // The same for the Shift-JIS bytes of s.
 void PutAnsiField(std::vector<uint8_t>& out, std::u16string_view s, size_t width, uint8_t pad);
 
-// Reads up to limit bytes from the start of a file (others may read it).
-// False with a message when the file cannot be opened or read.
-bool ReadFilePrefix(const JwString& path, size_t limit, std::vector<uint8_t>& out, std::string& error);
-
 // Publishes the text-variable context of a legacy file: its name, no drawing
 // time, the two comment lines as memo, print scale 1.
 void PublishContext(const JwString& fileName, const JwString& comment1, const JwString& comment2);

@@ -115,9 +115,10 @@ void ReadStringArea(ByteCursor& cur, int64_t size, int64_t base, std::vector<TEn
 bool FileHasIdent(const JwString& fname, std::u16string_view ident, const char* notIt, std::string& error) {
     return Guarded(error, [&] {
         error.clear();
-        std::vector<uint8_t> head;
-        if (!ReadFilePrefix(fname, 20, head, error)) return false;
-        if (AnsiBytesStr(head) != ident) {
+        FileBytes head;
+        bool whole = false;
+        if (!ReadFileStart(fname, 20, head, whole, error)) return false;
+        if (AnsiBytesStr(head.data.get(), head.size) != ident) {
             error = notIt;
             return false;
         }

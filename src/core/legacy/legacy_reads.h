@@ -75,10 +75,12 @@ struct LegacyReads {
     static bool FileHeaderIn(Model& m, const JwString& fname, size_t headerSize) {
         return Guarded(m.LastError, [&] {
             m.DataInit();
-            std::vector<uint8_t> buf;
-            if (!ReadFilePrefix(fname, headerSize, buf, m.LastError)) return false;
+            FileBytes buf;
+            bool whole = false;
+            if (!ReadFileStart(fname, headerSize, buf, whole, m.LastError)) return false;
             size_t used = 0;
-            return m.HeaderParse(buf.data(), buf.size(), used);
+            m.HeaderParse(buf.data.get(), buf.size, used);
+            return true;
         });
     }
 
@@ -87,10 +89,7 @@ struct LegacyReads {
         return Guarded(m.LastError, [&] {
             m.DataInit();
             std::vector<uint8_t> buf;
-            if (!ReadWholeFile(fname, buf, m.LastError)) {
-                if (m.LastError.empty()) m.LastError = kErrFileIO;
-                return false;
-            }
+            if (!ReadWholeFile(fname, buf, m.LastError)) return false;
             return ParseFile(m, buf.data(), buf.size(), &fname);
         });
     }

@@ -6,25 +6,34 @@
 
 namespace jw {
 
-JwString LegacyPaperName(int32_t psize) {
-    switch (psize) {
-    case 0: return u"Ａ０";
-    case 1: return u"Ａ１";
-    case 2: return u"Ａ２";
-    case 3: return u"Ａ３";
-    case 4: return u"Ａ４";
-    case 8: return u"２Ａ";
-    case 9: return u"３Ａ";
-    case 10: return u"４Ａ";
-    case 11: return u"５Ａ";
-    case 12: return u"１０ｍ";
-    case 13: return u"５０ｍ";
-    case 14: return u"１００ｍ";
-    default: return JwString();
-    }
-}
-
 namespace {
+
+// The paper sizes: code, width in millimetres, name.
+struct PaperSize {
+    int32_t code;
+    int32_t width;
+    const char16_t* name;
+};
+constexpr PaperSize kPaperSizes[] = {
+    {0,  1189,   u"Ａ０"},
+    {1,  841,    u"Ａ１"},
+    {2,  594,    u"Ａ２"},
+    {3,  420,    u"Ａ３"},
+    {4,  297,    u"Ａ４"},
+    {8,  1682,   u"２Ａ"},
+    {9,  2378,   u"３Ａ"},
+    {10, 3364,   u"４Ａ"},
+    {11, 4756,   u"５Ａ"},
+    {12, 10000,  u"１０ｍ"},
+    {13, 50000,  u"５０ｍ"},
+    {14, 100000, u"１００ｍ"},
+};
+
+const PaperSize* FindPaperSize(int32_t code) {
+    for (const PaperSize& p : kPaperSizes)
+        if (p.code == code) return &p;
+    return nullptr;
+}
 
 // "read" entities, and the header's count in brackets when it differs.
 JwString CountText(int32_t read, int32_t stated) {
@@ -34,6 +43,16 @@ JwString CountText(int32_t read, int32_t stated) {
 }
 
 }  // namespace
+
+JwString LegacyPaperName(int32_t psize) {
+    const PaperSize* p = FindPaperSize(psize);
+    return p ? JwString(p->name) : JwString();
+}
+
+int32_t JwcPaperWidth(int32_t psize) {
+    const PaperSize* p = FindPaperSize(psize);
+    return p ? p->width : 0;
+}
 
 std::vector<JwString> LegacySummaryLines(const TLegacySummary& s) {
     std::vector<JwString> out;

@@ -35,7 +35,9 @@ struct TLegacySummary {
 std::vector<JwString> LegacySummaryLines(const TLegacySummary& s);
 
 // Paper-size name of a JWC paper code ("Ａ３", "２Ａ", "１０ｍ"); empty for an
-// unknown code.
+// unknown code. JWW drawings number their paper sizes the same way.
 JwString LegacyPaperName(int32_t psize);
+// Paper width in millimetres of a JWC paper code; 0 for an unknown code.
+int32_t JwcPaperWidth(int32_t psize);
 
 }  // namespace jw

@@ -98,9 +98,6 @@ void AddEntityLines(Lines& lines, const TJwEntities& jw) {
 
 }  // namespace
 
-// JWW drawings number their paper sizes as JWC drawings do.
-JwString PaperSizeName(int32_t nZumen) { return LegacyPaperName(nZumen); }
-
 std::vector<JwString> JwwHeaderReport(const TJwwData& jw, const JwString& FName) {
     Lines lines;
     lines.reserve(256);
@@ -116,7 +113,8 @@ std::vector<JwString> JwwHeaderReport(const TJwwData& jw, const JwString& FName)
     add(u"バージョンNo.　：", IntStr(h.jwVer));
     add(u"ファイルメモ 　：", h.strMemo);
     add(jw.MojiEncode ? u"文字コード　 　：Unicode (UTF-16)" : u"文字コード　 　：ANSI (Shift-JIS)");
-    add(u"図面サイズ　 　：", IntStr(h.nZumen) + u"（" + PaperSizeName(h.nZumen) + u"）");
+    // JWW drawings number their paper sizes as JWC drawings do.
+    add(u"図面サイズ　 　：", IntStr(h.nZumen) + u"（" + LegacyPaperName(h.nZumen) + u"）");
     add(u"書込LayerGroup ：", IntStr(h.nWriteGLay));
     add(u"寸法関係の設定");
     add(u"　寸法線色（1～9）　　　　：", IntStr(Digit(h.lnSunpou1, 1)));

@@ -15,8 +15,4 @@ std::vector<JwString> JwwHeaderReport(const TJwwData& jw, const JwString& FName)
 // Report of a JWS figure.
 std::vector<JwString> JwsHeaderReport(const TJwsData& jw, const JwString& FName);
 
-// Display name of a paper-size code ("Ａ０" ... "１００ｍ"); empty for a code
-// without a name.
-JwString PaperSizeName(int32_t nZumen);
-
 }  // namespace jw
