@@ -137,6 +137,13 @@ TEST(Cp932, AppendAddsToTheBuffer) {
     EXPECT_EQ(out, B({'x', 0x82, 0xA0, 'y'}));
 }
 
+TEST(Cp932, LeadBytes) {
+    for (int b = 0; b < 256; ++b) {
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        EXPECT_EQ(AnsiLeadByte(static_cast<uint8_t>(b)), lead) << std::hex << b;
+    }
+}
+
 // Every defined double-byte code decodes to a character whose encoding
 // decodes to that same character (the tables agree with each other).
 TEST(Cp932, TablesAreConsistent) {
@@ -173,6 +180,17 @@ TEST(Utf8, BothWays) {
     EXPECT_EQ(FromUtf8("a\xFF" "b"), u"a\uFFFDb");
     EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
     EXPECT_EQ(FromUtf8("\xE3\x81"), u"\uFFFD");                  // truncated
+}
+
+TEST(Utf8, AppendAddsToTheBuffer) {
+    Bytes bytes = B({'x'});
+    std::string text = "x";
+    for (std::u16string_view s : {std::u16string_view(u"\u00E9"), std::u16string_view(u"\U0001F600y")}) {
+        Utf8Append(s, bytes);
+        Utf8Append(s, text);
+    }
+    EXPECT_EQ(bytes, B({'x', 0xC3, 0xA9, 0xF0, 0x9F, 0x98, 0x80, 'y'}));
+    EXPECT_EQ(text, std::string(bytes.begin(), bytes.end()));
 }
 
 }  // namespace

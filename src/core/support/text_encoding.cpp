@@ -180,21 +180,46 @@ size_t EncodedLen(std::u16string_view s) {
     return len;
 }
 
-void PutUtf8(uint32_t cp, Bytes& out) {
+// Appends the UTF-8 bytes of code point cp to out (a byte array or a string).
+template <class Out>
+void PutUtf8(uint32_t cp, Out& out) {
+    using Unit = typename Out::value_type;
     if (cp < 0x80) {
-        out.push_back(static_cast<uint8_t>(cp));
+        out.push_back(static_cast<Unit>(cp));
     } else if (cp < 0x800) {
-        out.push_back(static_cast<uint8_t>(0xC0 | cp >> 6));
-        out.push_back(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+        out.push_back(static_cast<Unit>(0xC0 | cp >> 6));
+        out.push_back(static_cast<Unit>(0x80 | (cp & 0x3F)));
     } else if (cp < 0x10000) {
-        out.push_back(static_cast<uint8_t>(0xE0 | cp >> 12));
-        out.push_back(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+        out.push_back(static_cast<Unit>(0xE0 | cp >> 12));
+        out.push_back(static_cast<Unit>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<Unit>(0x80 | (cp & 0x3F)));
     } else {
-        out.push_back(static_cast<uint8_t>(0xF0 | cp >> 18));
-        out.push_back(static_cast<uint8_t>(0x80 | (cp >> 12 & 0x3F)));
-        out.push_back(static_cast<uint8_t>(0x80 | (cp >> 6 & 0x3F)));
-        out.push_back(static_cast<uint8_t>(0x80 | (cp & 0x3F)));
+        out.push_back(static_cast<Unit>(0xF0 | cp >> 18));
+        out.push_back(static_cast<Unit>(0x80 | (cp >> 12 & 0x3F)));
+        out.push_back(static_cast<Unit>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<Unit>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Appends s encoded in UTF-8 to out; a lone surrogate becomes U+FFFD.
+template <class Out>
+void Utf8Encode(std::u16string_view s, Out& out) {
+    // Grow geometrically: callers may append many short strings to one buffer.
+    const size_t want = out.size() + s.size() + s.size() / 2;
+    if (want > out.capacity()) out.reserve(out.empty() ? want : std::max(want, out.capacity() * 2));
+    const size_t n = s.size();
+    for (size_t i = 0; i < n; ++i) {
+        char16_t c = s[i];
+        if (c < 0x80) {
+            out.push_back(static_cast<typename Out::value_type>(c));
+        } else if (IsHigh(c) && i + 1 < n && IsLow(s[i + 1])) {
+            PutUtf8(0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00), out);
+            ++i;
+        } else if (IsHigh(c) || IsLow(c)) {
+            PutUtf8(kReplacement, out);  // a lone surrogate
+        } else {
+            PutUtf8(c, out);
+        }
     }
 }
 
@@ -235,6 +260,8 @@ Bytes AnsiBytes(std::u16string_view s) {
     return out;
 }
 
+bool AnsiLeadByte(uint8_t b) { return Tables().lead[b]; }
+
 JwString AnsiBytesStr(const uint8_t* data, size_t n) { return AnsiDecode(data, n, true); }
 
 JwString AnsiBytesStr(const Bytes& b) { return AnsiDecode(b.data(), b.size(), true); }
@@ -271,29 +298,20 @@ JwString WideBytesStr(const uint8_t* data, size_t n) {
 
 JwString WideBytesStr(const Bytes& b) { return WideBytesStr(b.data(), b.size()); }
 
+void Utf8Append(std::u16string_view s, Bytes& out) { Utf8Encode(s, out); }
+
+void Utf8Append(std::u16string_view s, std::string& out) { Utf8Encode(s, out); }
+
 Bytes Utf8Bytes(std::u16string_view s) {
     Bytes out;
-    out.reserve(s.size() + s.size() / 2);
-    const size_t n = s.size();
-    for (size_t i = 0; i < n; ++i) {
-        char16_t c = s[i];
-        if (c < 0x80) {
-            out.push_back(static_cast<uint8_t>(c));
-        } else if (IsHigh(c) && i + 1 < n && IsLow(s[i + 1])) {
-            PutUtf8(0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00), out);
-            ++i;
-        } else if (IsHigh(c) || IsLow(c)) {
-            PutUtf8(kReplacement, out);  // a lone surrogate
-        } else {
-            PutUtf8(c, out);
-        }
-    }
+    Utf8Append(s, out);
     return out;
 }
 
 std::string ToUtf8(std::u16string_view s) {
-    Bytes b = Utf8Bytes(s);
-    return std::string(b.begin(), b.end());
+    std::string out;
+    Utf8Append(s, out);
+    return out;
 }
 
 JwString FromUtf8(std::string_view s) {

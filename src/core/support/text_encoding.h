@@ -17,6 +17,8 @@ using Bytes = std::vector<uint8_t>;
 Bytes AnsiBytes(std::u16string_view s);
 // Appends the code page 932 bytes of s to out (the allocation-free form).
 void AnsiAppend(std::u16string_view s, Bytes& out);
+// True when b is the lead byte of a double-byte code of code page 932.
+bool AnsiLeadByte(uint8_t b);
 // bytes decoded from code page 932; the result ends before its first U+0000.
 // A single byte the code page leaves undefined decodes as Windows does (0x80 to
 // U+0080, 0xA0 to U+F8F0, 0xFD-0xFF to U+F8F1-U+F8F3); a lead byte whose
@@ -38,6 +40,9 @@ JwString WideBytesStr(const uint8_t* data, size_t n);
 JwString WideBytesStr(const Bytes& b);
 // s encoded in UTF-8 (a lone surrogate becomes U+FFFD).
 Bytes Utf8Bytes(std::u16string_view s);
+// Appends the UTF-8 bytes of s to out (the allocation-free forms).
+void Utf8Append(std::u16string_view s, Bytes& out);
+void Utf8Append(std::u16string_view s, std::string& out);
 
 // Convenience conversions for the program's own use (command line, Qt, tests).
 std::string ToUtf8(std::u16string_view s);
