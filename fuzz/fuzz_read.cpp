@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <string>
 
+#include <nlohmann/json.hpp>
+
 #include "jww/drawing_summary.h"
 #include "model/jw_data.h"
 
@@ -64,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         m.BindImageExp = m.BindImageExr = true;
         m.BufferIn(data, size, u"fuzz.jww");
         if (m.ReadEnd > size) __builtin_trap();
-        (void)jw::SummaryToJsonText(jw::SummarizeDrawing(m));
+        (void)jw::SummaryToJson(jw::SummarizeDrawing(m)).dump();
         m.BindImageDeleteGzFile();
         m.BindImageDeleteNonGzFile();
         CheckFolders(f);
@@ -74,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         jw::TJwsData m;
         m.BufferIn(data, size, u"fuzz.jws");
         if (m.ReadEnd > size) __builtin_trap();
-        (void)jw::SummaryToJsonText(jw::SummarizeDrawing(m));
+        (void)jw::SummaryToJson(jw::SummarizeDrawing(m)).dump();
     }
     return 0;
 }

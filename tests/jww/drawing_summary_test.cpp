@@ -52,10 +52,21 @@ TEST(DrawingSummaryTest, FieldsAndTextOrder) {
         {"bound_images", {{{"name", "img.png"}, {"size", 3}}}},
         {"text_sha1", Sha1Hex(joined.data(), joined.size())},
     };
-    const std::string text = SummaryToJsonText(s);
+    const std::string text = SummaryToJson(s).dump();
     EXPECT_EQ(nlohmann::json::parse(text), want);
     // Keys keep the order of the samples' expected.jsonl.
     EXPECT_EQ(text.find("{\"format\":\"jww\",\"version\":700,\"encoding\":\"utf16\""), 0u);
+}
+
+TEST(DrawingSummaryTest, TextDigestJoinsTextsInOrder) {
+    TextDigest none;
+    EXPECT_EQ(none.Hex(), "da39a3ee5e6b4b0d3255bfef95601890afd80709");  // SHA-1 of nothing
+    TextDigest d;
+    d.Add(u"a");
+    d.Add(u"");
+    d.Add(u"\u3042");
+    const std::string joined = "a\x1e\x1e\xe3\x81\x82";
+    EXPECT_EQ(d.Hex(), Sha1Hex(joined.data(), joined.size()));
 }
 
 TEST(DrawingSummaryTest, EmptyFigure) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -13,6 +14,23 @@ namespace jw {
 
 class TJwwData;
 class TJwsData;
+struct EntityListView;
+
+// SHA-1 of texts in the order they are added: the UTF-8 of each, joined by
+// U+001E. The digest of no text is the SHA-1 of nothing.
+class TextDigest {
+public:
+    void Add(std::u16string_view s);
+    // The texts of one entity list in its order: each text, and the text of
+    // each dimension. Order entries that name no held entity are passed over.
+    void AddList(const EntityListView& l);
+    // Lower-case hexadecimal.
+    std::string Hex() const;
+
+private:
+    std::vector<uint8_t> bytes_;
+    bool first_ = true;
+};
 
 struct EntityCounts {
     int32_t line = 0, arc = 0, point = 0, text = 0, dimension = 0, solid = 0, block = 0;
@@ -50,6 +68,5 @@ DrawingSummary SummarizeDrawing(const TJwsData& m);
 
 // Fields in the order above; keys as in the samples' expected.jsonl.
 nlohmann::ordered_json SummaryToJson(const DrawingSummary& s);
-std::string SummaryToJsonText(const DrawingSummary& s);
 
 }  // namespace jw
