@@ -7,6 +7,7 @@
 #include <string>
 
 #include "dxf/dxf_model.h"
+#include "support/numbers.h"
 
 namespace {
 
@@ -20,10 +21,7 @@ void FillTables(TDXFmodel& m, int32_t ver) {
     const double dash[] = {12.7, -6.35};
     m.AddLtype(u"DASHED", u"Dashed", dash);
     m.AddLayer(u"0", 7, 1, 0, true, true);
-    for (int i = 0; i < 256; ++i) {
-        const std::string n = std::to_string(i + 1);
-        m.AddLayer(JwString(n.begin(), n.end()), 1 + i % 255, 1 + i % 2, 0, true, true);
-    }
+    for (int i = 0; i < 256; ++i) m.AddLayer(IntStr(i + 1), 1 + i % 255, 1 + i % 2, 0, true, true);
     m.AddStyle(u"Standard", u"txt", u"extfont2.shx", 0, 1, 0, 2.5, false);
 }
 

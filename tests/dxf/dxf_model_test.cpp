@@ -230,6 +230,7 @@ TEST_F(DxfModelTest, LayerNames) {
     struct Case { int32_t rule; int32_t l; const char16_t* lg; const char16_t* ly; const char16_t* name; };
     const Case cases[] = {
         {0, 11, u"平面", u"壁", u"12"},
+        {0, INT32_MAX, u"", u"", u"2147483648"},
         {1, 11, u"平面", u" 壁 ", u" 壁 "},
         {2, 11, u"平面", u"", u"平面-B"},
         {2, 11, u"平 面", u"壁\u30001", u"平面-壁1"},

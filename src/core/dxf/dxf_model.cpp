@@ -5,6 +5,7 @@
 #include <new>
 
 #include "dxf/text_variables.h"
+#include "support/numbers.h"
 #include "support/paths.h"
 #include "support/strings.h"
 
@@ -20,29 +21,13 @@ double Clamp10(double v) {
     return v > 1e10 ? 1e10 : v;
 }
 
-JwString HexUpper(int32_t v) {
-    static const char16_t digits[] = u"0123456789ABCDEF";
-    uint32_t u = static_cast<uint32_t>(v);
-    JwString s;
-    do {
-        s.insert(s.begin(), digits[u & 15]);
-        u >>= 4;
-    } while (u != 0);
-    return s;
-}
-
-JwString DecStr(int64_t v) {
-    const std::string s = std::to_string(v);
-    return JwString(s.begin(), s.end());
-}
-
 // Makes name unique among the upper-cased names of a table: name, name_1,
 // name_2, ... (at most name_99999).
 JwString UniqueName(const JwString& name, const std::unordered_map<JwString, int32_t>& used) {
     if (!used.contains(StrUpper(name))) return name;
     JwString candidate;
     for (int32_t i = 1; i <= 99999; ++i) {
-        candidate = name + u"_" + DecStr(i);
+        candidate = name + u"_" + IntStr(i);
         if (!used.contains(StrUpper(candidate))) break;
     }
     return candidate;
@@ -334,10 +319,10 @@ JwString TDXFmodel::DefautLayerName(int32_t l, const JwString& lg, const JwStrin
     if (laynametyp == 2) {
         const JwString g = StrNoSpace(lg), n = StrNoSpace(ly);
         if (!g.empty() && !n.empty()) return g + u"-" + n;
-        if (!g.empty()) return g + u"-" + HexUpper(((l % 16) + 16) % 16);
+        if (!g.empty()) return g + u"-" + HexStr(static_cast<uint32_t>(((l % 16) + 16) % 16), 1);
         return n;
     }
-    return DecStr(static_cast<int64_t>(l) + 1);
+    return FloatStr(static_cast<double>(l) + 1);  // exact, and no overflow for INT32_MAX
 }
 
 JwString TDXFmodel::AdjustLayerName(int32_t lg, int32_t ly, const JwString& s) const {
@@ -346,7 +331,7 @@ JwString TDXFmodel::AdjustLayerName(int32_t lg, int32_t ly, const JwString& s) c
         const bool keep = Ver == kDxfR12 ? IsR12LayerChar(c) : !IsLayerPunct(c);
         if (keep) out.push_back(c);
     }
-    if (out.empty()) out = HexUpper(lg) + u"-" + HexUpper(ly);
+    if (out.empty()) out = HexStr(static_cast<uint32_t>(lg), 1) + u"-" + HexStr(static_cast<uint32_t>(ly), 1);
     return out;
 }
 
@@ -368,7 +353,7 @@ int32_t TDXFmodel::AddFList(const JwString& srcfile, const JwString& dstpath, do
             return false;
         };
         JwString dst = dstpath + stem + ext;
-        for (int32_t i = 1; i <= 99999 && taken(dst); ++i) dst = dstpath + stem + u"_" + DecStr(i) + ext;
+        for (int32_t i = 1; i <= 99999 && taken(dst); ++i) dst = dstpath + stem + u"_" + IntStr(i) + ext;
         TDXF_FileNameList f;
         f.src = srcfile;
         f.dst = dst;

@@ -28,6 +28,7 @@
 #include "dxf/dxf_format.h"
 #include "dxf/dxf_model.h"
 #include "jww/archive.h"
+#include "support/numbers.h"
 #include "support/paths.h"
 #include "support/strings.h"
 #include "support/text_encoding.h"
@@ -85,6 +86,9 @@ private:
 };
 
 inline bool Near(double v, double target) { return std::fabs(v - target) <= 1e-14; }
+
+// Name of the i-th paper-space layout (i >= 1; at most Ltn, an int32_t).
+JwString LayoutName(int64_t i) { return u"レイアウト" + IntStr(static_cast<int32_t>(i)); }
 
 // True when s holds something besides spaces (U+0020, U+3000) and control characters.
 bool HasVisible(std::u16string_view s) {
@@ -325,9 +329,8 @@ void DxfWriter::Prepare() {
     for (const TDXF_BlockDef& b : m_.deBlockDef) blkName_.push_back(Name(b.nam));
     ttfStyle_.clear();
     for (int k = 1; k <= 11; ++k) {
-        const std::string n = std::to_string(k);
-        marker_[0][k] = m_.GetBlockIdx(u"_TRANS_TMARKER" + JwString(n.begin(), n.end()));
-        marker_[1][k] = m_.GetBlockIdx(u"_TRANS_TMARKER_" + JwString(n.begin(), n.end()));
+        marker_[0][k] = m_.GetBlockIdx(u"_TRANS_TMARKER" + IntStr(k));
+        marker_[1][k] = m_.GetBlockIdx(u"_TRANS_TMARKER_" + IntStr(k));
     }
     marker_[0][0] = marker_[1][0] = -1;
     // Handles of an earlier save must not leak into this one.
@@ -965,28 +968,20 @@ void DxfWriter::Tables() {
     if (!r12_) {
         TableHead("BLOCK_RECORD", 2, th);
         m_.hn_blk = th;
-        auto rec = [&](std::string_view name, std::string_view layout) {
+        auto rec = [&](std::string_view name, int64_t layout) {
             RecordHead("BLOCK_RECORD", th, "AcDbBlockTableRecord");
             S(2, name);
-            S(340, layout);
+            H(340, layout);
             if (v2007_) {
                 I(70, 0);
                 I(280, 1);
                 I(281, 0);
             }
         };
-        rec("*Model_Space", "2");
-        rec("*Paper_Space", "3");
-        for (int32_t k = 0; k <= Ltn() - 2; ++k) {
-            char hex[16];
-            char* end = std::to_chars(hex, hex + sizeof hex, k + 4, 16).ptr;
-            for (char* p = hex; p < end; ++p)
-                if (*p >= 'a' && *p <= 'f') *p = static_cast<char>(*p - 'a' + 'A');
-            std::string name = "*Paper_Space";
-            name += std::to_string(k);
-            rec(name, std::string_view(hex, static_cast<size_t>(end - hex)));
-        }
-        for (const std::string& n : blkName_) rec(n, "0");
+        rec("*Model_Space", 2);
+        rec("*Paper_Space", 3);
+        for (int32_t k = 0; k <= Ltn() - 2; ++k) rec("*Paper_Space" + std::to_string(k), k + 4);
+        for (const std::string& n : blkName_) rec(n, 0);
         S(0, "ENDTAB");
     }
     S(0, "ENDSEC");
@@ -1633,8 +1628,7 @@ void DxfWriter::Objects() {
     S(281, "     1");
     entry("Model", 2);
     for (int64_t i = 1; i <= ltn; ++i) {
-        const std::string n = std::to_string(i);
-        T(3, u"レイアウト" + JwString(n.begin(), n.end()));
+        T(3, LayoutName(i));
         H(350, i + 2);
     }
 
@@ -1692,8 +1686,7 @@ void DxfWriter::Objects() {
         if (i == 0) {
             S(1, "Model");
         } else {
-            const std::string n = std::to_string(i);
-            T(1, u"レイアウト" + JwString(n.begin(), n.end()));
+            T(1, LayoutName(i));
         }
         I(70, 1);
         I(71, i);

@@ -16,11 +16,6 @@ namespace {
 
 constexpr int64_t kUnixEpochDays = 25569;  // 1899-12-30 to 1970-01-01
 
-JwString Dec(int64_t v) {
-    const std::string s = std::to_string(v);
-    return JwString(s.begin(), s.end());
-}
-
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
@@ -68,12 +63,12 @@ JwString Pad(char16_t c, JwString s) {
     }
 }
 
-JwString Zero2(int64_t v) { return Pad(u'=', Dec(v)); }
-JwString Space2(int64_t v) { return Pad(u'_', Dec(v)); }
+JwString Zero2(int32_t v) { return Pad(u'=', IntStr(v)); }
+JwString Space2(int32_t v) { return Pad(u'_', IntStr(v)); }
 
 JwString EraYear(const TDxfEra& e) {
     if (e.name.empty()) return JwString();
-    return e.year == 1 ? JwString(u"元") : Dec(e.year);
+    return e.year == 1 ? JwString(u"元") : IntStr(e.year);
 }
 
 // The date codes of the five date variable characters ("F" and "f" exist
@@ -90,17 +85,17 @@ bool IsDateCode(char16_t c, std::u16string_view r) {
 JwString DateValue(char16_t c, std::u16string_view code, double days) {
     const TDxfDateTime t = DxfDecodeDate(days);
     const TDxfEra era = DxfEra(t.year, t.month, t.day);
-    if (code == u"y") return Pad(c, Dec(((t.year % 100) + 100) % 100));
+    if (code == u"y") return Pad(c, IntStr(((t.year % 100) + 100) % 100));
     if (code == u"Y") {
         const TDxfEra old = DxfEra(t.year, t.month, t.day, false);
-        return old.name.empty() ? JwString() : Pad(c, Dec(old.year));
+        return old.name.empty() ? JwString() : Pad(c, IntStr(old.year));
     }
-    if (code == u"m") return Pad(c, Dec(t.month));
-    if (code == u"d") return Pad(c, Dec(t.day));
-    if (code == u"h") return Pad(c, Dec((t.hour + 11) % 12 + 1));
-    if (code == u"H") return Pad(c, Dec(t.hour));
-    if (code == u"M") return Pad(c, Dec(t.minute));
-    if (code == u"S") return Pad(c, Dec(t.second));
+    if (code == u"m") return Pad(c, IntStr(t.month));
+    if (code == u"d") return Pad(c, IntStr(t.day));
+    if (code == u"h") return Pad(c, IntStr((t.hour + 11) % 12 + 1));
+    if (code == u"H") return Pad(c, IntStr(t.hour));
+    if (code == u"M") return Pad(c, IntStr(t.minute));
+    if (code == u"S") return Pad(c, IntStr(t.second));
     if (code == u"ma") {
         static constexpr std::u16string_view months[] = {u"JAN", u"FEB", u"MAR", u"APR", u"MAY", u"JUN",
                                                          u"JUL", u"AUG", u"SEP", u"OCT", u"NOV", u"DEC"};
@@ -113,7 +108,7 @@ JwString DateValue(char16_t c, std::u16string_view code, double days) {
     }
     if (code == u"n") return t.hour < 12 ? u"AM" : u"PM";
     if (code == u"N") return t.hour < 12 ? u"前" : u"後";
-    if (code == u"j") return Dec(t.year) + u"/" + Space2(t.month) + u"/" + Space2(t.day);
+    if (code == u"j") return IntStr(t.year) + u"/" + Space2(t.month) + u"/" + Space2(t.day);
     if (code == u"J")
         return era.name + EraYear(era) + u"年" + Space2(t.month) + u"月" + Space2(t.day) + u"日";
     if (code == u"E" || code == u"G") return Pad(c, EraYear(era));
@@ -121,8 +116,8 @@ JwString DateValue(char16_t c, std::u16string_view code, double days) {
     if (code == u"GＧＥ") return era.name + Pad(c, EraYear(era));
     if (code == u"GＧＥＥ") return era.name.empty() ? JwString() : era.name + EraYear(era) + u"年";
     if (code == u"F" || code == u"f") {
-        auto md = [c](int64_t v) { return c == u'_' ? Space2(v) : Zero2(v); };
-        JwString s = Dec(t.year) + u"/" + md(t.month) + u"/" + md(t.day);
+        auto md = [c](int32_t v) { return c == u'_' ? Space2(v) : Zero2(v); };
+        JwString s = IntStr(t.year) + u"/" + md(t.month) + u"/" + md(t.day);
         if (code == u"F") s += u" " + Zero2(t.hour) + u":" + Zero2(t.minute) + u":" + Zero2(t.second);
         return s;
     }
@@ -489,7 +484,7 @@ JwString GetMojiExp1(const TDXF_Moji_Exp_Info& mexp, int32_t ly, std::u16string_
         case V1::Scalesp: return ScaleValue(mexp, ly, p.kind);
         case V1::DrawTime: {
             const int64_t t = int64_t{mexp.drawtime} + 30;
-            return Dec(t / 3600) + u" : " + Dec(t / 60 % 60);
+            return IntStr(static_cast<int32_t>(t / 3600)) + u" : " + IntStr(static_cast<int32_t>(t / 60 % 60));
         }
         case V1::Date: {
             const char16_t c = s[0];
