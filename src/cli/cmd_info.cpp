@@ -1,6 +1,5 @@
 // `info FILE...`: the header report of each drawing or figure, or with --json
 // one JSON object per file.
-#include <algorithm>
 #include <filesystem>
 #include <ostream>
 #include <system_error>
@@ -12,6 +11,7 @@
 #include "jww/drawing_summary.h"
 #include "legacy/jwc_data.h"
 #include "legacy/jwk_data.h"
+#include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/sha1.h"
 #include "support/text_encoding.h"
@@ -72,7 +72,7 @@ nlohmann::ordered_json LegacyJson(const Legacy& m) {
     j["stated_counts"] = {{"line", s.lineCount}, {"arc", s.arcCount}, {"point", s.tenCount}, {"text", s.mojiCount}};
     // Texts in file order, UTF-8, joined by U+001E, as for a JWW drawing.
     std::string texts;
-    const size_t n = std::min(static_cast<size_t>(std::max(m.mojiN, 0)), m.EntMoji.size());
+    const size_t n = HeldCount(m.EntMoji, m.mojiN);
     for (size_t i = 0; i < n; ++i) {
         if (i) texts += "\x1e";
         texts += ToUtf8(m.EntMoji[i].s);

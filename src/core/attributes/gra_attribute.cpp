@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <initializer_list>
 
+#include "model/entity_list_view.h"
+#include "support/numbers.h"
+
 namespace jw {
 
 namespace {
@@ -11,9 +14,11 @@ namespace {
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kBlack = 0xFF000000u;
 
-uint32_t Argb(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u + r * 65536u + g * 256u + b; }
-
 char16_t HexDigit(int32_t v) { return u"0123456789ABCDEF"[v & 15]; }
+
+// Display-name prefixes of entry n: its layer group "[g] " and its layer "(l) ".
+JwString GroupLabel(int32_t n) { return JwString(u"[") + HexDigit(n / 16) + u"] "; }
+JwString LayerLabel(int32_t n) { return JwString(u"(") + HexDigit(n % 16) + u") "; }
 
 // Pen colours of entries 0-24 (pens 1-9 and 101-116) for a white and for a
 // black background.
@@ -140,13 +145,13 @@ uint32_t TgraAttribute::GetAll1Color() const { return All1Color; }
 // ---- layers ----
 
 void TgraAttribute::SetDefaultLayer() {
-    const int32_t n = std::min<int32_t>(scpLayN, static_cast<int32_t>(scpLay.size()));
+    const auto n = static_cast<int32_t>(HeldCount(scpLay, scpLayN));
     for (int32_t i = 0; i < n; ++i) {
         TscpLayer& e = scpLay[i];
         e.sta = 1;
         e.sca = 1.0;
-        e.gna = JwString(u"[") + HexDigit(i / 16) + u"] ";
-        e.nam = JwString(u"(") + HexDigit(i % 16) + u") ";
+        e.gna = GroupLabel(i);
+        e.nam = LayerLabel(i);
     }
 }
 
@@ -155,8 +160,8 @@ void TgraAttribute::SetAttrLayer(int32_t n, int32_t st, double sc, const JwStrin
     if (!LayIndexOk(n)) return;
     SetAttrLayer(n, st, sc);
     TscpLayer& e = scpLay[n];
-    e.gna = JwString(u"[") + HexDigit(n / 16) + u"] " + glayname;
-    e.nam = JwString(u"(") + HexDigit(n % 16) + u") " + layname;
+    e.gna = GroupLabel(n) + glayname;
+    e.nam = LayerLabel(n) + layname;
 }
 
 void TgraAttribute::SetAttrLayer(int32_t n, int32_t st, double sc) {
@@ -190,20 +195,20 @@ JwString TgraAttribute::GetAttrLayerName(int32_t n) const { return LayIndexOk(n)
 // ---- pens ----
 
 void TgraAttribute::SetDefaultColor() {
-    const int32_t n = std::min<int32_t>(scpColN, static_cast<int32_t>(scpCol.size()));
+    const auto n = static_cast<int32_t>(HeldCount(scpCol, scpColN));
     for (int32_t i = 0; i < n; ++i) scpCol[i].color = ForeColor;
     if (BkColor != 0 && BkColor != 1) return;
     const PenRgb* tab = BkColor == 0 ? kPenWhiteBg : kPenBlackBg;
-    for (int32_t i = 0; i < 25 && i < n; ++i) scpCol[i].color = Argb(tab[i].r, tab[i].g, tab[i].b);
+    for (int32_t i = 0; i < 25 && i < n; ++i) scpCol[i].color = MakeArgb(tab[i].r, tab[i].g, tab[i].b);
 }
 
 void TgraAttribute::SetDefaultWidth() {
-    const int32_t n = std::min<int32_t>(scpColN, static_cast<int32_t>(scpCol.size()));
+    const auto n = static_cast<int32_t>(HeldCount(scpCol, scpColN));
     for (int32_t i = 0; i < n; ++i) scpCol[i].width = i < 9 ? kPenWidth[i] : 0.18;
 }
 
 void TgraAttribute::SetDefaultTenR() {
-    const int32_t n = std::min<int32_t>(scpColN, static_cast<int32_t>(scpCol.size()));
+    const auto n = static_cast<int32_t>(HeldCount(scpCol, scpColN));
     for (int32_t i = 0; i < n; ++i) scpCol[i].ten_r = i < 9 ? kPenTenR[i] : 0.2;
 }
 
@@ -273,7 +278,7 @@ double TgraAttribute::GetAttrColten_(int32_t n) const { return ColIndexOk(n) ? s
 // ---- line types ----
 
 void TgraAttribute::SetDefaultLtype() {
-    const int32_t n = std::min<int32_t>(scpTypN, static_cast<int32_t>(scpTyp.size()));
+    const auto n = static_cast<int32_t>(HeldCount(scpTyp, scpTypN));
     for (int32_t i = 0; i < n; ++i) scpTyp[i] = TscpLtype{};
 
     // Patterns in units of kUnit: positive = dash, negative = gap. An empty
@@ -385,7 +390,7 @@ double TgraAttribute::GetAttrTyppa1_(int32_t n, int32_t i) const {
 double TgraAttribute::GetAttrTyppit_(int32_t n) const { return TypIndexOk(n) ? scpTyp[n].pit : 0.0; }
 
 void TgraAttribute::SetAttrTypScale(double scale) {
-    const int32_t n = std::min<int32_t>(scpTypN, static_cast<int32_t>(scpTyp.size()));
+    const auto n = static_cast<int32_t>(HeldCount(scpTyp, scpTypN));
     for (int32_t i = 0; i < n; ++i) {
         TscpLtype& t = scpTyp[i];
         t.pit *= scale;

@@ -1,11 +1,11 @@
 // The header report: every line of the "ヘッダ" page, built from a read model.
 #include "viewer/header_report.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
 #include "legacy/legacy_summary.h"
+#include "model/entity_list_view.h"
 #include "support/numbers.h"
 
 namespace jw {
@@ -69,10 +69,10 @@ void AddDrawOrderLines(Lines& lines, int32_t b) {
 
 // Ten lines per block definition, for the definitions the model really holds.
 void AddBlockDefLines(Lines& lines, const TJwEntities& jw) {
-    const int32_t n = std::min<int32_t>(jw.EntBlockDefN, static_cast<int32_t>(jw.EntBlockDef.size()));
-    for (int32_t j = 0; j < n; ++j) {
+    const size_t n = HeldCount(jw.EntBlockDef, jw.EntBlockDefN);
+    for (size_t j = 0; j < n; ++j) {
         const TEntJwwBlockDef& d = jw.EntBlockDef[j];
-        lines.push_back(JwString(u"　ﾌﾞﾛｯｸNo：") + IntStr(j));
+        lines.push_back(JwString(u"　ﾌﾞﾛｯｸNo：") + IntStr(static_cast<int32_t>(j)));
         lines.push_back(JwString(u"　ﾌﾞﾛｯｸ名：") + d.strName);
         lines.push_back(JwString(u"　 要素数：") + IntStr(d.N));
         lines.push_back(JwString(u"　　 線　数：") + IntStr(d.mLineN));
@@ -245,8 +245,8 @@ std::vector<JwString> JwwHeaderReport(const TJwwData& jw, const JwString& FName)
     add(u"文字基準点の縦方向のずれ位置上　：", Real(h.adMojiKijunZureY2));
     AddEntityLines(lines, jw);
     add(u"同梱画像数：", IntStr(jw.BindImageN));
-    const int32_t images = std::min<int32_t>(jw.BindImageN, static_cast<int32_t>(jw.BindImage.size()));
-    for (int32_t i = 0; i < images; ++i) {
+    const size_t images = HeldCount(jw.BindImage, jw.BindImageN);
+    for (size_t i = 0; i < images; ++i) {
         const TBindImageType& im = jw.BindImage[i];
         add(u"　ファイル名：", im.Fname + u"　(" + IntStr(im.Fsize) + u")");
     }

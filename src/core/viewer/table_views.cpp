@@ -258,12 +258,6 @@ const T* Entry(const std::vector<T>& v, int i) {
     return (i >= 0 && static_cast<size_t>(i) < v.size()) ? &v[i] : nullptr;
 }
 
-// Entity count as held: the stated count, bounded by the array really there.
-template <typename T>
-int32_t Held(int32_t count, const std::vector<T>& v) {
-    return static_cast<int32_t>(HeldCount(v, count));
-}
-
 // Columns 1-7 of an entity row: the common attribute.
 JwString AttrCell(const TEntJwwAttr& a, int k) {
     switch (k) {
@@ -342,16 +336,19 @@ JwString JwTableSource::ColumnHeader(int grid, int column) {
 int32_t JwTableSource::EntityCount(int grid) const {
     if (ents_ == nullptr) return 0;
     const TJwEntities& m = *ents_;
+    // The stated count, bounded by the array really there.
+    size_t n = 0;
     switch (grid) {
-        case kGridLine: return Held(m.EntLineN, m.EntLine);
-        case kGridEnko: return Held(m.EntEnkoN, m.EntEnko);
-        case kGridTen: return Held(m.EntTenN, m.EntTen);
-        case kGridMoji: return Held(m.EntMojiN, m.EntMoji);
-        case kGridSunpo: return Held(m.EntSunpoN, m.EntSunpo);
-        case kGridSolid: return Held(m.EntSolidN, m.EntSolid);
-        case kGridBlock: return Held(m.EntBlockN, m.EntBlock);
-        default: return 0;
+        case kGridLine: n = HeldCount(m.EntLine, m.EntLineN); break;
+        case kGridEnko: n = HeldCount(m.EntEnko, m.EntEnkoN); break;
+        case kGridTen: n = HeldCount(m.EntTen, m.EntTenN); break;
+        case kGridMoji: n = HeldCount(m.EntMoji, m.EntMojiN); break;
+        case kGridSunpo: n = HeldCount(m.EntSunpo, m.EntSunpoN); break;
+        case kGridSolid: n = HeldCount(m.EntSolid, m.EntSolidN); break;
+        case kGridBlock: n = HeldCount(m.EntBlock, m.EntBlockN); break;
+        default: break;
     }
+    return static_cast<int32_t>(n);
 }
 
 int JwTableSource::RowCount(int grid) const {
