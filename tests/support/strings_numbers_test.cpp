@@ -61,6 +61,14 @@ TEST(Strings, CodePoints) {
     EXPECT_EQ(CharMid(s, 2, 1), u"");
     EXPECT_EQ(CharMid(s, 0, 0), u"");
     EXPECT_EQ(CharMid(u"ab\U0001F600cd", 2, 2), u"\U0001F600c");
+
+    const JwString mixed(u"\xDC00\xD800\xDC00\xD800", 4);  // low, pair, high at the end
+    EXPECT_FALSE(IsSurrogatePair(mixed, 0));
+    EXPECT_TRUE(IsSurrogatePair(mixed, 1));
+    EXPECT_FALSE(IsSurrogatePair(mixed, 2));
+    EXPECT_FALSE(IsSurrogatePair(mixed, 3));
+    EXPECT_FALSE(IsSurrogatePair(mixed, 4));
+    EXPECT_EQ(CharCount(mixed), 3);
 }
 
 TEST(Strings, CaseMapping) {

@@ -10,8 +10,6 @@ namespace jw {
 namespace {
 
 inline bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
-inline bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-inline bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Unicode simple case mapping of the "C.UTF-8" locale, held in a locale
 // object of its own so that the program's global locale never matters.
@@ -123,7 +121,7 @@ JwString StrOutClean(std::u16string_view s) { return s.empty() ? JwString() : St
 int32_t CharCount(std::u16string_view s) {
     int32_t count = 0;
     for (size_t i = 0; i < s.size(); ++i) {
-        if (IsHigh(s[i]) && i + 1 < s.size() && IsLow(s[i + 1])) ++i;
+        if (IsSurrogatePair(s, i)) ++i;
         ++count;
     }
     return count;
@@ -138,9 +136,7 @@ JwString CharMid(std::u16string_view s, int32_t start, int32_t count) {
     // Walk to the code unit of code point `start`, then over `count` code points.
     size_t i = 0;
     int32_t cp = 0;
-    auto step = [&](size_t k) {
-        return (IsHigh(s[k]) && k + 1 < s.size() && IsLow(s[k + 1])) ? 2u : 1u;
-    };
+    auto step = [&](size_t k) { return IsSurrogatePair(s, k) ? 2u : 1u; };
     while (i < s.size() && cp < start) {
         i += step(i);
         ++cp;

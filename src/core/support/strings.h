@@ -2,6 +2,7 @@
 // 0-based and a count or index outside the string is clipped to it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -9,6 +10,12 @@
 namespace jw {
 
 using JwString = std::u16string;
+
+// True when s[i] and s[i + 1] form a surrogate pair (one code point beyond
+// the BMP).
+inline bool IsSurrogatePair(std::u16string_view s, size_t i) {
+    return i + 1 < s.size() && s[i] >= 0xD800 && s[i] <= 0xDBFF && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF;
+}
 
 // Upper / lower case by linguistic mapping (ASCII, Latin-1, Greek, Cyrillic and
 // full-width Latin letters at least).

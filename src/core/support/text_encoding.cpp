@@ -7,6 +7,8 @@
 #include <cstring>
 #include <memory>
 
+#include "support/strings.h"
+
 namespace jw {
 
 namespace {
@@ -121,8 +123,7 @@ const Cp932Tables& Tables() {
     return *tables;
 }
 
-inline bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-inline bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+inline bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 JwString AnsiDecode(const uint8_t* data, size_t n, bool stopAtZero) {
     JwString out;
@@ -169,7 +170,7 @@ size_t EncodedLen(std::u16string_view s) {
         if (c < 0x80) {
             if (c == 0) break;
             ++len;
-        } else if (IsHigh(c) && i + 1 < n && IsLow(s[i + 1])) {
+        } else if (IsSurrogatePair(s, i)) {
             ++len;
             ++i;
         } else {
@@ -212,10 +213,10 @@ void Utf8Encode(std::u16string_view s, Out& out) {
         char16_t c = s[i];
         if (c < 0x80) {
             out.push_back(static_cast<typename Out::value_type>(c));
-        } else if (IsHigh(c) && i + 1 < n && IsLow(s[i + 1])) {
+        } else if (IsSurrogatePair(s, i)) {
             PutUtf8(0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00), out);
             ++i;
-        } else if (IsHigh(c) || IsLow(c)) {
+        } else if (IsSurrogate(c)) {
             PutUtf8(kReplacement, out);  // a lone surrogate
         } else {
             PutUtf8(c, out);
@@ -237,7 +238,7 @@ void AnsiAppend(std::u16string_view s, Bytes& out) {
             out.push_back(static_cast<uint8_t>(c));
             continue;
         }
-        if (IsHigh(c) && i + 1 < n && IsLow(s[i + 1])) {
+        if (IsSurrogatePair(s, i)) {
             out.push_back('?');  // no code point beyond the BMP is in the code page
             ++i;
             continue;
