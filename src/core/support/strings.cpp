@@ -54,22 +54,6 @@ void Clip(size_t n, int32_t index, int32_t count, size_t& from, size_t& len) {
     len = static_cast<size_t>(b - a);
 }
 
-JwString NoBreakMark(std::u16string_view s) {
-    JwString out;
-    out.reserve(s.size());
-    size_t i = 0;
-    while (i < s.size()) {
-        if (i + 1 < s.size() &&
-            ((s[i] == u'^' && s[i + 1] == u'm') || (s[i] == u'\\' && s[i + 1] == u'n'))) {
-            i += 2;
-            continue;
-        }
-        if (s[i] >= 0x20) out.push_back(s[i]);
-        ++i;
-    }
-    return out;
-}
-
 }  // namespace
 
 JwString StrUpper(std::u16string_view s) { return MapString(s, true); }
@@ -111,7 +95,18 @@ JwString StrNoCtrl(std::u16string_view s) {
 }
 
 JwString StrNoBreakMark(std::u16string_view s) {
-    JwString out = NoBreakMark(s);
+    JwString out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        if (i + 1 < s.size() &&
+            ((s[i] == u'^' && s[i + 1] == u'm') || (s[i] == u'\\' && s[i + 1] == u'n'))) {
+            i += 2;
+            continue;
+        }
+        if (s[i] >= 0x20) out.push_back(s[i]);
+        ++i;
+    }
     if (out.empty()) out.push_back(u' ');
     return out;
 }
