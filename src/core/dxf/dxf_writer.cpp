@@ -20,13 +20,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <numbers>
 #include <string>
 #include <string_view>
 
 #include "dxf/dxf_format.h"
 #include "dxf/dxf_model.h"
+#include "dxf/text_variables.h"
 #include "jww/archive.h"
 #include "support/numbers.h"
 #include "support/paths.h"
@@ -35,32 +35,6 @@
 
 namespace jw {
 
-namespace {
-
-constexpr double kPi = std::numbers::pi;
-constexpr size_t kFlushSize = size_t{1} << 22;
-
-// Day count since 1899-12-30 (with the time of day as fraction) of a time in
-// seconds since the epoch, in local time.
-double LocalDays(int64_t sec, int64_t nsec) {
-    const std::time_t t = static_cast<std::time_t>(sec);
-    std::tm tm{};
-    if (localtime_r(&t, &tm) == nullptr) return 0;
-    // Days from civil (proleptic Gregorian), see Howard Hinnant's algorithm.
-    int64_t y = tm.tm_year + 1900;
-    const int64_t m = tm.tm_mon + 1, d = tm.tm_mday;
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const int64_t days1970 = era * 146097 + doe - 719468;
-    const double secs = tm.tm_hour * 3600.0 + tm.tm_min * 60.0 + tm.tm_sec + static_cast<double>(nsec) * 1e-9;
-    return static_cast<double>(days1970 + 25569) + secs / 86400.0;
-}
-
-}  // namespace
-
 void DxfSourceDates(const JwString& src, double& created, double& updated) {
     created = updated = 0;
     if (src.empty()) return;
@@ -68,12 +42,15 @@ void DxfSourceDates(const JwString& src, double& created, double& updated) {
     struct statx sx {};
     if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_MTIME, &sx) != 0) return;
     if (!S_ISREG(sx.stx_mode)) return;
-    updated = LocalDays(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+    updated = DxfLocalDays(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
     // File systems without a birth time give the last-write time for both.
-    created = (sx.stx_mask & STATX_BTIME) ? LocalDays(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : updated;
+    created = (sx.stx_mask & STATX_BTIME) ? DxfLocalDays(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : updated;
 }
 
 namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr size_t kFlushSize = size_t{1} << 22;
 
 // Output sink that collects the text in memory.
 class StringSink : public OutputSink {

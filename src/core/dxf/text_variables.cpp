@@ -405,10 +405,12 @@ double DxfEncodeDate(int32_t year, int32_t month, int32_t day, int32_t hour, int
            (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
 }
 
-double DxfLocalDays(std::time_t t) {
+double DxfLocalDays(std::time_t t, int64_t nsec) {
     std::tm tm{};
     if (localtime_r(&t, &tm) == nullptr) return 0;
-    return DxfEncodeDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    const double secs = tm.tm_hour * 3600.0 + tm.tm_min * 60.0 + tm.tm_sec + static_cast<double>(nsec) * 1e-9;
+    return static_cast<double>(DaysFromCivil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) + kUnixEpochDays) +
+           secs / 86400.0;
 }
 
 double DxfNowDays() { return DxfOutNowFunc ? DxfOutNowFunc() : DxfLocalDays(std::time(nullptr)); }

@@ -32,8 +32,8 @@ struct TDxfDateTime {
 TDxfDateTime DxfDecodeDate(double days);
 double DxfEncodeDate(int32_t year, int32_t month, int32_t day, int32_t hour = 0, int32_t minute = 0,
                      int32_t second = 0);
-// Local time t as a day count.
-double DxfLocalDays(std::time_t t);
+// Local time t plus nsec nanoseconds as a day count.
+double DxfLocalDays(std::time_t t, int64_t nsec = 0);
 // The export's "now": DxfOutNowFunc when set, else the system clock.
 double DxfNowDays();
 // Last-write time of a file: DxfOutFileDateFunc when set, else the file
