@@ -249,6 +249,9 @@ TEST(HeaderReaderTest, FileCheckAndFileHeaderIn) {
     EXPECT_TRUE(m.FileCheck(FromUtf8(g)));
     EXPECT_FALSE(m.FileCheck(FromUtf8(v)));
     EXPECT_FALSE(m.FileCheck(FromUtf8(s)));
+    // A version cut short reads its missing bytes as zero: 0x012C = 300.
+    const std::string p = t.File("p.jww", {'J', 'w', 'w', 'D', 'a', 't', 'a', '.', 0x2C, 0x01});
+    EXPECT_TRUE(m.FileCheck(FromUtf8(p)));
     EXPECT_FALSE(m.FileCheck(FromUtf8((t.path() / "missing.jww").string())));
     EXPECT_FALSE(m.FileCheck(FromUtf8(t.path().string())));
 

@@ -1,32 +1,16 @@
 // JWW header: HeaderIn (the settings and tables in front of the entity list of
 // every version from 2.20 to 7.00), FileCheck and FileHeaderIn.
 #include <cstring>
-#include <fstream>
+#include <string>
 
 #include "jww/archive.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
-#include "support/paths.h"
 #include "support/text_encoding.h"
 
 namespace jw {
 
 namespace {
-
-// Reads the first n bytes of a file; false when it cannot be opened. Missing
-// bytes are zero.
-bool ReadFilePrefix(const JwString& path, uint8_t* dst, size_t n) {
-    std::memset(dst, 0, n);
-    std::error_code ec;
-    const std::filesystem::path p = NativePath(path);
-    if (path.empty() || !std::filesystem::is_regular_file(p, ec)) return false;
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return false;
-    in.read(reinterpret_cast<char*>(dst), static_cast<std::streamsize>(n));
-    return true;
-}
-
-JwString SignatureText(const uint8_t* p, size_t n) { return AnsiBytesStr(p, n); }
 
 void RepairTextSize(double& x, double& y, double& d) {
     if (!IsFiniteNum(x)) x = 3.0;
@@ -43,7 +27,7 @@ bool TJwwData::HeaderIn(ArchiveReader& ar) {
         // 1-2: signature and version.
         uint8_t sig[8];
         ar.Read(sig, sizeof sig);
-        h.jwID = SignatureText(sig, sizeof sig);
+        h.jwID = AnsiBytesStr(sig, sizeof sig);
         if (h.jwID != u"JwwData.") throw JwIOError(kErrJwwHeader);
         h.jwVer = ar.ReadInt();
         if (h.jwVer < 220 || h.jwVer > 700) throw JwIOError(kErrJwwVersion);
@@ -272,9 +256,13 @@ bool TJwwData::HeaderIn(ArchiveReader& ar) {
 }
 
 bool TJwwData::FileCheck(const JwString& FName) const {
-    uint8_t buf[12];
-    if (!ReadFilePrefix(FName, buf, sizeof buf)) return false;
-    if (SignatureText(buf, 8) != u"JwwData.") return false;
+    FileBytes start;
+    bool whole = false;
+    std::string err;
+    uint8_t buf[12] = {};  // bytes past the end of a short file stay zero
+    if (!ReadFileStart(FName, sizeof buf, start, whole, err)) return false;
+    std::memcpy(buf, start.data.get(), start.size);
+    if (AnsiBytesStr(buf, 8) != u"JwwData.") return false;
     int32_t ver;
     std::memcpy(&ver, buf + 8, sizeof ver);
     return ver >= 220 && ver <= 700;

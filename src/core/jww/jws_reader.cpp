@@ -2,11 +2,10 @@
 // FilePrevIn. The body after the header is the JWW entity list.
 #include <algorithm>
 #include <cstring>
-#include <fstream>
+#include <string>
 
 #include "jww/archive.h"
 #include "model/jw_data.h"
-#include "support/paths.h"
 #include "support/program_values.h"
 #include "support/text_encoding.h"
 
@@ -70,14 +69,12 @@ bool TJwsData::HeaderIn(ArchiveReader& ar) {
 }
 
 bool TJwsData::FileCheck(const JwString& FName) const {
-    uint8_t buf[kJwsSignatureBlock + 4] = {};
-    std::error_code ec;
-    const std::filesystem::path p = NativePath(FName);
-    if (FName.empty() || !std::filesystem::is_regular_file(p, ec)) return false;
-    std::ifstream in(p, std::ios::binary);
-    if (!in) return false;
-    in.read(reinterpret_cast<char*>(buf), sizeof buf);
-    if (in.gcount() < static_cast<std::streamsize>(sizeof buf)) return false;
+    FileBytes start;
+    bool whole = false;
+    std::string err;
+    const size_t n = kJwsSignatureBlock + 4;  // signature block and version
+    if (!ReadFileStart(FName, n, start, whole, err) || start.size < n) return false;
+    const uint8_t* buf = start.data.get();
     if (!IsJwsSignature(buf)) return false;
     int32_t ver;
     std::memcpy(&ver, buf + kJwsSignatureBlock, sizeof ver);
