@@ -44,6 +44,13 @@ JwString MemoriModeText(int32_t m) {
     return s;
 }
 
+// Appends one line: label, then value.
+void Add(Lines& lines, const char16_t* label, const JwString& value = JwString()) {
+    JwString s(label);
+    s += value;
+    lines.push_back(std::move(s));
+}
+
 void AddDrawOrderLines(Lines& lines, int32_t b) {
     static const char16_t* const kFirst[] = {
         u"　　　　　　　　　　　　　　　　：BitMap・ソリッドを最初に描画しない",
@@ -72,16 +79,16 @@ void AddBlockDefLines(Lines& lines, const TJwEntities& jw) {
     const size_t n = HeldCount(jw.EntBlockDef, jw.EntBlockDefN);
     for (size_t j = 0; j < n; ++j) {
         const TEntJwwBlockDef& d = jw.EntBlockDef[j];
-        lines.push_back(JwString(u"　ﾌﾞﾛｯｸNo：") + IntStr(static_cast<int32_t>(j)));
-        lines.push_back(JwString(u"　ﾌﾞﾛｯｸ名：") + d.strName);
-        lines.push_back(JwString(u"　 要素数：") + IntStr(d.N));
-        lines.push_back(JwString(u"　　 線　数：") + IntStr(d.mLineN));
-        lines.push_back(JwString(u"　　 円弧数：") + IntStr(d.mEnkoN));
-        lines.push_back(JwString(u"　　 点　数：") + IntStr(d.mTenN));
-        lines.push_back(JwString(u"　　 文字数：") + IntStr(d.mMojiN));
-        lines.push_back(JwString(u"　　 寸法数：") + IntStr(d.mSunpoN));
-        lines.push_back(JwString(u"　　ｿﾘｯﾄﾞ数：") + IntStr(d.mSolidN));
-        lines.push_back(JwString(u"　　ﾌﾞﾛｯｸ数：") + IntStr(d.mBlockN));
+        Add(lines, u"　ﾌﾞﾛｯｸNo：", IntStr(static_cast<int32_t>(j)));
+        Add(lines, u"　ﾌﾞﾛｯｸ名：", d.strName);
+        Add(lines, u"　 要素数：", IntStr(d.N));
+        Add(lines, u"　　 線　数：", IntStr(d.mLineN));
+        Add(lines, u"　　 円弧数：", IntStr(d.mEnkoN));
+        Add(lines, u"　　 点　数：", IntStr(d.mTenN));
+        Add(lines, u"　　 文字数：", IntStr(d.mMojiN));
+        Add(lines, u"　　 寸法数：", IntStr(d.mSunpoN));
+        Add(lines, u"　　ｿﾘｯﾄﾞ数：", IntStr(d.mSolidN));
+        Add(lines, u"　　ﾌﾞﾛｯｸ数：", IntStr(d.mBlockN));
     }
 }
 
@@ -92,7 +99,7 @@ void AddEntityLines(Lines& lines, const TJwEntities& jw) {
         {u" 点　 数：", jw.EntTenN},     {u" 文字 数：", jw.EntMojiN},   {u" 寸法 数：", jw.EntSunpoN},
         {u" ｿﾘｯﾄﾞ数：", jw.EntSolidN},   {u" ﾌﾞﾛｯｸ数：", jw.EntBlockN},  {u"ﾌﾞﾛｯｸ定義数：", jw.EntBlockDefN},
     };
-    for (const auto& [label, n] : counts) lines.push_back(JwString(label) + IntStr(n));
+    for (const auto& [label, n] : counts) Add(lines, label, IntStr(n));
     AddBlockDefLines(lines, jw);
 }
 
@@ -101,178 +108,169 @@ void AddEntityLines(Lines& lines, const TJwEntities& jw) {
 std::vector<JwString> JwwHeaderReport(const TJwwData& jw, const JwString& FName) {
     Lines lines;
     lines.reserve(256);
-    auto add = [&lines](const char16_t* label, const JwString& value = JwString()) {
-        JwString s(label);
-        s += value;
-        lines.push_back(std::move(s));
-    };
     const TEntJwwHeader& h = jw.Enthd;
-    add(u"ファイル名：", FName);
-    add(u"----------------------------------------");
-    add(u"JWW識別用データ：", h.jwID);
-    add(u"バージョンNo.　：", IntStr(h.jwVer));
-    add(u"ファイルメモ 　：", h.strMemo);
-    add(jw.MojiEncode ? u"文字コード　 　：Unicode (UTF-16)" : u"文字コード　 　：ANSI (Shift-JIS)");
+    Add(lines, u"ファイル名：", FName);
+    Add(lines, u"----------------------------------------");
+    Add(lines, u"JWW識別用データ：", h.jwID);
+    Add(lines, u"バージョンNo.　：", IntStr(h.jwVer));
+    Add(lines, u"ファイルメモ 　：", h.strMemo);
+    Add(lines, jw.MojiEncode ? u"文字コード　 　：Unicode (UTF-16)" : u"文字コード　 　：ANSI (Shift-JIS)");
     // JWW drawings number their paper sizes as JWC drawings do.
-    add(u"図面サイズ　 　：", IntStr(h.nZumen) + u"（" + LegacyPaperName(h.nZumen) + u"）");
-    add(u"書込LayerGroup ：", IntStr(h.nWriteGLay));
-    add(u"寸法関係の設定");
-    add(u"　寸法線色（1～9）　　　　：", IntStr(Digit(h.lnSunpou1, 1)));
-    add(u"　引出線色（1～9）　　　　：", IntStr(Digit(h.lnSunpou1, 2)));
-    add(u"　寸法点色（1～9）　　　　：", IntStr(Digit(h.lnSunpou1, 3)));
-    add(u"　寸法値の小数点以下桁数　：", IntStr(Digit(h.lnSunpou1, 4)));
-    add(u"　寸法単位（0:mm、1:ｍ）　：", IntStr(Digit(h.lnSunpou1, 5)));
-    add(u"　寸法線端(0:点,1:<-,2:>-)：", IntStr(Digit(h.lnSunpou1, 6)));
-    add(u"　寸法文字種（1～10） 　　：", IntStr(Digit(h.lnSunpou1, 7)));
-    add(u"　寸法値の寸法線との離れ　：", Tenth(Signed1000(h.lnSunpou2 % 10000)));
-    add(u"　寸法線の突出長さ　　　　：", Tenth(Signed1000(h.lnSunpou2 / 10000)));
-    add(u"　矢印長さ　　　　　　　　：", Tenth(h.lnSunpou3 % 1000));
-    add(u"　矢印角度　　　　　　　　：", Tenth((h.lnSunpou3 / 1000) % 1000));
-    add(u"　逆矢印の出寸法　　　　　：", Tenth((h.lnSunpou3 / 1000000) % 1000));
-    add(u"　寸法値方向補正(0:有,1:無：", IntStr(Digit(h.lnSunpou4, 1)));
-    add(u"　寸法値を全角(0半角,1全角：", IntStr(Digit(h.lnSunpou4, 2)));
-    add(u"　寸法値のカンマ(0[,] 1[SP：", IntStr(Digit(h.lnSunpou4, 3)));
-    add(u"　寸法値カンマ(0半角 1全角：", IntStr(Digit(h.lnSunpou4, 4)));
-    add(u"　寸法値小数点(0半角 1全角：", IntStr(Digit(h.lnSunpou4, 5)));
-    add(u"　寸法値の単位表示(0無 1有：", IntStr(Digit(h.lnSunpou4, 6)));
-    add(u"　半径値Ｒ表示(0無 1前 2後：", IntStr(Digit(h.lnSunpou4, 7)));
-    add(u"　半径値カンマ表示(0無 1有：", IntStr(Digit(h.lnSunpou4, 8)));
-    add(u"　半径値小数点0表示(0無1有：", IntStr(Digit(h.lnSunpou4, 9)));
-    add(u"　寸法値(0:通常文字 1:斜め：", IntStr(Digit(h.lnSunpou5, 1)));
-    add(u"　寸法値(0:通常文字 1:太字：", IntStr(Digit(h.lnSunpou5, 2)));
-    add(u"　角度単位（0:度単位、1:度分秒単位、2:度単位「°」の表示なし）");
-    add(u"　　　　　　　　　　　　　：", IntStr(Digit(h.lnSunpou5, 3)));
-    add(u"　角度単位の小数点以下桁数：", IntStr(Digit(h.lnSunpou5, 4)));
-    add(u"　寸法図形(0:しない 1:する：", IntStr(Digit(h.lnSunpou5, 5)));
-    add(u"　範囲選択のとき寸法図形を線色・種の属性で選択（0:選択しない、1:選択する）");
-    add(u"　　　　　　　　　　　　　：", IntStr(Digit(h.lnSunpou5, 6)));
-    add(u"　表示小数点以下の処理（0:四捨五入　1:切捨　2:切上）(Ver.4.02以降）");
-    add(u"　　　　　　　　　　　　　：", IntStr(Digit(h.lnSunpou5, 7)));
-    add(u"線描画の最大幅（-101:「線幅を1/100mm単位とする」）");
-    add(u"　　　　　　　　　　　　　：", IntStr(h.nMaxDrawWid));
-    add(u"□線幅を1/100mm単位とする ：", BoolStr01(h.bSenHaba100));
-    add(u"チェック前の線描画の最大幅：", IntStr(h.nMaxDrawWidBak));
-    add(u"プリンタ出力範囲の原点(Ｘ)：", Real(h.DPPrtGenten_x));
-    add(u"プリンタ出力範囲の原点(Ｙ)：", Real(h.DPPrtGenten_y));
-    add(u"プリンタ出力倍率　　　　　：", Real(h.dPrtBairitsu));
-    add(u"プリンタ90°回転出力　　　：", IntStr(h.nPrtSet % 10));
-    add(u"プリンタ出力基準点位置　　：", IntStr((h.nPrtSet / 10) % 10));
-    add(u"目盛設定モード　　　　　　：", MemoriModeText(h.nMemoriMode));
-    add(u"目盛表示最小間隔ドット　　：", Real(h.dMemoriHyoujiMin));
-    add(u"目盛表示間隔(Ｘ)　　　　　：", Real(h.dMemoriX));
-    add(u"目盛表示間隔(Ｙ)　　　　　：", Real(h.dMemoriY));
-    add(u"目盛基準点(Ｘ)　　　　　　：", Real(h.DpMemoriKjTen_x));
-    add(u"目盛基準点(Ｙ)　　　　　　：", Real(h.DpMemoriKjTen_y));
-    add(u"測定面高さ　　　　　　　　：", Real(h.dKageLevel));
-    add(u"緯度　　　　　　　　　　　：", Real(h.dKageIdo));
-    add(u"９～15の測定の指定　　　　：", IntStr(h.nKage9_15JiFlg));
-    add(u"壁面日影測定面高さ　　　　：", Real(h.dKabeKageLevel));
-    add(u"天空図の測定高さ　　　　　：", Real(h.dTenkuuZuLevel));
-    add(u"　　　　　　　　　　　　　：", Real(h.dTenkuuZuEnkoR));
-    add(u"2.5Dの計算単位(0以外はmm単位で計算)：", IntStr(h.nMMTani3D));
-    add(u"保存時の画面倍率　　　　　：", Real(h.dBairitsu));
-    add(u"保存時の画面倍率 基準点X　：", Real(h.DPGenten_x));
-    add(u"保存時の画面倍率 基準点Y　：", Real(h.DPGenten_y));
-    add(u"範囲記憶倍率　　　　　　　：", Real(h.dHanniBairitsu));
-    add(u"範囲記憶倍率 基準点X　　　：", Real(h.DPHanniGenten_x));
-    add(u"範囲記憶倍率 基準点Y　　　：", Real(h.DPHanniGenten_y));
+    Add(lines, u"図面サイズ　 　：", IntStr(h.nZumen) + u"（" + LegacyPaperName(h.nZumen) + u"）");
+    Add(lines, u"書込LayerGroup ：", IntStr(h.nWriteGLay));
+    Add(lines, u"寸法関係の設定");
+    Add(lines, u"　寸法線色（1～9）　　　　：", IntStr(Digit(h.lnSunpou1, 1)));
+    Add(lines, u"　引出線色（1～9）　　　　：", IntStr(Digit(h.lnSunpou1, 2)));
+    Add(lines, u"　寸法点色（1～9）　　　　：", IntStr(Digit(h.lnSunpou1, 3)));
+    Add(lines, u"　寸法値の小数点以下桁数　：", IntStr(Digit(h.lnSunpou1, 4)));
+    Add(lines, u"　寸法単位（0:mm、1:ｍ）　：", IntStr(Digit(h.lnSunpou1, 5)));
+    Add(lines, u"　寸法線端(0:点,1:<-,2:>-)：", IntStr(Digit(h.lnSunpou1, 6)));
+    Add(lines, u"　寸法文字種（1～10） 　　：", IntStr(Digit(h.lnSunpou1, 7)));
+    Add(lines, u"　寸法値の寸法線との離れ　：", Tenth(Signed1000(h.lnSunpou2 % 10000)));
+    Add(lines, u"　寸法線の突出長さ　　　　：", Tenth(Signed1000(h.lnSunpou2 / 10000)));
+    Add(lines, u"　矢印長さ　　　　　　　　：", Tenth(h.lnSunpou3 % 1000));
+    Add(lines, u"　矢印角度　　　　　　　　：", Tenth((h.lnSunpou3 / 1000) % 1000));
+    Add(lines, u"　逆矢印の出寸法　　　　　：", Tenth((h.lnSunpou3 / 1000000) % 1000));
+    Add(lines, u"　寸法値方向補正(0:有,1:無：", IntStr(Digit(h.lnSunpou4, 1)));
+    Add(lines, u"　寸法値を全角(0半角,1全角：", IntStr(Digit(h.lnSunpou4, 2)));
+    Add(lines, u"　寸法値のカンマ(0[,] 1[SP：", IntStr(Digit(h.lnSunpou4, 3)));
+    Add(lines, u"　寸法値カンマ(0半角 1全角：", IntStr(Digit(h.lnSunpou4, 4)));
+    Add(lines, u"　寸法値小数点(0半角 1全角：", IntStr(Digit(h.lnSunpou4, 5)));
+    Add(lines, u"　寸法値の単位表示(0無 1有：", IntStr(Digit(h.lnSunpou4, 6)));
+    Add(lines, u"　半径値Ｒ表示(0無 1前 2後：", IntStr(Digit(h.lnSunpou4, 7)));
+    Add(lines, u"　半径値カンマ表示(0無 1有：", IntStr(Digit(h.lnSunpou4, 8)));
+    Add(lines, u"　半径値小数点0表示(0無1有：", IntStr(Digit(h.lnSunpou4, 9)));
+    Add(lines, u"　寸法値(0:通常文字 1:斜め：", IntStr(Digit(h.lnSunpou5, 1)));
+    Add(lines, u"　寸法値(0:通常文字 1:太字：", IntStr(Digit(h.lnSunpou5, 2)));
+    Add(lines, u"　角度単位（0:度単位、1:度分秒単位、2:度単位「°」の表示なし）");
+    Add(lines, u"　　　　　　　　　　　　　：", IntStr(Digit(h.lnSunpou5, 3)));
+    Add(lines, u"　角度単位の小数点以下桁数：", IntStr(Digit(h.lnSunpou5, 4)));
+    Add(lines, u"　寸法図形(0:しない 1:する：", IntStr(Digit(h.lnSunpou5, 5)));
+    Add(lines, u"　範囲選択のとき寸法図形を線色・種の属性で選択（0:選択しない、1:選択する）");
+    Add(lines, u"　　　　　　　　　　　　　：", IntStr(Digit(h.lnSunpou5, 6)));
+    Add(lines, u"　表示小数点以下の処理（0:四捨五入　1:切捨　2:切上）(Ver.4.02以降）");
+    Add(lines, u"　　　　　　　　　　　　　：", IntStr(Digit(h.lnSunpou5, 7)));
+    Add(lines, u"線描画の最大幅（-101:「線幅を1/100mm単位とする」）");
+    Add(lines, u"　　　　　　　　　　　　　：", IntStr(h.nMaxDrawWid));
+    Add(lines, u"□線幅を1/100mm単位とする ：", BoolStr01(h.bSenHaba100));
+    Add(lines, u"チェック前の線描画の最大幅：", IntStr(h.nMaxDrawWidBak));
+    Add(lines, u"プリンタ出力範囲の原点(Ｘ)：", Real(h.DPPrtGenten_x));
+    Add(lines, u"プリンタ出力範囲の原点(Ｙ)：", Real(h.DPPrtGenten_y));
+    Add(lines, u"プリンタ出力倍率　　　　　：", Real(h.dPrtBairitsu));
+    Add(lines, u"プリンタ90°回転出力　　　：", IntStr(h.nPrtSet % 10));
+    Add(lines, u"プリンタ出力基準点位置　　：", IntStr((h.nPrtSet / 10) % 10));
+    Add(lines, u"目盛設定モード　　　　　　：", MemoriModeText(h.nMemoriMode));
+    Add(lines, u"目盛表示最小間隔ドット　　：", Real(h.dMemoriHyoujiMin));
+    Add(lines, u"目盛表示間隔(Ｘ)　　　　　：", Real(h.dMemoriX));
+    Add(lines, u"目盛表示間隔(Ｙ)　　　　　：", Real(h.dMemoriY));
+    Add(lines, u"目盛基準点(Ｘ)　　　　　　：", Real(h.DpMemoriKjTen_x));
+    Add(lines, u"目盛基準点(Ｙ)　　　　　　：", Real(h.DpMemoriKjTen_y));
+    Add(lines, u"測定面高さ　　　　　　　　：", Real(h.dKageLevel));
+    Add(lines, u"緯度　　　　　　　　　　　：", Real(h.dKageIdo));
+    Add(lines, u"９～15の測定の指定　　　　：", IntStr(h.nKage9_15JiFlg));
+    Add(lines, u"壁面日影測定面高さ　　　　：", Real(h.dKabeKageLevel));
+    Add(lines, u"天空図の測定高さ　　　　　：", Real(h.dTenkuuZuLevel));
+    Add(lines, u"　　　　　　　　　　　　　：", Real(h.dTenkuuZuEnkoR));
+    Add(lines, u"2.5Dの計算単位(0以外はmm単位で計算)：", IntStr(h.nMMTani3D));
+    Add(lines, u"保存時の画面倍率　　　　　：", Real(h.dBairitsu));
+    Add(lines, u"保存時の画面倍率 基準点X　：", Real(h.DPGenten_x));
+    Add(lines, u"保存時の画面倍率 基準点Y　：", Real(h.DPGenten_y));
+    Add(lines, u"範囲記憶倍率　　　　　　　：", Real(h.dHanniBairitsu));
+    Add(lines, u"範囲記憶倍率 基準点X　　　：", Real(h.DPHanniGenten_x));
+    Add(lines, u"範囲記憶倍率 基準点Y　　　：", Real(h.DPHanniGenten_y));
     // Mark-jump groups: four before version 3.00, eight from it on (with the
     // layer-group registration).
     const int32_t marks = h.jwVer <= 299 ? 4 : 8;
     for (int32_t i = 1; i <= marks; ++i) {
         const JwString no = IntStr(i) + u"：";
-        add(u"マークジャンプ倍率　　　　：", no + Real(h.dZoomJumpBairitsu[i - 1]));
-        add(u"マークジャンプ倍率 基準点X：", no + Real(h.DPZoomJumpGenten_x[i - 1]));
-        add(u"マークジャンプ倍率 基準点Y：", no + Real(h.DPZoomJumpGenten_y[i - 1]));
-        if (h.jwVer > 299) add(u"レイヤグループ登録番号　　：", no + Real(h.nZoomJumpGLay[i - 1]));
+        Add(lines, u"マークジャンプ倍率　　　　：", no + Real(h.dZoomJumpBairitsu[i - 1]));
+        Add(lines, u"マークジャンプ倍率 基準点X：", no + Real(h.DPZoomJumpGenten_x[i - 1]));
+        Add(lines, u"マークジャンプ倍率 基準点Y：", no + Real(h.DPZoomJumpGenten_y[i - 1]));
+        if (h.jwVer > 299) Add(lines, u"レイヤグループ登録番号　　：", no + Real(h.nZoomJumpGLay[i - 1]));
     }
     if (h.jwVer > 299) {
-        add(u"ダミー dDm11：", Real(h.dDm11));
-        add(u"ダミー dDm12：", Real(h.dDm12));
-        add(u"ダミー dDm13：", Real(h.dDm13));
-        add(u"ダミー lnDm1：", IntStr(h.lnDm1));
-        add(u"ダミー dDm21：", Real(h.dDm21));
-        add(u"ダミー dDm22：", Real(h.dDm22));
+        Add(lines, u"ダミー dDm11：", Real(h.dDm11));
+        Add(lines, u"ダミー dDm12：", Real(h.dDm12));
+        Add(lines, u"ダミー dDm13：", Real(h.dDm13));
+        Add(lines, u"ダミー lnDm1：", IntStr(h.lnDm1));
+        Add(lines, u"ダミー dDm21：", Real(h.dDm21));
+        Add(lines, u"ダミー dDm22：", Real(h.dDm22));
     }
     if (h.jwVer > 419) {
-        add(u"文字列範囲を背景色で描画するときの範囲増寸法：", Real(h.dMojiBG));
-        add(u"文字（寸法図形、ブロック図形）を最後に描画　：", Real(h.nMojiBG));
+        Add(lines, u"文字列範囲を背景色で描画するときの範囲増寸法：", Real(h.dMojiBG));
+        Add(lines, u"文字（寸法図形、ブロック図形）を最後に描画　：", Real(h.nMojiBG));
     }
-    for (int32_t k = 0; k < 10; ++k) add(u"複線間隔　　　　　　　　　：", IntStr(k) + u"：" + Real(h.adFukusenSuuchi[k]));
-    add(u"両側複線の留線出の寸法　　：", Real(h.dRyougawaFukusenTomeDe));
-    add(u"実点画面描画時の指定半径で描画　：", IntStr(h.nDrawGamenTen));
-    add(u"実点プリンタ出力時指定半径で書く：", IntStr(h.nDrawPrtTen));
-    add(u"BitMap・ソリッドを最初に描画する：", IntStr(h.nBitMapFirstDraw));
+    for (int32_t k = 0; k < 10; ++k)
+        Add(lines, u"複線間隔　　　　　　　　　：", IntStr(k) + u"：" + Real(h.adFukusenSuuchi[k]));
+    Add(lines, u"両側複線の留線出の寸法　　：", Real(h.dRyougawaFukusenTomeDe));
+    Add(lines, u"実点画面描画時の指定半径で描画　：", IntStr(h.nDrawGamenTen));
+    Add(lines, u"実点プリンタ出力時指定半径で書く：", IntStr(h.nDrawPrtTen));
+    Add(lines, u"BitMap・ソリッドを最初に描画する：", IntStr(h.nBitMapFirstDraw));
     AddDrawOrderLines(lines, h.nBitMapFirstDraw);
-    add(u"逆描画　　　　　　　　　　　　　：", IntStr(h.nGyakuDraw));
-    add(u"逆サーチ　　　　　　　　　　　　：", IntStr(h.nGyakuSearch));
-    add(u"カラー印刷　　　　　　　　　　　：", IntStr(h.nColorPrint));
-    add(u"レイヤ順の印刷　　　　　　　　　：", IntStr(h.nLayJunPrint));
-    add(u"色番号順の印刷　　　　　　　　　：", IntStr(h.nColJunPrint));
-    add(u"レイヤグループ又はレイヤごとのプリンタ連続出力指定：", IntStr(h.nPrtRenzoku));
-    add(u"プリンタ共通レイヤ(表示のみレイヤ)のグレー出力指定：", IntStr(h.nPrtKyoutsuuGray));
-    add(u"プリンタ出力時に表示のみレイヤは出力しない　　　　：", IntStr(h.nPrtDispOnlyNonDraw));
-    add(u"ドット印刷時 300DPI(1)/600DPI(2)：", IntStr(h.nPrtDpi));
-    add(u"作図時間　　　　　　　　　　　　：", IntStr(h.lnDrawTime));
-    add(u"2.5Dの視点位置が設定されている時のフラグ：", IntStr(h.nEyeInit));
-    add(u"2.5Dの透視図の視点水平角(100倍値：", IntStr(h.dEye_H_Ichi_1));
-    add(u"　　　俯瞰図　　　　　　　　　　：", IntStr(h.dEye_H_Ichi_2));
-    add(u"　　　アイソメ図　　　　　　　　：", IntStr(h.dEye_H_Ichi_3));
-    add(u"2.5Dの透視図の視点高さ　　　　　：", Real(h.dEye_Z_Ichi_1));
-    add(u"　　　　　　　視点離れ　　　　　：", Real(h.dEye_Y_Ichi_1));
-    add(u"2.5Dの俯瞰図の視点高さ　　　　　：", Real(h.dEye_Z_Ichi_2));
-    add(u"　　　　　　　視点離れ　　　　　：", Real(h.dEye_Y_Ichi_2));
-    add(u"2.5Dのアイソメ図の視点垂直角　　：", Real(h.dEye_V_Ichi_3));
-    add(u"線の長さ指定の最終値　　　　　　：", Real(h.dSenNagasaSnpou));
-    add(u"矩形寸法横寸法の最終値　　　　　：", Real(h.dBoxSunpouX));
-    add(u"矩形寸法縦寸法の最終値　　　　　：", Real(h.dBoxSunpouY));
-    add(u"円の半径指定の最終値　　　　　　：", Real(h.dEnHankeiSnpou));
-    add(u"ソリッド色を任意色で書くフラグ　：", IntStr(h.nSolidNinniColor));
-    add(u"ソリッドの任意色の既定値(RGB) 　：", Hex6(h.SolidColor));
-    add(u"書込み文字の文字幅　　　　　　　：", Real(h.dMojiSizeX));
-    add(u"書込み文字の文字高さ　　　　　　：", Real(h.dMojiSizeY));
-    add(u"書込み文字の文字間隔　　　　　　：", Real(h.dMojiKankaku));
-    add(u"書込み文字の色番号　　　　　　　：", IntStr(h.nMojiColor));
-    add(u"書込み文字の文字番号　　　　　　：", IntStr(h.nMojiShu));
-    add(u"文字位置整理の行間　　　　　　　：", Real(h.dMojiSeiriGyouKan));
-    add(u"文字位置整理の文字数　　　　　　：", Real(h.dMojiSeiriSuu));
-    add(u"文字基準点のずれ位置使用のフラグ：", IntStr(h.nMojiKijunZureOn));
-    add(u"文字基準点の横方向のずれ位置左　：", Real(h.adMojiKijunZureX0));
-    add(u"文字基準点の横方向のずれ位置中　：", Real(h.adMojiKijunZureX1));
-    add(u"文字基準点の横方向のずれ位置右　：", Real(h.adMojiKijunZureX2));
-    add(u"文字基準点の縦方向のずれ位置下　：", Real(h.adMojiKijunZureY0));
-    add(u"文字基準点の縦方向のずれ位置中　：", Real(h.adMojiKijunZureY1));
-    add(u"文字基準点の縦方向のずれ位置上　：", Real(h.adMojiKijunZureY2));
+    Add(lines, u"逆描画　　　　　　　　　　　　　：", IntStr(h.nGyakuDraw));
+    Add(lines, u"逆サーチ　　　　　　　　　　　　：", IntStr(h.nGyakuSearch));
+    Add(lines, u"カラー印刷　　　　　　　　　　　：", IntStr(h.nColorPrint));
+    Add(lines, u"レイヤ順の印刷　　　　　　　　　：", IntStr(h.nLayJunPrint));
+    Add(lines, u"色番号順の印刷　　　　　　　　　：", IntStr(h.nColJunPrint));
+    Add(lines, u"レイヤグループ又はレイヤごとのプリンタ連続出力指定：", IntStr(h.nPrtRenzoku));
+    Add(lines, u"プリンタ共通レイヤ(表示のみレイヤ)のグレー出力指定：", IntStr(h.nPrtKyoutsuuGray));
+    Add(lines, u"プリンタ出力時に表示のみレイヤは出力しない　　　　：", IntStr(h.nPrtDispOnlyNonDraw));
+    Add(lines, u"ドット印刷時 300DPI(1)/600DPI(2)：", IntStr(h.nPrtDpi));
+    Add(lines, u"作図時間　　　　　　　　　　　　：", IntStr(h.lnDrawTime));
+    Add(lines, u"2.5Dの視点位置が設定されている時のフラグ：", IntStr(h.nEyeInit));
+    Add(lines, u"2.5Dの透視図の視点水平角(100倍値：", IntStr(h.dEye_H_Ichi_1));
+    Add(lines, u"　　　俯瞰図　　　　　　　　　　：", IntStr(h.dEye_H_Ichi_2));
+    Add(lines, u"　　　アイソメ図　　　　　　　　：", IntStr(h.dEye_H_Ichi_3));
+    Add(lines, u"2.5Dの透視図の視点高さ　　　　　：", Real(h.dEye_Z_Ichi_1));
+    Add(lines, u"　　　　　　　視点離れ　　　　　：", Real(h.dEye_Y_Ichi_1));
+    Add(lines, u"2.5Dの俯瞰図の視点高さ　　　　　：", Real(h.dEye_Z_Ichi_2));
+    Add(lines, u"　　　　　　　視点離れ　　　　　：", Real(h.dEye_Y_Ichi_2));
+    Add(lines, u"2.5Dのアイソメ図の視点垂直角　　：", Real(h.dEye_V_Ichi_3));
+    Add(lines, u"線の長さ指定の最終値　　　　　　：", Real(h.dSenNagasaSnpou));
+    Add(lines, u"矩形寸法横寸法の最終値　　　　　：", Real(h.dBoxSunpouX));
+    Add(lines, u"矩形寸法縦寸法の最終値　　　　　：", Real(h.dBoxSunpouY));
+    Add(lines, u"円の半径指定の最終値　　　　　　：", Real(h.dEnHankeiSnpou));
+    Add(lines, u"ソリッド色を任意色で書くフラグ　：", IntStr(h.nSolidNinniColor));
+    Add(lines, u"ソリッドの任意色の既定値(RGB) 　：", Hex6(h.SolidColor));
+    Add(lines, u"書込み文字の文字幅　　　　　　　：", Real(h.dMojiSizeX));
+    Add(lines, u"書込み文字の文字高さ　　　　　　：", Real(h.dMojiSizeY));
+    Add(lines, u"書込み文字の文字間隔　　　　　　：", Real(h.dMojiKankaku));
+    Add(lines, u"書込み文字の色番号　　　　　　　：", IntStr(h.nMojiColor));
+    Add(lines, u"書込み文字の文字番号　　　　　　：", IntStr(h.nMojiShu));
+    Add(lines, u"文字位置整理の行間　　　　　　　：", Real(h.dMojiSeiriGyouKan));
+    Add(lines, u"文字位置整理の文字数　　　　　　：", Real(h.dMojiSeiriSuu));
+    Add(lines, u"文字基準点のずれ位置使用のフラグ：", IntStr(h.nMojiKijunZureOn));
+    Add(lines, u"文字基準点の横方向のずれ位置左　：", Real(h.adMojiKijunZureX0));
+    Add(lines, u"文字基準点の横方向のずれ位置中　：", Real(h.adMojiKijunZureX1));
+    Add(lines, u"文字基準点の横方向のずれ位置右　：", Real(h.adMojiKijunZureX2));
+    Add(lines, u"文字基準点の縦方向のずれ位置下　：", Real(h.adMojiKijunZureY0));
+    Add(lines, u"文字基準点の縦方向のずれ位置中　：", Real(h.adMojiKijunZureY1));
+    Add(lines, u"文字基準点の縦方向のずれ位置上　：", Real(h.adMojiKijunZureY2));
     AddEntityLines(lines, jw);
-    add(u"同梱画像数：", IntStr(jw.BindImageN));
+    Add(lines, u"同梱画像数：", IntStr(jw.BindImageN));
     const size_t images = HeldCount(jw.BindImage, jw.BindImageN);
     for (size_t i = 0; i < images; ++i) {
         const TBindImageType& im = jw.BindImage[i];
-        add(u"　ファイル名：", im.Fname + u"　(" + IntStr(im.Fsize) + u")");
+        Add(lines, u"　ファイル名：", im.Fname + u"　(" + IntStr(im.Fsize) + u")");
     }
     return lines;
 }
 
 std::vector<JwString> JwsHeaderReport(const TJwsData& jw, const JwString& FName) {
     Lines lines;
-    auto add = [&lines](const char16_t* label, const JwString& value = JwString()) {
-        JwString s(label);
-        s += value;
-        lines.push_back(std::move(s));
-    };
     const TEntJwsHeader& h = jw.Enthd;
-    add(u"ファイル名：", FName);
-    add(u"----------------------------------------");
-    add(u"JWS識別用データ：", h.jwID);
-    add(u"バージョンNo.　：", IntStr(h.jwVer));
-    add(u"基準点Ｘ　　　 ：", Real(h.BasePoint_x));
-    add(u"基準点Ｙ　　　 ：", Real(h.BasePoint_y));
-    add(jw.MojiEncode ? u"文字コード　 　：Unicode (UTF-16)" : u"文字コード　 　：ANSI (Shift-JIS)");
-    add(u"座標値");
-    add(u"Ｘ　　　　　　 ：", Real(h.Mx1));
-    add(u"Ｙ　　　　　　 ：", Real(h.My1));
-    add(u"Ｘ　　　　　　 ：", Real(h.Mx2));
-    add(u"Ｙ　　　　　　 ：", Real(h.My2));
+    Add(lines, u"ファイル名：", FName);
+    Add(lines, u"----------------------------------------");
+    Add(lines, u"JWS識別用データ：", h.jwID);
+    Add(lines, u"バージョンNo.　：", IntStr(h.jwVer));
+    Add(lines, u"基準点Ｘ　　　 ：", Real(h.BasePoint_x));
+    Add(lines, u"基準点Ｙ　　　 ：", Real(h.BasePoint_y));
+    Add(lines, jw.MojiEncode ? u"文字コード　 　：Unicode (UTF-16)" : u"文字コード　 　：ANSI (Shift-JIS)");
+    Add(lines, u"座標値");
+    Add(lines, u"Ｘ　　　　　　 ：", Real(h.Mx1));
+    Add(lines, u"Ｙ　　　　　　 ：", Real(h.My1));
+    Add(lines, u"Ｘ　　　　　　 ：", Real(h.Mx2));
+    Add(lines, u"Ｙ　　　　　　 ：", Real(h.My2));
     AddEntityLines(lines, jw);
     return lines;
 }

@@ -2,6 +2,7 @@
 #include "viewer/table_views.h"
 
 #include <algorithm>
+#include <span>
 
 #include "model/entity_list_view.h"
 #include "support/numbers.h"
@@ -12,7 +13,7 @@ namespace {
 
 // ---- column headers, column 0 first ----
 
-const char16_t* const kHead_StringGrid1[6] = {
+const char16_t* const kHead_StringGrid1[] = {
     u"Ｎｏ．",
     u"状態",
     u"書込レイヤ",
@@ -21,14 +22,14 @@ const char16_t* const kHead_StringGrid1[6] = {
     u"レイヤグループ名",
 };
 
-const char16_t* const kHead_StringGrid2[4] = {
+const char16_t* const kHead_StringGrid2[] = {
     u"Ｎｏ．",
     u"状態",
     u"プロテクト指定",
     u"レイヤ名",
 };
 
-const char16_t* const kHead_StringGrid3[7] = {
+const char16_t* const kHead_StringGrid3[] = {
     u"色No",
     u"線色名",
     u"画面表示色",
@@ -38,7 +39,7 @@ const char16_t* const kHead_StringGrid3[7] = {
     u"プリンタ出力実点半径",
 };
 
-const char16_t* const kHead_StringGrid4[8] = {
+const char16_t* const kHead_StringGrid4[] = {
     u"線種No",
     u"線種名",
     u"パターン",
@@ -49,7 +50,7 @@ const char16_t* const kHead_StringGrid4[8] = {
     u"プリンタ出力振幅",
 };
 
-const char16_t* const kHead_StringGrid5[5] = {
+const char16_t* const kHead_StringGrid5[] = {
     u"文字種番号",
     u"文字幅",
     u"高さ",
@@ -57,7 +58,7 @@ const char16_t* const kHead_StringGrid5[5] = {
     u"色番号",
 };
 
-const char16_t* const kHead_StringGrid_Line[12] = {
+const char16_t* const kHead_StringGrid_Line[] = {
     u"No.",
     u"曲線属性番号",
     u"線種番号",
@@ -72,7 +73,7 @@ const char16_t* const kHead_StringGrid_Line[12] = {
     u"終点Ｙ座標",
 };
 
-const char16_t* const kHead_StringGrid_Enko[16] = {
+const char16_t* const kHead_StringGrid_Enko[] = {
     u"No.",
     u"曲線属性番号",
     u"線種番号",
@@ -91,7 +92,7 @@ const char16_t* const kHead_StringGrid_Enko[16] = {
     u"全円フラグ",
 };
 
-const char16_t* const kHead_StringGrid_Ten[14] = {
+const char16_t* const kHead_StringGrid_Ten[] = {
     u"No.",
     u"曲線属性番号",
     u"(線種番号)",
@@ -108,7 +109,7 @@ const char16_t* const kHead_StringGrid_Ten[14] = {
     u"倍率",
 };
 
-const char16_t* const kHead_StringGrid_Moji[19] = {
+const char16_t* const kHead_StringGrid_Moji[] = {
     u"No.",
     u"曲線属性番号",
     u"(線種番号)",
@@ -130,7 +131,7 @@ const char16_t* const kHead_StringGrid_Moji[19] = {
     u"文字列",
 };
 
-const char16_t* const kHead_StringGrid_Sunpo[37] = {
+const char16_t* const kHead_StringGrid_Sunpo[] = {
     u"No.",
     u"(曲線属性番号)",
     u"(線種番号)",
@@ -170,7 +171,7 @@ const char16_t* const kHead_StringGrid_Sunpo[37] = {
     u"字・文字列",
 };
 
-const char16_t* const kHead_StringGrid_Solid[17] = {
+const char16_t* const kHead_StringGrid_Solid[] = {
     u"No.",
     u"曲線属性番号",
     u"(線種番号)",
@@ -190,7 +191,7 @@ const char16_t* const kHead_StringGrid_Solid[17] = {
     u"塗潰し色(任意色時)",
 };
 
-const char16_t* const kHead_StringGrid_Block[14] = {
+const char16_t* const kHead_StringGrid_Block[] = {
     u"No.",
     u"曲線属性番号",
     u"(線種番号)",
@@ -210,23 +211,22 @@ const char16_t* const kHead_StringGrid_Block[14] = {
 struct GridInfo {
     const char16_t* caption;
     const char* name;
-    int columns;
-    const char16_t* const* headers;
+    std::span<const char16_t* const> headers;  // one per column
 };
 
 const GridInfo kGrids[kGridCount] = {
-    {u"レイヤＧ", "StringGrid1", 6, kHead_StringGrid1},
-    {u"レイヤ", "StringGrid2", 4, kHead_StringGrid2},
-    {u"線色", "StringGrid3", 7, kHead_StringGrid3},
-    {u"線種", "StringGrid4", 8, kHead_StringGrid4},
-    {u"文字種", "StringGrid5", 5, kHead_StringGrid5},
-    {u"線分", "StringGrid_Line", 12, kHead_StringGrid_Line},
-    {u"円弧", "StringGrid_Enko", 16, kHead_StringGrid_Enko},
-    {u"点", "StringGrid_Ten", 14, kHead_StringGrid_Ten},
-    {u"文字", "StringGrid_Moji", 19, kHead_StringGrid_Moji},
-    {u"寸法", "StringGrid_Sunpo", 37, kHead_StringGrid_Sunpo},
-    {u"ソリッド", "StringGrid_Solid", 17, kHead_StringGrid_Solid},
-    {u"ブロック", "StringGrid_Block", 14, kHead_StringGrid_Block},
+    {u"レイヤＧ", "StringGrid1", kHead_StringGrid1},
+    {u"レイヤ", "StringGrid2", kHead_StringGrid2},
+    {u"線色", "StringGrid3", kHead_StringGrid3},
+    {u"線種", "StringGrid4", kHead_StringGrid4},
+    {u"文字種", "StringGrid5", kHead_StringGrid5},
+    {u"線分", "StringGrid_Line", kHead_StringGrid_Line},
+    {u"円弧", "StringGrid_Enko", kHead_StringGrid_Enko},
+    {u"点", "StringGrid_Ten", kHead_StringGrid_Ten},
+    {u"文字", "StringGrid_Moji", kHead_StringGrid_Moji},
+    {u"寸法", "StringGrid_Sunpo", kHead_StringGrid_Sunpo},
+    {u"ソリッド", "StringGrid_Solid", kHead_StringGrid_Solid},
+    {u"ブロック", "StringGrid_Block", kHead_StringGrid_Block},
 };
 
 // Fixed row counts of the table grids.
@@ -326,7 +326,9 @@ const char* JwTableSource::GridName(int grid) {
     return (grid >= 0 && grid < kGridCount) ? kGrids[grid].name : "";
 }
 
-int JwTableSource::ColumnCount(int grid) { return (grid >= 0 && grid < kGridCount) ? kGrids[grid].columns : 0; }
+int JwTableSource::ColumnCount(int grid) {
+    return (grid >= 0 && grid < kGridCount) ? static_cast<int>(kGrids[grid].headers.size()) : 0;
+}
 
 JwString JwTableSource::ColumnHeader(int grid, int column) {
     if (column < 0 || column >= ColumnCount(grid)) return JwString();
@@ -365,8 +367,14 @@ int JwTableSource::RowCount(int grid) const {
 }
 
 JwString JwTableSource::Cell(int grid, int row, int column) const {
-    if (row < 0 || row >= RowCount(grid) || column < 0 || column >= ColumnCount(grid)) return JwString();
-    if (IsEntityGrid(grid)) return EntityCell(grid, row, column);
+    if (row < 0 || column < 0 || column >= ColumnCount(grid)) return JwString();
+    if (IsEntityGrid(grid)) {
+        // An entity grid shows entities only when the model holds at least
+        // one of its kind; otherwise its single row stays empty.
+        if (row >= EntityCount(grid)) return JwString();
+        return EntityCell(grid, row, column);
+    }
+    if (row >= RowCount(grid)) return JwString();
     return TableCell(grid, row, column);
 }
 
@@ -518,9 +526,6 @@ JwString JwTableSource::TableCell(int grid, int row, int column) const {
 }
 
 JwString JwTableSource::EntityCell(int grid, int row, int column) const {
-    // An entity grid shows entities only when the model holds at least one of
-    // its kind; otherwise its single row stays empty.
-    if (row >= EntityCount(grid)) return JwString();
     if (column == 0) return Int(row + 1);
     const TJwEntities& m = *ents_;
     switch (grid) {

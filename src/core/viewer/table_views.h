@@ -62,6 +62,7 @@ private:
     // Content a cell has after Clear().
     static JwString ClearedCell(int grid, int row, int column);
     JwString TableCell(int grid, int row, int column) const;
+    // A cell of an entity the model holds (row < EntityCount(grid)).
     JwString EntityCell(int grid, int row, int column) const;
     // Number of entities of the grid's kind that the model really holds.
     int32_t EntityCount(int grid) const;
