@@ -80,6 +80,9 @@ TEST(Files, CreateCopyDeleteRemove) {
     EXPECT_TRUE(FolderCreate(root + u"a"));  // exists already
     EXPECT_FALSE(FolderCreate(root + u"bad?name"));
     EXPECT_FALSE(FolderCreate(u""));
+    tmp.Write("file", "x");
+    EXPECT_FALSE(FolderCreate(root + u"file"));  // a file stands there
+    EXPECT_FALSE(FolderCreate(root + u"file/sub"));
 
     tmp.Write("a/f.txt", "hello");
     EXPECT_TRUE(FileExistsEx(root + u"a\\f.txt"));
@@ -93,6 +96,10 @@ TEST(Files, CreateCopyDeleteRemove) {
     EXPECT_EQ(text, "hello");
     EXPECT_FALSE(FileCopyReplace(root + u"a/none.txt", root + u"a/h.txt"));
     EXPECT_FALSE(FileCopyReplace(root + u"a/f.txt", root + u"a/f.txt"));
+    fs::create_symlink("f.txt", tmp.path() / "a/link.txt");
+    EXPECT_FALSE(FileCopyReplace(root + u"a/f.txt", root + u"a/link.txt"));  // itself through a link
+    EXPECT_EQ(fs::file_size(tmp.path() / "a/f.txt"), 5u);
+    fs::remove(tmp.path() / "a/link.txt");
     EXPECT_FALSE(FileCopyReplace(root + u"a/f.txt", root + u"no/such/folder/h.txt"));
 
     // A folder that still holds a file stays, and so does the file.

@@ -136,9 +136,8 @@ bool FolderCreate(std::u16string_view path) {
     if (!Usable(path)) return false;
     std::error_code ec;
     fs::path p = NativePath(path);
-    fs::create_directories(p, ec);
-    std::error_code ec2;
-    return !ec && fs::is_directory(p, ec2);
+    fs::create_directories(p, ec);  // an error when a file stands in the way
+    return !ec;
 }
 
 bool FileDelete(std::u16string_view path) {
@@ -161,8 +160,7 @@ bool FolderRemove(std::u16string_view path) {
         std::error_code ec2;
         if (fs::equivalent(p, NativePath(program), ec2)) return false;
     }
-    if (!fs::is_empty(p, ec) || ec) return false;
-    return fs::remove(p, ec) && !ec;
+    return fs::remove(p, ec) && !ec;  // fails on a folder that is not empty
 }
 
 bool FileCopyReplace(std::u16string_view src, std::u16string_view dst) {
@@ -171,8 +169,7 @@ bool FileCopyReplace(std::u16string_view src, std::u16string_view dst) {
     fs::path from = NativePath(src);
     fs::path to = NativePath(dst);
     if (!fs::is_regular_file(from, ec)) return false;
-    if (fs::equivalent(from, to, ec)) return false;  // copying a file onto itself
-    ec.clear();
+    // copy_file refuses a file onto itself (through a link too).
     return fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec) && !ec;
 }
 
