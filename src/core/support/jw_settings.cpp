@@ -59,10 +59,6 @@ std::u16string_view TrimCtrl(std::u16string_view s) {
     return s.substr(a, b - a);
 }
 
-bool StartsWith(std::u16string_view s, std::u16string_view prefix) {
-    return s.size() >= prefix.size() && s.substr(0, prefix.size()) == prefix;
-}
-
 bool IsFile(const fs::path& p) {
     std::error_code ec;
     return !p.empty() && fs::is_regular_file(p, ec);
@@ -80,9 +76,9 @@ void GetRefFileName(const JwString& jwwPath) {
     ForEachLine(file, [](const JwString& raw) {
         const JwString upper = StrUpper(raw);
         const std::u16string_view line = TrimCtrl(upper);
-        if (StartsWith(line, u"END")) return false;
+        if (line.starts_with(u"END")) return false;
         for (std::u16string_view key : {std::u16string_view(u"REF_FILE ="), std::u16string_view(u"REF_FILE=")}) {
-            if (StartsWith(line, key)) {
+            if (line.starts_with(key)) {
                 JwRefFileName = JwString(TrimCtrl(line.substr(key.size())));
                 return false;
             }
@@ -102,7 +98,7 @@ void RefFileOpen() {
         const size_t tab = line.find(u'\t');
         if (tab == JwString::npos) return true;
         std::u16string_view name = std::u16string_view(line).substr(0, tab);
-        if (name.empty() || StrNoSpace(name) != name || !StartsWith(name, u"%%")) return true;
+        if (name.empty() || StrNoSpace(name) != name || !name.starts_with(u"%%")) return true;
         JwRefList.push_back({JwString(name), StrNoCtrl(std::u16string_view(line).substr(tab + 1))});
         return true;
     });
