@@ -13,7 +13,6 @@
 #include "legacy/jwk_data.h"
 #include "model/entity_list_view.h"
 #include "model/jw_data.h"
-#include "support/sha1.h"
 #include "support/text_encoding.h"
 #include "viewer/header_report.h"
 
@@ -35,16 +34,24 @@ struct FileInfo {
     nlohmann::ordered_json summary;  // JSON mode: the drawing summary fields
 };
 
-template <class Model, class Report>
-void ReadModel(Model& m, std::string_view path, bool json, Report report, FileInfo& info) {
+// Reads the file into m; then the text report (report) or the JSON fields
+// (toJson) of what was read.
+template <class Model, class Report, class ToJson>
+void ReadModel(Model& m, std::string_view path, bool json, Report report, ToJson toJson, FileInfo& info) {
     const JwString name = PathText(path);
     info.opened = true;
     info.ok = m.FileIn(name);
     if (!info.ok) info.error = m.LastError.empty() ? std::string("read failed") : m.LastError;
     if (json)
-        info.summary = SummaryToJson(SummarizeDrawing(m));
+        info.summary = toJson(m);
     else
         info.report = report(m, name);
+}
+
+// The JSON fields of a JWW drawing or JWS figure: its drawing summary.
+template <class Model>
+nlohmann::ordered_json DrawingJson(const Model& m) {
+    return SummaryToJson(SummarizeDrawing(m));
 }
 
 // The report of a legacy drawing or figure: the file name, a rule, then the
@@ -70,28 +77,18 @@ nlohmann::ordered_json LegacyJson(const Legacy& m) {
     // Entities read, and the counts the header states.
     j["counts"] = {{"line", s.lineN}, {"arc", s.arcN}, {"point", s.tenN}, {"text", s.mojiN}};
     j["stated_counts"] = {{"line", s.lineCount}, {"arc", s.arcCount}, {"point", s.tenCount}, {"text", s.mojiCount}};
-    // Texts in file order, UTF-8, joined by U+001E, as for a JWW drawing.
-    std::string texts;
+    // Texts in file order, digested as for a JWW drawing.
+    TextDigest texts;
     const size_t n = HeldCount(m.EntMoji, m.mojiN);
-    for (size_t i = 0; i < n; ++i) {
-        if (i) texts += "\x1e";
-        texts += ToUtf8(m.EntMoji[i].s);
-    }
-    j["text_sha1"] = Sha1Hex(texts.data(), texts.size());
+    for (size_t i = 0; i < n; ++i) texts.Add(m.EntMoji[i].s);
+    j["text_sha1"] = texts.Hex();
     return j;
 }
 
 template <class Legacy>
 void ReadLegacy(std::string_view path, bool json, FileInfo& info) {
     Legacy m;
-    const JwString name = PathText(path);
-    info.opened = true;
-    info.ok = m.FileIn(name);
-    if (!info.ok) info.error = m.LastError.empty() ? std::string("read failed") : m.LastError;
-    if (json)
-        info.summary = LegacyJson(m);
-    else
-        info.report = LegacyReport(m, name);
+    ReadModel(m, path, json, LegacyReport<Legacy>, LegacyJson<Legacy>, info);
 }
 
 FileInfo ReadForInfo(std::string_view path, bool json) {
@@ -111,12 +108,12 @@ FileInfo ReadForInfo(std::string_view path, bool json) {
             // List the bound images without extracting anything.
             m.BindImageExp = false;
             m.BindImageExr = true;
-            ReadModel(m, path, json, JwwHeaderReport, info);
+            ReadModel(m, path, json, JwwHeaderReport, DrawingJson<TJwwData>, info);
             break;
         }
         case FileKind::Jws: {
             TJwsData m;
-            ReadModel(m, path, json, JwsHeaderReport, info);
+            ReadModel(m, path, json, JwsHeaderReport, DrawingJson<TJwsData>, info);
             break;
         }
         case FileKind::Jwc: ReadLegacy<TJwcData>(path, json, info); break;

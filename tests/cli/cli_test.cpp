@@ -368,6 +368,7 @@ TEST_F(CliTest, LegacyJwkFigure) {
     EXPECT_EQ(lines[0]["format"], "jwk");
     EXPECT_EQ(lines[0]["comments"], json::parse(R"(["扉", ""])"));
     EXPECT_EQ(lines[0]["counts"], json::parse(R"({"line":1,"arc":0,"point":0,"text":1})"));
+    EXPECT_EQ(lines[0]["text_sha1"], "03da731f469c4589cd18509e85ec6f1897bdb7e8");  // SHA-1 of "幅900"
     for (const char* key : {"ok", "format", "id", "comments", "counts", "stated_counts", "text_sha1"})
         EXPECT_EQ(lines[1][key], lines[0][key]) << key;
 
