@@ -19,7 +19,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 #include <string>
 #include <string_view>
@@ -95,10 +94,8 @@ private:
 
     // Encoded names, once per save.
     std::vector<std::string> ltName_, layName_, stName_, blkName_;
-    std::string firstLt_;           // name of the first line type ("" when none)
     std::unordered_map<JwString, int32_t> ttfStyle_;  // font name -> style index (text-style mode 2)
     int32_t marker_[2][12];         // block index of _TRANS_TMARKER<n> [0] and _TRANS_TMARKER_<n> [1]
-    std::string scratchText_;
 
     // ---- output primitives ----
     void Flush() {
@@ -197,11 +194,16 @@ private:
     void Entities(TDXF_Entities& e, int32_t pass, int32_t owner);
     void* Record(TDXF_Entities& e, const TDXF_EntNo& n, int32_t& spc);
     void Entity(TDXF_Entities& e, const TDXF_EntNo& n, int32_t pass, int32_t owner);
+    // The groups every entity starts with; an empty subclass is left out.
     void Head(std::string_view type, int32_t h, int32_t owner, int32_t spc, int32_t lay, std::string_view subclass);
     void Head(std::string_view type, int32_t h, int32_t owner, int32_t spc, std::string_view layer,
               std::string_view subclass);
     const std::string& Layer(int32_t lay) const;
     void Ltype(int32_t typ);
+    // The first line type by name, for points drawn as circles or symbol blocks.
+    void FirstLtype() {
+        if (!ltName_.empty() && !ltName_[0].empty()) S(6, ltName_[0]);
+    }
     void Color(int32_t col);
     void Weight(int32_t wid);
     // Line type, colour and line weight of an entity record.
@@ -293,7 +295,6 @@ void DxfWriter::Enc(std::u16string_view s, std::string& out) {
 void DxfWriter::Prepare() {
     ltName_.clear();
     for (const TDXF_Ltype& t : m_.ltps) ltName_.push_back(Name(t.nam));
-    firstLt_ = ltName_.empty() ? std::string() : ltName_[0];
     layName_.clear();
     for (const TDXF_Layer& l : m_.lays) {
         std::string s;
@@ -968,15 +969,7 @@ void DxfWriter::Tables() {
 // BLOCKS
 
 void DxfWriter::BlockBegin(std::string_view name, int32_t owner, bool paper) {
-    S(0, "BLOCK");
-    H(5, NewHandle());
-    if (!r12_) {
-        H(330, owner);
-        S(100, "AcDbEntity");
-    }
-    if (paper) S(67, "     1");
-    S(8, "0");
-    if (!r12_) S(100, "AcDbBlockBegin");
+    Head("BLOCK", NewHandle(), owner, paper ? 1 : 0, "0", "AcDbBlockBegin");
     S(2, name);
     I(70, 0);
     P3(10, 0, 0, 0);
@@ -985,15 +978,7 @@ void DxfWriter::BlockBegin(std::string_view name, int32_t owner, bool paper) {
 }
 
 void DxfWriter::BlockEnd(int32_t owner, bool paper) {
-    S(0, "ENDBLK");
-    H(5, NewHandle());
-    if (!r12_) {
-        H(330, owner);
-        S(100, "AcDbEntity");
-    }
-    if (paper) S(67, "     1");
-    S(8, "0");
-    if (!r12_) S(100, "AcDbBlockEnd");
+    Head("ENDBLK", NewHandle(), owner, paper ? 1 : 0, "0", "AcDbBlockEnd");
 }
 
 void DxfWriter::Blocks() {
@@ -1145,7 +1130,7 @@ void DxfWriter::Head(std::string_view type, int32_t h, int32_t owner, int32_t sp
     }
     if (spc == 1) S(67, "     1");
     S(8, layer);
-    if (!r12_) S(100, subclass);
+    if (!r12_ && !subclass.empty()) S(100, subclass);
 }
 
 void DxfWriter::Head(std::string_view type, int32_t h, int32_t owner, int32_t spc, int32_t lay,
@@ -1226,11 +1211,8 @@ void DxfWriter::Ellipse(const TDXF_Ellipse& r, int32_t owner) {
         return;
     }
     // R12 has no ellipse: a polyline through 72 (closed) or 73 points.
-    S(0, "POLYLINE");
-    H(5, h);
-    if (r.spc == 1) S(67, "     1");
     const std::string& layer = Layer(r.lay);
-    S(8, layer);
+    Head("POLYLINE", h, owner, r.spc, layer, "AcDb2dPolyline");
     Ltype(r.typ);
     Color(r.col);
     S(66, "     1");
@@ -1253,7 +1235,7 @@ void DxfWriter::Ellipse(const TDXF_Ellipse& r, int32_t owner) {
 void DxfWriter::TenInsert(const TDXF_Ten& r, int32_t owner, int32_t h, int32_t block) {
     Head("INSERT", h, owner, r.spc, r.lay, "AcDbBlockReference");
     S(2, blkName_[block]);
-    if (!firstLt_.empty()) S(6, firstLt_);
+    FirstLtype();
     Color(r.col);
     Weight(r.wid);
     P3(10, r.x, r.y);
@@ -1273,7 +1255,7 @@ void DxfWriter::Ten(const TDXF_Ten& r, int32_t owner) {
         block = marker_[1][-r.cod];
     }
     if (block == -2) {
-        if (m_.tentyp == 0) {
+        if (m_.tentyp <= 0) {  // a plain point (a negative type is no transfer type)
             Head("POINT", h, owner, r.spc, r.lay, "AcDbPoint");
             Color(r.col);
             P3(10, r.x, r.y);
@@ -1281,17 +1263,11 @@ void DxfWriter::Ten(const TDXF_Ten& r, int32_t owner) {
         }
         if (m_.tentyp == 1) {
             Head("CIRCLE", h, owner, r.spc, r.lay, "AcDbCircle");
-            if (!firstLt_.empty()) S(6, firstLt_);
+            FirstLtype();
             Color(r.col);
             Weight(r.wid);
             P3(10, r.x, r.y);
             R(40, m_.tenrad * r.ba);
-            return;
-        }
-        if (m_.tentyp < 0) {  // not a transfer type: a plain point
-            Head("POINT", h, owner, r.spc, r.lay, "AcDbPoint");
-            Color(r.col);
-            P3(10, r.x, r.y);
             return;
         }
         block = m_.tenidx;
@@ -1366,12 +1342,7 @@ void DxfWriter::Image(TDXF_Image& r, int32_t owner) {
     const int32_t f = m_.GetFList(r.fna);
     if (f < 0) return;
     r.hnd = h;
-    S(0, "IMAGE");
-    H(5, h);
-    H(330, owner);
-    S(100, "AcDbEntity");
-    if (r.spc == 1) S(67, "     1");
-    S(8, Layer(r.lay));
+    Head("IMAGE", h, owner, r.spc, r.lay, "");
     S(92, "        0");
     S(100, "AcDbRasterImage");
     S(90, "        0");
@@ -1404,29 +1375,12 @@ void DxfWriter::PLine(const TDXF_PLine& r, int32_t owner) {
     if (r.wd2 > 1e-12) R(41, r.wd2);
     const std::string& layer = Layer(r.lay);
     for (const TDXF_PLinePoint& v : r.v) {
-        S(0, "VERTEX");
-        H(5, NewHandle());
-        if (!r12_) {
-            H(330, p);
-            S(100, "AcDbEntity");
-        }
-        if (r.spc == 1) S(67, "     1");
-        S(8, layer);
-        if (!r12_) {
-            S(100, "AcDbVertex");
-            S(100, "AcDb2dVertex");
-        }
+        Head("VERTEX", NewHandle(), p, r.spc, layer, "AcDbVertex");
+        if (!r12_) S(100, "AcDb2dVertex");
         P3(10, v.x, v.y);
         if (std::fabs(v.a) > 1e-12) R(42, std::tan(v.a / 4));
     }
-    S(0, "SEQEND");
-    H(5, NewHandle());
-    if (!r12_) {
-        H(330, p);
-        S(100, "AcDbEntity");
-    }
-    if (r.spc == 1) S(67, "     1");
-    S(8, layer);
+    Head("SEQEND", NewHandle(), p, r.spc, layer, "");
 }
 
 void DxfWriter::Vport(const TDXF_ViewPort& r, int32_t owner) {
@@ -1567,29 +1521,23 @@ void DxfWriter::Objects() {
         entry("ACAD_IMAGE_VARS", imageVars);
     }
 
-    // Written images per file, block definitions first, then the top level.
+    // The reactor of every written image, block definitions first, then the
+    // top level; the images are noted per file for their IMAGEDEF.
     std::vector<std::vector<int32_t>> perFile(m_.deFList.size());
-    auto collect = [&](const TDXF_Entities& e) {
+    auto reactors = [&](const TDXF_Entities& e) {
         for (const TDXF_Image& im : e.Imag) {
             if (im.hnd == 0) continue;
             const int32_t f = m_.GetFList(im.fna);
             if (f >= 0) perFile[f].push_back(im.hnd);
+            S(0, "IMAGEDEF_REACTOR");
+            H(5, im.hnd + 1);
+            H(330, im.hnd);
+            S(100, "AcDbRasterImageDefReactor");
+            I9(90, 2);
+            H(330, im.hnd);
         }
     };
     if (HasImages()) {
-        for (const TDXF_BlockDef& b : m_.deBlockDef) collect(b.dm);
-        collect(m_.de);
-        auto reactors = [&](const TDXF_Entities& e) {
-            for (const TDXF_Image& im : e.Imag) {
-                if (im.hnd == 0) continue;
-                S(0, "IMAGEDEF_REACTOR");
-                H(5, im.hnd + 1);
-                H(330, im.hnd);
-                S(100, "AcDbRasterImageDefReactor");
-                I9(90, 2);
-                H(330, im.hnd);
-            }
-        };
         for (const TDXF_BlockDef& b : m_.deBlockDef) reactors(b.dm);
         reactors(m_.de);
     }
