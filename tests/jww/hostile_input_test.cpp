@@ -30,6 +30,23 @@ int32_t StoredEntities(const Model& m) {
     return n;
 }
 
+// Whether every entity array holds exactly as many records as its count: a
+// record dropped by a short read leaves nothing behind.
+bool ArraysMatchCounts(const TJwEntities& m) {
+    auto same = [](const auto& v, int32_t n) { return v.size() == static_cast<size_t>(n); };
+    if (!same(m.EntLine, m.EntLineN) || !same(m.EntEnko, m.EntEnkoN) || !same(m.EntTen, m.EntTenN) ||
+        !same(m.EntMoji, m.EntMojiN) || !same(m.EntSunpo, m.EntSunpoN) || !same(m.EntSolid, m.EntSolidN) ||
+        !same(m.EntBlock, m.EntBlockN))
+        return false;
+    for (const TEntJwwBlockDef& d : m.EntBlockDef) {
+        if (!same(d.mLine, d.mLineN) || !same(d.mEnko, d.mEnkoN) || !same(d.mTen, d.mTenN) ||
+            !same(d.mMoji, d.mMojiN) || !same(d.mSunpo, d.mSunpoN) || !same(d.mSolid, d.mSolidN) ||
+            !same(d.mBlock, d.mBlockN))
+            return false;
+    }
+    return true;
+}
+
 // Cut the file after every byte count: each shorter file reads as false with
 // "File I/O Error" (or a header error), and the entities kept never decrease
 // as more of the file is there.
@@ -47,6 +64,7 @@ void TruncateEverywhere(const std::vector<uint8_t>& full) {
         ASSERT_FALSE(m.BufferIn(part.data(), part.size(), u"t")) << cut;
         ASSERT_FALSE(m.LastError.empty()) << cut;
         ASSERT_LE(m.ReadEnd, cut);
+        ASSERT_TRUE(ArraysMatchCounts(m)) << cut;
         const int32_t n = StoredEntities(m);
         ASSERT_GE(n, last) << cut;
         ASSERT_LE(n, all) << cut;

@@ -13,11 +13,9 @@ namespace jw {
 
 namespace {
 
-// Least number of bytes a tagged entity takes in a file (tag + the 33-byte
-// body of a point with a 13-byte attribute), and a block definition (tag,
-// 25-byte fixed part, empty name, member count). Arrays sized from a count the
-// file states are never made longer than the rest of the file could fill.
-constexpr size_t kMinEntityBytes = 35;
+// Least number of bytes a block definition takes in a file (tag, 25-byte
+// fixed part, empty name, member count). Arrays sized from a count the file
+// states are never made longer than the rest of the file could fill.
 constexpr size_t kMinBlockDefBytes = 30;
 
 size_t CappedCount(int64_t stated, size_t remaining, size_t minBytes) {
@@ -82,12 +80,13 @@ struct ListTarget {
     }
 };
 
-// FilePrevIn's budget of entity tags for the whole file; unlimited for FileIn.
+// FilePrevIn's budget of entity tags for the whole file; unlimited (max < 0)
+// for FileIn.
 struct Budget {
-    bool limited;
     int64_t max;
     int64_t used = 0;
-    bool Exhausted() const { return limited && used >= max; }
+    bool Limited() const { return max >= 0; }
+    bool Exhausted() const { return Limited() && used >= max; }
 };
 
 // Where a list stands while it is read: entities read so far, entities it
@@ -109,6 +108,8 @@ constexpr size_t kMinMojiBytes = 2 + 81 + 2;
 constexpr size_t kMinSunpoBytes = 2 + 13 + 45 + 81 + 2;
 constexpr size_t kMinSolidBytes = 2 + 77;
 constexpr size_t kMinBlockBytes = 2 + 57;
+// Least number of bytes of any tagged entity: the point is the smallest kind.
+constexpr size_t kMinEntityBytes = kMinTenBytes;
 
 // Room for more records of a kind that already has `have` of the `seen`
 // entities of its list. Once a step of them has been read, the room is what
@@ -165,16 +166,17 @@ size_t ReadMojiBody(ArchiveReader& ar, TEntJwwMoji& m) {
     return got;
 }
 
-// Point of a dimension (version 4.20 and later): fixed part and, for a point
-// with code, its tail; otherwise the tail stays zero.
-size_t ReadDimPoint(ArchiveReader& ar, TEntJwwTen& t) {
+// A point: fixed part and, for a point with code, its tail; a point without
+// code has no code and rotation and the scale plainScale (1 for a point of a
+// list, 0 for a point of a dimension). Answers the bytes of the fixed part.
+size_t ReadPoint(ArchiveReader& ar, TEntJwwTen& t, double plainScale) {
     const size_t got = ar.ReadFixed(&t, kTenFixedSize);
     if (t.att.nPenStyle == 100) {
         ar.Read(Bytes(&t) + kTenFixedSize, kTenTailSize);
     } else {
         t.nCode = 0;
         t.radKaitenKaku = 0;
-        t.dBairitsu = 0;
+        t.dBairitsu = plainScale;
     }
     return got;
 }
@@ -187,10 +189,10 @@ void ReadSunpoBody(ArchiveReader& ar, TEntJwwSunpo& s, bool& ok) {
         s.bSxfMode = ar.ReadWord();
         ar.ReadFixed(&s.Ho1, sizeof s.Ho1);
         ar.ReadFixed(&s.Ho2, sizeof s.Ho2);
-        ReadDimPoint(ar, s.Te1);
-        ReadDimPoint(ar, s.Te2);
-        ReadDimPoint(ar, s.Kt1);
-        if (ReadDimPoint(ar, s.Kt2) == 0) ok = false;
+        ReadPoint(ar, s.Te1, 0.0);
+        ReadPoint(ar, s.Te2, 0.0);
+        ReadPoint(ar, s.Kt1, 0.0);
+        if (ReadPoint(ar, s.Kt2, 0.0) == 0) ok = false;
     } else {
         s.bSxfMode = 0;
         s.Ho1 = TEntJwwLine{};
@@ -206,7 +208,9 @@ void ReadSunpoBody(ArchiveReader& ar, TEntJwwSunpo& s, bool& ok) {
 }
 
 // Reads one entity body of the given kind into the next record of its array.
-// Answers false (and drops the record) when a checked read delivered nothing.
+// Answers false when a checked read delivered nothing: the count does not
+// advance, so the record is cleared by the next NextSlot of its kind or
+// removed by the list's Trim.
 bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgress& p, int32_t& index) {
     switch (kind) {
     case kEntLine: {
@@ -223,26 +227,13 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
     }
     case kEntTen: {
         TEntJwwTen& e = NextSlot(L.ten, L.tenN, L.step, kMinTenBytes, p);
-        if (ar.ReadFixed(&e, kTenFixedSize) == 0) {
-            e = TEntJwwTen{};
-            return false;
-        }
-        if (e.att.nPenStyle == 100) {
-            ar.Read(Bytes(&e) + kTenFixedSize, kTenTailSize);
-        } else {
-            e.nCode = 0;
-            e.radKaitenKaku = 0;
-            e.dBairitsu = 1.0;
-        }
+        if (ReadPoint(ar, e, 1.0) == 0) return false;
         index = L.tenN++;
         return true;
     }
     case kEntMoji: {
         TEntJwwMoji& e = NextSlot(L.moji, L.mojiN, L.textStep, kMinMojiBytes, p);
-        if (ReadMojiBody(ar, e) == 0) {
-            e = TEntJwwMoji{};
-            return false;
-        }
+        if (ReadMojiBody(ar, e) == 0) return false;
         index = L.mojiN++;
         return true;
     }
@@ -250,10 +241,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
         TEntJwwSunpo& e = NextSlot(L.sunpo, L.sunpoN, L.textStep, kMinSunpoBytes, p);
         bool ok = false;
         ReadSunpoBody(ar, e, ok);
-        if (!ok) {
-            e = TEntJwwSunpo{};
-            return false;
-        }
+        if (!ok) return false;
         index = L.sunpoN++;
         return true;
     }
@@ -283,7 +271,7 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget)
     try {
         size_t j = 0;
         for (int64_t k = 0; k < n; ++k) {
-            if (budget.limited) {
+            if (budget.Limited()) {
                 if (budget.Exhausted()) break;
                 ++budget.used;
             }
@@ -327,7 +315,7 @@ ListTarget DefinitionTarget(TEntJwwBlockDef& d) {
 
 void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
     TEntJwHeaderCommon& hd = Hd();
-    Budget b{budget >= 0, budget};
+    Budget b{budget};
 
     // Drawing entities.
     const int32_t n1 = ar.CountIn();
