@@ -15,8 +15,6 @@ public:
     // source must outlive the model; grid is a JwGridId.
     JwGridModel(const JwTableSource& source, int grid, QObject* parent = nullptr);
 
-    int Grid() const { return grid_; }
-
     // Brackets a change of the source: the views drop everything they know
     // about the old content (row count, cached cells) at EndReset.
     void BeginReset() { beginResetModel(); }

@@ -394,33 +394,23 @@ void TForm1::Button2Click() {
     }
 }
 
-void TForm1::JwwFileOutput(const JwString& FName) {
+template <class Model>
+void TForm1::FileOutput(Model& model, const char16_t* kind, const JwString& FName) {
     const int32_t ver = VersionOfIndex(ComboBox1->currentIndex());
     if (ver == 0) return;
     const int encoding = ComboBox2->currentIndex();
     if (encoding < 0) return;
-    TJwwData& jw = *session_.JWW1;
-    jw.SetFileOutOption(encoding == 1 ? kUtf16Option : encoding);
-    if (jw.FileOut(FName, ver)) {
-        SetMessage(kDrawingFile + FName + u"」を保存しました");
+    model.SetFileOutOption(encoding == 1 ? kUtf16Option : encoding);
+    if (model.FileOut(FName, ver)) {
+        SetMessage(kind + FName + u"」を保存しました");
     } else {
-        SetMessage(kDrawingFile + FName + u"」の保存に失敗しました");
+        SetMessage(kind + FName + u"」の保存に失敗しました");
     }
 }
 
-void TForm1::JwsFileOutput(const JwString& FName) {
-    const int32_t ver = VersionOfIndex(ComboBox1->currentIndex());
-    if (ver == 0) return;
-    const int encoding = ComboBox2->currentIndex();
-    if (encoding < 0) return;
-    TJwsData& jws = *session_.JWS;
-    jws.SetFileOutOption(encoding == 1 ? kUtf16Option : encoding);
-    if (jws.FileOut(FName, ver)) {
-        SetMessage(kFigureFile + FName + u"」を保存しました");
-    } else {
-        SetMessage(kFigureFile + FName + u"」の保存に失敗しました");
-    }
-}
+void TForm1::JwwFileOutput(const JwString& FName) { FileOutput(*session_.JWW1, kDrawingFile, FName); }
+
+void TForm1::JwsFileOutput(const JwString& FName) { FileOutput(*session_.JWS, kFigureFile, FName); }
 
 void TForm1::Button3Click() {
     const JwString text = FromQ(Edit1->text());
@@ -434,13 +424,8 @@ void TForm1::Button3Click() {
 
 // ---- drag and drop ----
 
-void TForm1::dragEnterEvent(QDragEnterEvent* event) {
-    if (!DroppedDrawing(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
-}
+// A drag is accepted on entry and while it moves, when it holds a drawing.
+void TForm1::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
     if (!DroppedDrawing(event->mimeData()).isEmpty()) {

@@ -79,6 +79,10 @@ private:
     // Runs change on the table source with every grid model reset around it.
     template <typename F>
     void ChangeTables(F change);
+    // The save of a drawing or figure with the version and encoding chosen;
+    // kind starts the status message ("図面ファイル「" or "図形ファイル「").
+    template <class Model>
+    void FileOutput(Model& model, const char16_t* kind, const JwString& FName);
     void ShowReport(const std::vector<JwString>& lines);
     void SetMessage(const JwString& text);
 

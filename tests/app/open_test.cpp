@@ -54,8 +54,7 @@ bool WriteEveryKindDrawing(const QString& path) {
 
 // Every cell of the table grids (and the first rows of the entity grids) as
 // the window shows them equals the table source's.
-void ExpectGridsShowSource(const WindowTest& t, const TForm1& form,
-                           const std::function<QString(int, int, int)>& cell) {
+void ExpectGridsShowSource(const TForm1& form, const std::function<QString(int, int, int)>& cell) {
     const JwTableSource& src = form.Tables();
     for (int g = 0; g < kGridCount; ++g) {
         SCOPED_TRACE(JwTableSource::GridName(g));
@@ -65,7 +64,6 @@ void ExpectGridsShowSource(const WindowTest& t, const TForm1& form,
             for (int c = 0; c < JwTableSource::ColumnCount(g); ++c)
                 ASSERT_EQ(cell(g, r, c), ToQ(src.Cell(g, r, c))) << r << "," << c;
     }
-    (void)t;
 }
 
 TEST_F(WindowTest, OpenJwwShowsReportGridsAndMessage) {
@@ -98,7 +96,7 @@ TEST_F(WindowTest, OpenJwwShowsReportGridsAndMessage) {
     const QRegularExpression hex8(QStringLiteral("^[0-9A-F]{8,}$"));
     for (int r = 0; r < 17; ++r) EXPECT_TRUE(hex8.match(Cell(kGridLineType, r, 2)).hasMatch()) << r;
     EXPECT_TRUE(hex8.match(Cell(kGridBlock, 0, 7)).hasMatch());
-    ExpectGridsShowSource(*this, *form, [this](int g, int r, int c) { return Cell(g, r, c); });
+    ExpectGridsShowSource(*form, [this](int g, int r, int c) { return Cell(g, r, c); });
 }
 
 TEST_F(WindowTest, EveryGridOfAConstructedDrawing) {
@@ -125,7 +123,7 @@ TEST_F(WindowTest, EveryGridOfAConstructedDrawing) {
     for (const Spot& s : spots)
         EXPECT_EQ(Cell(s.grid, 0, s.column), ToQ(s.text)) << JwTableSource::GridName(s.grid) << " " << s.column;
     EXPECT_TRUE(Memo().contains(QStringLiteral("ﾌﾞﾛｯｸ定義数：1\n　ﾌﾞﾛｯｸNo：0\n")));
-    ExpectGridsShowSource(*this, *form, [this](int g, int r, int c) { return Cell(g, r, c); });
+    ExpectGridsShowSource(*form, [this](int g, int r, int c) { return Cell(g, r, c); });
 }
 
 TEST_F(WindowTest, MemoLineBreaksShowAsNewLines) {

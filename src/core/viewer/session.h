@@ -1,7 +1,8 @@
 // The window's models and start-up values without the window: what happens
 // when the window is shown (program and working folders, JwInit), when a file
 // is opened (JwFine + JwInit, then the reader), and when the window closes.
-// The Qt window and the command-line tool both drive one TJwSession.
+// The Qt window drives one TJwSession (the command-line tool reads its models
+// directly, without one).
 #pragma once
 
 #include <memory>
@@ -43,8 +44,6 @@ public:
 
     void JwInit();
     void JwFine();
-    // Releases a JWW model's data together with its extracted image files.
-    static void JwwDataFree(TJwwData& jw);
 
     // The input routines without the views: fresh models, then the reader.
     // Answer the reader's result; its message is in the model's LastError.
@@ -55,6 +54,9 @@ public:
     bool UsesPrivateTemp() const { return privateTemp_; }
 
 private:
+    // Releases a JWW model's data together with its extracted image files.
+    static void JwwDataFree(TJwwData& jw);
+
     bool started_ = false;
     bool privateTemp_ = false;
 };
