@@ -4,13 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <type_traits>
 #include <vector>
 
 #include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
 #include "support/program_values.h"
-#include "support/strings.h"
 
 namespace jw {
 
@@ -28,12 +28,14 @@ bool Coincide(double x1, double y1, double x2, double y2) {
     return std::fabs(x1 - x2) <= 1e-12 && std::fabs(y1 - y2) <= 1e-12;
 }
 
-// The contributing points of one entity, in its own coordinates.
+// The contributing points of one entity, in its own coordinates, handed to
+// put(x, y).
+template <class Put>
 class PointSink {
 public:
-    explicit PointSink(std::vector<Pt>& out) : out_(out) {}
+    explicit PointSink(Put& put) : put_(put) {}
 
-    void Add(double x, double y) { out_.push_back({x, y}); }
+    void Add(double x, double y) { put_(x, y); }
 
     void Line(const TEntJwwLine& l) {
         Add(l.start_x, l.start_y);
@@ -105,7 +107,7 @@ public:
     }
 
 private:
-    std::vector<Pt>& out_;
+    Put& put_;
 
     void Rotated(double cx, double cy, double tilt, double x, double y) {
         const double c = std::cos(tilt), s = std::sin(tilt);
@@ -149,15 +151,13 @@ private:
     }
 };
 
-// The extents being computed.
+// The extents being computed; they stay at the origin when nothing
+// contributes.
 class Extents {
 public:
-    Extents() : minX(ZahyoMinX), minY(ZahyoMinY), maxX(ZahyoMaxX), maxY(ZahyoMaxY) {}
-
-    double minX, minY, maxX, maxY;
-    // True until a reset point was taken; the first contribution then resets.
+    double minX = 0, minY = 0, maxX = 0, maxY = 0;
+    // True until the first point was taken; that point then starts the extents.
     bool pending = true;
-    bool any = false;
 
     static bool Valid(double x, double y) { return std::fabs(x) <= kValid && std::fabs(y) <= kValid; }
 
@@ -166,7 +166,6 @@ public:
         minX = maxX = x;
         minY = maxY = y;
         pending = false;
-        any = true;
         Clamp();
     }
 
@@ -195,7 +194,6 @@ private:
             maxX = std::max(maxX, x);
             maxY = std::max(maxY, y);
         }
-        any = true;
         Clamp();
     }
 
@@ -207,9 +205,11 @@ private:
     }
 };
 
-// Every contributing point of one entity list, kind by kind.
-void CollectMembers(const EntityListView& l, std::vector<Pt>& out) {
-    PointSink sink(out);
+// Every contributing point of one entity list, kind by kind, handed to
+// put(x, y).
+template <class Put>
+void CollectMembers(const EntityListView& l, Put&& put) {
+    PointSink<std::remove_reference_t<Put>> sink(put);
     for (size_t i = 0; i < l.lineN; ++i) sink.Line(l.line[i]);
     for (size_t i = 0; i < l.enkoN; ++i) sink.Arc(l.enko[i]);
     for (size_t i = 0; i < l.tenN; ++i) sink.Ten(l.ten[i]);
@@ -225,41 +225,21 @@ void TJwwData::GetMinMaxZahyo() {
 
     // 1. The starting point.
     const EntityListView top = EntityListOf(*this);
-    const size_t lineN = top.lineN, enkoN = top.enkoN, tenN = top.tenN;
-    const size_t mojiN = top.mojiN, sunpoN = top.sunpoN, solidN = top.solidN;
-    if (lineN > 0) {
-        e.Reset(EntLine[0].start_x, EntLine[0].start_y);
-    } else if (enkoN > 0) {
-        e.Reset(EntEnko[0].start_x, EntEnko[0].start_y);
-    } else if (tenN > 0) {
-        e.Reset(EntTen[0].start_x, EntTen[0].start_y);
-    } else if (mojiN > 0 && !Coincide(EntMoji[0].start_x, EntMoji[0].start_y, EntMoji[0].end_x, EntMoji[0].end_y)) {
-        e.Reset(EntMoji[0].start_x, EntMoji[0].start_y);
+    if (top.lineN > 0) {
+        e.Reset(top.line[0].start_x, top.line[0].start_y);
+    } else if (top.enkoN > 0) {
+        e.Reset(top.enko[0].start_x, top.enko[0].start_y);
+    } else if (top.tenN > 0) {
+        e.Reset(top.ten[0].start_x, top.ten[0].start_y);
+    } else if (top.mojiN > 0) {
+        const TEntJwwMoji& m = top.moji[0];
+        if (!Coincide(m.start_x, m.start_y, m.end_x, m.end_y)) e.Reset(m.start_x, m.start_y);
     }
     // Otherwise (or when that point is out of range) the first contribution
     // starts the extents.
 
     // 2. The drawing's own entities, kind by kind.
-    std::vector<Pt> pts;
-    auto flush = [&] {
-        for (const Pt& p : pts) e.Extend(p.x, p.y);
-        pts.clear();
-    };
-    PointSink sink(pts);
-    for (size_t i = 0; i < lineN; ++i) sink.Line(EntLine[i]);
-    flush();
-    for (size_t i = 0; i < enkoN; ++i) {
-        sink.Arc(EntEnko[i]);
-        flush();
-    }
-    for (size_t i = 0; i < tenN; ++i) sink.Ten(EntTen[i]);
-    for (size_t i = 0; i < mojiN; ++i) sink.Moji(EntMoji[i]);
-    for (size_t i = 0; i < sunpoN; ++i) sink.Sunpo(EntSunpo[i]);
-    flush();
-    for (size_t i = 0; i < solidN; ++i) {
-        sink.Solid(EntSolid[i]);
-        flush();
-    }
+    CollectMembers(top, [&e](double x, double y) { e.Extend(x, y); });
 
     // 3. The contents of every placed block; each definition's points are
     // collected once.
@@ -274,17 +254,13 @@ void TJwwData::GetMinMaxZahyo() {
         const int32_t d = node.defno;
         if (d < 0 || static_cast<size_t>(d) >= defN) continue;
         if (!collected[d]) {
-            CollectMembers(EntityListOf(EntBlockDef[d]), defPts[d]);
+            std::vector<Pt>& pts = defPts[d];
+            CollectMembers(EntityListOf(EntBlockDef[d]), [&pts](double x, double y) { pts.push_back({x, y}); });
             collected[d] = 1;
         }
         for (const Pt& p : defPts[d]) e.ExtendPlaced(p.x, p.y, node);
     }
 
-    // A drawing without any contribution spans the origin.
-    if (!e.any) {
-        e.minX = e.maxX = 0;
-        e.minY = e.maxY = 0;
-    }
     // 4. A single point is widened to a 20 mm square.
     if (std::fabs(e.maxX - e.minX) <= 1e-12 && std::fabs(e.maxY - e.minY) <= 1e-12) {
         e.minX -= 10;
