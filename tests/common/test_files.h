@@ -1,6 +1,7 @@
 // Test helpers shared by every test area: a fresh folder under the system's
-// temporary folder, removed with its contents when the test ends, and whole
-// files read and written as bytes.
+// temporary folder, removed with its contents when the test ends, whole files
+// read and written, an environment variable set for a scope, and a Wine
+// prefix to resolve Windows paths in.
 #pragma once
 
 #include <stdlib.h>
@@ -19,6 +20,12 @@ namespace jw::test {
 inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The contents of a file as a string (empty when it cannot be read).
+inline std::string ReadFileString(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Writes bytes as the whole file p.
@@ -57,5 +64,41 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Sets the environment variable name to value while the object lives; the
+// earlier value, or its absence, comes back afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const std::string& name, const std::string& value) : name_(name) {
+        if (const char* old = getenv(name_.c_str())) {
+            had_ = true;
+            old_ = old;
+        }
+        setenv(name_.c_str(), value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (had_) setenv(name_.c_str(), old_.c_str(), 1);
+        else unsetenv(name_.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+// Makes tmp/wine a Wine prefix whose drive C: (dosdevices/c:) is the folder
+// tmp/wine/drive_c, and answers tmp/wine. Point WINEPREFIX at it with a
+// ScopedEnv.
+inline std::filesystem::path MakeWinePrefix(const TempDir& tmp) {
+    const std::filesystem::path prefix = tmp.path() / "wine";
+    std::error_code ec;
+    std::filesystem::create_directories(prefix / "dosdevices", ec);
+    std::filesystem::create_directories(prefix / "drive_c", ec);
+    std::filesystem::create_directory_symlink("../drive_c", prefix / "dosdevices/c:", ec);
+    return prefix;
+}
 
 }  // namespace jw::test

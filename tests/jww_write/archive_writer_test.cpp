@@ -188,4 +188,11 @@ TEST(AttrOut, ThirteenBytesBefore351) {
     }
 }
 
+TEST(LimitSize, AbsoluteValueWithinTheWrittenRange) {
+    const std::pair<double, double> cases[] = {
+        {2.5, 2.5}, {-2.5, 2.5}, {0.0, 1e-10}, {-0.0, 1e-10}, {1e-20, 1e-10}, {-1e20, 1e10}, {1e10, 1e10},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(jw::LimitSize(in), out) << in;
+}
+
 }  // namespace

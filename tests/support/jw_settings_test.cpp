@@ -2,9 +2,6 @@
 // values that go with them.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include "common/test_files.h"
 #include "support/jw_settings.h"
 #include "support/program_values.h"
@@ -20,23 +17,14 @@ namespace fs = std::filesystem;
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* old = getenv("WINEPREFIX");
-        hadPrefix_ = old != nullptr;
-        if (old) oldPrefix_ = old;
-        setenv("WINEPREFIX", (tmp.path() / "wine").c_str(), 1);
         fs::create_directories(tmp.path() / "app");
         fs::create_directories(tmp.path() / "jww");
-        fs::create_directories(tmp.path() / "wine/dosdevices");
-        fs::create_directories(tmp.path() / "wine/drive_c");
-        fs::create_directory_symlink("../drive_c", tmp.path() / "wine/dosdevices/c:");
         JwAppPath = FromUtf8(tmp.folder() + "app/");
         jwwPath = FromUtf8(tmp.folder() + "jww/");
         JwRefFileName.clear();
         JwGlobalInit();
     }
     void TearDown() override {
-        if (hadPrefix_) setenv("WINEPREFIX", oldPrefix_.c_str(), 1);
-        else unsetenv("WINEPREFIX");
         JwAppPath.clear();
         JwRefFileName.clear();
         JwGlobalInit();
@@ -50,11 +38,8 @@ protected:
     }
 
     test::TempDir tmp;
+    const test::ScopedEnv winePrefix{"WINEPREFIX", test::MakeWinePrefix(tmp).string()};
     JwString jwwPath;
-
-private:
-    bool hadPrefix_ = false;
-    std::string oldPrefix_;
 };
 
 TEST_F(Settings, RefFileSettingLines) {

@@ -1,8 +1,6 @@
 // Path text functions (both separators) and the file functions that never throw.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include "common/test_files.h"
 #include "support/paths.h"
 #include "support/text_encoding.h"
@@ -91,9 +89,7 @@ TEST(Files, CreateCopyDeleteRemove) {
 
     tmp.Write("a/g.txt", "old contents");
     EXPECT_TRUE(FileCopyReplace(root + u"a/f.txt", root + u"a/g.txt"));
-    std::ifstream in(tmp.path() / "a/g.txt");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(text, "hello");
+    EXPECT_EQ(test::ReadFileString(tmp.path() / "a/g.txt"), "hello");
     EXPECT_FALSE(FileCopyReplace(root + u"a/none.txt", root + u"a/h.txt"));
     EXPECT_FALSE(FileCopyReplace(root + u"a/f.txt", root + u"a/f.txt"));
     fs::create_symlink("f.txt", tmp.path() / "a/link.txt");
@@ -122,13 +118,9 @@ TEST(Files, ProgramFolder) {
 
 TEST(Files, ResolveWindowsPath) {
     test::TempDir tmp;
+    const test::ScopedEnv prefix("WINEPREFIX", test::MakeWinePrefix(tmp).string());
     tmp.Write("wine/drive_c/Jww/Sub/ref.txt", "x");
     tmp.Write("data/MixedCase.TXT", "x");
-    fs::create_directories(tmp.path() / "wine/dosdevices");
-    fs::create_directory_symlink("../drive_c", tmp.path() / "wine/dosdevices/c:");
-    const char* old = getenv("WINEPREFIX");
-    const std::string saved = old ? old : "";
-    setenv("WINEPREFIX", (tmp.path() / "wine").c_str(), 1);
 
     EXPECT_EQ(WinePrefix(), tmp.path() / "wine");
     const fs::path found = tmp.path() / "wine/dosdevices/c:/Jww/Sub/ref.txt";
@@ -142,9 +134,6 @@ TEST(Files, ResolveWindowsPath) {
     EXPECT_EQ(ResolveWindowsPath(u"C:\\JWW\\NONE\\REF.TXT"),
               tmp.path() / "wine/dosdevices/c:/Jww/NONE/REF.TXT");
     EXPECT_EQ(ResolveWindowsPath(u""), fs::path());
-
-    if (old) setenv("WINEPREFIX", saved.c_str(), 1);
-    else unsetenv("WINEPREFIX");
 }
 
 }  // namespace

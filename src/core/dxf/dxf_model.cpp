@@ -489,7 +489,7 @@ bool TDXFmodel::AddSolid4(int32_t sp, int32_t ly, int32_t co, double px1, double
 
 bool TDXFmodel::PutSolid4(TDXF_Entities* e, int32_t sp, int32_t ly, int32_t co, double px1, double py1,
                                double px2, double py2, double px3, double py3, double px4, double py4) {
-    if (std::fabs(px4 - px3) <= 1e-12 && std::fabs(py4 - py3) <= 1e-12)
+    if (DxfCoincide(px3, py3, px4, py4))
         return PutSolid3(e, sp, ly, co, px1, py1, px2, py2, px3, py3);
     if (!e || !LayerOk(ly)) return false;
     return Put(*e, e->Sld4, kDxfSolid4,

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -441,5 +442,10 @@ private:
 
 // Angle in degrees normalised to [0, 360); 0 when within 1e-10 of 0 or 360.
 double DxfNormDeg(double a);
+
+// (x1, y1) and (x2, y2) are the same point (within 1e-12 on both axes).
+inline bool DxfCoincide(double x1, double y1, double x2, double y2) {
+    return std::fabs(x1 - x2) <= 1e-12 && std::fabs(y1 - y2) <= 1e-12;
+}
 
 }  // namespace jw

@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "dxf/dxf_model.h"
 #include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
@@ -23,10 +24,6 @@ constexpr double kPi = std::numbers::pi;
 struct Pt {
     double x, y;
 };
-
-bool Coincide(double x1, double y1, double x2, double y2) {
-    return std::fabs(x1 - x2) <= 1e-12 && std::fabs(y1 - y2) <= 1e-12;
-}
 
 // The contributing points of one entity, in its own coordinates, handed to
 // put(x, y).
@@ -57,7 +54,7 @@ public:
 
     void Moji(const TEntJwwMoji& m) {
         const double x1 = m.start_x, y1 = m.start_y, x2 = m.end_x, y2 = m.end_y;
-        if (Coincide(x1, y1, x2, y2)) return;
+        if (DxfCoincide(x1, y1, x2, y2)) return;
         Add(x1, y1);
         Add(x2, y2);
         // An image text adds the corner of its displayed size.
@@ -233,7 +230,7 @@ void TJwwData::GetMinMaxZahyo() {
         e.Reset(top.ten[0].start_x, top.ten[0].start_y);
     } else if (top.mojiN > 0) {
         const TEntJwwMoji& m = top.moji[0];
-        if (!Coincide(m.start_x, m.start_y, m.end_x, m.end_y)) e.Reset(m.start_x, m.start_y);
+        if (!DxfCoincide(m.start_x, m.start_y, m.end_x, m.end_y)) e.Reset(m.start_x, m.start_y);
     }
     // Otherwise (or when that point is out of range) the first contribution
     // starts the extents.

@@ -207,10 +207,6 @@ constexpr int32_t kLayFirst = 4;  // DXF layer of Jw_cad layer 0 of group 0
 
 double Deg(double rad) { return rad * 180 / kPi; }
 
-bool Coincide(double x1, double y1, double x2, double y2) {
-    return std::fabs(x1 - x2) <= 1e-12 && std::fabs(y1 - y2) <= 1e-12;
-}
-
 double SafeScale(double s) { return (std::isfinite(s) && s > 0) ? s : 1.0; }
 
 int32_t Grp(const TEntJwwAttr& a) {
@@ -655,7 +651,7 @@ private:
 
     void Line(const TEntJwwLine& l, int32_t bn) {
         const double x1 = l.start_x, y1 = l.start_y, x2 = l.end_x, y2 = l.end_y;
-        if (Coincide(x1, y1, x2, y2)) return;
+        if (DxfCoincide(x1, y1, x2, y2)) return;
         const Place p = PlaceOf(Grp(l.att), bn);
         AddLine(p, LayerOf(l.att, true), PenAci(l.att.nPenColor), Ltype(l.att), Width(l.att), bn, x1, y1, x2, y2);
     }
@@ -746,7 +742,7 @@ private:
 
     void Moji(const TEntJwwMoji& t, int32_t bn) {
         const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
-        if (Coincide(sx, sy, ex, ey) || IsImageText(t.str)) return;
+        if (DxfCoincide(sx, sy, ex, ey) || IsImageText(t.str)) return;
         const Place p = PlaceOf(Grp(t.att), bn);
         const int32_t ly = LayerOf(t.att, false);
         const uint32_t shu = t.nMojiShu;
@@ -807,7 +803,7 @@ private:
             int n = 0;
             for (int k = 0; k < 4; ++k) {
                 bool seen = false;
-                for (int j = 0; j < n; ++j) seen = seen || Coincide(cx[k], cy[k], x[j], y[j]);
+                for (int j = 0; j < n; ++j) seen = seen || DxfCoincide(cx[k], cy[k], x[j], y[j]);
                 if (seen) continue;
                 x[n] = cx[k];
                 y[n] = cy[k];
@@ -865,7 +861,7 @@ private:
     // Image text "^@BM" + file + "," + width, ...: an IMAGE of the file.
     void Image(const TEntJwwMoji& t, int32_t bn) {
         const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
-        if (Coincide(sx, sy, ex, ey)) return;
+        if (DxfCoincide(sx, sy, ex, ey)) return;
         const std::u16string_view s(t.str);
         const size_t comma = s.find(u',');
         std::u16string_view file = s.substr(4, comma - 4);

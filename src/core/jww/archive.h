@@ -201,6 +201,9 @@ private:
 // The attribute normalisation of AttrOut, without writing (exposed for tests
 // and for callers that need the mapped values).
 TEntJwwAttr NormalizeAttrForOutput(int32_t ver, const TEntJwwAttr& att, int kind);
+// Absolute value limited to 1e-10 .. 1e10: the text sizes and text types
+// that a writer puts out.
+double LimitSize(double v);
 // Copies the seven fields of an attribute.
 inline void AttrCopy(const TEntJwwAttr& src, TEntJwwAttr& dst) { dst = src; }
 

@@ -8,6 +8,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -174,6 +175,13 @@ TEntJwwAttr NormalizeAttrForOutput(int32_t ver, const TEntJwwAttr& att, int kind
     if (a.nGLayer > 15) a.nGLayer = 0;
     if (a.nPenWidth > 30000) a.nPenWidth = 0;
     return a;
+}
+
+double LimitSize(double v) {
+    v = std::fabs(v);
+    if (v < 1e-10) return 1e-10;
+    if (v > 1e10) return 1e10;
+    return v;
 }
 
 void ArchiveWriter::AttrOut(int32_t ver, const TEntJwwAttr& att, int kind) {

@@ -26,13 +26,6 @@ constexpr size_t kMojiSize = sizeof(TEntJwwMojiFixed);    // 83
 constexpr size_t kBlockSize = sizeof(TEntJwwBlock);       // 59
 constexpr size_t kDefSize = sizeof(TEntJwwBlockDefFixed);  // 27
 
-double LimitSize(double v) {
-    v = v < 0 ? -v : v;
-    if (v < 1e-10) return 1e-10;
-    if (v > 1e10) return 1e10;
-    return v;
-}
-
 bool StartsWith(std::u16string_view s, std::u16string_view p) { return s.substr(0, p.size()) == p; }
 
 // True when the output cleaning would change s.

@@ -1,38 +1,23 @@
 // JWW writer: the file header (signature, version, memo, settings and tables)
 // and FileOut, which writes header, entity lists and bound images through a
 // temporary file that replaces the target only when the whole file is written.
-#include <cmath>
-#include <string>
+#include <algorithm>
 
 #include "jww/archive.h"
 #include "model/jw_data.h"
+#include "support/numbers.h"
 #include "support/strings.h"
 
 namespace jw {
 
 namespace {
 
-int32_t Clamp(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
-// Absolute value limited to 1e-10 .. 1e10 (text sizes and text types).
-double LimitSize(double v) {
-    v = std::fabs(v);
-    if (v < 1e-10) return 1e-10;
-    if (v > 1e10) return 1e10;
-    return v;
-}
-
 int32_t RgbOrZero(int32_t c) { return (c >= 0 && c <= 0xFFFFFF) ? c : 0; }
 
-JwString Numbered(const char* prefix, int i) {
-    const std::string s = prefix + std::to_string(i);
-    return JwString(s.begin(), s.end());
-}
-
 // Cleaned name, or prefix + index when nothing visible is left of it.
-JwString ExtendedName(const JwString& held, const char* prefix, int i) {
+JwString ExtendedName(const JwString& held, const char16_t* prefix, int i) {
     JwString s = StrOutClean(held);
-    if (StrNoSpace(s).empty()) return Numbered(prefix, i);
+    if (StrNoSpace(s).empty()) return JwString(prefix) + IntStr(i);
     return s;
 }
 
@@ -143,12 +128,12 @@ void TJwwData::HeaderOut(ArchiveWriter& aw, int32_t Ver) {
 
     for (int i = 0; i < 10; ++i) {
         aw.WriteInt(RgbOrZero(EntCol[i].aPenColor));
-        aw.WriteInt(Clamp(EntCol[i].anPenWidth, 1, 16));
+        aw.WriteInt(std::clamp(EntCol[i].anPenWidth, 1, 16));
     }
     for (int i = 0; i < 10; ++i) {
         const TEntJwwColorNo& c = EntCol[i];
         aw.WriteInt(i == 0 ? 0xFFFFFF : RgbOrZero(c.aPrtPenColor));
-        aw.WriteInt(Clamp(c.anPrtPenWidth, 1, 500));
+        aw.WriteInt(std::clamp(c.anPrtPenWidth, 1, 500));
         double r = c.adPrtTenHankei;
         if (r < 0.1) r = 0.1;
         if (r > 10) r = 10;
@@ -219,7 +204,7 @@ void TJwwData::HeaderOut(ArchiveWriter& aw, int32_t Ver) {
         }
         for (int i = 0; i < 257; ++i) {
             const TEntJwwColorExNo& c = EntColS[i];
-            aw.StrOut(ExtendedName(c.astrUDColorName, "Color_", i));
+            aw.StrOut(ExtendedName(c.astrUDColorName, u"Color_", i));
             aw.WriteInt(i <= 16 ? c.aPrtPenColor : c.aPenColor);
             aw.WriteInt(c.anPrtPenWidth);
             aw.WriteDouble(c.adPrtTenHankei);
@@ -241,13 +226,13 @@ void TJwwData::HeaderOut(ArchiveWriter& aw, int32_t Ver) {
         for (int k = 0; k < 33; ++k) {
             const TEntJwwLineTypeExNo& t = EntLtpS[k];
             if (k >= 17 && !SegmentCountValid(t.anUDLTypeSegment)) {
-                aw.StrOut(Numbered("LType_", k));
+                aw.StrOut(u"LType_" + IntStr(k));
                 aw.WriteInt(2);
                 aw.WriteDouble(1.0);
                 aw.WriteDouble(1.0);
                 for (int p = 2; p < 10; ++p) aw.WriteDouble(0.0);
             } else {
-                aw.StrOut(ExtendedName(t.astrUDLTypeName, "LType_", k));
+                aw.StrOut(ExtendedName(t.astrUDLTypeName, u"LType_", k));
                 aw.WriteInt(t.anUDLTypeSegment);
                 for (double p : t.aadUDLTypePitch) aw.WriteDouble(p);
             }
