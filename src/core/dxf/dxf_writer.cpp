@@ -26,7 +26,7 @@
 #include "dxf/dxf_format.h"
 #include "dxf/dxf_model.h"
 #include "dxf/text_variables.h"
-#include "jww/archive.h"
+#include "support/file_io.h"
 #include "support/numbers.h"
 #include "support/paths.h"
 #include "support/strings.h"

@@ -1,112 +1,12 @@
 // Reading half of the archive primitives: the whole file is read into memory
 // once and parsed from that buffer.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <new>
 
 #include "jww/archive.h"
-#include "support/paths.h"
 #include "support/text_encoding.h"
 
 namespace jw {
-
-namespace {
-
-// Opens path for reading when it names a regular file (never blocking on a
-// FIFO or device) and answers its descriptor and size; -1 otherwise.
-int OpenRegularFile(const JwString& path, size_t& size) {
-    if (path.empty()) return -1;
-    const std::filesystem::path p = NativePath(path);
-    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return -1;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
-        ::close(fd);
-        return -1;
-    }
-    size = static_cast<size_t>(st.st_size);
-    return fd;
-}
-
-// Reads exactly n bytes into dst with read(2); false on an error or when the
-// file ends early. Closes fd.
-bool ReadAndClose(int fd, uint8_t* dst, size_t n) {
-    size_t got = 0;
-    while (got < n) {
-        const ssize_t r = ::read(fd, dst + got, n - got);
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        got += static_cast<size_t>(r);
-    }
-    ::close(fd);
-    return got == n;
-}
-
-}  // namespace
-
-bool ReadWholeFile(const JwString& path, std::vector<uint8_t>& out, std::string& error) {
-    out.clear();
-    error.clear();
-    size_t size = 0;
-    const int fd = OpenRegularFile(path, size);
-    if (fd < 0) {
-        error = kErrFileIO;
-        return false;
-    }
-    try {
-        out.resize(size);
-    } catch (const std::exception&) {
-        ::close(fd);
-        out.clear();
-        error = kErrFileIO;
-        return false;
-    }
-    if (!ReadAndClose(fd, out.data(), size)) {
-        out.clear();
-        error = kErrFileIO;
-        return false;
-    }
-    return true;
-}
-
-bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error) {
-    bool whole = false;
-    return ReadFileStart(path, SIZE_MAX, out, whole, error);
-}
-
-bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& whole, std::string& error) {
-    out = FileBytes{};
-    whole = false;
-    error.clear();
-    size_t size = 0;
-    const int fd = OpenRegularFile(path, size);
-    if (fd < 0) {
-        error = kErrFileIO;
-        return false;
-    }
-    const size_t n = std::min(size, limit);
-    // Not cleared first: read(2) fills every byte, and clearing a large
-    // buffer would touch all of its pages once more.
-    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[n == 0 ? 1 : n]);
-    if (!data) {
-        ::close(fd);
-        error = kErrFileIO;
-        return false;
-    }
-    if (!ReadAndClose(fd, data.get(), n)) {
-        error = kErrFileIO;
-        return false;
-    }
-    out.data = std::move(data);
-    out.size = n;
-    whole = n == size;
-    return true;
-}
 
 size_t ArchiveReader::Read(void* dst, size_t n) {
     const size_t got = std::min(n, Remaining());

@@ -1,19 +1,11 @@
 // Writing side of the archive primitives: strings, counts, class records, the
-// normalised entity attribute, and the output sinks.
+// normalised entity attribute.
 #include "jww/archive.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <bit>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
-#include "support/paths.h"
 #include "support/program_values.h"
 #include "support/text_encoding.h"
 
@@ -195,133 +187,6 @@ void ArchiveWriter::AttrOut(int32_t ver, const TEntJwwAttr& att, int kind) {
     std::memcpy(b, &a, 7);
     std::memcpy(b + 7, reinterpret_cast<const uint8_t*>(&a) + 9, 6);
     WriteBytes(b, 13);
-}
-
-// ---------------------------------------------------------------------------
-// AtomicFileSink
-
-namespace {
-
-constexpr size_t kSinkBuffer = size_t{1} << 20;
-
-std::string ErrText(int err) { return std::strerror(err); }
-
-// The process umask, read without changing it where the system allows.
-mode_t CurrentUmask() {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line)) {
-        if (line.rfind("Umask:", 0) == 0) {
-            try {
-                return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
-            } catch (...) {
-                break;
-            }
-        }
-    }
-    const mode_t m = ::umask(022);
-    ::umask(m);
-    return m;
-}
-
-}  // namespace
-
-AtomicFileSink::AtomicFileSink(const JwString& target) {
-    namespace fs = std::filesystem;
-    fs::path path = NativePath(target);
-    const std::string shown = path.string();
-    if (target.empty() || path.filename().empty())
-        throw JwIOError("cannot create " + shown + ": no file name");
-
-    std::error_code ec;
-    // Saving over a symbolic link updates the file it points to.
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
-        fs::path real = fs::canonical(path, ec);
-        if (!ec) path = real;
-    }
-    struct stat st {};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) throw JwIOError("cannot create " + shown + ": " + ErrText(EISDIR));
-
-    fs::path dir = path.parent_path();
-    if (dir.empty()) dir = ".";
-    std::string name = path.filename().string();
-    if (name.size() > 200) name.resize(200);  // keep the temporary name within NAME_MAX
-    std::string tmpl = (dir / ("." + name + ".XXXXXX")).string();
-
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) throw JwIOError("cannot create " + shown + ": " + ErrText(errno));
-    fd_ = fd;
-    temp_ = tmpl;
-    target_ = path.string();
-
-    // Keep the owner of a file that is replaced where the system allows it.
-    if (exists && (::fchown(fd_, st.st_uid, st.st_gid) != 0)) {
-        // Not permitted for other users' files: the new file keeps ours.
-    }
-    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
-    if (::fchmod(fd_, mode) != 0) {
-        const int err = errno;
-        ::close(fd_);
-        fd_ = -1;
-        ::unlink(temp_.c_str());
-        temp_.clear();
-        throw JwIOError("cannot create " + shown + ": " + ErrText(err));
-    }
-    buf_.reset(new uint8_t[kSinkBuffer]);
-    next_ = buf_.get();
-    end_ = next_ + kSinkBuffer;
-}
-
-AtomicFileSink::~AtomicFileSink() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
-}
-
-void AtomicFileSink::Write(const uint8_t* data, size_t n) {
-    if (fd_ < 0) throw JwIOError(kErrFileIO);
-    if (n > static_cast<size_t>(end_ - next_)) {
-        Flush();
-        if (n >= kSinkBuffer) {
-            WriteOut(data, n);  // large blocks go straight to the file
-            return;
-        }
-    }
-    if (n > 0) std::memcpy(next_, data, n);
-    next_ += n;
-}
-
-void AtomicFileSink::WriteOut(const uint8_t* data, size_t n) {
-    const uint8_t* p = data;
-    size_t left = n;
-    while (left > 0) {
-        const ssize_t w = ::write(fd_, p, left);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            throw JwIOError("cannot write " + target_ + ": " + ErrText(errno));
-        }
-        p += w;
-        left -= static_cast<size_t>(w);
-    }
-}
-
-void AtomicFileSink::Flush() {
-    uint8_t* const base = buf_.get();
-    const size_t n = static_cast<size_t>(next_ - base);
-    next_ = base;
-    WriteOut(base, n);
-}
-
-void AtomicFileSink::Commit() {
-    if (fd_ < 0 || committed_) throw JwIOError(kErrFileIO);
-    Flush();
-    next_ = end_ = nullptr;  // anything written after this reaches Write, which refuses it
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throw JwIOError("cannot write " + target_ + ": " + ErrText(errno));
-    if (::rename(temp_.c_str(), target_.c_str()) != 0)
-        throw JwIOError("cannot replace " + target_ + ": " + ErrText(errno));
-    committed_ = true;
 }
 
 }  // namespace jw

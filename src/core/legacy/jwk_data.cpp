@@ -12,10 +12,10 @@
 #include <exception>
 #include <limits>
 
-#include "jww/archive.h"
 #include "legacy/legacy_io.h"
 #include "legacy/legacy_reads.h"
 #include "model/entity_list_view.h"
+#include "support/file_io.h"
 #include "support/numbers.h"
 #include "support/program_values.h"
 #include "support/strings.h"

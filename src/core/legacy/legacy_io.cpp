@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "jww/archive.h"
+#include "support/file_io.h"
 #include "support/numbers.h"
 #include "support/program_values.h"
 #include "support/strings.h"

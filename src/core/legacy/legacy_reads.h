@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "jww/archive.h"
 #include "legacy/jwc_data.h"
 #include "legacy/legacy_io.h"
+#include "support/file_io.h"
 
 namespace jw::legacy {
 

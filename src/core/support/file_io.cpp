@@ -1,0 +1,239 @@
+// Whole-file reads and the atomic file sink.
+#include "support/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <new>
+
+#include "support/paths.h"
+
+namespace jw {
+
+namespace {
+
+// Opens path for reading when it names a regular file (never blocking on a
+// FIFO or device) and answers its descriptor and size; -1 otherwise.
+int OpenRegularFile(const JwString& path, size_t& size) {
+    if (path.empty()) return -1;
+    const std::filesystem::path p = NativePath(path);
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+        ::close(fd);
+        return -1;
+    }
+    size = static_cast<size_t>(st.st_size);
+    return fd;
+}
+
+// Reads exactly n bytes into dst with read(2); false on an error or when the
+// file ends early. Closes fd.
+bool ReadAndClose(int fd, uint8_t* dst, size_t n) {
+    size_t got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, dst + got, n - got);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += static_cast<size_t>(r);
+    }
+    ::close(fd);
+    return got == n;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const JwString& path, std::vector<uint8_t>& out, std::string& error) {
+    out.clear();
+    error.clear();
+    size_t size = 0;
+    const int fd = OpenRegularFile(path, size);
+    if (fd < 0) {
+        error = kErrFileIO;
+        return false;
+    }
+    try {
+        out.resize(size);
+    } catch (const std::exception&) {
+        ::close(fd);
+        out.clear();
+        error = kErrFileIO;
+        return false;
+    }
+    if (!ReadAndClose(fd, out.data(), size)) {
+        out.clear();
+        error = kErrFileIO;
+        return false;
+    }
+    return true;
+}
+
+bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error) {
+    bool whole = false;
+    return ReadFileStart(path, SIZE_MAX, out, whole, error);
+}
+
+bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& whole, std::string& error) {
+    out = FileBytes{};
+    whole = false;
+    error.clear();
+    size_t size = 0;
+    const int fd = OpenRegularFile(path, size);
+    if (fd < 0) {
+        error = kErrFileIO;
+        return false;
+    }
+    const size_t n = std::min(size, limit);
+    // Not cleared first: read(2) fills every byte, and clearing a large
+    // buffer would touch all of its pages once more.
+    std::unique_ptr<uint8_t[]> data(new (std::nothrow) uint8_t[n == 0 ? 1 : n]);
+    if (!data) {
+        ::close(fd);
+        error = kErrFileIO;
+        return false;
+    }
+    if (!ReadAndClose(fd, data.get(), n)) {
+        error = kErrFileIO;
+        return false;
+    }
+    out.data = std::move(data);
+    out.size = n;
+    whole = n == size;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// AtomicFileSink
+
+namespace {
+
+constexpr size_t kSinkBuffer = size_t{1} << 20;
+
+std::string ErrText(int err) { return std::strerror(err); }
+
+// The process umask, read without changing it where the system allows.
+mode_t CurrentUmask() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            try {
+                return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+            } catch (...) {
+                break;
+            }
+        }
+    }
+    const mode_t m = ::umask(022);
+    ::umask(m);
+    return m;
+}
+
+}  // namespace
+
+AtomicFileSink::AtomicFileSink(const JwString& target) {
+    namespace fs = std::filesystem;
+    fs::path path = NativePath(target);
+    const std::string shown = path.string();
+    if (target.empty() || path.filename().empty())
+        throw JwIOError("cannot create " + shown + ": no file name");
+
+    std::error_code ec;
+    // Saving over a symbolic link updates the file it points to.
+    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+        fs::path real = fs::canonical(path, ec);
+        if (!ec) path = real;
+    }
+    struct stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) throw JwIOError("cannot create " + shown + ": " + ErrText(EISDIR));
+
+    fs::path dir = path.parent_path();
+    if (dir.empty()) dir = ".";
+    std::string name = path.filename().string();
+    if (name.size() > 200) name.resize(200);  // keep the temporary name within NAME_MAX
+    std::string tmpl = (dir / ("." + name + ".XXXXXX")).string();
+
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) throw JwIOError("cannot create " + shown + ": " + ErrText(errno));
+    fd_ = fd;
+    temp_ = tmpl;
+    target_ = path.string();
+
+    // Keep the owner of a file that is replaced where the system allows it.
+    if (exists && (::fchown(fd_, st.st_uid, st.st_gid) != 0)) {
+        // Not permitted for other users' files: the new file keeps ours.
+    }
+    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
+    if (::fchmod(fd_, mode) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(temp_.c_str());
+        temp_.clear();
+        throw JwIOError("cannot create " + shown + ": " + ErrText(err));
+    }
+    buf_.reset(new uint8_t[kSinkBuffer]);
+    next_ = buf_.get();
+    end_ = next_ + kSinkBuffer;
+}
+
+AtomicFileSink::~AtomicFileSink() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void AtomicFileSink::Write(const uint8_t* data, size_t n) {
+    if (fd_ < 0) throw JwIOError(kErrFileIO);
+    if (n > static_cast<size_t>(end_ - next_)) {
+        Flush();
+        if (n >= kSinkBuffer) {
+            WriteOut(data, n);  // large blocks go straight to the file
+            return;
+        }
+    }
+    if (n > 0) std::memcpy(next_, data, n);
+    next_ += n;
+}
+
+void AtomicFileSink::WriteOut(const uint8_t* data, size_t n) {
+    const uint8_t* p = data;
+    size_t left = n;
+    while (left > 0) {
+        const ssize_t w = ::write(fd_, p, left);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            throw JwIOError("cannot write " + target_ + ": " + ErrText(errno));
+        }
+        p += w;
+        left -= static_cast<size_t>(w);
+    }
+}
+
+void AtomicFileSink::Flush() {
+    uint8_t* const base = buf_.get();
+    const size_t n = static_cast<size_t>(next_ - base);
+    next_ = base;
+    WriteOut(base, n);
+}
+
+void AtomicFileSink::Commit() {
+    if (fd_ < 0 || committed_) throw JwIOError(kErrFileIO);
+    Flush();
+    next_ = end_ = nullptr;  // anything written after this reaches Write, which refuses it
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) throw JwIOError("cannot write " + target_ + ": " + ErrText(errno));
+    if (::rename(temp_.c_str(), target_.c_str()) != 0)
+        throw JwIOError("cannot replace " + target_ + ": " + ErrText(errno));
+    committed_ = true;
+}
+
+}  // namespace jw

@@ -1,0 +1,96 @@
+// Generic file input and output of every reader and writer: the I/O failure
+// they raise, whole-file reads, and the output sinks (memory, and a file that
+// replaces its target only when complete).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace jw {
+
+using JwString = std::u16string;
+
+// Input/output failure inside a reader or writer; caught by the public file
+// operation, which answers false and keeps the message in LastError.
+class JwIOError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kErrFileIO = "File I/O Error";
+
+// Reads a whole file into memory. False (with a message) when it cannot be
+// opened or read.
+bool ReadWholeFile(const JwString& path, std::vector<uint8_t>& out, std::string& error);
+
+// A file's bytes in a buffer that is not cleared before it is filled (the
+// form the drawing readers use: a large file is touched only by the read).
+struct FileBytes {
+    std::unique_ptr<uint8_t[]> data;
+    size_t size = 0;
+};
+bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error);
+// Reads the first min(limit, file size) bytes of a file; whole tells whether
+// they are the entire file. False (with a message) like ReadWholeFile.
+bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& whole, std::string& error);
+
+// Destination of a file writer (the JWW/JWS archive, DXF, JWK).
+class OutputSink {
+public:
+    virtual ~OutputSink() = default;
+    // Throws JwIOError on failure.
+    virtual void Write(const uint8_t* data, size_t n) = 0;
+    // Write for the many small pieces of an archive: copied straight into the
+    // sink's own buffer while it has room, so that a record costs one inline
+    // copy instead of a call.
+    void Append(const void* data, size_t n) {
+        if (n <= static_cast<size_t>(end_ - next_)) {
+            std::memcpy(next_, data, n);
+            next_ += n;
+            return;
+        }
+        Write(static_cast<const uint8_t*>(data), n);
+    }
+
+protected:
+    // Free room of a sink that buffers: Append fills [next_, end_), and the
+    // sink's Write and flushing account for what it put there. Both stay
+    // null for a sink without a buffer, whose Write then gets every piece.
+    uint8_t* next_ = nullptr;
+    uint8_t* end_ = nullptr;
+};
+
+class MemorySink : public OutputSink {
+public:
+    void Write(const uint8_t* data, size_t n) override { bytes.insert(bytes.end(), data, data + n); }
+    std::vector<uint8_t> bytes;
+};
+
+// Writes a file through a temporary file in the target's folder that replaces
+// the target only when Commit() succeeds; a destroyed, uncommitted sink removes
+// its temporary file, so a failed save never touches an existing file.
+class AtomicFileSink : public OutputSink {
+public:
+    // Throws JwIOError when the temporary file cannot be created.
+    explicit AtomicFileSink(const JwString& target);
+    ~AtomicFileSink() override;
+    void Write(const uint8_t* data, size_t n) override;
+    // Flushes, closes and renames over the target. Throws JwIOError on failure.
+    void Commit();
+
+private:
+    void Flush();
+    void WriteOut(const uint8_t* data, size_t n);
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+    std::unique_ptr<uint8_t[]> buf_;  // next_ and end_ point into it
+    bool committed_ = false;
+};
+
+}  // namespace jw
