@@ -9,6 +9,7 @@
 #include <string>
 
 #include "attributes/gra_attribute.h"
+#include "common/samples.h"
 #include "dxf/dxf_model.h"
 #include "model/jw_data.h"
 #include "support/program_values.h"
@@ -50,8 +51,9 @@ void Export(benchmark::State& state, TJwwData& d, const fs::path& out) {
 
 void BM_DxfExportSample(benchmark::State& state) {
     TJwwData d;
-    if (!d.FileIn(FromUtf8(std::string(ZS_SAMPLES_DIR) + "/jww700-sjis-blocks.jww"))) {
-        state.SkipWithError("sample not readable");
+    const std::string src = test::SamplePath("jww700-sjis-blocks.jww").string();
+    if (!d.FileIn(FromUtf8(src))) {
+        state.SkipWithError(("sample not readable: " + src).c_str());
         return;
     }
     Settings(d);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/samples.h"
 #include "jww/archive.h"
 #include "model/jw_data.h"
 #include "support/text_encoding.h"
@@ -24,7 +25,8 @@ struct Sample {
 
 std::vector<Sample> LoadSamples() {
     std::vector<Sample> out;
-    for (const auto& e : fs::directory_iterator(ZS_SAMPLES_DIR)) {
+    if (!jw::test::HaveSamples()) return out;
+    for (const auto& e : fs::directory_iterator(jw::test::SamplesDir())) {
         std::string ext = e.path().extension().string();
         std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
         if (ext != ".jww" && ext != ".jws") continue;
@@ -61,7 +63,7 @@ bool ReadOne(const Sample& s, bool fromFile) {
 // (one read of the file plus the parse).
 void BM_ReadLargestSample(benchmark::State& state) {
     if (Samples().empty()) {
-        state.SkipWithError("no samples");
+        state.SkipWithError(jw::test::MissingSamplesMessage().c_str());
         return;
     }
     const Sample& s = Samples().front();

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/samples.h"
 #include "jww/archive.h"
 #include "model/jw_data.h"
 #include "support/text_encoding.h"
@@ -22,9 +23,9 @@ std::string TempTarget() {
 void WriteSample(benchmark::State& state) {
     jw::TJwwData m;
     m.BindImageExr = true;
-    const std::string src = std::string(ZS_SAMPLES_DIR) + "/jww700-sjis-blocks.jww";
+    const std::string src = jw::test::SamplePath("jww700-sjis-blocks.jww").string();
     if (!m.FileIn(jw::FromUtf8(src))) {
-        state.SkipWithError("sample not readable");
+        state.SkipWithError(("sample not readable: " + src).c_str());
         return;
     }
     const jw::JwString target = jw::FromUtf8(TempTarget());

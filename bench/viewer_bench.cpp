@@ -2,9 +2,10 @@
 // of cells, and building the header report.
 #include <benchmark/benchmark.h>
 
+#include "common/samples.h"
 #include "model/jw_data.h"
+#include "report/header_report.h"
 #include "support/text_encoding.h"
-#include "viewer/header_report.h"
 #include "viewer/table_views.h"
 
 namespace {
@@ -63,8 +64,9 @@ BENCHMARK(BM_LineGridScreen);
 void BM_HeaderReportSample(benchmark::State& state) {
     TJwwData jw;
     jw.BindImageExr = true;
-    if (!jw.FileIn(FromUtf8(std::string(ZS_SAMPLES_DIR) + "/jww700-sjis-blocks.jww"))) {
-        state.SkipWithError("sample not readable");
+    const std::string src = test::SamplePath("jww700-sjis-blocks.jww").string();
+    if (!jw.FileIn(FromUtf8(src))) {
+        state.SkipWithError(("sample not readable: " + src).c_str());
         return;
     }
     for (auto _ : state) benchmark::DoNotOptimize(JwwHeaderReport(jw, u"jww700-sjis-blocks.jww"));

@@ -17,8 +17,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "jww/drawing_summary.h"
 #include "model/jw_data.h"
+#include "report/drawing_summary.h"
 
 namespace {
 

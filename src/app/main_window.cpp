@@ -19,14 +19,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <iterator>
 
 #include "grid_model.h"
 #include "qt_text.h"
+#include "model/file_formats.h"
+#include "report/file_report.h"
 #include "support/paths.h"
 #include "support/strings.h"
 #include "support/text_encoding.h"
-#include "viewer/header_report.h"
 
 namespace jw {
 
@@ -48,22 +48,18 @@ const char16_t kSaveFilterJws[] = u"Jw_cad図形ファイル(*.jws)";
 const char16_t kDrawingFile[] = u"図面ファイル「";  // JWW
 const char16_t kFigureFile[] = u"図形ファイル「";   // JWS
 
-// Items of the version list and the version number each passes to the writer.
-struct VersionItem {
-    const char* text;
-    int32_t ver;
-};
-constexpr VersionItem kVersions[] = {
-    {"2.20", 220}, {"2.23", 223}, {"2.25", 225}, {"2.30", 230}, {"3.00", 300},
-    {"3.51", 351}, {"4.20", 420}, {"6.00", 600}, {"7.00", 700},
-};
-constexpr int32_t kUtf16Option = 32;  // UTF-16 bit of the writer options
+// The kinds of file the window opens and saves: drawings and figures.
+bool WindowKind(JwFileKind kind) { return kind == JwFileKind::Jww || kind == JwFileKind::Jws; }
 
-// Version for the selected index of the version list; 0 = no selection.
+// Start of the status messages of a file of kind.
+const char16_t* FileWord(JwFileKind kind) { return kind == JwFileKind::Jws ? kFigureFile : kDrawingFile; }
+
+// Version for the selected index of the version list (whose items are the
+// format versions in order); 0 = no selection.
 int32_t VersionOfIndex(int index) {
     if (index < 0) return 0;
-    if (index >= static_cast<int>(std::size(kVersions)) - 1) return 700;
-    return kVersions[index].ver;
+    if (index >= static_cast<int>(kJwFormatVersions.size()) - 1) return kJwFormatVersions.back().ver;
+    return kJwFormatVersions[index].ver;
 }
 
 // The path of a dropped drawing or figure; empty when the drop holds none.
@@ -72,8 +68,7 @@ QString DroppedDrawing(const QMimeData* mime) {
     for (const QUrl& url : mime->urls()) {
         if (!url.isLocalFile()) continue;
         const QString path = url.toLocalFile();
-        const JwString ext = FileExtLower(FromQ(path));
-        if ((ext == u".jww" || ext == u".jws") && QFileInfo(path).isFile()) return path;
+        if (WindowKind(FileKindOf(FromQ(path))) && QFileInfo(path).isFile()) return path;
     }
     return QString();
 }
@@ -148,7 +143,7 @@ void TForm1::BuildControls() {
     ComboBox1 = new QComboBox(Panel1);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setFixedHeight(kRowHeight);
-    for (const VersionItem& v : kVersions) ComboBox1->addItem(QString::fromLatin1(v.text));
+    for (const JwFormatVersion& v : kJwFormatVersions) ComboBox1->addItem(QString::fromLatin1(v.text));
     ComboBox1->setCurrentIndex(0);
     Label2 = new QLabel(QStringLiteral("文字コード："), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -310,50 +305,40 @@ void TForm1::Button1Click() {
 
 void TForm1::OpenChosenFile(const QString& chosen, int filterIndex) {
     JwString path = FromQ(chosen);
-    JwString ext = FileExtLower(path);
-    if (ext.empty()) {
-        ext = filterIndex == 1 ? u".jws" : u".jww";
-        path += ext;
-    }
+    if (FileExtLower(path).empty()) path += KindExtension(filterIndex == 1 ? JwFileKind::Jws : JwFileKind::Jww);
+    const JwFileKind kind = FileKindOf(path);
     DisplayClear();
     Edit1->setText(ToQ(path));
-    if (!FileExistsEx(path)) return;
-    if (ext == u".jww") {
-        if (JwwFileInput(path)) {
-            SetMessage(kDrawingFile + path + u"」を開きました」");
-        } else {
-            SetMessage(kDrawingFile + path + u"」の読み込みに失敗しました（" +
-                       FromUtf8(session_.JWW1->LastError) + u"）");
-        }
-    } else if (ext == u".jws") {
-        if (JwsFileInput(path)) {
-            SetMessage(kFigureFile + path + u"」を開きました」");
-        } else {
-            SetMessage(kFigureFile + path + u"」の読み込みに失敗しました（" +
-                       FromUtf8(session_.JWS->LastError) + u"）");
-        }
+    if (!FileExistsEx(path) || !WindowKind(kind)) return;
+    const bool ok = kind == JwFileKind::Jww ? JwwFileInput(path) : JwsFileInput(path);
+    if (ok) {
+        SetMessage(FileWord(kind) + path + u"」を開きました」");
+    } else {
+        SetMessage(FileWord(kind) + path + u"」の読み込みに失敗しました（" + FromUtf8(session_.LastRead.error) +
+                   u"）");
     }
 }
 
 void TForm1::OpenFromOutside(const QString& path) {
     const QString absolute = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-    OpenChosenFile(absolute, FileExtLower(FromQ(absolute)) == u".jws" ? 1 : 0);
+    OpenChosenFile(absolute, FileKindOf(FromQ(absolute)) == JwFileKind::Jws ? 1 : 0);
 }
 
-bool TForm1::JwwFileInput(const JwString& FName) {
+bool TForm1::JwwFileInput(const JwString& FName) { return FileInput(JwFileKind::Jww, FName); }
+
+bool TForm1::JwsFileInput(const JwString& FName) { return FileInput(JwFileKind::Jws, FName); }
+
+bool TForm1::FileInput(JwFileKind kind, const JwString& FName) {
     // The session replaces the models; the grids must not look at the old ones.
     ChangeTables([this] { tables_.Clear(); });
-    const bool ok = session_.JwwFileInput(FName);
-    ShowReport(JwwHeaderReport(*session_.JWW1, FName));
-    ChangeTables([this] { tables_.SetJww(session_.JWW1.get()); });
-    return ok;
-}
-
-bool TForm1::JwsFileInput(const JwString& FName) {
-    ChangeTables([this] { tables_.Clear(); });
-    const bool ok = session_.JwsFileInput(FName);
-    ShowReport(JwsHeaderReport(*session_.JWS, FName));
-    ChangeTables([this] { tables_.SetJws(session_.JWS.get()); });
+    const bool ok = kind == JwFileKind::Jww ? session_.JwwFileInput(FName) : session_.JwsFileInput(FName);
+    ShowReport(FileReport(session_.LastRead, session_, FName));
+    ChangeTables([this, kind] {
+        if (kind == JwFileKind::Jww)
+            tables_.SetJww(session_.JWW1.get());
+        else
+            tables_.SetJws(session_.JWS.get());
+    });
     return ok;
 }
 
@@ -363,14 +348,15 @@ void TForm1::Button2Click() {
     LabelMess->clear();
     const JwString path = FromQ(Edit1->text());
     if (path.empty() || !FileExistsEx(path)) return;
-    const JwString ext = FileExtLower(path);
-    if (ext != u".jww" && ext != u".jws") return;
+    const JwFileKind kind = FileKindOf(path);
+    if (!WindowKind(kind)) return;
+    const JwString ext = KindExtension(kind);
 
     JwFileRequest request;
     request.initialFolder = ToQ(FileDir(path));
     request.fileName = ToQ(FileNameOnly(FileExtChange(path, u"")));
     request.defaultSuffix = ToQ(ext.substr(1));
-    if (ext == u".jww") {
+    if (kind == JwFileKind::Jww) {
         request.filters = {ToQ(kSaveFilterJww)};
         if (!session_.JWW1) return;
     } else {
@@ -385,9 +371,9 @@ void TForm1::Button2Click() {
     // default extension; some platform dialogs leave that to the caller).
     if (!out.empty() && FileExtLower(out).empty() && !FileNameOnly(out).empty()) out += ext;
     // A drawing is only ever saved under its own kind of extension.
-    if (FileExtLower(out) != ext) return;
+    if (FileKindOf(out) != kind) return;
     Edit1->setText(ToQ(out));
-    if (ext == u".jww") {
+    if (kind == JwFileKind::Jww) {
         JwwFileOutput(out);
     } else {
         JwsFileOutput(out);
@@ -395,22 +381,23 @@ void TForm1::Button2Click() {
 }
 
 template <class Model>
-void TForm1::FileOutput(Model& model, const char16_t* kind, const JwString& FName) {
+void TForm1::FileOutput(Model& model, JwFileKind kind, const JwString& FName) {
     const int32_t ver = VersionOfIndex(ComboBox1->currentIndex());
     if (ver == 0) return;
     const int encoding = ComboBox2->currentIndex();
     if (encoding < 0) return;
-    model.SetFileOutOption(encoding == 1 ? kUtf16Option : encoding);
+    model.SetFileOutOption(encoding == 1 ? kFileOutOptUtf16 : encoding);
     if (model.FileOut(FName, ver)) {
-        SetMessage(kind + FName + u"」を保存しました");
+        SetMessage(FileWord(kind) + FName + u"」を保存しました");
     } else {
-        SetMessage(kind + FName + u"」の保存に失敗しました");
+        // With the writer's reason, as a failed open shows the reader's.
+        SetMessage(FileWord(kind) + FName + u"」の保存に失敗しました（" + FromUtf8(model.LastError) + u"）");
     }
 }
 
-void TForm1::JwwFileOutput(const JwString& FName) { FileOutput(*session_.JWW1, kDrawingFile, FName); }
+void TForm1::JwwFileOutput(const JwString& FName) { FileOutput(*session_.JWW1, JwFileKind::Jww, FName); }
 
-void TForm1::JwsFileOutput(const JwString& FName) { FileOutput(*session_.JWS, kFigureFile, FName); }
+void TForm1::JwsFileOutput(const JwString& FName) { FileOutput(*session_.JWS, JwFileKind::Jws, FName); }
 
 void TForm1::Button3Click() {
     const JwString text = FromQ(Edit1->text());

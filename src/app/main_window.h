@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dialogs.h"
+#include "model/file_formats.h"
 #include "viewer/session.h"
 #include "viewer/table_views.h"
 
@@ -79,10 +80,13 @@ private:
     // Runs change on the table source with every grid model reset around it.
     template <typename F>
     void ChangeTables(F change);
+    // JwwFileInput and JwsFileInput: the input routine of a drawing (kind
+    // Jww) or figure (Jws).
+    bool FileInput(JwFileKind kind, const JwString& FName);
     // The save of a drawing or figure with the version and encoding chosen;
-    // kind starts the status message ("図面ファイル「" or "図形ファイル「").
+    // kind chooses the status message ("図面ファイル「" or "図形ファイル「").
     template <class Model>
-    void FileOutput(Model& model, const char16_t* kind, const JwString& FName);
+    void FileOutput(Model& model, JwFileKind kind, const JwString& FName);
     void ShowReport(const std::vector<JwString>& lines);
     void SetMessage(const JwString& text);
 

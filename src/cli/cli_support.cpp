@@ -1,9 +1,5 @@
 #include "cli_support.h"
 
-#include <stdlib.h>
-
-#include <cerrno>
-
 #include <ostream>
 #include <system_error>
 
@@ -11,26 +7,6 @@
 #include "support/text_encoding.h"
 
 namespace jw::cli {
-
-FileKind KindOfPath(std::string_view path) {
-    const JwString ext = FileExtLower(PathText(path));
-    if (ext == u".jww") return FileKind::Jww;
-    if (ext == u".jws") return FileKind::Jws;
-    if (ext == u".jwc") return FileKind::Jwc;
-    if (ext == u".jwk") return FileKind::Jwk;
-    return FileKind::Unsupported;
-}
-
-const char* KindExtension(FileKind kind) {
-    switch (kind) {
-        case FileKind::Jww: return ".jww";
-        case FileKind::Jws: return ".jws";
-        case FileKind::Jwc: return ".jwc";
-        case FileKind::Jwk: return ".jwk";
-        case FileKind::Unsupported: break;
-    }
-    return "";
-}
 
 JwString PathText(std::string_view path) { return FromUtf8(path); }
 
@@ -135,18 +111,7 @@ void ProgressLine::Clear() {
     shown_ = false;
 }
 
-PrivateTempFolder::PrivateTempFolder() {
-    std::error_code ec;
-    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-    if (ec || base.empty()) base = "/tmp";
-    std::string pattern = (base / "zumenscope-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        error_ = "cannot create a temporary folder in " + base.string() + ": " +
-                 std::error_code(errno, std::generic_category()).message();
-        return;
-    }
-    path_ = pattern;
-}
+PrivateTempFolder::PrivateTempFolder() { path_ = MakePrivateTempFolder(error_); }
 
 PrivateTempFolder::~PrivateTempFolder() {
     if (path_.empty()) return;

@@ -1,6 +1,5 @@
-// Pieces shared by the commands: the kind of a drawing file, messages on the
-// error stream, the progress line of batch work, and a private temporary
-// folder.
+// Pieces shared by the commands: messages on the error stream, the progress
+// line of batch work, and a private temporary folder.
 #pragma once
 
 #include <cstddef>
@@ -13,21 +12,6 @@
 #include "support/strings.h"
 
 namespace jw::cli {
-
-// The kinds of file the tool recognises, by extension (case-insensitive).
-enum class FileKind {
-    Unsupported,
-    Jww,  // .jww drawing
-    Jws,  // .jws figure
-    Jwc,  // .jwc legacy drawing (read only)
-    Jwk,  // .jwk legacy figure
-};
-
-FileKind KindOfPath(std::string_view path);
-// ".jww", ".jws", ".jwc", ".jwk"; empty for Unsupported.
-const char* KindExtension(FileKind kind);
-
-inline constexpr const char* kUnsupportedType = "unsupported file type";
 
 // The path as given on the command line, in the model's text form.
 JwString PathText(std::string_view path);
@@ -66,8 +50,8 @@ private:
     bool shown_ = false;
 };
 
-// A folder of its own under the system's temporary folder (mode 0700), removed
-// with everything in it when the object goes away.
+// A folder of its own under the system's temporary folder (MakePrivateTempFolder),
+// removed with everything in it when the object goes away.
 class PrivateTempFolder {
 public:
     PrivateTempFolder();

@@ -1,20 +1,20 @@
 // `dxf IN... (-o OUT | --outdir DIR)`: exports drawings (and figures) as DXF
 // R12, 2000 or 2007 with Jw_cad's text variables expanded.
-#include <algorithm>
-#include <array>
 #include <cmath>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <set>
 #include <system_error>
+#include <tuple>
+#include <utility>
 
 #include "attributes/gra_attribute.h"
 #include "cli_support.h"
 #include "command.h"
 #include "dxf/dxf_model.h"
 #include "dxf/jww_to_dxf.h"
-#include "model/jw_data.h"
+#include "files/open_file.h"
 #include "support/jw_settings.h"
 #include "support/paths.h"
 #include "support/program_values.h"
@@ -33,6 +33,7 @@ struct DxfOptions {
     int space = 0;
     std::optional<int> scaleGroup;
     std::string paper;  // "WxH" in mm, or empty: the drawing's paper size
+    std::optional<std::pair<double, double>> paperSize;  // paper, parsed
     int layerNames = 0;
     int points = 0;
     double pointRadius = 0.5;
@@ -42,10 +43,19 @@ struct DxfOptions {
     std::string appName = "zumenscope";
 };
 
+// The releases --release takes, and the number the export takes for each.
+struct DxfRelease {
+    const char* name;
+    int32_t ver;
+};
+constexpr DxfRelease kReleases[] = {{"r12", kDxfR12}, {"2000", kDxf2000}, {"2007", kDxf2007}};
+
+// The number of a release name that the option check let through.
 int32_t ReleaseOf(const std::string& r) {
-    if (r == "r12") return kDxfR12;
-    if (r == "2000") return kDxf2000;
-    return kDxf2007;
+    int32_t ver = kDxf2007;
+    for (const DxfRelease& d : kReleases)
+        if (r == d.name) ver = d.ver;
+    return ver;
 }
 
 // "420x297" (also with "X" or "*"): both sizes positive and finite.
@@ -88,10 +98,6 @@ private:
     TgraAttribute* previous_;
 };
 
-std::string Message(const TJwEntities& m, const char* what) {
-    return std::string(what) + ": " + (m.LastError.empty() ? std::string("error") : m.LastError);
-}
-
 bool SamePath(const fs::path& a, const fs::path& b) {
     std::error_code e1, e2;
     const fs::path ca = fs::weakly_canonical(a, e1), cb = fs::weakly_canonical(b, e2);
@@ -100,10 +106,10 @@ bool SamePath(const fs::path& a, const fs::path& b) {
 
 // Exports one file; answers whether the DXF was written. Messages go to err.
 bool ExportOne(const DxfOptions& o, const std::string& in, const fs::path& out, std::string& error) {
-    const FileKind kind = KindOfPath(in);
-    if (kind != FileKind::Jww && kind != FileKind::Jws) {
-        error = kind == FileKind::Unsupported ? kUnsupportedType
-                                              : "a legacy JWC/JWK file cannot be exported (only .jww and .jws)";
+    const JwFileKind kind = FileKindOf(PathText(in));
+    if (kind != JwFileKind::Jww && kind != JwFileKind::Jws) {
+        error = kind == JwFileKind::Unsupported ? kUnsupportedFileType
+                                                : "a legacy JWC/JWK file cannot be exported (only .jww and .jws)";
         return false;
     }
     if (auto problem = FileProblem(in)) {
@@ -122,30 +128,30 @@ bool ExportOne(const DxfOptions& o, const std::string& in, const fs::path& out, 
         error = images.error();
         return false;
     }
-    TJwwData dwg;
+    TJwFileModels models;
+    TJwwData& dwg = models.Jww();
     dwg.BindImageExp = true;
     dwg.BindImageExr = true;
     dwg.BindImageFolder = AddPathDelim(FromNativePath(images.path()));
-    if (kind == FileKind::Jww) {
-        if (!dwg.FileIn(PathText(in))) {
-            error = Message(dwg, "read failed") + "; nothing written";
-            return false;
-        }
-    } else {
-        TJwsData fig;
-        if (!fig.FileIn(PathText(in))) {
-            error = Message(fig, "read failed") + "; nothing written";
-            return false;
-        }
-        JwsAsDrawing(fig, dwg);
+    const TJwFileRead read = ReadJwFile(kind, PathText(in), models);
+    if (!read.ok) {
+        error = "read failed: " + read.error + "; nothing written";
+        return false;
+    }
+    if (kind == JwFileKind::Jws) {
+        JwsAsDrawing(*models.JWS, dwg);
         dwg.BindImageFolder = AddPathDelim(FromNativePath(images.path()));
     }
 
     double pw = 0, ph = 0;
-    if (o.paper.empty() || !ParsePaper(o.paper, pw, ph)) dwg.GetPaperSize(pw, ph);
+    if (o.paperSize)
+        std::tie(pw, ph) = *o.paperSize;
+    else
+        dwg.GetPaperSize(pw, ph);
     DxfOutPaperX = pw;
     DxfOutPaperY = ph;
-    DxfOutScaleGroup = o.scaleGroup ? *o.scaleGroup : std::clamp(dwg.Enthd.nWriteGLay, 0, 15);
+    // The export keeps the group to 0-15.
+    DxfOutScaleGroup = o.scaleGroup ? *o.scaleGroup : dwg.Enthd.nWriteGLay;
     ZahyoMinX = ZahyoMinY = ZahyoMaxX = ZahyoMaxY = 0;
     dwg.GetMinMaxZahyo();
 
@@ -158,7 +164,7 @@ bool ExportOne(const DxfOptions& o, const std::string& in, const fs::path& out, 
     return ok;
 }
 
-int RunDxf(const DxfOptions& o, Console& io) {
+int RunDxf(DxfOptions& o, Console& io) {
     if (o.out.empty() == o.outdir.empty()) {
         Complain(io, "dxf", "give either -o OUT (one input) or --outdir DIR");
         return kExitUsage;
@@ -167,10 +173,13 @@ int RunDxf(const DxfOptions& o, Console& io) {
         Complain(io, "dxf", "-o takes one input; use --outdir DIR for several");
         return kExitUsage;
     }
-    double pw = 0, ph = 0;
-    if (!o.paper.empty() && !ParsePaper(o.paper, pw, ph)) {
-        Complain(io, "dxf", "--paper wants WIDTHxHEIGHT in mm, e.g. 420x297");
-        return kExitUsage;
+    if (!o.paper.empty()) {
+        double pw = 0, ph = 0;
+        if (!ParsePaper(o.paper, pw, ph)) {
+            Complain(io, "dxf", "--paper wants WIDTHxHEIGHT in mm, e.g. 420x297");
+            return kExitUsage;
+        }
+        o.paperSize = {pw, ph};
     }
     if (!o.outdir.empty()) {
         std::error_code ec;
@@ -224,8 +233,9 @@ CommandAction Setup(CLI::App& sub) {
     sub.add_option("IN", o->files, "Drawings (.jww) or figures (.jws) to export")->required();
     sub.add_option("-o,--output", o->out, "DXF file to write (one input only)");
     sub.add_option("--outdir", o->outdir, "Folder for the DXF files, named <input stem>.dxf");
-    sub.add_option("--release", o->release, "DXF release (default 2007)")
-        ->check(CLI::IsMember({"r12", "2000", "2007"}));
+    std::vector<std::string> releases;
+    for (const DxfRelease& r : kReleases) releases.emplace_back(r.name);
+    sub.add_option("--release", o->release, "DXF release (default 2007)")->check(CLI::IsMember(releases));
     sub.add_option("--space", o->space, "0 model space only (default); 1 paper space with a viewport per layer-group scale")
         ->check(CLI::Range(0, 1));
     sub.add_option("--scale-group", o->scaleGroup,

@@ -8,13 +8,8 @@
 
 #include "cli_support.h"
 #include "command.h"
-#include "jww/drawing_summary.h"
-#include "legacy/jwc_data.h"
-#include "legacy/jwk_data.h"
-#include "model/entity_list_view.h"
-#include "model/jw_data.h"
-#include "support/text_encoding.h"
-#include "viewer/header_report.h"
+#include "files/open_file.h"
+#include "report/file_report.h"
 
 namespace jw::cli {
 
@@ -31,95 +26,33 @@ struct FileInfo {
     bool ok = false;      // read completely
     std::string error;    // why not, when !ok
     std::vector<JwString> report;  // text mode
-    nlohmann::ordered_json summary;  // JSON mode: the drawing summary fields
+    nlohmann::ordered_json summary;  // JSON mode: the summary fields
 };
-
-// Reads the file into m; then the text report (report) or the JSON fields
-// (toJson) of what was read.
-template <class Model, class Report, class ToJson>
-void ReadModel(Model& m, std::string_view path, bool json, Report report, ToJson toJson, FileInfo& info) {
-    const JwString name = PathText(path);
-    info.opened = true;
-    info.ok = m.FileIn(name);
-    if (!info.ok) info.error = m.LastError.empty() ? std::string("read failed") : m.LastError;
-    if (json)
-        info.summary = toJson(m);
-    else
-        info.report = report(m, name);
-}
-
-// The JSON fields of a JWW drawing or JWS figure: its drawing summary.
-template <class Model>
-nlohmann::ordered_json DrawingJson(const Model& m) {
-    return SummaryToJson(SummarizeDrawing(m));
-}
-
-// The report of a legacy drawing or figure: the file name, a rule, then the
-// model's summary lines.
-template <class Legacy>
-std::vector<JwString> LegacyReport(const Legacy& m, const JwString& name) {
-    std::vector<JwString> lines{u"ファイル名：" + name, JwString(40, u'-')};
-    for (JwString& line : m.SummaryLines()) lines.push_back(std::move(line));
-    return lines;
-}
-
-// The JSON fields of a legacy drawing or figure. Its strings are always
-// single-byte Shift-JIS; it has no format version, memo or blocks.
-template <class Legacy>
-nlohmann::ordered_json LegacyJson(const Legacy& m) {
-    const TLegacySummary s = m.Summary();
-    nlohmann::ordered_json j;
-    j["format"] = s.format == "JWC" ? "jwc" : "jwk";
-    j["version"] = nullptr;
-    j["encoding"] = "sjis";
-    j["id"] = ToUtf8(s.jwID);
-    j["comments"] = {ToUtf8(s.comment1), ToUtf8(s.comment2)};
-    // Entities read, and the counts the header states.
-    j["counts"] = {{"line", s.lineN}, {"arc", s.arcN}, {"point", s.tenN}, {"text", s.mojiN}};
-    j["stated_counts"] = {{"line", s.lineCount}, {"arc", s.arcCount}, {"point", s.tenCount}, {"text", s.mojiCount}};
-    // Texts in file order, digested as for a JWW drawing.
-    TextDigest texts;
-    const size_t n = HeldCount(m.EntMoji, m.mojiN);
-    for (size_t i = 0; i < n; ++i) texts.Add(m.EntMoji[i].s);
-    j["text_sha1"] = texts.Hex();
-    return j;
-}
-
-template <class Legacy>
-void ReadLegacy(std::string_view path, bool json, FileInfo& info) {
-    Legacy m;
-    ReadModel(m, path, json, LegacyReport<Legacy>, LegacyJson<Legacy>, info);
-}
 
 FileInfo ReadForInfo(std::string_view path, bool json) {
     FileInfo info;
-    const FileKind kind = KindOfPath(path);
-    if (kind == FileKind::Unsupported) {
-        info.error = kUnsupportedType;
+    const JwString name = PathText(path);
+    const JwFileKind kind = FileKindOf(name);
+    if (kind == JwFileKind::Unsupported) {
+        info.error = kUnsupportedFileType;
         return info;
     }
     if (auto problem = FileProblem(path)) {
         info.error = *problem;
         return info;
     }
-    switch (kind) {
-        case FileKind::Jww: {
-            TJwwData m;
-            // List the bound images without extracting anything.
-            m.BindImageExp = false;
-            m.BindImageExr = true;
-            ReadModel(m, path, json, JwwHeaderReport, DrawingJson<TJwwData>, info);
-            break;
-        }
-        case FileKind::Jws: {
-            TJwsData m;
-            ReadModel(m, path, json, JwsHeaderReport, DrawingJson<TJwsData>, info);
-            break;
-        }
-        case FileKind::Jwc: ReadLegacy<TJwcData>(path, json, info); break;
-        case FileKind::Jwk: ReadLegacy<TJwkData>(path, json, info); break;
-        case FileKind::Unsupported: break;
-    }
+    TJwFileModels models;
+    // List a drawing's bound images without extracting anything.
+    models.Jww().BindImageExp = false;
+    models.Jww().BindImageExr = true;
+    const TJwFileRead read = ReadJwFile(kind, name, models);
+    info.opened = true;
+    info.ok = read.ok;
+    info.error = read.error;
+    if (json)
+        info.summary = FileSummaryJson(read, models);
+    else
+        info.report = FileReport(read, models, name);
     return info;
 }
 

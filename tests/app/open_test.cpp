@@ -11,8 +11,8 @@
 #include <QUrl>
 
 #include "model/jw_data.h"
+#include "report/header_report.h"
 #include "support/numbers.h"
-#include "viewer/header_report.h"
 #include "window_fixture.h"
 
 namespace jw::test {
@@ -67,6 +67,7 @@ void ExpectGridsShowSource(const TForm1& form, const std::function<QString(int, 
 }
 
 TEST_F(WindowTest, OpenJwwShowsReportGridsAndMessage) {
+    ZS_NEED_SAMPLES();
     const QString path = Sample("jww700-sjis-blocks.jww");
     Open(path);
     EXPECT_EQ(Message(), Opened(u"図面ファイル「", path));
@@ -127,6 +128,7 @@ TEST_F(WindowTest, EveryGridOfAConstructedDrawing) {
 }
 
 TEST_F(WindowTest, MemoLineBreaksShowAsNewLines) {
+    ZS_NEED_SAMPLES();
     const QString path = Sample("jww600-points-texts.jww");
     Open(path);
     EXPECT_TRUE(Memo().contains(
@@ -135,6 +137,7 @@ TEST_F(WindowTest, MemoLineBreaksShowAsNewLines) {
 
 // A JWS figure after a JWW drawing: the JWW values are gone from every grid.
 TEST_F(WindowTest, JwsAfterJwwLeavesNoJwwValues) {
+    ZS_NEED_SAMPLES();
     Open(Sample("jww700-sjis-blocks.jww"));
     const QString path = Sample("jws600-uppercase-ext.JWS");
     Open(path, 0);
@@ -163,6 +166,7 @@ TEST_F(WindowTest, JwsAfterJwwLeavesNoJwwValues) {
 }
 
 TEST_F(WindowTest, FailedReadSaysSoAndShowsWhatWasRead) {
+    ZS_NEED_SAMPLES();
     const QString path = WorkPath("x.jww");
     {
         QFile f(path);
@@ -181,6 +185,7 @@ TEST_F(WindowTest, FailedReadSaysSoAndShowsWhatWasRead) {
 }
 
 TEST_F(WindowTest, ExtensionRulesAndCancel) {
+    ZS_NEED_SAMPLES();
     // A name typed without extension while the second filter is selected.
     ASSERT_TRUE(QFile::copy(Sample("jws351-blocks.jws"), WorkPath("fig.jws")));
     Open(WorkPath("fig"), 1);
@@ -214,6 +219,7 @@ TEST_F(WindowTest, ExtensionRulesAndCancel) {
 }
 
 TEST_F(WindowTest, DroppedFileOpens) {
+    ZS_NEED_SAMPLES();
     const QString path = Sample("jws700-blocks.jws");
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
@@ -234,6 +240,7 @@ TEST_F(WindowTest, DroppedFileOpens) {
 // The program opens a file named on its command line; its screenshot switch
 // saves pictures of the header page and the "線分" page.
 TEST_F(WindowTest, ProgramOpensFileFromCommandLine) {
+    ZS_NEED_SAMPLES();
     const QString shots = WorkPath("shots");
     QProcess program;
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -29,6 +29,7 @@ class SaveCombinations : public WindowTest, public testing::WithParamInterface<S
 // Every item of both lists: the file read back has the chosen version and
 // encoding, and the status line says it was saved.
 TEST_P(SaveCombinations, WritesChosenVersionAndEncoding) {
+    ZS_NEED_SAMPLES();
     const SaveCase& c = GetParam();
     const QString source = Sample(c.sample);
     const bool jws = source.endsWith(QStringLiteral(".jws"));
@@ -66,6 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<SaveCase>& info) { return info.index == 0 ? "Jww" : "Jws"; });
 
 TEST_F(WindowTest, SaveDialogPresetAndDefaultExtension) {
+    ZS_NEED_SAMPLES();
     ASSERT_TRUE(QFile::copy(Sample("jww600-points-texts.jww"), WorkPath("plan.jww")));
     Open(WorkPath("plan.jww"));
     // Nothing touched: version 2.20 with Shift-JIS strings; a name typed
@@ -94,6 +96,7 @@ TEST_F(WindowTest, SaveDialogPresetAndDefaultExtension) {
 
 // Preconditions that fail stop silently: no dialog, no file, no message.
 TEST_F(WindowTest, SaveStopsSilently) {
+    ZS_NEED_SAMPLES();
     auto* edit = Find<QLineEdit>("Edit1");
     {
         QFile f(WorkPath("notes.txt"));
@@ -129,6 +132,7 @@ TEST_F(WindowTest, SaveStopsSilently) {
 // A write that fails (here: the file size limit is reached) says so and
 // leaves the file it would have replaced untouched.
 TEST_F(WindowTest, FailedSaveKeepsExistingFile) {
+    ZS_NEED_SAMPLES();
     Open(Sample("jww700-sjis-blocks.jww"));
     const QString out = WorkPath("keep.jww");
     {
@@ -146,9 +150,50 @@ TEST_F(WindowTest, FailedSaveKeepsExistingFile) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + out + QStringLiteral("」の保存に失敗しました"));
+    const std::string error = form->Session().JWW1->LastError;
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + out + QStringLiteral("」の保存に失敗しました（") +
+                             QString::fromStdString(error) + QStringLiteral("）"));
     EXPECT_EQ(FileBytes(out), QByteArray("previous content"));
     EXPECT_EQ(QDir(workDir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.jww")});
+}
+
+// A failed save names the writer's reason in brackets after the message, as
+// a failed open names the reader's: here the chosen folder does not exist.
+TEST_F(WindowTest, FailedSaveShowsTheReason) {
+    const struct {
+        const char* name;
+        const char16_t* kind;
+    } cases[] = {{"plan.jww", u"図面ファイル「"}, {"part.jws", u"図形ファイル「"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = WorkPath(c.name);
+        const bool jws = path.endsWith(QStringLiteral(".jws"));
+        if (jws) {
+            TJwsData m;
+            m.DataDefaultSet();
+            ASSERT_TRUE(m.FileOut(FromQ(path), 700)) << m.LastError;
+        } else {
+            TJwwData m;
+            m.DataDefaultSet();
+            ASSERT_TRUE(m.FileOut(FromQ(path), 700)) << m.LastError;
+        }
+        Open(path);
+        ASSERT_EQ(Message(), ToQ(c.kind) + path + QStringLiteral("」を開きました」"));
+
+        const QString out = WorkPath("missing-folder/") + QString::fromLatin1(c.name);
+        Save(out);
+        const std::string error = jws ? form->Session().JWS->LastError : form->Session().JWW1->LastError;
+        EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
+        EXPECT_EQ(Message(), ToQ(c.kind) + out + QStringLiteral("」の保存に失敗しました（") +
+                                 QString::fromStdString(error) + QStringLiteral("）"));
+        EXPECT_EQ(Edit(), out);
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    // The status line as the user sees it, kept in the build folder.
+    const QString shots = QStringLiteral(ZS_BINARY_DIR "/app_screenshots");
+    ASSERT_TRUE(QDir().mkpath(shots));
+    EXPECT_TRUE(form->grab().save(shots + QStringLiteral("/failed-save.png")));
 }
 
 }  // namespace

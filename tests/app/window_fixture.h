@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/samples.h"
 #include "dialogs.h"
 #include "main_window.h"
 #include "qt_text.h"
@@ -57,9 +58,8 @@ private:
     }
 };
 
-inline QString Sample(const char* name) {
-    return QString::fromUtf8(ZS_SAMPLES_DIR) + QLatin1Char('/') + QString::fromUtf8(name);
-}
+// A sample drawing (tests that use one start with ZS_NEED_SAMPLES()).
+inline QString Sample(const char* name) { return QString::fromStdString(SamplePath(name).string()); }
 
 class WindowTest : public testing::Test {
 protected:

@@ -13,19 +13,18 @@
 #include <nlohmann/json.hpp>
 
 #include "cli.h"
+#include "common/samples.h"
 #include "common/test_files.h"
 #include "legacy/jwk_data.h"
 #include "model/jw_data.h"
+#include "report/header_report.h"
 #include "support/paths.h"
 #include "support/text_encoding.h"
-#include "viewer/header_report.h"
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 
 namespace {
-
-const fs::path kSamples = ZS_SAMPLES_DIR;
 
 struct CliResult {
     int status = -1;
@@ -43,11 +42,11 @@ CliResult RunCli(const std::vector<std::string>& args, bool terminal = false) {
     return r;
 }
 
-std::string Sample(const char* name) { return (kSamples / name).string(); }
+std::string Sample(const char* name) { return jw::test::SamplePath(name).string(); }
 
 std::vector<std::string> SampleFiles() {
     std::vector<std::string> files;
-    for (const auto& e : fs::directory_iterator(kSamples)) {
+    for (const auto& e : fs::directory_iterator(jw::test::SamplesDir())) {
         const std::string ext = e.path().extension().string();
         if (ext != ".md" && ext != ".jsonl") files.push_back(e.path().string());
     }
@@ -83,6 +82,7 @@ protected:
 // The text report of each file is its header report in UTF-8 (a memo's CR LF
 // printed as LF), and the reports are separated by one blank line.
 TEST(CliInfo, TextReportIsTheHeaderReport) {
+    ZS_NEED_SAMPLES();
     const std::string jww = Sample("jww600-points-texts.jww");  // memo with CR LF
     const std::string jws = Sample("jws351-blocks.jws");
     jw::TJwwData w;
@@ -113,8 +113,9 @@ TEST(CliInfo, TextReportIsTheHeaderReport) {
 // Every field that expected.jsonl states agrees; "file" is the path as given,
 // whose name is the one listed there.
 TEST(CliInfo, JsonAgreesWithExpected) {
+    ZS_NEED_SAMPLES();
     std::map<std::string, json> expected;
-    std::ifstream in(kSamples / "expected.jsonl");
+    std::ifstream in(jw::test::SamplePath("expected.jsonl"));
     for (std::string line; std::getline(in, line);) {
         json j = json::parse(line);
         expected[j["file"].get<std::string>()] = j;
@@ -145,6 +146,7 @@ TEST(CliInfo, JsonAgreesWithExpected) {
 
 // Exit statuses and messages: a failed read still reports what was read.
 TEST_F(CliTest, FailedReadsAndUnsupportedFiles) {
+    ZS_NEED_SAMPLES();
     WriteAll(Path("x.jww"), "this is a text file, not a drawing\r\n");
     WriteAll(Path("notes.txt"), "text");
     const std::string good = Sample("jww700-utf16-2blocks.jww");
@@ -217,6 +219,7 @@ class CliConvert : public CliTest, public ::testing::WithParamInterface<ConvertC
 // The output reads back with the chosen version and encoding and holds the
 // same entities (and block definitions and texts, when all are in use).
 TEST_P(CliConvert, ReadsBackWithVersionEncodingAndCounts) {
+    ZS_NEED_SAMPLES();
     const ConvertCase& c = GetParam();
     std::vector<std::string> args{"convert", Sample(c.sample), Path(c.out)};
     if (c.version) args.insert(args.end(), {"--version", c.version});
@@ -259,6 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Nothing is written, and an existing output stays as it was, when the output
 // has the other kind's extension or the input cannot be read.
 TEST_F(CliTest, ConvertRefusesWithoutWriting) {
+    ZS_NEED_SAMPLES();
     CliResult r = RunCli({"convert", Sample("jww600-points-texts.jww"), Path("out.jws")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("output must have the extension .jww"), std::string::npos) << r.err;
@@ -290,6 +294,7 @@ TEST_F(CliTest, ConvertRefusesWithoutWriting) {
 // A 7.00 drawing's bound image survives a conversion byte for byte, and the
 // folder it was extracted into is removed.
 TEST_F(CliTest, ConvertKeepsBoundImages) {
+    ZS_NEED_SAMPLES();
     const fs::path images = dir_ / "images";
     fs::create_directory(images);
     std::string picture(5000, '\0');
@@ -386,6 +391,7 @@ TEST_F(CliTest, LegacyJwkFigure) {
 // On a terminal, batch work shows "[i/n] name" on stderr, rewritten in place
 // and cleared at the end; a single file or a non-terminal shows nothing.
 TEST(CliProgress, ShownOnlyOnATerminalForSeveralFiles) {
+    ZS_NEED_SAMPLES();
     const std::string a = Sample("jws351-blocks.jws");
     const std::string b = Sample("jws600-uppercase-ext.JWS");
     CliResult r = RunCli({"info", "--json", a, b}, true);

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 
+#include "common/samples.h"
 #include "dxf/dxf_model.h"
 #include "dxf/jww_to_dxf.h"
 #include "export_fixture.h"
@@ -104,11 +105,12 @@ TEST_F(Hostile, InconsistentModel) {
 }
 
 TEST_F(Hostile, DamagedSamples) {
+    ZS_NEED_SAMPLES();
     DxfOutMojiExp1 = DxfOutMojiExp2 = true;
     const fs::path images = fs::path(ZS_BINARY_DIR) / "dxf_hostile_images";
     fs::create_directories(images);
     for (const char* name : {"jww600-points-texts.jww", "jww700-utf16-2blocks.jww", "jww700-sjis-blocks.jww"}) {
-        std::ifstream f(fs::path(ZS_SAMPLES_DIR) / name, std::ios::binary);
+        std::ifstream f(test::SamplePath(name), std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(f)), {});
         ASSERT_FALSE(bytes.empty()) << name;
         uint32_t seed = 12345;

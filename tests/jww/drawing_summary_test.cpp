@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "jw_test_bytes.h"
-#include "jww/drawing_summary.h"
 #include "model/jw_data.h"
+#include "report/drawing_summary.h"
 #include "support/sha1.h"
 
 namespace jw {

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "common/samples.h"
 #include "jw_test_bytes.h"
 #include "jww/archive.h"
 #include "model/jw_data.h"
@@ -17,7 +18,7 @@ using test::ByteBuilder;
 using test::MakeAttr;
 
 std::vector<uint8_t> Sample(const char* name) {
-    return test::ReadFileBytes(std::string(ZS_SAMPLES_DIR) + "/" + name);
+    return test::ReadFileBytes(test::SamplePath(name));
 }
 
 template <class Model>
@@ -73,9 +74,13 @@ void TruncateEverywhere(const std::vector<uint8_t>& full) {
     EXPECT_GE(last, all - 1);  // only the entity cut in its last byte is lost
 }
 
-TEST(HostileInputTest, JwsTruncatedAtEveryOffset) { TruncateEverywhere<TJwsData>(Sample("jws600-uppercase-ext.JWS")); }
+TEST(HostileInputTest, JwsTruncatedAtEveryOffset) {
+    ZS_NEED_SAMPLES();
+    TruncateEverywhere<TJwsData>(Sample("jws600-uppercase-ext.JWS"));
+}
 
 TEST(HostileInputTest, JwwWithDefinitionsTruncatedAtEveryOffset) {
+    ZS_NEED_SAMPLES();
     TruncateEverywhere<TJwwData>(Sample("jww700-utf16-2blocks.jww"));
 }
 
@@ -188,6 +193,7 @@ TEST(HostileInputTest, CyclicBlocksReadAndEnd) {
 
 TEST(HostileInputTest, ReaderSurvivesRandomBytes) {
     // Random corruption of a real file: any outcome but a crash or a hang.
+    ZS_NEED_SAMPLES();
     const std::vector<uint8_t> base = Sample("jww700-utf16-2blocks.jww");
     uint32_t seed = 12345;
     auto next = [&] { return seed = seed * 1103515245u + 12345u; };

@@ -6,6 +6,8 @@
 #include "legacy/jwc_data.h"
 #include "legacy/legacy_bytes.h"
 #include "legacy/legacy_io.h"
+#include "model/file_formats.h"
+#include "report/legacy_summary.h"
 #include "support/program_values.h"
 #include "support/text_encoding.h"
 
@@ -199,7 +201,7 @@ TEST(JwcRead, DataUnitByPaperSize) {
         ASSERT_TRUE(Parse(d, f.Bytes())) << d.LastError << " psize " << c.psize;
         int dw = c.drawWidth == 0 ? 518 : c.drawWidth;
         EXPECT_FLOAT_EQ(d.Enthd.dataUnit, static_cast<float>(c.width / dw)) << c.psize << " " << c.drawWidth;
-        EXPECT_EQ(JwcPaperWidth(c.psize), (c.psize == 5 || c.psize == 6 || c.psize == 7 || c.psize < 0 || c.psize > 14)
+        EXPECT_EQ(PaperWidth(c.psize), (c.psize == 5 || c.psize == 6 || c.psize == 7 || c.psize < 0 || c.psize > 14)
                                               ? 0
                                               : static_cast<int32_t>(c.width));
     }
@@ -355,14 +357,14 @@ TEST(JwcModel, LifecycleAndSummary) {
     EXPECT_TRUE(d.EntLay.empty());
 
     ASSERT_TRUE(Parse(d, SampleJwc().Bytes()));
-    TLegacySummary s = d.Summary();
+    TLegacySummary s = SummarizeLegacy(d);
     EXPECT_EQ(s.format, "JWC");
     EXPECT_EQ(s.lineN, 2);
     EXPECT_EQ(s.mojiN, 2);
     EXPECT_EQ(s.psize, 2);
     EXPECT_DOUBLE_EQ(s.dataUnit, 2.0);
     ASSERT_EQ(s.groupScales.size(), 16u);
-    auto lines = d.SummaryLines();
+    auto lines = LegacySummaryLines(s);
     auto has = [&](const JwString& t) {
         for (const auto& l : lines)
             if (l == t) return true;

@@ -7,6 +7,7 @@
 
 #include "legacy/jwk_data.h"
 #include "legacy/legacy_bytes.h"
+#include "report/legacy_summary.h"
 #include "support/program_values.h"
 #include "support/text_encoding.h"
 
@@ -374,12 +375,12 @@ TEST_F(JwkTest, CheckAndSummary) {
     EXPECT_EQ(d.mojiN, 0);
 
     ASSERT_TRUE(d.FileIn(U(sym)));
-    TLegacySummary s = d.Summary();
+    TLegacySummary s = SummarizeLegacy(d);
     EXPECT_EQ(s.format, "JWK");
     EXPECT_EQ(s.tenN, 1);
     EXPECT_EQ(s.strSpace, 8);
     EXPECT_DOUBLE_EQ(s.scale, 0.5);
-    auto lines = d.SummaryLines();
+    auto lines = LegacySummaryLines(s);
     EXPECT_NE(std::find(lines.begin(), lines.end(), JwString(u"縮尺　　　　　　：0.5")), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), JwString(u"文字数　　　　　：2")), lines.end());
 }

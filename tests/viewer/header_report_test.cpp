@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "report/header_report.h"
 #include "support/numbers.h"
 #include "support/text_encoding.h"
-#include "viewer/header_report.h"
 
 namespace jw {
 namespace {

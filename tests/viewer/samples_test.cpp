@@ -6,11 +6,12 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "legacy/legacy_summary.h"
+#include "common/samples.h"
+#include "model/file_formats.h"
 #include "model/jw_data.h"
+#include "report/header_report.h"
 #include "support/numbers.h"
 #include "support/text_encoding.h"
-#include "viewer/header_report.h"
 #include "viewer/table_views.h"
 
 namespace jw {
@@ -19,9 +20,12 @@ namespace {
 using Lines = std::vector<JwString>;
 using nlohmann::json;
 
+// The entries of expected.jsonl; without the samples folder one empty entry,
+// whose test is skipped.
 std::vector<json> LoadExpected() {
+    if (!test::HaveSamples()) return {json::object()};
     std::vector<json> out;
-    std::ifstream in(std::string(ZS_SAMPLES_DIR) + "/expected.jsonl");
+    std::ifstream in(test::SamplePath("expected.jsonl"));
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty()) out.push_back(json::parse(line));
@@ -92,8 +96,9 @@ void CheckEntityGrids(const JwTableSource& src, const json& e) {
 class SampleReport : public testing::TestWithParam<json> {};
 
 TEST_P(SampleReport, ReportAndTablesAgreeWithFile) {
+    ZS_NEED_SAMPLES();
     const json& e = GetParam();
-    const JwString path = FromUtf8(std::string(ZS_SAMPLES_DIR) + "/" + e["file"].get<std::string>());
+    const JwString path = FromUtf8(test::SamplePath(e["file"].get<std::string>()).string());
     const JwString encoding = e["encoding"] == "utf16" ? JwString(u"文字コード　 　：Unicode (UTF-16)")
                                                        : JwString(u"文字コード　 　：ANSI (Shift-JIS)");
     JwTableSource src;
@@ -130,7 +135,7 @@ TEST_P(SampleReport, ReportAndTablesAgreeWithFile) {
     EXPECT_EQ(lines[3], u"バージョンNo.　：" + N(e["version"]));
     EXPECT_EQ(lines[4], u"ファイルメモ 　：" + J(e["memo"]));
     EXPECT_EQ(lines[5], encoding);
-    EXPECT_EQ(lines[6], u"図面サイズ　 　：" + IntStr(m.Enthd.nZumen) + u"（" + LegacyPaperName(m.Enthd.nZumen) + u"）");
+    EXPECT_EQ(lines[6], u"図面サイズ　 　：" + IntStr(m.Enthd.nZumen) + u"（" + PaperName(m.Enthd.nZumen) + u"）");
     EXPECT_EQ(lines[63], u"保存時の画面倍率 基準点X　：" + FloatStr(m.Enthd.DPGenten_x));
 
     // Version-dependent middle part: eight mark groups with registrations,
@@ -164,7 +169,7 @@ TEST_P(SampleReport, ReportAndTablesAgreeWithFile) {
 }
 
 std::string SampleName(const testing::TestParamInfo<json>& info) {
-    std::string n = info.param["file"].get<std::string>();
+    std::string n = info.param.contains("file") ? info.param["file"].get<std::string>() : "no_samples";
     for (char& c : n) {
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     }

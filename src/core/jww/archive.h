@@ -100,7 +100,7 @@ class ArchiveWriter {
 public:
     explicit ArchiveWriter(OutputSink& sink) : sink_(sink) {}
 
-    // Option bits of FileOutOpt; 0x20 selects UTF-16 strings.
+    // Option bits of FileOutOpt; kFileOutOptUtf16 selects UTF-16 strings.
     int32_t fileOutOpt = 0;
 
     void WriteBytes(const void* data, size_t n) { sink_.Append(data, n); }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/file_formats.h"
 #include "support/program_values.h"
 #include "support/text_encoding.h"
 
@@ -40,7 +41,7 @@ bool LineStyleValid(unsigned s) { return (s >= 1 && s <= 9) || (s >= 11 && s <= 
 // ArchiveWriter
 
 void ArchiveWriter::StrOut(const JwString& s) {
-    if (fileOutOpt & 0x20) {
+    if (fileOutOpt & kFileOutOptUtf16) {
         size_t len = s.size();
         if (len > kMaxWideLen) {
             len = kMaxWideLen;

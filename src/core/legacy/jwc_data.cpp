@@ -8,6 +8,7 @@
 
 #include "legacy/legacy_io.h"
 #include "legacy/legacy_reads.h"
+#include "model/file_formats.h"
 #include "support/strings.h"
 #include "support/text_encoding.h"
 
@@ -130,7 +131,7 @@ void TJwcData::HeaderParse(const uint8_t* data, size_t size, size_t& used) {
     }
     h.para.clear();
 
-    int32_t width = JwcPaperWidth(h.psize);
+    int32_t width = PaperWidth(h.psize);
     if (width == 0) width = h.drawWidth;
     h.dataUnit = ToSingle(static_cast<double>(width) / h.drawWidth);
 
@@ -208,18 +209,6 @@ void TJwcData::BodyParse(const uint8_t* data, size_t size) {
         TakeRecord(cur, rec, 16, "layer-group names", static_cast<int32_t>(i), static_cast<int32_t>(kGroupN));
         EntLgrp[i].name = StrNoCtrl(AnsiBytesStr(rec, 16));
     }
-}
-
-TLegacySummary TJwcData::Summary() const {
-    TLegacySummary s = CommonSummary(*this, "JWC");
-    s.vtenCount = Enthd.vtenCount;
-    s.psize = Enthd.psize;
-    s.drawWidth = Enthd.drawWidth;
-    s.dataUnit = Enthd.dataUnit;
-    s.scaleF = Enthd.scaleF;
-    s.wLayScale = Enthd.wLayScale;
-    for (const auto& g : EntLgrp) s.groupScales.push_back(g.scale);
-    return s;
 }
 
 }  // namespace jw

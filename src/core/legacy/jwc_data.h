@@ -12,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "legacy/legacy_summary.h"
-
 namespace jw {
 
 using JwString = std::u16string;
@@ -156,9 +154,6 @@ public:
     // Parses a file already in memory, as FileIn does (without publishing the
     // text-variable context).
     bool ParseBytes(const uint8_t* data, size_t size);
-
-    TLegacySummary Summary() const;
-    std::vector<JwString> SummaryLines() const { return LegacySummaryLines(Summary()); }
 
 private:
     friend struct legacy::LegacyReads;

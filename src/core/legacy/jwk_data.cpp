@@ -268,14 +268,4 @@ bool TJwkData::FileOut(const JwString& fname) {
     }
 }
 
-TLegacySummary TJwkData::Summary() const {
-    TLegacySummary s = CommonSummary(*this, "JWK");
-    s.orgX = Enthd.org_x;
-    s.orgY = Enthd.org_y;
-    s.dispScale = Enthd.dispScale;
-    s.scale = Enthd.scale;
-    s.strSpace = Enthd.strSpace;
-    return s;
-}
-
 }  // namespace jw

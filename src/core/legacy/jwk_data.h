@@ -65,9 +65,6 @@ public:
     // be written. prepared receives the prepared string of every text written.
     bool BuildBytes(std::vector<uint8_t>& out, std::vector<JwString>& prepared, int32_t& strSpace);
 
-    TLegacySummary Summary() const;
-    std::vector<JwString> SummaryLines() const { return LegacySummaryLines(Summary()); }
-
 private:
     friend struct legacy::LegacyReads;
     void HeaderParse(const uint8_t* data, size_t size, size_t& used);

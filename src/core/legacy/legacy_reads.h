@@ -117,24 +117,4 @@ struct LegacyReads {
     }
 };
 
-// The summary fields both formats have: identification, comments, the
-// counts the header states and the entities read.
-template <class Model>
-TLegacySummary CommonSummary(const Model& m, const char* format) {
-    TLegacySummary s;
-    s.format = format;
-    s.jwID = m.Enthd.jwID;
-    s.comment1 = m.Enthd.comment1;
-    s.comment2 = m.Enthd.comment2;
-    s.lineCount = m.Enthd.lineCount;
-    s.arcCount = m.Enthd.arcCount;
-    s.mojiCount = m.Enthd.mojiCount;
-    s.tenCount = m.Enthd.tenCount;
-    s.lineN = m.lineN;
-    s.arcN = m.arcN;
-    s.mojiN = m.mojiN;
-    s.tenN = m.tenN;
-    return s;
-}
-
 }  // namespace jw::legacy

@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
 #include <vector>
@@ -178,6 +179,19 @@ JwString ProgramFolder() {
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (ec || exe.empty()) return JwString();
     return AddPathDelim(FromNativePath(exe.parent_path()));
+}
+
+fs::path MakePrivateTempFolder(std::string& error) {
+    std::error_code ec;
+    fs::path base = fs::temp_directory_path(ec);
+    if (ec || base.empty()) base = "/tmp";
+    std::string pattern = (base / "zumenscope-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        error = "cannot create a temporary folder in " + base.string() + ": " +
+                std::error_code(errno, std::generic_category()).message();
+        return fs::path();
+    }
+    return fs::path(pattern);
 }
 
 fs::path WinePrefix() {

@@ -40,6 +40,9 @@ bool FolderRemove(std::u16string_view path);
 bool FileCopyReplace(std::u16string_view src, std::u16string_view dst);
 // Folder of the running executable with a trailing separator.
 JwString ProgramFolder();
+// Makes a folder of its own (mode 0700) under the system's temporary folder
+// and answers its path; empty when it cannot, with error saying why.
+std::filesystem::path MakePrivateTempFolder(std::string& error);
 
 // Text of a native path (UTF-8 decoded).
 JwString FromNativePath(const std::filesystem::path& p);

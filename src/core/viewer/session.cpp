@@ -2,15 +2,13 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <system_error>
+#include <string>
 
 #include "support/jw_settings.h"
 #include "support/paths.h"
 #include "support/program_values.h"
-#include "support/text_encoding.h"
 
 namespace jw {
 
@@ -18,16 +16,6 @@ namespace {
 
 bool FolderWritable(const JwString& folder) {
     return ::access(NativePath(folder).c_str(), W_OK | X_OK) == 0;
-}
-
-// A private working folder under the user's temporary directory.
-JwString MakePrivateTempFolder() {
-    std::error_code ec;
-    std::filesystem::path base = std::filesystem::temp_directory_path(ec);
-    if (ec) base = "/tmp";
-    std::string tmpl = (base / "zumenscope-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) return JwString();
-    return AddPathDelim(FromUtf8(tmpl));
 }
 
 }  // namespace
@@ -39,13 +27,10 @@ TJwSession::~TJwSession() {
 void TJwSession::Start(const JwString& appFolder) {
     JwAppPath = AddPathDelim(appFolder.empty() ? ProgramFolder() : appFolder);
     JwTempPath = JwAppPath + u"TEMP" + PathDelimChar();
-    privateTemp_ = false;
     if (!FolderCreate(JwTempPath) || !FolderWritable(JwTempPath)) {
-        JwString priv = MakePrivateTempFolder();
-        if (!priv.empty()) {
-            JwTempPath = priv;
-            privateTemp_ = true;
-        }
+        std::string error;
+        const std::filesystem::path priv = MakePrivateTempFolder(error);
+        if (!priv.empty()) JwTempPath = AddPathDelim(FromNativePath(priv));
     }
     JwwPath = DefaultJwwPath();
     JwInit();
@@ -105,16 +90,15 @@ void TJwSession::JwwDataFree(TJwwData& jw) {
     jw.BindImageInit();
 }
 
-bool TJwSession::JwwFileInput(const JwString& FName) {
+bool TJwSession::FileInput(JwFileKind kind, const JwString& FName) {
     JwFine();
     JwInit();
-    return JWW1->FileIn(FName);
+    LastRead = ReadJwFile(kind, FName, *this);
+    return LastRead.ok;
 }
 
-bool TJwSession::JwsFileInput(const JwString& FName) {
-    JwFine();
-    JwInit();
-    return JWS->FileIn(FName);
-}
+bool TJwSession::JwwFileInput(const JwString& FName) { return FileInput(JwFileKind::Jww, FName); }
+
+bool TJwSession::JwsFileInput(const JwString& FName) { return FileInput(JwFileKind::Jws, FName); }
 
 }  // namespace jw

@@ -9,13 +9,12 @@
 #include <string>
 
 #include "attributes/gra_attribute.h"
-#include "legacy/jwc_data.h"
-#include "legacy/jwk_data.h"
-#include "model/jw_data.h"
+#include "files/open_file.h"
 
 namespace jw {
 
-class TJwSession {
+// The models JWW1, JWC, JWK and JWS are the session's TJwFileModels.
+class TJwSession : public TJwFileModels {
 public:
     TJwSession() = default;
     ~TJwSession();
@@ -25,10 +24,6 @@ public:
     // The Jw_cad folder, second place searched for Jw_win.jwf.
     JwString JwwPath;
 
-    std::unique_ptr<TJwwData> JWW1;
-    std::unique_ptr<TJwcData> JWC;
-    std::unique_ptr<TJwkData> JWK;
-    std::unique_ptr<TJwsData> JWS;
     std::unique_ptr<TgraAttribute> GraAttr;  // JwGraAttr points at it
 
     // What the window does when it is shown: JwAppPath := appFolder (the
@@ -45,20 +40,18 @@ public:
     void JwInit();
     void JwFine();
 
-    // The input routines without the views: fresh models, then the reader.
-    // Answer the reader's result; its message is in the model's LastError.
+    // The input routines without the views: fresh models, then the reader
+    // (ReadJwFile). Answer the reader's result; LastRead holds what it said.
     bool JwwFileInput(const JwString& FName);
     bool JwsFileInput(const JwString& FName);
-
-    // True when the working folder is the private fallback folder.
-    bool UsesPrivateTemp() const { return privateTemp_; }
+    TJwFileRead LastRead;
 
 private:
+    bool FileInput(JwFileKind kind, const JwString& FName);
     // Releases a JWW model's data together with its extracted image files.
     static void JwwDataFree(TJwwData& jw);
 
     bool started_ = false;
-    bool privateTemp_ = false;
 };
 
 }  // namespace jw

@@ -1,6 +1,6 @@
 // A short account of a drawing model read from a JWW or JWS file: format,
 // version, encoding, memo, entity counts, block definitions, bound images and
-// a digest of all its texts. The command line prints it for `info --json`.
+// a digest of all its texts. `info --json` prints it.
 #pragma once
 
 #include <cstdint>

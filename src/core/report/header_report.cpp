@@ -1,11 +1,11 @@
 // The header report: every line of the "ヘッダ" page, built from a read model.
-#include "viewer/header_report.h"
+#include "report/header_report.h"
 
 #include <cstdlib>
 #include <utility>
 
-#include "legacy/legacy_summary.h"
 #include "model/entity_list_view.h"
+#include "model/file_formats.h"
 #include "support/numbers.h"
 
 namespace jw {
@@ -116,7 +116,7 @@ std::vector<JwString> JwwHeaderReport(const TJwwData& jw, const JwString& FName)
     Add(lines, u"ファイルメモ 　：", h.strMemo);
     Add(lines, jw.MojiEncode ? u"文字コード　 　：Unicode (UTF-16)" : u"文字コード　 　：ANSI (Shift-JIS)");
     // JWW drawings number their paper sizes as JWC drawings do.
-    Add(lines, u"図面サイズ　 　：", IntStr(h.nZumen) + u"（" + LegacyPaperName(h.nZumen) + u"）");
+    Add(lines, u"図面サイズ　 　：", IntStr(h.nZumen) + u"（" + PaperName(h.nZumen) + u"）");
     Add(lines, u"書込LayerGroup ：", IntStr(h.nWriteGLay));
     Add(lines, u"寸法関係の設定");
     Add(lines, u"　寸法線色（1～9）　　　　：", IntStr(Digit(h.lnSunpou1, 1)));

@@ -1,14 +1,18 @@
-// What a legacy JWC drawing or JWK figure holds, in plain fields for printers
-// (the command line's text and JSON output).
+// What a legacy JWC drawing or JWK figure holds, in plain fields, and the two
+// forms `info` prints it in: report lines and JSON fields.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 namespace jw {
 
 using JwString = std::u16string;
+class TJwcData;
+class TJwkData;
 
 struct TLegacySummary {
     std::string format;  // "JWC" or "JWK"
@@ -16,6 +20,8 @@ struct TLegacySummary {
     // Entity counts stated by the header and entities actually read.
     int32_t lineCount = 0, arcCount = 0, mojiCount = 0, tenCount = 0;
     int32_t lineN = 0, arcN = 0, mojiN = 0, tenN = 0;
+    // SHA-1 (hex) of the texts in file order, digested as for a JWW drawing.
+    std::string text_sha1;
     // JWC only.
     int32_t vtenCount = 0;
     int32_t psize = 0;
@@ -30,14 +36,19 @@ struct TLegacySummary {
     int32_t strSpace = 0;
 };
 
+TLegacySummary SummarizeLegacy(const TJwcData& m);
+TLegacySummary SummarizeLegacy(const TJwkData& m);
+
 // Report lines (one string per line) of a summary, labels aligned for a
 // fixed-pitch Japanese font like the header report of a JWW drawing.
 std::vector<JwString> LegacySummaryLines(const TLegacySummary& s);
 
-// Paper-size name of a JWC paper code ("Ａ３", "２Ａ", "１０ｍ"); empty for an
-// unknown code. JWW drawings number their paper sizes the same way.
-JwString LegacyPaperName(int32_t psize);
-// Paper width in millimetres of a JWC paper code; 0 for an unknown code.
-int32_t JwcPaperWidth(int32_t psize);
+// The report `info` prints for a legacy file: its name (FName as given), a
+// rule, then the summary lines.
+std::vector<JwString> LegacyReport(const TLegacySummary& s, const JwString& FName);
+
+// The JSON fields of a legacy file. Its strings are always single-byte
+// Shift-JIS; it has no format version, memo or blocks.
+nlohmann::ordered_json LegacySummaryToJson(const TLegacySummary& s);
 
 }  // namespace jw

@@ -1,5 +1,5 @@
 // Summary of a read drawing model (see drawing_summary.h).
-#include "jww/drawing_summary.h"
+#include "report/drawing_summary.h"
 
 #include <nlohmann/json.hpp>
 
