@@ -3,7 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "jw_test_bytes.h"
+#include "jww/jw_test_bytes.h"
 #include "model/jw_data.h"
 #include "report/drawing_summary.h"
 #include "support/sha1.h"
