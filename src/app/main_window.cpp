@@ -19,10 +19,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-
 #include "grid_model.h"
-#include "qt_text.h"
 #include "model/file_formats.h"
+#include "qt_text.h"
 #include "report/file_report.h"
 #include "support/paths.h"
 #include "support/strings.h"
@@ -331,7 +330,7 @@ bool TForm1::JwsFileInput(const JwString& FName) { return FileInput(JwFileKind::
 bool TForm1::FileInput(JwFileKind kind, const JwString& FName) {
     // The session replaces the models; the grids must not look at the old ones.
     ChangeTables([this] { tables_.Clear(); });
-    const bool ok = kind == JwFileKind::Jww ? session_.JwwFileInput(FName) : session_.JwsFileInput(FName);
+    const bool ok = session_.FileInput(kind, FName);
     ShowReport(FileReport(session_.LastRead, session_, FName));
     ChangeTables([this, kind] {
         if (kind == JwFileKind::Jww)

@@ -33,7 +33,6 @@ struct DxfOptions {
     int space = 0;
     std::optional<int> scaleGroup;
     std::string paper;  // "WxH" in mm, or empty: the drawing's paper size
-    std::optional<std::pair<double, double>> paperSize;  // paper, parsed
     int layerNames = 0;
     int points = 0;
     double pointRadius = 0.5;
@@ -104,8 +103,13 @@ bool SamePath(const fs::path& a, const fs::path& b) {
     return !e1 && !e2 && ca == cb;
 }
 
-// Exports one file; answers whether the DXF was written. Messages go to err.
-bool ExportOne(const DxfOptions& o, const std::string& in, const fs::path& out, std::string& error) {
+// Width and height of the paper in mm.
+using PaperSize = std::pair<double, double>;
+
+// Exports one file on paper (the drawing's paper size when none); answers
+// whether the DXF was written, and why not in error.
+bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const std::string& in, const fs::path& out,
+               std::string& error) {
     const JwFileKind kind = FileKindOf(PathText(in));
     if (kind != JwFileKind::Jww && kind != JwFileKind::Jws) {
         error = kind == JwFileKind::Unsupported ? kUnsupportedFileType
@@ -144,8 +148,8 @@ bool ExportOne(const DxfOptions& o, const std::string& in, const fs::path& out, 
     }
 
     double pw = 0, ph = 0;
-    if (o.paperSize)
-        std::tie(pw, ph) = *o.paperSize;
+    if (paper)
+        std::tie(pw, ph) = *paper;
     else
         dwg.GetPaperSize(pw, ph);
     DxfOutPaperX = pw;
@@ -164,7 +168,7 @@ bool ExportOne(const DxfOptions& o, const std::string& in, const fs::path& out, 
     return ok;
 }
 
-int RunDxf(DxfOptions& o, Console& io) {
+int RunDxf(const DxfOptions& o, Console& io) {
     if (o.out.empty() == o.outdir.empty()) {
         Complain(io, "dxf", "give either -o OUT (one input) or --outdir DIR");
         return kExitUsage;
@@ -173,13 +177,14 @@ int RunDxf(DxfOptions& o, Console& io) {
         Complain(io, "dxf", "-o takes one input; use --outdir DIR for several");
         return kExitUsage;
     }
+    std::optional<PaperSize> paper;
     if (!o.paper.empty()) {
         double pw = 0, ph = 0;
         if (!ParsePaper(o.paper, pw, ph)) {
             Complain(io, "dxf", "--paper wants WIDTHxHEIGHT in mm, e.g. 420x297");
             return kExitUsage;
         }
-        o.paperSize = {pw, ph};
+        paper = PaperSize{pw, ph};
     }
     if (!o.outdir.empty()) {
         std::error_code ec;
@@ -217,7 +222,7 @@ int RunDxf(DxfOptions& o, Console& io) {
         if (!written.insert(ec ? out : key).second)
             error = "output " + out.string() + " was already written by an earlier input; skipped";
         else
-            ok = ExportOne(o, in, out, error);
+            ok = ExportOne(o, paper, in, out, error);
         progress.Clear();
         if (!ok) {
             status = kExitFailed;

@@ -41,13 +41,14 @@ public:
     void JwFine();
 
     // The input routines without the views: fresh models, then the reader
-    // (ReadJwFile). Answer the reader's result; LastRead holds what it said.
+    // (ReadJwFile) of a drawing (JwwFileInput) or figure (JwsFileInput).
+    // Answer the reader's result; LastRead holds what it said.
     bool JwwFileInput(const JwString& FName);
     bool JwsFileInput(const JwString& FName);
+    bool FileInput(JwFileKind kind, const JwString& FName);
     TJwFileRead LastRead;
 
 private:
-    bool FileInput(JwFileKind kind, const JwString& FName);
     // Releases a JWW model's data together with its extracted image files.
     static void JwwDataFree(TJwwData& jw);
 
