@@ -79,6 +79,10 @@ BENCHMARK(BM_ReadLargestSample)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 // Every sample in turn.
 void BM_ReadAllSamples(benchmark::State& state) {
+    if (Samples().empty()) {
+        state.SkipWithError(jw::test::MissingSamplesMessage().c_str());
+        return;
+    }
     int64_t bytes = 0;
     for (auto _ : state) {
         for (const Sample& s : Samples()) {
