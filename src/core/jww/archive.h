@@ -149,7 +149,16 @@ public:
     void WriteFixed(const void* src, size_t full) { WriteFixedAt(version, src, full); }
 
 private:
-    void WriteFixedAt(int32_t ver, const void* src, size_t full);
+    void WriteFixedAt(int32_t ver, const void* src, size_t full) {
+        const auto* p = static_cast<const uint8_t*>(src);
+        constexpr size_t after = kPenWidthOffset + kPenWidthSize;
+        if (ver >= kVerPenWidth || full < after) {
+            WriteBytes(p, full);
+            return;
+        }
+        WriteBytes(p, kPenWidthOffset);
+        WriteBytes(p + after, full - after);
+    }
 
     OutputSink& sink_;
     std::vector<uint8_t> scratch_;

@@ -181,14 +181,4 @@ void ArchiveWriter::AttrOut(int32_t ver, const TEntJwwAttr& att, int kind) {
     WriteFixedAt(ver, &a, sizeof a);
 }
 
-void ArchiveWriter::WriteFixedAt(int32_t ver, const void* src, size_t full) {
-    const auto* p = static_cast<const uint8_t*>(src);
-    if (ver >= kVerPenWidth || full < kPenWidthOffset + kPenWidthSize) {
-        WriteBytes(p, full);
-        return;
-    }
-    WriteBytes(p, kPenWidthOffset);
-    WriteBytes(p + kPenWidthOffset + kPenWidthSize, full - kPenWidthOffset - kPenWidthSize);
-}
-
 }  // namespace jw
