@@ -196,7 +196,7 @@ TEST(WriteFixed, ReadFixedTakesItBack) {
         MemorySink sink;
         ArchiveWriter aw(sink);
         aw.version = ver;
-        aw.WriteFixed(&line, sizeof line);
+        aw.WriteFixed(line);
         B written;
         EXPECT_EQ(Hex(sink.bytes), Hex(LineBody(written, line, ver))) << ver;
 

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "jww/versions.h"
@@ -38,11 +39,15 @@ inline constexpr const char* kErrJwsVersion = "JWS-Version Error";
 inline constexpr std::string_view kClassNames[] = {
     "", "CDataSen", "CDataEnko", "CDataTen", "CDataMoji", "CDataSunpou", "CDataSolid", "CDataBlock", "CDataList",
 };
-// The entity kind of a class name; 0 for a name that is no entity's.
+// The entity kind of a class name; 0 for a name that is no entity's. This
+// runs once per entity: each name of the table is compared as a constant,
+// which takes a few instructions.
 inline int KindOfClass(std::string_view name) {
-    for (int kind = kEntLine; kind <= kEntBlock; ++kind)
-        if (name == kClassNames[kind]) return kind;
-    return 0;
+    return [name]<int... Kind>(std::integer_sequence<int, Kind...>) {
+        int kind = 0;
+        ((name == kClassNames[Kind] && (kind = Kind, true)) || ...);
+        return kind;
+    }(std::integer_sequence<int, kEntLine, kEntEnko, kEntTen, kEntMoji, kEntSunpo, kEntSolid, kEntBlock>{});
 }
 
 // Fixed parts of files before 3.51 lack the attribute's nPenWidth: the two
@@ -144,20 +149,27 @@ public:
     void NewClassOut(int32_t ver, std::string_view name);
     // Writes a normalised copy of att for the target version and entity kind.
     void AttrOut(int32_t ver, const TEntJwwAttr& att, int kind);
-    // Writes a fixed part of `full` bytes given in its 3.51 form: as it is
-    // from 3.51 on, before that without nPenWidth (the mirror of ReadFixed).
-    void WriteFixed(const void* src, size_t full) { WriteFixedAt(version, src, full); }
+    // Writes a fixed part given in its 3.51 form: as it is from 3.51 on,
+    // before that without nPenWidth (the mirror of ReadFixed). Part is the
+    // record, or an array of its bytes: its size is a constant, so that the
+    // copies compile to a few moves.
+    template <class Part>
+    void WriteFixed(const Part& part) {
+        WriteFixedAt(version, part);
+    }
 
 private:
-    void WriteFixedAt(int32_t ver, const void* src, size_t full) {
-        const auto* p = static_cast<const uint8_t*>(src);
+    template <class Part>
+    void WriteFixedAt(int32_t ver, const Part& part) {
         constexpr size_t after = kPenWidthOffset + kPenWidthSize;
-        if (ver >= kVerPenWidth || full < after) {
-            WriteBytes(p, full);
+        static_assert(sizeof part > after);
+        const auto* p = reinterpret_cast<const uint8_t*>(&part);
+        if (ver >= kVerPenWidth) {
+            WriteBytes(p, sizeof part);
             return;
         }
         WriteBytes(p, kPenWidthOffset);
-        WriteBytes(p + after, full - after);
+        WriteBytes(p + after, sizeof part - after);
     }
 
     OutputSink& sink_;

@@ -178,7 +178,7 @@ double LimitSize(double v) {
 
 void ArchiveWriter::AttrOut(int32_t ver, const TEntJwwAttr& att, int kind) {
     const TEntJwwAttr a = NormalizeAttrForOutput(ver, att, kind);
-    WriteFixedAt(ver, &a, sizeof a);
+    WriteFixedAt(ver, a);
 }
 
 }  // namespace jw

@@ -109,7 +109,7 @@ private:
 
     template <size_t Full>
     void Emit(const FixedBuf<Full>& f) {
-        aw_.WriteFixed(f.b, Full);
+        aw_.WriteFixed(f.b);
     }
 
     template <size_t Full>

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 
@@ -47,10 +48,13 @@ public:
 
     // A number (int32_t: 4 bytes, double: 8 bytes).
     template <class T, class Form = AsHeld>
+        requires std::is_same_v<T, int32_t> || std::is_same_v<T, double>
     void Field(T& v, Form form = {}) {
-        static_assert(std::is_same_v<T, int32_t> || std::is_same_v<T, double>);
         T read;
-        last_ = ar_.Read(&read, sizeof read);
+        if constexpr (std::is_same_v<T, int32_t>)
+            read = ar_.ReadInt();
+        else
+            read = ar_.ReadDouble();
         if constexpr (requires { form.In(read); })
             v = form.In(read);
         else
@@ -60,26 +64,35 @@ public:
     void Fields(T&... v) {
         (Field(v), ...);
     }
+    // The header's last field, of which the reader counts the bytes the file
+    // still held (LastDelivered).
+    template <class T>
+    void LastField(T& v) {
+        const size_t start = ar_.Pos();
+        Field(v);
+        lastDelivered_ = ar_.Pos() - start;
+    }
     // The memo, kept as read (line breaks included).
     void Memo(JwString& s) { s = ar_.StrIn(); }
     template <class Form = CleanName>
     void Name(JwString& s, Form = {}) {
         s = ar_.StrInFilter();
     }
-    // A table entry the writer may put out in another form as a whole
-    // (Form::Out on the entry); fields(entry) walks its fields.
+    // A table entry the writer may put out in another form as a whole:
+    // Form::Out(entry) is the entry written in its place, or none when it is
+    // written as held. fields(entry) walks its fields.
     template <class E, class Form, class Walk>
     void Entry(E& e, const Form&, Walk&& fields) {
         fields(e);
     }
 
-    // Bytes the file still held of the last number read (its size when the
-    // file did not end inside it).
-    size_t LastDelivered() const { return last_; }
+    // Bytes the file held of the header's last field (its size when the file
+    // did not end inside it).
+    size_t LastDelivered() const { return lastDelivered_; }
 
 private:
     ArchiveReader& ar_;
-    size_t last_ = 0;
+    size_t lastDelivered_ = 0;
 };
 
 class HeaderWriting {
@@ -97,8 +110,8 @@ public:
     void Reserved(size_t n, uint8_t fill);
 
     template <class T, class Form = AsHeld>
+        requires std::is_same_v<T, int32_t> || std::is_same_v<T, double>
     void Field(const T& v, Form form = {}) {
-        static_assert(std::is_same_v<T, int32_t> || std::is_same_v<T, double>);
         T out = v;
         if constexpr (requires { form.Out(v); }) out = form.Out(v);
         aw_.WriteBytes(&out, sizeof out);
@@ -107,6 +120,10 @@ public:
     void Fields(const T&... v) {
         (Field(v), ...);
     }
+    template <class T>
+    void LastField(const T& v) {
+        Field(v);
+    }
     void Memo(const JwString& s) { aw_.StrOut(s); }
     template <class Form = CleanName>
     void Name(const JwString& s, Form form = {}) {
@@ -114,8 +131,10 @@ public:
     }
     template <class E, class Form, class Walk>
     void Entry(const E& e, const Form& form, Walk&& fields) {
-        const E written = form.Out(e);
-        fields(written);
+        if (const std::optional<E> other = form.Out(e))
+            fields(*other);
+        else
+            fields(e);
     }
 
 private:

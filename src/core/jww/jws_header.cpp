@@ -31,7 +31,8 @@ void WalkJwsHeader(Io& io, Data& d) {
     for (int g = 0; g < kLgrpCount; ++g) io.Fields(d.EntLgrp[g].adScale);
     io.Fields(h.dmy01, h.dmy02, h.dmy03, h.dmy04, h.dmy05, h.dmy06);
     io.Fields(h.dmy11, h.dmy12, h.dmy13, h.dmy14, h.dmy15, h.dmy16);
-    io.Fields(h.Mx1, h.My1, h.Mx2, h.My2);
+    io.Fields(h.Mx1, h.My1, h.Mx2);
+    io.LastField(h.My2);
 }
 
 // What a figure does not hold of its layer groups: they are shown, with

@@ -5,6 +5,7 @@
 // holds a value in another form than the model. FileCheck and FileHeaderIn
 // read the header alone.
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "jww/archive.h"
@@ -125,9 +126,9 @@ struct SxfName {
 // as the default pattern (and named by SxfName, its own name left out).
 struct SxfLineTypeEntry {
     int k;
-    TEntJwwLineTypeExNo Out(const TEntJwwLineTypeExNo& t) const {
+    std::optional<TEntJwwLineTypeExNo> Out(const TEntJwwLineTypeExNo& t) const {
         const int32_t n = t.anUDLTypeSegment;
-        if (k < kSxfFirstUserEntry || n == 2 || n == 4 || n == 6 || n == 8) return t;
+        if (k < kSxfFirstUserEntry || n == 2 || n == 4 || n == 6 || n == 8) return std::nullopt;
         TEntJwwLineTypeExNo d;
         d.alLType = static_cast<int32_t>(0xC3C3C3C3u);
         d.anTokushuSenUintDot = 8;
@@ -264,7 +265,8 @@ void WalkJwwHeader(Io& io, Data& d) {
     io.Field(h.dMojiKankaku, TextSpacing{});
     io.Fields(h.nMojiColor, h.nMojiShu, h.dMojiSeiriGyouKan, h.dMojiSeiriSuu, h.nMojiKijunZureOn);
     io.Fields(h.adMojiKijunZureX0, h.adMojiKijunZureX1, h.adMojiKijunZureX2);
-    io.Fields(h.adMojiKijunZureY0, h.adMojiKijunZureY1, h.adMojiKijunZureY2);
+    io.Fields(h.adMojiKijunZureY0, h.adMojiKijunZureY1);
+    io.LastField(h.adMojiKijunZureY2);
 }
 
 }  // namespace
