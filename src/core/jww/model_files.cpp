@@ -98,7 +98,6 @@ bool TJwEntities::WholeFileOut(const JwString& FName, int32_t Ver, const std::fu
     return false;
 }
 
-
 namespace {
 
 // What sets the two formats apart around their headers.
@@ -112,7 +111,7 @@ struct FileFormat<TJwwData> {
     static int32_t WrittenVersion(int32_t Ver) { return Ver; }
     // Bound images follow the block definitions from 7.00 on.
     static bool HasImages(int32_t ver) { return ver >= kVerBoundImages; }
-    // The writer reads every header table at its full length, the extended
+    // The writer needs every header table at its full length, the extended
     // ones only for the versions that hold them.
     static bool TablesComplete(const TJwwData& d, int32_t Ver) {
         if (d.EntLgrp.size() < kLgrpCount || d.EntLay.size() < kLgrpCount * kLayPerGroup ||
