@@ -188,6 +188,31 @@ TEST(AttrOut, ThirteenBytesBefore351) {
     }
 }
 
+// WriteFixed puts out the form ReadFixed takes: a fixed part read back from
+// it is the one written, with nPenWidth 0 before 3.51.
+TEST(WriteFixed, ReadFixedTakesItBack) {
+    jw::TEntJwwLine line = Line(1.5, -2, 3, 4e6, Att(3, 7, 25, 4, 5, 0x0102, 0x0A0B0C0D));
+    for (int ver : {300, 350, 351, 700}) {
+        MemorySink sink;
+        ArchiveWriter aw(sink);
+        aw.version = ver;
+        aw.WriteFixed(line);
+        B written;
+        EXPECT_EQ(Hex(sink.bytes), Hex(LineBody(written, line, ver))) << ver;
+
+        jw::ArchiveReader ar(sink.bytes.data(), sink.bytes.size());
+        ar.version = ver;
+        jw::TEntJwwLine back;
+        EXPECT_EQ(ar.ReadFixed(&back, sizeof back), sink.bytes.size()) << ver;
+        EXPECT_TRUE(ar.AtEnd()) << ver;
+        jw::TEntJwwLine expected = line;
+        if (ver < 351) expected.att.nPenWidth = 0;
+        EXPECT_EQ(Hex(Bytes(reinterpret_cast<uint8_t*>(&back), reinterpret_cast<uint8_t*>(&back + 1))),
+                  Hex(Bytes(reinterpret_cast<uint8_t*>(&expected), reinterpret_cast<uint8_t*>(&expected + 1))))
+            << ver;
+    }
+}
+
 TEST(LimitSize, AbsoluteValueWithinTheWrittenRange) {
     const std::pair<double, double> cases[] = {
         {2.5, 2.5}, {-2.5, 2.5}, {0.0, 1e-10}, {-0.0, 1e-10}, {1e-20, 1e-10}, {-1e20, 1e10}, {1e10, 1e10},

@@ -1,5 +1,8 @@
 // The JWW header as written: rows and their version conditions, and the
 // values the writer normalises.
+#include "jww/jw_test_bytes.h"
+#include "model_compare.h"
+#include "support/numbers.h"
 #include "write_helpers.h"
 
 namespace {
@@ -64,6 +67,96 @@ TEST(HeaderWriter, LengthAtEveryVersionThreshold) {
         TJwwData back;
         EXPECT_TRUE(back.FileIn(dir / "h.jww")) << ver << " " << back.LastError;
         EXPECT_EQ(back.Enthd.jwVer, ver);
+    }
+}
+
+// A header whose every field holds its own value, each one that every
+// version writes as held (pens, sizes and names within what the writer
+// keeps).
+TJwwData HeldAsIs() {
+    TJwwData m = Empty();
+    jw::TEntJwwHeader& h = m.Enthd;
+    h.strMemo = u"m\r\n1";
+    int32_t n = 1;
+    for (int32_t* f : {&h.nZumen, &h.nWriteGLay, &h.lnSunpou1, &h.lnSunpou5, &h.nPrtSet, &h.nMemoriMode,
+                       &h.nKage9_15JiFlg, &h.nMMTani3D, &h.lnDm1, &h.nMojiBG, &h.nDrawGamenTen, &h.nGyakuSearch,
+                       &h.nPrtKyoutsuuGray, &h.lnDrawTime, &h.nEyeInit, &h.dEye_H_Ichi_1, &h.dEye_H_Ichi_3,
+                       &h.nSolidNinniColor, &h.SolidColor, &h.nMojiColor, &h.nMojiShu, &h.nMojiKijunZureOn})
+        *f = ++n;
+    double x = 0.5;
+    for (double* f : {&h.DPPrtGenten_x, &h.dPrtBairitsu, &h.dMemoriHyoujiMin, &h.DpMemoriKjTen_y, &h.dKageLevel,
+                      &h.dKabeKageLevel, &h.dTenkuuZuLevel, &h.dTenkuuZuEnkoR, &h.dBairitsu, &h.DPHanniGenten_y,
+                      &h.dDm11, &h.dDm22, &h.dMojiBG, &h.dRyougawaFukusenTomeDe, &h.dEye_Z_Ichi_1, &h.dEye_V_Ichi_3,
+                      &h.dSenNagasaSnpou, &h.dEnHankeiSnpou, &h.dMojiSizeX, &h.dMojiSizeY, &h.dMojiKankaku,
+                      &h.dMojiSeiriSuu, &h.adMojiKijunZureX0, &h.adMojiKijunZureY2})
+        *f = x += 1.25;
+    h.nMaxDrawWid = h.nMaxDrawWidBak = 5;
+    h.nPrtDpi = 2;
+    h.nPrtDispOnlyNonDraw = 1;
+    for (int k = 0; k < 8; ++k) {
+        h.dZoomJumpBairitsu[k] = 20 + k;
+        h.DPZoomJumpGenten_y[k] = 40 + k;
+        h.nZoomJumpGLay[k] = k;
+    }
+    for (int k = 0; k < 10; ++k) h.adFukusenSuuchi[k] = 60 + k;
+    for (int g = 0; g < 16; ++g) {
+        m.EntLgrp[g] = {g + 100, g, 10.0 * (g + 1), g & 1, u"G" + jw::IntStr(g)};
+        for (int l = 0; l < 16; ++l) m.EntLay[g * 16 + l] = {l, l & 1, u"L" + jw::IntStr(g * 16 + l)};
+    }
+    for (int c = 0; c < 10; ++c) m.EntCol[c] = {0x10101 * c, c + 1, c == 0 ? 0xFFFFFF : c + 3, c + 4, c + 0.25};
+    for (int t = 0; t < 8; ++t) m.EntLtp1[t] = {0x1000 + t, t, t + 1, t + 2};
+    for (int r = 0; r < 5; ++r) m.EntLtp2[r] = {0x2000 + r, r, r + 1, r + 2, r + 3};
+    for (int d = 0; d < 4; ++d) m.EntLtp3[d] = {0x3000 + d, d, d + 1, d + 2};
+    for (int i = 0; i < 257; ++i) {
+        const int32_t printer = i < 17 ? i + 3 : i + 1;  // a user's colour prints in its screen colour
+        m.EntColS[i] = {i + 1, i + 2, u"C" + jw::IntStr(i), printer, i + 4, i * 0.5};
+    }
+    for (int k = 0; k < 33; ++k) {
+        auto& t = m.EntLtpS[k];
+        t = {0x4000 + k, k, k + 1, k + 2, u"T" + jw::IntStr(k), 2 * (k % 4 + 1), {}};
+        for (int p = 0; p < 10; ++p) t.aadUDLTypePitch[p] = k + p * 0.125;
+    }
+    for (int i = 0; i < 10; ++i) m.EntMoj[i] = {i + 1.0, i + 2.0, i - 0.5, i + 1};
+    return m;
+}
+
+// Every field of the header at every version: the writer's bytes are those
+// of the layout as the reader tests build it (jw_test_bytes.h), and a version
+// that holds every field reads back the model it was written from.
+TEST(HeaderWriter, EveryFieldAtEveryVersion) {
+    const TJwwData src = HeldAsIs();
+    // The reserved bytes the writer fills, behind the memo.
+    const size_t reserved = 2389 + src.Enthd.strMemo.size();
+    const size_t afterSizes = reserved + 56 + 20;
+    for (int ver : {220, 222, 223, 225, 230, 231, 300, 350, 351, 419, 420, 421, 600, 700}) {
+        SCOPED_TRACE(ver);
+        TJwwData m = src;
+        const Bytes out = Written(m, ver);
+
+        // The printer resolution is held from 6.00 on.
+        TJwwData laidOut = src;
+        if (ver < 600) laidOut.Enthd.nPrtDpi = 0;
+        jw::test::ByteBuilder b;
+        jw::test::AppendJwwHeader(b, ver, laidOut);
+        std::fill_n(b.bytes.begin() + reserved, 56, 0x20);
+        std::fill_n(b.bytes.begin() + afterSizes, 4, 0);
+        b.Count(0).Count(0);
+        if (ver >= 700) b.I32(0);
+        EXPECT_EQ(Hex(out), Hex(b.bytes));
+
+        if (ver >= 600) {
+            TempDir dir;
+            jw::test::WriteFileBytes(dir.path() / "back.jww", out);
+            TJwwData back;
+            ASSERT_TRUE(back.FileIn(dir / "back.jww")) << back.LastError;
+            TJwwData expected = src;
+            expected.Enthd.jwVer = ver;
+            ModelDiff diff;
+            diff.Header(expected.Enthd, back.Enthd);
+            diff.Tables(expected, back);
+            diff.Common(expected, back);
+            EXPECT_TRUE(diff.Same()) << diff.Text();
+        }
     }
 }
 

@@ -12,18 +12,48 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "jww/versions.h"
 #include "model/jww_records.h"
 #include "support/file_io.h"
 
 namespace jw {
+
+// Signatures at the start of a file: a drawing's 8 bytes, and a figure's 7
+// bytes at the start of a 200-byte block.
+inline constexpr std::string_view kJwwSignature = "JwwData.";
+inline constexpr std::string_view kJwsSignature = "JwsData";
+inline constexpr size_t kJwsSignatureBlock = 200;
 
 // Messages of a reader that met a file of another kind or version.
 inline constexpr const char* kErrJwwHeader = "JWW-Header Error";
 inline constexpr const char* kErrJwwVersion = "JWW-Version Error";
 inline constexpr const char* kErrJwsHeader = "JWS-Header Error";
 inline constexpr const char* kErrJwsVersion = "JWS-Version Error";
+
+// Class names of the objects of an entity list, by entity kind (kEntLine ..
+// kEntBlock), and of a block definition (kEntBlockDef).
+inline constexpr std::string_view kClassNames[] = {
+    "", "CDataSen", "CDataEnko", "CDataTen", "CDataMoji", "CDataSunpou", "CDataSolid", "CDataBlock", "CDataList",
+};
+// The entity kind of a class name; 0 for a name that is no entity's. This
+// runs once per entity: each name of the table is compared as a constant,
+// which takes a few instructions.
+inline int KindOfClass(std::string_view name) {
+    return [name]<int... Kind>(std::integer_sequence<int, Kind...>) {
+        int kind = 0;
+        ((name == kClassNames[Kind] && (kind = Kind, true)) || ...);
+        return kind;
+    }(std::integer_sequence<int, kEntLine, kEntEnko, kEntTen, kEntMoji, kEntSunpo, kEntSolid, kEntBlock>{});
+}
+
+// Fixed parts of files before 3.51 lack the attribute's nPenWidth: the two
+// bytes at this offset of the 3.51 form.
+inline constexpr size_t kPenWidthOffset = 7;
+inline constexpr size_t kPenWidthSize = 2;
 
 class ArchiveReader {
 public:
@@ -66,8 +96,8 @@ public:
     // number of bytes delivered.
     size_t AttrIn(TEntJwwAttr& att);
     // Reads a fixed part of `full` bytes (its 3.51 form) into dst, widening the
-    // 2-byte-shorter form of version <= 350 (nPenWidth := 0). Answers the number
-    // of bytes delivered from the file (0 = nothing left).
+    // 2-byte-shorter form of the versions before 3.51 (nPenWidth := 0).
+    // Answers the number of bytes delivered from the file (0 = nothing left).
     size_t ReadFixed(void* dst, size_t full);
 
     // Class tags with the per-archive object index and class registry.
@@ -102,6 +132,8 @@ public:
 
     // Option bits of FileOutOpt; kFileOutOptUtf16 selects UTF-16 strings.
     int32_t fileOutOpt = 0;
+    // Target version, which selects the form of fixed parts (WriteFixed).
+    int32_t version = 0;
 
     void WriteBytes(const void* data, size_t n) { sink_.Append(data, n); }
     void WriteByte(uint8_t v) { WriteBytes(&v, 1); }
@@ -114,11 +146,32 @@ public:
     void CountOut(int32_t n);
     void ClassOut(int32_t index);
     // New-class record: 0xFFFF, schema (low 16 bits of ver), name length, name.
-    void NewClassOut(int32_t ver, const char* name);
+    void NewClassOut(int32_t ver, std::string_view name);
     // Writes a normalised copy of att for the target version and entity kind.
     void AttrOut(int32_t ver, const TEntJwwAttr& att, int kind);
+    // Writes a fixed part given in its 3.51 form: as it is from 3.51 on,
+    // before that without nPenWidth (the mirror of ReadFixed). Part is the
+    // record, or an array of its bytes: its size is a constant, so that the
+    // copies compile to a few moves.
+    template <class Part>
+    void WriteFixed(const Part& part) {
+        WriteFixedAt(version, part);
+    }
 
 private:
+    template <class Part>
+    void WriteFixedAt(int32_t ver, const Part& part) {
+        constexpr size_t after = kPenWidthOffset + kPenWidthSize;
+        static_assert(sizeof part > after);
+        const auto* p = reinterpret_cast<const uint8_t*>(&part);
+        if (ver >= kVerPenWidth) {
+            WriteBytes(p, sizeof part);
+            return;
+        }
+        WriteBytes(p, kPenWidthOffset);
+        WriteBytes(p + after, sizeof part - after);
+    }
+
     OutputSink& sink_;
     std::vector<uint8_t> scratch_;
 };

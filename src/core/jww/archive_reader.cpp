@@ -113,13 +113,13 @@ int32_t ArchiveReader::CountIn() {
 
 namespace {
 
-// The 13-byte attribute of version <= 350 lacks nPenWidth (bytes 7-8 of the
-// 15-byte form): bytes 0-6 stay, bytes 7.. move to 9.., nPenWidth := 0.
+// The fixed part of a file before 3.51 in its 3.51 form: the bytes in front
+// of nPenWidth stay, the ones after it move up, nPenWidth := 0.
 inline void Widen(uint8_t* dst, const uint8_t* src, size_t fullSize) {
-    std::memcpy(dst, src, 7);
-    dst[7] = 0;
-    dst[8] = 0;
-    std::memcpy(dst + 9, src + 7, fullSize - 9);
+    constexpr size_t after = kPenWidthOffset + kPenWidthSize;
+    std::memcpy(dst, src, kPenWidthOffset);
+    std::memset(dst + kPenWidthOffset, 0, kPenWidthSize);
+    std::memcpy(dst + after, src + kPenWidthOffset, fullSize - after);
 }
 
 }  // namespace
@@ -127,11 +127,11 @@ inline void Widen(uint8_t* dst, const uint8_t* src, size_t fullSize) {
 size_t ArchiveReader::AttrIn(TEntJwwAttr& att) { return ReadFixed(&att, sizeof att); }
 
 size_t ArchiveReader::ReadFixed(void* dst, size_t full) {
-    if (version >= 351) return Read(dst, full);
+    if (version >= kVerPenWidth) return Read(dst, full);
     // Largest fixed part is a text's (83 bytes).
     uint8_t work[128];
-    if (full < 9 || full - 2 > sizeof work) return Read(dst, full);
-    const size_t got = Read(work, full - 2);
+    if (full < kPenWidthOffset + kPenWidthSize || full - kPenWidthSize > sizeof work) return Read(dst, full);
+    const size_t got = Read(work, full - kPenWidthSize);
     Widen(static_cast<uint8_t*>(dst), work, full);
     return got;
 }

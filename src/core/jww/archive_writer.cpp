@@ -110,8 +110,8 @@ void ArchiveWriter::ClassOut(int32_t index) {
     }
 }
 
-void ArchiveWriter::NewClassOut(int32_t ver, const char* name) {
-    const size_t len = std::strlen(name);
+void ArchiveWriter::NewClassOut(int32_t ver, std::string_view name) {
+    const size_t len = name.size();
     uint8_t head[6];
     const uint16_t tag = 0xFFFF;
     const uint16_t schema = static_cast<uint16_t>(static_cast<uint32_t>(ver) & 0xFFFF);
@@ -120,7 +120,7 @@ void ArchiveWriter::NewClassOut(int32_t ver, const char* name) {
     std::memcpy(head + 2, &schema, 2);
     std::memcpy(head + 4, &nameLen, 2);
     WriteBytes(head, 6);
-    WriteBytes(name, len);
+    WriteBytes(name.data(), len);
 }
 
 TEntJwwAttr NormalizeAttrForOutput(int32_t ver, const TEntJwwAttr& att, int kind) {
@@ -129,7 +129,7 @@ TEntJwwAttr NormalizeAttrForOutput(int32_t ver, const TEntJwwAttr& att, int kind
     static constexpr uint16_t kColorMap[16] = {2, 8, 3, 6, 4, 5, 1, 2, 5, 8, 4, 3, 6, 5, 2, 2};  // 101..116
 
     TEntJwwAttr a = att;
-    if (ver < 420) {
+    if (ver < kVerSxf) {
         if (kind == kEntLine || kind == kEntEnko) {
             const unsigned s = a.nPenStyle;
             if (s >= 31 && s <= 45) a.nPenStyle = kStyleMap[s - 31];
@@ -179,15 +179,7 @@ double LimitSize(double v) {
 
 void ArchiveWriter::AttrOut(int32_t ver, const TEntJwwAttr& att, int kind) {
     const TEntJwwAttr a = NormalizeAttrForOutput(ver, att, kind);
-    if (ver >= 351) {
-        WriteBytes(&a, sizeof a);
-        return;
-    }
-    // 13-byte form: no nPenWidth.
-    uint8_t b[13];
-    std::memcpy(b, &a, 7);
-    std::memcpy(b + 7, reinterpret_cast<const uint8_t*>(&a) + 9, 6);
-    WriteBytes(b, 13);
+    WriteFixedAt(ver, a);
 }
 
 }  // namespace jw

@@ -1,13 +1,10 @@
-// Entity lists of JWW drawings and JWS figures: the drawing's entities, the
-// block definitions with their members, and the JWW entry points FileIn and
-// FilePrevIn (which also publish the text-variable context).
+// Entity lists of JWW drawings and JWS figures: the drawing's entities and
+// the block definitions with their members.
 #include <algorithm>
-#include <cstring>
 
 #include "jww/archive.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
-#include "support/program_values.h"
 
 namespace jw {
 
@@ -21,22 +18,6 @@ constexpr size_t kMinBlockDefBytes = 30;
 size_t CappedCount(int64_t stated, size_t remaining, size_t minBytes) {
     if (stated <= 0) return 0;
     return static_cast<size_t>(std::min<int64_t>(stated, static_cast<int64_t>(remaining / minBytes)));
-}
-
-int KindOfClass(const std::string& name) {
-    // Compared by length first: this runs once per entity.
-    auto is = [&](const char* full) { return std::memcmp(name.data(), full, name.size()) == 0; };
-    switch (name.size()) {
-    case 8:
-        return is("CDataSen") ? kEntLine : is("CDataTen") ? kEntTen : 0;
-    case 9:
-        return is("CDataEnko") ? kEntEnko : is("CDataMoji") ? kEntMoji : 0;
-    case 10:
-        return is("CDataSolid") ? kEntSolid : is("CDataBlock") ? kEntBlock : 0;
-    case 11:
-        return is("CDataSunpou") ? kEntSunpo : 0;
-    }
-    return 0;
 }
 
 // The arrays one entity list fills: the drawing's or a definition's.
@@ -185,7 +166,7 @@ void ReadSunpoBody(ArchiveReader& ar, TEntJwwSunpo& s, bool& ok) {
     ar.AttrIn(s.att);
     ar.ReadFixed(&s.Sen, sizeof s.Sen);
     ok = ReadMojiBody(ar, s.Moji) != 0;
-    if (ar.version >= 420) {
+    if (ar.version >= kVerSxf) {
         s.bSxfMode = ar.ReadWord();
         ar.ReadFixed(&s.Ho1, sizeof s.Ho1);
         ar.ReadFixed(&s.Ho2, sizeof s.Ho2);
@@ -354,52 +335,6 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
         ListTarget def = DefinitionTarget(d);
         ReadTaggedList(ar, def, members, b);
     }
-}
-
-namespace {
-
-// The text-variable context of a JWW drawing.
-void PublishJwwContext(const JwString& FName, const TEntJwwHeader& h) {
-    JwFileName = FName;
-    const int32_t minutes = (h.lnDrawTime / 60) % 60;
-    JwString mm = IntStr(minutes);
-    if (minutes >= 0 && minutes < 10) mm = u"0" + mm;
-    JwDrawTime = IntStr(h.lnDrawTime / 3600) + u" : " + mm;
-    const size_t crlf = h.strMemo.find(u"\r\n");
-    if (crlf == JwString::npos) {
-        JwMemo1 = h.strMemo;
-        JwMemo2.clear();
-        JwMemo = JwMemo1;
-    } else {
-        JwMemo1 = h.strMemo.substr(0, crlf);
-        JwMemo2 = h.strMemo.substr(crlf + 2);
-        JwMemo = JwMemo1 + u"\u3000" + JwMemo2;
-    }
-    JwPrtScale = h.dPrtBairitsu;
-}
-
-}  // namespace
-
-bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN) {
-    DataInit();
-    ArchiveReader ar(data, size);
-    if (!HeaderIn(ar)) {
-        ReadEnd = ar.Pos();
-        return false;
-    }
-    const bool preview = ZMaxN >= 0;
-    if (!preview) PublishJwwContext(FName, Enthd);
-    // Bound images follow the block definitions of a 7.00 drawing.
-    return BodyIn(ar, ZMaxN, !preview && Enthd.jwVer >= 700);
-}
-
-bool TJwwData::FileIn(const JwString& FName) {
-    return WholeFileIn(FName, [&](const uint8_t* data, size_t size) { return BufferIn(data, size, FName, -1); });
-}
-
-bool TJwwData::FilePrevIn(const JwString& FName, int32_t ZMaxN) {
-    const int32_t budget = std::max(ZMaxN, 0);
-    return WholeFileIn(FName, [&](const uint8_t* data, size_t size) { return BufferIn(data, size, FName, budget); });
 }
 
 }  // namespace jw

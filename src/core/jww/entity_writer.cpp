@@ -16,10 +16,6 @@ namespace jw {
 
 namespace {
 
-constexpr const char* kClassNames[9] = {
-    "", "CDataSen", "CDataEnko", "CDataTen", "CDataMoji", "CDataSunpou", "CDataSolid", "CDataBlock", "CDataList",
-};
-
 constexpr size_t kLineSize = sizeof(TEntJwwLine);         // 47
 constexpr size_t kEnkoSize = sizeof(TEntJwwEnko);         // 75
 constexpr size_t kMojiSize = sizeof(TEntJwwMojiFixed);    // 83
@@ -42,7 +38,9 @@ bool NeedsClean(const JwString& s) {
 class EntityListWriter {
 public:
     EntityListWriter(const TJwEntities& m, ArchiveWriter& aw, int32_t ver)
-        : m_(m), aw_(aw), ver_(ver), splitSxf_(ver < 420 && m.Hd().jwVer >= 420), opt_(aw.fileOutOpt) {}
+        : m_(m), aw_(aw), ver_(ver), splitSxf_(ver < kVerSxf && m.Hd().jwVer >= kVerSxf), opt_(aw.fileOutOpt) {
+        aw_.version = ver;
+    }
 
     void Run() {
         const EntityListView drawing = EntityListOf(m_);
@@ -90,8 +88,8 @@ private:
 
     // A fixed part of Full bytes (3.51 layout) is copied once into a buffer
     // with its attribute normalised, adjusted there if the kind needs it, and
-    // written; below 3.51 without the two bytes of nPenWidth. The sizes are
-    // constants so that the copies compile to a few moves.
+    // written in the form of the target version. The sizes are constants so
+    // that the copies compile to a few moves.
     template <size_t Full>
     struct FixedBuf {
         uint8_t b[Full];
@@ -110,13 +108,8 @@ private:
     }
 
     template <size_t Full>
-    void Emit(FixedBuf<Full>& f) {
-        if (ver_ >= 351) {
-            aw_.WriteBytes(f.b, Full);
-        } else {
-            std::memmove(f.b + 7, f.b + 9, Full - 9);
-            aw_.WriteBytes(f.b, Full - 2);
-        }
+    void Emit(const FixedBuf<Full>& f) {
+        aw_.WriteFixed(f.b);
     }
 
     template <size_t Full>
@@ -186,7 +179,7 @@ private:
         aw_.AttrOut(ver_, d.att, kEntSunpo);
         Fixed<kLineSize>(&d.Sen, kEntLine);
         MojiBody(d.Moji, true);
-        if (ver_ >= 420) {
+        if (ver_ >= kVerSxf) {
             aw_.WriteWord(d.bSxfMode);
             Fixed<kLineSize>(&d.Ho1, kEntLine);
             Fixed<kLineSize>(&d.Ho2, kEntLine);

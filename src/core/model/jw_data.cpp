@@ -77,15 +77,15 @@ void TJwwData::DataInit() {
 }
 
 void TJwwData::SizeHeaderTables() {
-    EntLgrp.resize(16);
-    EntLay.resize(256);
-    EntCol.resize(10);
-    EntLtp1.resize(8);
-    EntLtp2.resize(5);
-    EntLtp3.resize(4);
-    EntMoj.resize(10);
-    EntColS.resize(257);
-    EntLtpS.resize(33);
+    EntLgrp.resize(kLgrpCount);
+    EntLay.resize(kLgrpCount * kLayPerGroup);
+    EntCol.resize(kColCount);
+    EntLtp1.resize(kLtp1Count);
+    EntLtp2.resize(kLtp2Count);
+    EntLtp3.resize(kLtp3Count);
+    EntMoj.resize(kMojCount);
+    EntColS.resize(kColSCount);
+    EntLtpS.resize(kLtpSCount);
 }
 
 TJwsData::TJwsData() { DataInit(); }

@@ -6,10 +6,10 @@
 //   lifecycle (Create/DataInit/DataFree) ........ model/jw_data.cpp
 //   construction and transforms (AddEnt...) ..... model/construction.cpp
 //   new-drawing defaults (DataDefaultSet) ....... model/defaults.cpp
-//   JWW header read / write ..................... jww/header_reader.cpp, jww/header_writer.cpp
+//   JWW header (one description, read/written) . jww/jww_header.cpp
+//   JWS header (one description, read/written) . jww/jws_header.cpp
 //   entity list read / write (both formats) ..... jww/entity_reader.cpp, jww/entity_writer.cpp
-//   JWS header read / write ..................... jww/jws_reader.cpp, jww/jws_writer.cpp
-//   steps shared by both formats' file I/O ...... jww/model_files.cpp
+//   FileIn, FilePrevIn, BufferIn, FileOut ....... jww/model_files.cpp (both formats)
 //   block tree and numbering .................... model/block_tree.cpp
 //   bound images ................................ jww/bound_images.cpp
 #pragma once
@@ -26,6 +26,19 @@ namespace jw {
 
 class ArchiveReader;
 class ArchiveWriter;
+class ModelFiles;
+
+// Entries of the header tables of a JWW drawing (SizeHeaderTables); a JWS
+// figure has the layer groups only.
+inline constexpr int kLgrpCount = 16;    // EntLgrp
+inline constexpr int kLayPerGroup = 16;  // EntLay: kLayPerGroup layers of each group, group after group
+inline constexpr int kColCount = 10;     // EntCol
+inline constexpr int kLtp1Count = 8;     // EntLtp1
+inline constexpr int kLtp2Count = 5;     // EntLtp2
+inline constexpr int kLtp3Count = 4;     // EntLtp3
+inline constexpr int kMojCount = 10;     // EntMoj
+inline constexpr int kColSCount = 257;   // EntColS
+inline constexpr int kLtpSCount = 33;    // EntLtpS
 
 // The part common to JWW drawings and JWS figures.
 class TJwEntities {
@@ -357,7 +370,8 @@ public:
     void GetMinMaxZahyo();
 
 private:
-    friend class JwwHeaderCodec;
+    friend class ModelFiles;
+    // The header (jww/jww_header.cpp).
     bool HeaderIn(ArchiveReader& ar);
     void HeaderOut(ArchiveWriter& aw, int32_t Ver);
 };
@@ -392,6 +406,8 @@ public:
     void BindImagePack();
 
 private:
+    friend class ModelFiles;
+    // The header (jww/jws_header.cpp).
     bool HeaderIn(ArchiveReader& ar);
     void HeaderOut(ArchiveWriter& aw, int32_t Ver);
 };
