@@ -12,20 +12,15 @@
 // not written (R12 and a further layout, a missing block, an unregistered
 // image, an empty text) still consumes its handles, so one model gets the same
 // handles in every release.
-#include "dxf/dxf_writer.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <charconv>
 #include <cmath>
 #include <numbers>
 #include <string>
 #include <string_view>
 
+#include "dxf/dxf_dates.h"
 #include "dxf/dxf_format.h"
 #include "dxf/dxf_model.h"
-#include "dxf/text_variables.h"
 #include "support/file_io.h"
 #include "support/numbers.h"
 #include "support/paths.h"
@@ -33,18 +28,6 @@
 #include "support/text_encoding.h"
 
 namespace jw {
-
-void DxfSourceDates(const JwString& src, double& created, double& updated) {
-    created = updated = 0;
-    if (src.empty()) return;
-    const std::string path = NativePath(src).string();
-    struct statx sx {};
-    if (::statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_MTIME, &sx) != 0) return;
-    if (!S_ISREG(sx.stx_mode)) return;
-    updated = DxfLocalDays(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
-    // File systems without a birth time give the last-write time for both.
-    created = (sx.stx_mask & STATX_BTIME) ? DxfLocalDays(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec) : updated;
-}
 
 namespace {
 
@@ -526,10 +509,10 @@ void DxfWriter::Header(int64_t seed, const JwString& src) {
 
     double created = 0, updated = 0;
     DxfSourceDates(src, created, updated);
-    vr("$TDCREATE", 40, created + 2444240);
-    if (v2k) vr("$TDUCREATE", 40, created + 2444240 - 0.375);
-    vr("$TDUPDATE", 40, updated + 2444240);
-    if (v2k) vr("$TDUUPDATE", 40, updated + 2444240 - 0.375);
+    vr("$TDCREATE", 40, DxfJulianDate(created));
+    if (v2k) vr("$TDUCREATE", 40, DxfUniversalJulianDate(created));
+    vr("$TDUPDATE", 40, DxfJulianDate(updated));
+    if (v2k) vr("$TDUUPDATE", 40, DxfUniversalJulianDate(updated));
     vr("$TDINDWG", 40, updated - created);
     vr("$TDUSRTIMER", 40, updated - created);
     vi("$USRTIMER", 70, 1);
