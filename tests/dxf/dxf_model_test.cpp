@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "dxf/dxf_format.h"
+#include "dxf/writer/group_codes.h"
 #include "dxf/dxf_model.h"
 #include "dxf/dxf_palette.h"
 

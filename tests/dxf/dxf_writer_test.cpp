@@ -656,7 +656,7 @@ AcDbRasterImage
  23
 2.0
 340
-38
+31
  70
      7
 280
@@ -696,7 +696,8 @@ AcDbRasterImageDefReactor
 330
 2B
 )")), std::string::npos);
-    // Image dictionary 6 (Ltn + 4), raster variables 7, the definition 38.
+    // Image dictionary 6 (Ltn + 4), raster variables 7, the definition 31
+    // after the four dictionaries 2D to 30 that follow the last entity.
     EXPECT_NE(objects.find(Crlf(R"(
   3
 ACAD_IMAGE_DICT
@@ -711,7 +712,7 @@ ACAD_IMAGE_VARS
   0
 IMAGEDEF
   5
-38
+31
 102
 {ACAD_REACTORS
 330
@@ -741,7 +742,7 @@ pic.png
 281
      0
 )")), std::string::npos);
-    EXPECT_NE(text.find(Crlf("  9\n$HANDSEED\n  5\n39\n")), std::string::npos);
+    EXPECT_NE(text.find(Crlf("  9\n$HANDSEED\n  5\n32\n")), std::string::npos);
     EXPECT_NE(SectionText(text, "CLASSES").find("IMAGEDEF_REACTOR"), std::string::npos);
 }
 
@@ -761,19 +762,19 @@ TEST(DxfWriter, EmptyModelInEachRelease) {
          {"HEADER", "TABLES", "BLOCKS", "ENTITIES"},
          {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2"},
          {"*MODEL_SPACE", "*PAPER_SPACE", "*PAPER_SPACE0"},
-         "16",
+         "E",
          "AC1009"},
         {kDxf2000,
          {"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"},
          {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2", "BLOCK_RECORD:2"},
          {"*Model_Space", "*Paper_Space", "*Paper_Space0"},
-         "31",
+         "2A",
          "AC1015"},
         {kDxf2007,
          {"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"},
          {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2", "BLOCK_RECORD:2"},
          {"*Model_Space", "*Paper_Space", "*Paper_Space0"},
-         "31",
+         "2A",
          "AC1021"},
     };
     for (const Case& c : cases) {
@@ -809,6 +810,32 @@ TEST(DxfWriter, EmptyModelInEachRelease) {
         EXPECT_NE(text.find(Crlf("  9\n$ACADVER\n  1\n" + c.acadver)), std::string::npos);
         // A source file that does not exist gives day 0 as both dates.
         EXPECT_NE(text.find(Crlf("  9\n$TDCREATE\n 40\n2444240.0")), std::string::npos);
+    }
+}
+
+// $HANDSEED follows the largest handle written. R12 ends with its last
+// written entity (a text left out after it does not count) or, with none, the
+// last ENDBLK; 2000 with the four dictionaries that follow the entities.
+TEST(DxfWriter, HandleSeedFollowsTheLargestHandleWritten) {
+    struct Case {
+        int32_t ver;
+        bool line, blankText;
+        const char* seed;
+    };
+    const Case cases[] = {
+        {kDxfR12, true, false, "F"},    // the line is E
+        {kDxfR12, true, true, "F"},     // the text (F) is left out
+        {kDxfR12, false, true, "E"},    // the last ENDBLK is D
+        {kDxf2000, true, true, "31"},   // line 2B, text 2C, dictionaries 2D to 30
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.seed));
+        TDXFmodel m;
+        SmallTables(m, c.ver);
+        if (c.line) m.AddLine(0, 0, 1, 1, 0, 0, 0, 1, 1);
+        if (c.blankText) m.AddMojiA(0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 0, u"", u"  ");
+        const std::string text = m.SaveDXFText(u"");
+        EXPECT_NE(text.find(Crlf("  9\n$HANDSEED\n  5\n" + std::string(c.seed) + "\n")), std::string::npos);
     }
 }
 
@@ -853,6 +880,8 @@ TEST(DxfWriter, HandlesAreUniqueAndReferencesResolve) {
                     EXPECT_LT(h, seed);
                 }
             }
+            ASSERT_FALSE(handles.empty());
+            EXPECT_EQ(seed, *handles.rbegin() + 1);  // the handle after the largest one written
             if (ver == kDxfR12) continue;
             for (const Group& x : g) {
                 const int c = x.Code();

@@ -7,8 +7,7 @@
 // below and then calls SaveDXF. Where each part lives:
 //   tables, adders, names, layer groups, viewports ..... dxf/dxf_model.cpp
 //   colour palette, RgbToAci, PenWidthToLineWeight ..... dxf/dxf_palette.h/.cpp
-//   SaveDXF (sections, handles, entity records) ........ dxf/dxf_writer.cpp
-//   the number and line format of the file ............. dxf/dxf_format.h/.cpp
+//   SaveDXF (sections, handles, entity records) ........ dxf/writer/ (writer.h)
 //
 // Arrays are std::vector; a vector's size is its count. Entity kinds are kept
 // in one array per kind plus an order list (TDXF_Entities), once for the top
@@ -405,7 +404,7 @@ public:
     bool AddBlockBlock(int32_t bn, int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t n,
                        double px, double py, double pa, double pbx, double pby);
 
-    // ---- writing (dxf_writer.cpp) ----
+    // ---- writing (dxf/writer/) ----
     // Writes the model as an ASCII DXF of release Ver at dst (through a
     // temporary file that replaces dst only when complete), then copies the
     // listed images beside it. src is the source drawing (header dates).
