@@ -45,6 +45,23 @@ TEST(DxfPalette, RgbToAci) {
     for (const Case& c : cases) EXPECT_EQ(RgbToAci(c.c), c.aci) << std::hex << c.c;
 }
 
+// Remembered answers stay those of the search, also for colours that share
+// an entry of the table: every palette colour and a near neighbour of each,
+// asked for three times in turn.
+TEST(DxfPalette, RgbToAciAnswersAlike) {
+    const std::array<uint32_t, 256>& p = AciPalette();
+    std::vector<uint32_t> colors(p.begin(), p.end());
+    for (uint32_t c : p) colors.push_back(c ^ 0x010101u);
+    std::vector<int32_t> first;
+    for (uint32_t c : colors) first.push_back(RgbToAci(c));
+    for (size_t i = 0; i < 256; ++i) {
+        const auto same = std::find(p.begin(), p.end(), p[i]) - p.begin();
+        EXPECT_EQ(first[i], same == 0 ? 7 : same) << i;
+    }
+    for (int round = 0; round < 2; ++round)
+        for (size_t i = colors.size(); i-- > 0;) EXPECT_EQ(RgbToAci(colors[i]), first[i]) << std::hex << colors[i];
+}
+
 TEST(DxfPalette, PenWidthToLineWeight) {
     const std::pair<int32_t, int32_t> cases[] = {
         {0, 0},     {1, 5},     {7, 5},     {8, 9},     {16, 15},   {19, 18},   {20, 20},
