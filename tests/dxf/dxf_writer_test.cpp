@@ -1101,6 +1101,33 @@ TEST_F(DxfFiles, FailedSaveLeavesNothingAndKeepsWhatWasThere) {
     EXPECT_EQ(Read(dir / "b.dxf").substr(0, 5), "999\r\n");
 }
 
+// A failed save keeps its reason: a DXF that cannot be created leaves
+// nothing; an image that cannot be copied fails the save by name, while the
+// DXF and the other images are written. A good save clears the reason.
+TEST_F(DxfFiles, FailuresKeepTheirReason) {
+    TDXFmodel m;
+    SmallTables(m, kDxf2000);
+    EXPECT_FALSE(m.SaveDXF(u"", U(dir / "missing" / "a.dxf")));
+    EXPECT_NE(m.LastError.find("cannot create " + (dir / "missing" / "a.dxf").string()), std::string::npos)
+        << m.LastError;
+
+    std::ofstream(dir / "good.png", std::ios::binary) << "image";
+    fs::create_directories(dir / "out");
+    const JwString out = U(dir / "out") + u"/";
+    m.AddFList(U(dir / "gone.png"), out, 4, 3, 4, 3, 0);
+    m.AddFList(U(dir / "good.png"), out, 4, 3, 4, 3, 0);
+    EXPECT_FALSE(m.SaveDXF(u"", U(dir / "out" / "b.dxf")));
+    EXPECT_EQ(m.LastError, "cannot copy the image " + (dir / "gone.png").string() + " to " +
+                               (dir / "out" / "gone.png").string());
+    EXPECT_EQ(Read(dir / "out" / "b.dxf"), m.SaveDXFText(u""));
+    EXPECT_EQ(Read(dir / "out" / "good.png"), "image");
+    EXPECT_FALSE(fs::exists(dir / "out" / "gone.png"));
+
+    std::ofstream(dir / "gone.png", std::ios::binary) << "back";
+    EXPECT_TRUE(m.SaveDXF(u"", U(dir / "out" / "b.dxf")));
+    EXPECT_EQ(m.LastError, "");
+}
+
 TEST_F(DxfFiles, HeaderDatesComeFromTheSourceFile) {
     const fs::path src = dir / "src.jww";
     std::ofstream(src) << "x";

@@ -283,6 +283,7 @@ public:
     int32_t Ltn = 2;     // number of paper-space layouts, at least 2
     JwString AppNam;     // leading comment
     JwString srcName;    // source drawing (its file times give the header dates)
+    std::string LastError;  // why the last SaveDXF failed (empty after a success)
     double MinWx = 0, MinWy = 0, MaxWx = 10, MaxWy = 10;  // extents, paper mm
     double papx = 297, papy = 210;                          // paper size, mm
     double pscale = 1;   // model-space scale when Spa is 0
@@ -408,6 +409,8 @@ public:
     // Writes the model as an ASCII DXF of release Ver at dst (through a
     // temporary file that replaces dst only when complete), then copies the
     // listed images beside it. src is the source drawing (header dates).
+    // False, with the reason in LastError, when the DXF cannot be written
+    // (nothing is left at dst then) or an image cannot be copied.
     bool SaveDXF(const JwString& src, const JwString& dst);
     // The same DXF text into memory (no image copies).
     std::string SaveDXFText(const JwString& src);

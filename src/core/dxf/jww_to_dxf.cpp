@@ -998,7 +998,9 @@ void JwsAsDrawing(const TJwsData& fig, TJwwData& dwg) {
 bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     TDXFmodel m;
     JwwToDxfModel(*this, m, Ver, FName);
-    return m.SaveDXF(JwFileName, FName);
+    const bool ok = m.SaveDXF(JwFileName, FName);
+    LastError = m.LastError;
+    return ok;
 }
 
 void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {

@@ -1,5 +1,6 @@
 // SaveDXF: the sections in file order, the names encoded once per save, and
 // the handle plan.
+#include <exception>
 #include <string>
 
 #include "dxf/writer/writer.h"
@@ -183,19 +184,29 @@ void DxfWriter::PlanHandles() {
 // TDXFmodel entry points
 
 bool TDXFmodel::SaveDXF(const JwString& src, const JwString& dst) {
+    LastError.clear();
     try {
         AtomicFileSink sink(dst);
         dxfwriter::DxfWriter w(*this, sink);
         w.Write(src);
         sink.Commit();
-    } catch (...) {
+    } catch (const JwIOError& e) {
+        LastError = e.what();
+        return false;
+    } catch (const std::exception&) {
+        LastError = kErrFileIO;
         return false;
     }
+    // The images beside the DXF: a failed copy leaves no partial file and
+    // does not stop the others, and the save reports it.
     for (const TDXF_FileNameList& f : deFList) {
         const bool existed = FileExistsEx(f.dst);
-        if (!FileCopyReplace(f.src, f.dst) && !existed) FileDelete(f.dst);
+        if (FileCopyReplace(f.src, f.dst)) continue;
+        if (!existed) FileDelete(f.dst);
+        if (!LastError.empty()) LastError += "; ";
+        LastError += "cannot copy the image " + NativePath(f.src).string() + " to " + NativePath(f.dst).string();
     }
-    return true;
+    return LastError.empty();
 }
 
 std::string TDXFmodel::SaveDXFText(const JwString& src) {
