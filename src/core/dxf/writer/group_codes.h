@@ -109,6 +109,13 @@ private:
 
     void Eol() { buf_.append("\r\n", 2); }
     void Code(int code) {
+        if (code >= 0 && code < 1000) {  // the usual case: exactly three characters
+            const char b[5] = {code >= 100 ? static_cast<char>('0' + code / 100) : ' ',
+                               code >= 10 ? static_cast<char>('0' + code / 10 % 10) : ' ',
+                               static_cast<char>('0' + code % 10), '\r', '\n'};
+            buf_.append(b, sizeof b);
+            return;
+        }
         char b[12];
         const size_t n = static_cast<size_t>(std::to_chars(b, b + sizeof b, code).ptr - b);
         if (n < 3) buf_.append(3 - n, ' ');
