@@ -23,6 +23,13 @@ constexpr int32_t kPlainPoint = -2;
 
 inline bool Near(double v, double target) { return std::fabs(v - target) <= 1e-14; }
 
+// True when s holds something besides spaces (U+0020, U+3000) and control characters.
+bool HasVisible(std::u16string_view s) {
+    for (char16_t c : s)
+        if (c > 0x20 && c != 0x3000) return true;
+    return false;
+}
+
 bool InPass(int32_t spc, int32_t pass) { return (pass != 0 || spc <= 1) && (pass < 2 || spc == pass); }
 
 // Entities that take more than one handle.
@@ -124,7 +131,7 @@ void DxfWriter::Entity(TDXF_Entities& e, const TDXF_EntNo& n, int32_t pass, int3
         if (!InPass(r.spc, pass)) return;
         const int32_t h = m_.DXFHnd;
         m_.DXFHnd += Handles(r);
-        if (Writable(r)) Write(r, h, owner != 0 ? owner : m_.hn_blk + r.spc + 1);
+        if (Writable(r)) Record(r, h, owner != 0 ? owner : m_.hn_blk + r.spc + 1);
     });
 }
 
@@ -187,21 +194,21 @@ void DxfWriter::InsertPlace(double x, double y, double bx, double by) {
 // ---------------------------------------------------------------------------
 // Records by kind
 
-void DxfWriter::Write(const TDXF_Line& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Line& r, int32_t h, int32_t owner) {
     Head("LINE", h, owner, r.spc, r.lay, "AcDbLine");
     Pen(r);
     XYZ(10, r.x1, r.y1);
     XYZ(11, r.x2, r.y2);
 }
 
-void DxfWriter::Write(const TDXF_Circle& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Circle& r, int32_t h, int32_t owner) {
     Head("CIRCLE", h, owner, r.spc, r.lay, "AcDbCircle");
     Pen(r);
     XYZ(10, r.x, r.y);
     Real(40, r.r);
 }
 
-void DxfWriter::Write(const TDXF_Arc& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Arc& r, int32_t h, int32_t owner) {
     Head("ARC", h, owner, r.spc, r.lay, "AcDbCircle");
     Pen(r);
     XYZ(10, r.x, r.y);
@@ -213,7 +220,7 @@ void DxfWriter::Write(const TDXF_Arc& r, int32_t h, int32_t owner) {
     Real(51, end);
 }
 
-void DxfWriter::Write(const TDXF_Ellipse& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Ellipse& r, int32_t h, int32_t owner) {
     const bool full = std::fabs(r.da) <= 1e-14;
     if (!r12_) {
         Head("ELLIPSE", h, owner, r.spc, r.lay, "AcDbEllipse");
@@ -254,7 +261,7 @@ void DxfWriter::Write(const TDXF_Ellipse& r, int32_t h, int32_t owner) {
     Str(8, layer);
 }
 
-void DxfWriter::Write(const TDXF_Ten& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Ten& r, int32_t h, int32_t owner) {
     const int32_t block = TenBlock(r);
     if (block == kPlainPoint && m_.tentyp <= 0) {
         Head("POINT", h, owner, r.spc, r.lay, "AcDbPoint");
@@ -280,11 +287,11 @@ void DxfWriter::Write(const TDXF_Ten& r, int32_t h, int32_t owner) {
     if (std::fabs(r.a) > 1e-10) Real(50, r.a);
 }
 
-void DxfWriter::Write(const TDXF_Solid3& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Solid3& r, int32_t h, int32_t owner) {
     Solid(h, owner, r.spc, r.lay, r.col, {r.x1, r.y1, r.x2, r.y2, r.x3, r.y3, r.x3, r.y3});
 }
 
-void DxfWriter::Write(const TDXF_Solid4& r, int32_t h, int32_t owner) {  // corners 3 and 4 in DXF's order
+void DxfWriter::Record(const TDXF_Solid4& r, int32_t h, int32_t owner) {  // corners 3 and 4 in DXF's order
     Solid(h, owner, r.spc, r.lay, r.col, {r.x1, r.y1, r.x2, r.y2, r.x4, r.y4, r.x3, r.y3});
 }
 
@@ -294,7 +301,7 @@ void DxfWriter::Solid(int32_t h, int32_t owner, int32_t spc, int32_t lay, int32_
     for (int k = 0; k < 4; ++k) XYZ(10 + k, corners[2 * k], corners[2 * k + 1]);
 }
 
-void DxfWriter::Write(const TDXF_Moji& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Moji& r, int32_t h, int32_t owner) {
     const int32_t nst = static_cast<int32_t>(stName_.size());
     int32_t t = r.typ;
     if (m_.mojistyle == 1) {
@@ -333,7 +340,7 @@ void DxfWriter::Write(const TDXF_Moji& r, int32_t h, int32_t owner) {
     if (!r12_) Str(100, "AcDbText");
 }
 
-void DxfWriter::Write(TDXF_Image& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(TDXF_Image& r, int32_t h, int32_t owner) {
     const int32_t f = m_.GetFList(r.fna);
     r.hnd = h;
     Head("IMAGE", h, owner, r.spc, r.lay, "");
@@ -354,7 +361,7 @@ void DxfWriter::Write(TDXF_Image& r, int32_t h, int32_t owner) {
     XY(14, r.ix - 0.5, r.iy - 0.5);
 }
 
-void DxfWriter::Write(const TDXF_PLine& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_PLine& r, int32_t h, int32_t owner) {
     Head("POLYLINE", h, owner, r.spc, r.lay, "AcDb2dPolyline");
     Str(66, "     1");
     Pen(r);
@@ -373,7 +380,7 @@ void DxfWriter::Write(const TDXF_PLine& r, int32_t h, int32_t owner) {
     Head("SEQEND", next, h, r.spc, layer, "");
 }
 
-void DxfWriter::Write(const TDXF_ViewPort& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_ViewPort& r, int32_t h, int32_t owner) {
     Head("VIEWPORT", h, owner, r.spc, "VP", "AcDbViewport");
     XYZ(10, r.cx, r.cy);
     Real(40, r.w);
@@ -411,7 +418,7 @@ void DxfWriter::Write(const TDXF_ViewPort& r, int32_t h, int32_t owner) {
     Str(1002, "}");
 }
 
-void DxfWriter::Write(const TDXF_Dimension& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Dimension& r, int32_t h, int32_t owner) {
     Head("DIMENSION", h, owner, r.spc, r.lay, "AcDbDimension");
     Str(2, blkName_[r.bln]);
     Pen(r);
@@ -441,7 +448,7 @@ void DxfWriter::Write(const TDXF_Dimension& r, int32_t h, int32_t owner) {
     if (!r12_ && kind == 0) Str(100, "AcDbRotatedDimension");
 }
 
-void DxfWriter::Write(const TDXF_Block& r, int32_t h, int32_t owner) {
+void DxfWriter::Record(const TDXF_Block& r, int32_t h, int32_t owner) {
     Head("INSERT", h, owner, r.spc, r.lay, "AcDbBlockReference");
     Str(2, blkName_[r.bln]);
     Pen(r);

@@ -4,9 +4,17 @@
 #include <vector>
 
 #include "dxf/writer/writer.h"
+#include "support/numbers.h"
 #include "support/paths.h"
 
 namespace jw::dxfwriter {
+
+namespace {
+
+// Name of the i-th paper-space layout (i >= 1; at most Ltn, an int32_t).
+JwString LayoutName(int64_t i) { return u"レイアウト" + IntStr(static_cast<int32_t>(i)); }
+
+}  // namespace
 
 void DxfWriter::ObjHead(std::string_view type, int64_t handle, int64_t owner) {
     Str(0, type);

@@ -26,8 +26,6 @@ private:
 
 }  // namespace
 
-JwString LayoutName(int64_t i) { return u"レイアウト" + IntStr(static_cast<int32_t>(i)); }
-
 std::string AsciiUpper(std::string_view s) {
     std::string up(s);
     for (char& c : up)
@@ -35,17 +33,9 @@ std::string AsciiUpper(std::string_view s) {
     return up;
 }
 
-bool HasVisible(std::u16string_view s) {
-    for (char16_t c : s)
-        if (c > 0x20 && c != 0x3000) return true;
-    return false;
-}
-
-DxfWriter::DxfWriter(TDXFmodel& m, OutputSink& sink) : DxfGroupWriter(sink, m.Ver >= kDxf2007), m_(m) {
-    const int32_t v = m.Ver < kDxfR12 ? kDxfR12 : (m.Ver > kDxf2007 ? kDxf2007 : m.Ver);
-    r12_ = v == kDxfR12;
-    v2007_ = v == kDxf2007;
-}
+// A release outside R12 .. 2007 is written as the nearest one.
+DxfWriter::DxfWriter(TDXFmodel& m, OutputSink& sink)
+    : DxfGroupWriter(sink, m.Ver >= kDxf2007), m_(m), r12_(m.Ver <= kDxfR12), v2007_(m.Ver >= kDxf2007) {}
 
 void DxfWriter::Write(const JwString& src) {
     m_.DXFHnd = 1;

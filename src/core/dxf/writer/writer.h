@@ -41,8 +41,8 @@ public:
 
 private:
     TDXFmodel& m_;
-    bool r12_ = false;
-    bool v2007_ = false;
+    const bool r12_;
+    const bool v2007_;
 
     // Names as written, encoded once per save.
     std::vector<std::string> ltName_, layName_, stName_, blkName_;
@@ -116,7 +116,8 @@ private:
     // Whether a record is written, by kind (its handles are taken either way).
     template <class Rec>
     bool Writable(const Rec& r) const;
-    // The block a point is drawn with, kPlainPoint or -1 (entities.cpp).
+    // The block a point is drawn with; kPlainPoint when it is drawn as a
+    // POINT or CIRCLE, -1 when its block is missing.
     int32_t TenBlock(const TDXF_Ten& r) const;
     // The groups every entity starts with; an empty subclass is left out.
     void Head(std::string_view type, int32_t h, int32_t owner, int32_t spc, std::string_view layer,
@@ -141,19 +142,19 @@ private:
     void InsertPlace(double x, double y, double bx, double by);
     void Solid(int32_t h, int32_t owner, int32_t spc, int32_t lay, int32_t col, const double (&corners)[8]);
     // The record of each kind, with its first handle h.
-    void Write(const TDXF_Line& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Circle& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Arc& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Ellipse& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Ten& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Solid3& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Solid4& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Moji& r, int32_t h, int32_t owner);
-    void Write(TDXF_Image& r, int32_t h, int32_t owner);
-    void Write(const TDXF_PLine& r, int32_t h, int32_t owner);
-    void Write(const TDXF_ViewPort& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Dimension& r, int32_t h, int32_t owner);
-    void Write(const TDXF_Block& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Line& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Circle& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Arc& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Ellipse& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Ten& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Solid3& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Solid4& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Moji& r, int32_t h, int32_t owner);
+    void Record(TDXF_Image& r, int32_t h, int32_t owner);
+    void Record(const TDXF_PLine& r, int32_t h, int32_t owner);
+    void Record(const TDXF_ViewPort& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Dimension& r, int32_t h, int32_t owner);
+    void Record(const TDXF_Block& r, int32_t h, int32_t owner);
 
     // ---- objects.cpp ----
     void Objects();
@@ -165,13 +166,7 @@ private:
     void DictEntry(std::u16string_view key, int64_t handle);
 };
 
-// Name of the i-th paper-space layout (i >= 1; at most Ltn, an int32_t).
-JwString LayoutName(int64_t i);
-
 // s with its ASCII letters upper-cased (the writer's fixed names in R12).
 std::string AsciiUpper(std::string_view s);
-
-// True when s holds something besides spaces (U+0020, U+3000) and control characters.
-bool HasVisible(std::u16string_view s);
 
 }  // namespace jw::dxfwriter
