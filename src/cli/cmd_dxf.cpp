@@ -154,7 +154,7 @@ bool ExportOne(const DxfOptions& o, const std::string& in, const fs::path& out, 
     // The extracted images (both forms) go now, the folder with `images`.
     dwg.BindImageDeleteGzFile();
     dwg.BindImageDeleteNonGzFile();
-    if (!ok) error = Message(dwg, "write failed");
+    if (!ok) error = "write failed: " + dwg.LastError;
     return ok;
 }
 
