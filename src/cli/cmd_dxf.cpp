@@ -164,7 +164,7 @@ bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
     // The extracted images (both forms) go now, the folder with `images`.
     dwg.BindImageDeleteGzFile();
     dwg.BindImageDeleteNonGzFile();
-    if (!ok) error = "write failed: " + out.string();
+    if (!ok) error = "write failed: " + dwg.LastError;
     return ok;
 }
 

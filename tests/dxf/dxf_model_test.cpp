@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "dxf/dxf_format.h"
+#include "dxf/writer/group_codes.h"
 #include "dxf/dxf_model.h"
 #include "dxf/dxf_palette.h"
 
@@ -43,6 +43,23 @@ TEST(DxfPalette, RgbToAci) {
         {Rgb(254, 254, 254), 7},          // nearest is white (0) -> 7
     };
     for (const Case& c : cases) EXPECT_EQ(RgbToAci(c.c), c.aci) << std::hex << c.c;
+}
+
+// Remembered answers stay those of the search, also for colours that share
+// an entry of the table: every palette colour and a near neighbour of each,
+// asked for three times in turn.
+TEST(DxfPalette, RgbToAciAnswersAlike) {
+    const std::array<uint32_t, 256>& p = AciPalette();
+    std::vector<uint32_t> colors(p.begin(), p.end());
+    for (uint32_t c : p) colors.push_back(c ^ 0x010101u);
+    std::vector<int32_t> first;
+    for (uint32_t c : colors) first.push_back(RgbToAci(c));
+    for (size_t i = 0; i < 256; ++i) {
+        const auto same = std::find(p.begin(), p.end(), p[i]) - p.begin();
+        EXPECT_EQ(first[i], same == 0 ? 7 : same) << i;
+    }
+    for (int round = 0; round < 2; ++round)
+        for (size_t i = colors.size(); i-- > 0;) EXPECT_EQ(RgbToAci(colors[i]), first[i]) << std::hex << colors[i];
 }
 
 TEST(DxfPalette, PenWidthToLineWeight) {

@@ -656,7 +656,7 @@ AcDbRasterImage
  23
 2.0
 340
-38
+31
  70
      7
 280
@@ -696,7 +696,8 @@ AcDbRasterImageDefReactor
 330
 2B
 )")), std::string::npos);
-    // Image dictionary 6 (Ltn + 4), raster variables 7, the definition 38.
+    // Image dictionary 6 (Ltn + 4), raster variables 7, the definition 31
+    // after the four dictionaries 2D to 30 that follow the last entity.
     EXPECT_NE(objects.find(Crlf(R"(
   3
 ACAD_IMAGE_DICT
@@ -711,7 +712,7 @@ ACAD_IMAGE_VARS
   0
 IMAGEDEF
   5
-38
+31
 102
 {ACAD_REACTORS
 330
@@ -741,7 +742,7 @@ pic.png
 281
      0
 )")), std::string::npos);
-    EXPECT_NE(text.find(Crlf("  9\n$HANDSEED\n  5\n39\n")), std::string::npos);
+    EXPECT_NE(text.find(Crlf("  9\n$HANDSEED\n  5\n32\n")), std::string::npos);
     EXPECT_NE(SectionText(text, "CLASSES").find("IMAGEDEF_REACTOR"), std::string::npos);
 }
 
@@ -761,19 +762,19 @@ TEST(DxfWriter, EmptyModelInEachRelease) {
          {"HEADER", "TABLES", "BLOCKS", "ENTITIES"},
          {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2"},
          {"*MODEL_SPACE", "*PAPER_SPACE", "*PAPER_SPACE0"},
-         "16",
+         "E",
          "AC1009"},
         {kDxf2000,
          {"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"},
          {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2", "BLOCK_RECORD:2"},
          {"*Model_Space", "*Paper_Space", "*Paper_Space0"},
-         "31",
+         "2A",
          "AC1015"},
         {kDxf2007,
          {"HEADER", "CLASSES", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"},
          {"VPORT:1", "LTYPE:0", "LAYER:0", "STYLE:0", "VIEW:0", "UCS:0", "APPID:7", "DIMSTYLE:2", "BLOCK_RECORD:2"},
          {"*Model_Space", "*Paper_Space", "*Paper_Space0"},
-         "31",
+         "2A",
          "AC1021"},
     };
     for (const Case& c : cases) {
@@ -809,6 +810,32 @@ TEST(DxfWriter, EmptyModelInEachRelease) {
         EXPECT_NE(text.find(Crlf("  9\n$ACADVER\n  1\n" + c.acadver)), std::string::npos);
         // A source file that does not exist gives day 0 as both dates.
         EXPECT_NE(text.find(Crlf("  9\n$TDCREATE\n 40\n2444240.0")), std::string::npos);
+    }
+}
+
+// $HANDSEED follows the largest handle written. R12 ends with its last
+// written entity (a text left out after it does not count) or, with none, the
+// last ENDBLK; 2000 with the four dictionaries that follow the entities.
+TEST(DxfWriter, HandleSeedFollowsTheLargestHandleWritten) {
+    struct Case {
+        int32_t ver;
+        bool line, blankText;
+        const char* seed;
+    };
+    const Case cases[] = {
+        {kDxfR12, true, false, "F"},    // the line is E
+        {kDxfR12, true, true, "F"},     // the text (F) is left out
+        {kDxfR12, false, true, "E"},    // the last ENDBLK is D
+        {kDxf2000, true, true, "31"},   // line 2B, text 2C, dictionaries 2D to 30
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.seed));
+        TDXFmodel m;
+        SmallTables(m, c.ver);
+        if (c.line) m.AddLine(0, 0, 1, 1, 0, 0, 0, 1, 1);
+        if (c.blankText) m.AddMojiA(0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 1, 1, 0, 0, u"", u"  ");
+        const std::string text = m.SaveDXFText(u"");
+        EXPECT_NE(text.find(Crlf("  9\n$HANDSEED\n  5\n" + std::string(c.seed) + "\n")), std::string::npos);
     }
 }
 
@@ -853,6 +880,8 @@ TEST(DxfWriter, HandlesAreUniqueAndReferencesResolve) {
                     EXPECT_LT(h, seed);
                 }
             }
+            ASSERT_FALSE(handles.empty());
+            EXPECT_EQ(seed, *handles.rbegin() + 1);  // the handle after the largest one written
             if (ver == kDxfR12) continue;
             for (const Group& x : g) {
                 const int c = x.Code();
@@ -1070,6 +1099,33 @@ TEST_F(DxfFiles, FailedSaveLeavesNothingAndKeepsWhatWasThere) {
     std::ofstream(dir / "b.dxf") << "old";
     ASSERT_TRUE(m.SaveDXF(u"", U(dir / "b.dxf")));
     EXPECT_EQ(Read(dir / "b.dxf").substr(0, 5), "999\r\n");
+}
+
+// A failed save keeps its reason: a DXF that cannot be created leaves
+// nothing; an image that cannot be copied fails the save by name, while the
+// DXF and the other images are written. A good save clears the reason.
+TEST_F(DxfFiles, FailuresKeepTheirReason) {
+    TDXFmodel m;
+    SmallTables(m, kDxf2000);
+    EXPECT_FALSE(m.SaveDXF(u"", U(dir / "missing" / "a.dxf")));
+    EXPECT_NE(m.LastError.find("cannot create " + (dir / "missing" / "a.dxf").string()), std::string::npos)
+        << m.LastError;
+
+    std::ofstream(dir / "good.png", std::ios::binary) << "image";
+    fs::create_directories(dir / "out");
+    const JwString out = U(dir / "out") + u"/";
+    m.AddFList(U(dir / "gone.png"), out, 4, 3, 4, 3, 0);
+    m.AddFList(U(dir / "good.png"), out, 4, 3, 4, 3, 0);
+    EXPECT_FALSE(m.SaveDXF(u"", U(dir / "out" / "b.dxf")));
+    EXPECT_EQ(m.LastError, "cannot copy the image " + (dir / "gone.png").string() + " to " +
+                               (dir / "out" / "gone.png").string());
+    EXPECT_EQ(Read(dir / "out" / "b.dxf"), m.SaveDXFText(u""));
+    EXPECT_EQ(Read(dir / "out" / "good.png"), "image");
+    EXPECT_FALSE(fs::exists(dir / "out" / "gone.png"));
+
+    std::ofstream(dir / "gone.png", std::ios::binary) << "back";
+    EXPECT_TRUE(m.SaveDXF(u"", U(dir / "out" / "b.dxf")));
+    EXPECT_EQ(m.LastError, "");
 }
 
 TEST_F(DxfFiles, HeaderDatesComeFromTheSourceFile) {

@@ -269,6 +269,11 @@ TEST(ExportCli, ConvertsManyFilesAndReportsFailures) {
     EXPECT_NE(out.find("missing.jww: no such file"), std::string::npos) << out;
     EXPECT_TRUE(fs::exists(dir / "some" / (one.stem().string() + ".dxf")));
 
+    // A DXF that cannot be written: the reason is told.
+    EXPECT_EQ(Cli("dxf " + Quote(one) + " -o " + Quote(dir / "no" / "such" / "x.dxf"), tmp, out), 1);
+    EXPECT_NE(out.find("write failed: cannot create " + (dir / "no" / "such" / "x.dxf").string()), std::string::npos)
+        << out;
+
     // Options.
     ASSERT_EQ(Cli("dxf " + Quote(one) + " -o " + Quote(dir / "r12.dxf") + " --release r12 --space 1 --points 4"
                   " --point-radius 1.5 --layer-names 1 --text-style 1 --no-expand-vars --paper 420x297 --app-name ABC",

@@ -132,6 +132,27 @@ TEST_F(Convert, MainGroupIsTheBusiestBesidesTheReference) {
     EXPECT_EQ(none.gnmax, 1);  // all totals 0: the first group other than the left-out one
 }
 
+// The counter maps an ARGB colour to its colour index and a Jw_cad line type
+// to a DXF one; a layer outside 16 x 16 counts nothing.
+TEST(LayerCount, CountUpMapsColoursAndLineTypes) {
+    TJwLayerCount lc;
+    lc.JWW_CountUp(2, 3, 0xFF00FF00u, 32);  // green (3), SXF 02 dashed (19)
+    lc.JWW_CountUp(2, 3, 0xFF00FF00u, -1);  // colour only
+    lc.JWW_CountUp(2, 3, 0xFF0000FEu, 2);   // nearest blue (5), DOT (2)
+    lc.JWW_CountUp(16, 3, 0xFF00FF00u, 2);
+    lc.JWW_CountUp(2, -1, 0xFF00FF00u, 2);
+    lc.CaluMax();
+    const TJwLayerCount_Work& r = lc.w[2 * 16 + 3];
+    EXPECT_EQ(r.col[3 - 1], 2);
+    EXPECT_EQ(r.col[5 - 1], 1);
+    EXPECT_EQ(r.colman, 3 - 1);
+    EXPECT_EQ(r.ltp[19], 1);
+    EXPECT_EQ(r.ltp[2], 1);
+    EXPECT_EQ(r.ltpman, 2);  // a tie: the first wins
+    EXPECT_EQ(lc.gn[2], 3);
+    EXPECT_EQ(lc.gnmax, 2);
+}
+
 // ---- line types ----
 
 struct LtypeCase {

@@ -94,6 +94,7 @@ void TDXFmodel::DataInit() {
     Ltn = 2;
     AppNam.clear();
     srcName.clear();
+    LastError.clear();
     MinWx = 0, MinWy = 0, MaxWx = 10, MaxWy = 10;
     papx = 297, papy = 210;
     pscale = 1;

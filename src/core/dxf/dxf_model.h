@@ -7,8 +7,7 @@
 // below and then calls SaveDXF. Where each part lives:
 //   tables, adders, names, layer groups, viewports ..... dxf/dxf_model.cpp
 //   colour palette, RgbToAci, PenWidthToLineWeight ..... dxf/dxf_palette.h/.cpp
-//   SaveDXF (sections, handles, entity records) ........ dxf/dxf_writer.cpp
-//   the number and line format of the file ............. dxf/dxf_format.h/.cpp
+//   SaveDXF (sections, handles, entity records) ........ dxf/writer/ (writer.h)
 //
 // Arrays are std::vector; a vector's size is its count. Entity kinds are kept
 // in one array per kind plus an order list (TDXF_Entities), once for the top
@@ -284,6 +283,7 @@ public:
     int32_t Ltn = 2;     // number of paper-space layouts, at least 2
     JwString AppNam;     // leading comment
     JwString srcName;    // source drawing (its file times give the header dates)
+    std::string LastError;  // why the last SaveDXF failed (empty after a success)
     double MinWx = 0, MinWy = 0, MaxWx = 10, MaxWy = 10;  // extents, paper mm
     double papx = 297, papy = 210;                          // paper size, mm
     double pscale = 1;   // model-space scale when Spa is 0
@@ -405,10 +405,12 @@ public:
     bool AddBlockBlock(int32_t bn, int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t n,
                        double px, double py, double pa, double pbx, double pby);
 
-    // ---- writing (dxf_writer.cpp) ----
+    // ---- writing (dxf/writer/) ----
     // Writes the model as an ASCII DXF of release Ver at dst (through a
     // temporary file that replaces dst only when complete), then copies the
     // listed images beside it. src is the source drawing (header dates).
+    // False, with the reason in LastError, when the DXF cannot be written
+    // (nothing is left at dst then) or an image cannot be copied.
     bool SaveDXF(const JwString& src, const JwString& dst);
     // The same DXF text into memory (no image copies).
     std::string SaveDXFText(const JwString& src);

@@ -56,7 +56,9 @@ constexpr std::array<uint32_t, 256> kPalette = BuildPalette();
 
 const std::array<uint32_t, 256>& AciPalette() { return kPalette; }
 
-int32_t RgbToAci(uint32_t c) {
+namespace {
+
+int32_t SearchAci(uint32_t c) {
     int32_t found = -1;
     for (int32_t i = 0; i < 256; ++i) {
         if (kPalette[i] == c) {
@@ -77,6 +79,22 @@ int32_t RgbToAci(uint32_t c) {
         }
     }
     return found == 0 ? 7 : found;
+}
+
+}  // namespace
+
+int32_t RgbToAci(uint32_t c) {
+    // A drawing uses few colours and asks for them again and again: the
+    // answers are kept in a small direct-mapped table (an index of 0, which
+    // is never an answer, marks a free entry).
+    struct Known {
+        uint32_t color;
+        int32_t aci;
+    };
+    thread_local std::array<Known, 1024> known{};
+    Known& k = known[(c ^ (c >> 10) ^ (c >> 20)) & 1023];
+    if (k.aci == 0 || k.color != c) k = {c, SearchAci(c)};
+    return k.aci;
 }
 
 int32_t PenWidthToLineWeight(int32_t w) {

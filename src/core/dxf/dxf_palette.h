@@ -12,7 +12,8 @@ const std::array<uint32_t, 256>& AciPalette();
 
 // Colour index of the ARGB colour c: the first exact match in all 32 bits,
 // otherwise the nearest entry by |r^2 - r'^2| + |g^2 - g'^2| + |b^2 - b'^2|
-// (first wins a tie); 0 becomes 7.
+// (first wins a tie); 0 becomes 7. Answers are remembered, so asking again
+// is cheap.
 int32_t RgbToAci(uint32_t c);
 
 // Lineweight in 1/100 mm for a Jw_cad pen width (0 stays 0).

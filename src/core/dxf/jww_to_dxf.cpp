@@ -65,14 +65,13 @@ void TJwLayerCount::JWW_Init() {
 
 void TJwLayerCount::JWW_CountUp(int32_t lg, int32_t ly, uint32_t co, int32_t lt) {
     if (lg < 0 || lg > 15 || ly < 0 || ly > 15) return;
-    CountUpIndex(lg, ly, RgbToAci(co), lt >= 0 ? PenStyleToLtype(lt) : -1);
-}
-
-void TJwLayerCount::CountUpIndex(int32_t lg, int32_t ly, int32_t aci, int32_t ltype) {
-    if (lg < 0 || lg > 15 || ly < 0 || ly > 15) return;
     TJwLayerCount_Work& r = w[static_cast<size_t>(lg * 16 + ly)];
+    const int32_t aci = RgbToAci(co);
     if (aci >= 1 && aci <= r.coln) ++r.col[static_cast<size_t>(aci - 1)];
-    if (ltype >= 0 && ltype < r.ltpn) ++r.ltp[static_cast<size_t>(ltype)];
+    if (lt >= 0) {
+        const int32_t ltype = PenStyleToLtype(lt);
+        if (ltype < r.ltpn) ++r.ltp[static_cast<size_t>(ltype)];
+    }
     ++gn[static_cast<size_t>(lg)];
 }
 
@@ -415,27 +414,31 @@ class Converter {
 public:
     Converter(const TJwwData& jw, TDXFmodel& m, const TgraAttribute& ga, const JwString& dstFolder)
         : jw_(jw), m_(m), ga_(ga), dstFolder_(dstFolder) {
-        for (int32_t p = 0; p < static_cast<int32_t>(penAci_.size()); ++p)
-            penAci_[static_cast<size_t>(p)] = RgbToAci(ga_.GetAttrColcol(p));
-        otherAci_ = RgbToAci(ga_.GetAttrColcol(-1));
+        for (int32_t p = 0; p < static_cast<int32_t>(penArgb_.size()); ++p) {
+            penArgb_[static_cast<size_t>(p)] = ga_.GetAttrColcol(p);
+            penAci_[static_cast<size_t>(p)] = RgbToAci(penArgb_[static_cast<size_t>(p)]);
+        }
+        otherArgb_ = ga_.GetAttrColcol(-1);
+        otherAci_ = RgbToAci(otherArgb_);
         shiftX_ = DxfOutPaperX / 2;
         shiftY_ = DxfOutPaperY / 2;
         base_ = std::clamp(DxfOutScaleGroup, 0, 15);
     }
 
-    int32_t PenAci(int32_t pen) const {
-        return (pen >= 0 && pen < static_cast<int32_t>(penAci_.size())) ? penAci_[static_cast<size_t>(pen)]
-                                                                        : otherAci_;
-    }
+    // The display colour of a pen and its colour index.
+    bool PenKnown(int32_t pen) const { return pen >= 0 && pen < static_cast<int32_t>(penArgb_.size()); }
+    uint32_t PenArgb(int32_t pen) const { return PenKnown(pen) ? penArgb_[static_cast<size_t>(pen)] : otherArgb_; }
+    int32_t PenAci(int32_t pen) const { return PenKnown(pen) ? penAci_[static_cast<size_t>(pen)] : otherAci_; }
 
-    int32_t SolidAci(const TEntJwwSolid& s) {
+    // A solid of pen 10 has its own colour (red in the lowest byte).
+    uint32_t SolidArgb(const TEntJwwSolid& s) const {
         const uint16_t pen = s.att.nPenColor;
-        if (pen != 10) return PenAci(pen);
+        if (pen != 10) return PenArgb(pen);
         const uint32_t c = s.Color;
-        const uint32_t argb = MakeArgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-        auto it = rgbAci_.find(argb);
-        if (it == rgbAci_.end()) it = rgbAci_.emplace(argb, RgbToAci(argb)).first;
-        return it->second;
+        return MakeArgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    }
+    int32_t SolidAci(const TEntJwwSolid& s) const {
+        return s.att.nPenColor != 10 ? PenAci(s.att.nPenColor) : RgbToAci(SolidArgb(s));
     }
 
     void CountLayers(TJwLayerCount& lc) {
@@ -445,7 +448,7 @@ public:
             const uint16_t pen = a.nPenColor;
             const uint8_t style = a.nPenStyle;
             if (pen == 9 || (withLtype && style == 9)) return;
-            lc.CountUpIndex(Grp(a), Lay(a), PenAci(pen), withLtype ? PenStyleToLtype(style) : -1);
+            lc.JWW_CountUp(Grp(a), Lay(a), PenArgb(pen), withLtype ? style : -1);
         };
         const EntityListView c = EntityListOf(jw_);
         c.ForEach([&](int32_t kind, size_t i) {
@@ -461,7 +464,7 @@ public:
                 case kEntSolid: {
                     const TEntJwwSolid& s = c.solid[i];
                     const uint16_t pen = s.att.nPenColor;
-                    if (pen != 9) lc.CountUpIndex(Grp(s.att), Lay(s.att), SolidAci(s), -1);
+                    if (pen != 9) lc.JWW_CountUp(Grp(s.att), Lay(s.att), SolidArgb(s), -1);
                     break;
                 }
                 default: break;
@@ -575,9 +578,10 @@ private:
     TDXFmodel& m_;
     const TgraAttribute& ga_;
     JwString dstFolder_;
+    std::array<uint32_t, 357> penArgb_{};  // pens 0-356; any other pen has otherArgb_
     std::array<int32_t, 357> penAci_{};
+    uint32_t otherArgb_ = 0;
     int32_t otherAci_ = 7;
-    std::unordered_map<uint32_t, int32_t> rgbAci_;
     std::vector<int32_t> defIdx_;                     // Jw_cad definition -> DXF block (-1 unused)
     std::unordered_map<uint32_t, int32_t> byNumber_;  // Jw_cad block number -> DXF block
     double shiftX_ = 0, shiftY_ = 0;
@@ -994,7 +998,9 @@ void JwsAsDrawing(const TJwsData& fig, TJwwData& dwg) {
 bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     TDXFmodel m;
     JwwToDxfModel(*this, m, Ver, FName);
-    return m.SaveDXF(JwFileName, FName);
+    const bool ok = m.SaveDXF(JwFileName, FName);
+    LastError = m.LastError;
+    return ok;
 }
 
 void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {

@@ -60,9 +60,6 @@ public:
     // Counts colour RgbToAci(co) (an ARGB colour) and, when lt >= 0, line type
     // PenStyleToLtype(lt) on layer ly of group lg; nothing outside 0-15.
     void JWW_CountUp(int32_t lg, int32_t ly, uint32_t co, int32_t lt);
-    // The same with the colour index aci and the DXF line-type index ltype
-    // (-1: no line type) already mapped.
-    void CountUpIndex(int32_t lg, int32_t ly, int32_t aci, int32_t ltype);
     void CaluMax();
 };
 

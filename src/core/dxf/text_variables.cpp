@@ -5,7 +5,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "dxf/dxf_writer.h"
 #include "support/numbers.h"
 #include "support/program_values.h"
 #include "support/strings.h"
@@ -13,8 +12,6 @@
 namespace jw {
 
 namespace {
-
-constexpr int64_t kUnixEpochDays = 25569;  // 1899-12-30 to 1970-01-01
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
@@ -24,28 +21,6 @@ bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 // Length in code units of the character at s[i] (2 for a surrogate pair).
 size_t CharUnits(std::u16string_view s, size_t i) {
     return (IsHighSurrogate(s[i]) && i + 1 < s.size() && IsLowSurrogate(s[i + 1])) ? 2 : 1;
-}
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back (H. Hinnant).
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = yoe + era * 400 + (m <= 2);
 }
 
 // Pads a one-digit number to two characters by the variable's first
@@ -376,51 +351,7 @@ bool TokHalf(std::u16string_view s, const Tok& t) { return t.len == 1 && IsHalfW
 }  // namespace
 
 // ---------------------------------------------------------------------------
-// Dates
-
-TDxfDateTime DxfDecodeDate(double days) {
-    TDxfDateTime r;
-    if (!std::isfinite(days)) return r;
-    days = std::clamp(days, -3.0e6, 3.0e6);
-    int64_t whole = static_cast<int64_t>(std::floor(days));
-    int64_t secs = std::llround((days - static_cast<double>(whole)) * 86400.0);
-    if (secs >= 86400) {
-        ++whole;
-        secs -= 86400;
-    }
-    int64_t y, m, d;
-    CivilFromDays(whole - kUnixEpochDays, y, m, d);
-    r.year = static_cast<int32_t>(y);
-    r.month = static_cast<int32_t>(m);
-    r.day = static_cast<int32_t>(d);
-    r.hour = static_cast<int32_t>(secs / 3600);
-    r.minute = static_cast<int32_t>(secs / 60 % 60);
-    r.second = static_cast<int32_t>(secs % 60);
-    r.weekday = static_cast<int32_t>(((whole % 7) + 7 + 6) % 7);  // 1899-12-30 was a Saturday
-    return r;
-}
-
-double DxfEncodeDate(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute, int32_t second) {
-    return static_cast<double>(DaysFromCivil(year, month, day) + kUnixEpochDays) +
-           (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
-}
-
-double DxfLocalDays(std::time_t t, int64_t nsec) {
-    std::tm tm{};
-    if (localtime_r(&t, &tm) == nullptr) return 0;
-    const double secs = tm.tm_hour * 3600.0 + tm.tm_min * 60.0 + tm.tm_sec + static_cast<double>(nsec) * 1e-9;
-    return static_cast<double>(DaysFromCivil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) + kUnixEpochDays) +
-           secs / 86400.0;
-}
-
-double DxfNowDays() { return DxfOutNowFunc ? DxfOutNowFunc() : DxfLocalDays(std::time(nullptr)); }
-
-double DxfFileDateDays(const JwString& path) {
-    if (DxfOutFileDateFunc) return DxfOutFileDateFunc(path);
-    double created = 0, updated = 0;
-    DxfSourceDates(path, created, updated);
-    return updated;
-}
+// Eras and character widths
 
 TDxfEra DxfEra(int32_t year, int32_t month, int32_t day, bool withReiwa) {
     const int64_t d = int64_t{year} * 10000 + month * 100 + day;

@@ -10,35 +10,17 @@
 // TEXT pieces and LINE entities.
 //
 // TDXFmodel::AddMoji and AddBlockMoji call DxfAddMojiExpanded; everything
-// else stores texts unchanged. Date-times are day counts since 1899-12-30
-// with the time of day as fraction, in local time.
+// else stores texts unchanged. Dates are those of dxf/dxf_dates.h.
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <string>
 #include <string_view>
 
+#include "dxf/dxf_dates.h"
 #include "dxf/dxf_model.h"
 
 namespace jw {
-
-// ---- dates ----
-struct TDxfDateTime {
-    int32_t year = 1899, month = 12, day = 30;
-    int32_t hour = 0, minute = 0, second = 0;
-    int32_t weekday = 6;  // 0 Sunday ... 6 Saturday
-};
-TDxfDateTime DxfDecodeDate(double days);
-double DxfEncodeDate(int32_t year, int32_t month, int32_t day, int32_t hour = 0, int32_t minute = 0,
-                     int32_t second = 0);
-// Local time t plus nsec nanoseconds as a day count.
-double DxfLocalDays(std::time_t t, int64_t nsec = 0);
-// The export's "now": DxfOutNowFunc when set, else the system clock.
-double DxfNowDays();
-// Last-write time of a file: DxfOutFileDateFunc when set, else the file
-// system (0 when the file does not exist).
-double DxfFileDateDays(const JwString& path);
 
 // Japanese era of a date: name and year within the era; an empty name (and
 // year 0) before 明治. withReiwa false keeps counting 平成 after 2019-04-30.

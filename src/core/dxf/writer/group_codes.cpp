@@ -1,4 +1,4 @@
-#include "dxf/dxf_format.h"
+#include "dxf/writer/group_codes.h"
 
 #include <charconv>
 #include <cmath>
@@ -87,6 +87,25 @@ size_t DxfRealChars(double x, char* out) {
 std::string DxfRealStr(double x) {
     char buf[kDxfRealMax];
     return std::string(buf, DxfRealChars(x, buf));
+}
+
+void DxfGroupWriter::Encode(std::u16string_view s, std::string& out) {
+    scratch_.clear();
+    if (utf8_) {
+        Utf8Append(s, scratch_);
+    } else {
+        AnsiAppend(s, scratch_);
+    }
+    // Neither encoding puts a byte below 0x20 into a character of several
+    // bytes (UTF-8 continuation bytes are 0x80 and above, code page 932 trail
+    // bytes 0x40 and above), so such a byte is always a control character.
+    for (uint8_t b : scratch_)
+        if (b >= 0x20) out.push_back(static_cast<char>(b));
+}
+
+void DxfGroupWriter::Flush() {
+    if (!buf_.empty()) sink_.Write(reinterpret_cast<const uint8_t*>(buf_.data()), buf_.size());
+    buf_.clear();
 }
 
 }  // namespace jw

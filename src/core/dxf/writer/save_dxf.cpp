@@ -1,0 +1,210 @@
+// SaveDXF: the sections in file order, the names encoded once per save, and
+// the handle plan.
+#include <exception>
+#include <string>
+
+#include "dxf/writer/writer.h"
+#include "support/numbers.h"
+#include "support/paths.h"
+#include "support/strings.h"
+
+namespace jw {
+
+namespace dxfwriter {
+
+namespace {
+
+// Output sink that collects the text in memory.
+class StringSink : public OutputSink {
+public:
+    explicit StringSink(std::string& out) : out_(out) {}
+    void Write(const uint8_t* data, size_t n) override { out_.append(reinterpret_cast<const char*>(data), n); }
+
+private:
+    std::string& out_;
+};
+
+}  // namespace
+
+std::string AsciiUpper(std::string_view s) {
+    std::string up(s);
+    for (char& c : up)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return up;
+}
+
+// A release outside R12 .. 2007 is written as the nearest one.
+DxfWriter::DxfWriter(TDXFmodel& m, OutputSink& sink)
+    : DxfGroupWriter(sink, m.Ver >= kDxf2007), m_(m), r12_(m.Ver <= kDxfR12), v2007_(m.Ver >= kDxf2007) {}
+
+void DxfWriter::Write(const JwString& src) {
+    m_.DXFHnd = 1;
+    m_.srcName = src;
+    m_.hn_blk = 0;
+    Prepare();
+    m_.DXFHnd = Ltn() + 6;  // after the reserved handles
+    PlanHandles();
+
+    Text(999, m_.AppNam);
+    Header(src);
+    if (!r12_) Classes();
+    Tables();
+    Blocks();
+    Section("ENTITIES");
+    Entities(m_.de, 0, 0);
+    EndSection();
+    if (!r12_) Objects();
+    Str(0, "EOF");
+    Flush();
+}
+
+std::string DxfWriter::Name(std::u16string_view s) {
+    std::string out;
+    if (r12_) {
+        Encode(StrUpper(s), out);
+    } else {
+        Encode(s, out);
+    }
+    return out;
+}
+
+void DxfWriter::AnnotativeData() {
+    Str(1001, "AcadAnnotative");
+    Str(1000, "AnnotativeData");
+    Str(1002, "{");
+    Int(1070, 1);
+    Int(1070, 1);
+    Str(1002, "}");
+}
+
+void DxfWriter::Prepare() {
+    ltName_.clear();
+    for (const TDXF_Ltype& t : m_.ltps) ltName_.push_back(Name(t.nam));
+    layName_.clear();
+    for (const TDXF_Layer& l : m_.lays) {
+        std::string s;
+        Encode(l.nam, s);
+        layName_.push_back(std::move(s));
+    }
+    stName_.clear();
+    for (const TDXF_Style& s : m_.msts) stName_.push_back(Name(s.nam));
+    blkName_.clear();
+    for (const TDXF_BlockDef& b : m_.deBlockDef) blkName_.push_back(Name(b.nam));
+    ttfStyle_.clear();
+    for (int k = 1; k <= 11; ++k) {
+        marker_[0][k] = m_.GetBlockIdx(u"_TRANS_TMARKER" + IntStr(k));
+        marker_[1][k] = m_.GetBlockIdx(u"_TRANS_TMARKER_" + IntStr(k));
+    }
+    marker_[0][0] = marker_[1][0] = -1;
+    // Handles of an earlier save must not leak into this one.
+    for (TDXF_Image& im : m_.de.Imag) im.hnd = 0;
+    for (TDXF_BlockDef& b : m_.deBlockDef)
+        for (TDXF_Image& im : b.dm.Imag) im.hnd = 0;
+    for (TDXF_FileNameList& f : m_.deFList) f.hnd = 0;
+}
+
+// Counts the handles each section takes, from DXFHnd on: the tables, the
+// blocks (the layouts' own blocks with the top-level entities of the further
+// layouts, then the definitions with their contents), the top-level entities
+// of the ENTITIES section, and the objects, whose image definitions come
+// last. $HANDSEED follows the largest handle written: in 2000 and 2007 the
+// last object; R12 has no objects and ends with its last written entity, or
+// with the last ENDBLK.
+void DxfWriter::PlanHandles() {
+    const int32_t ltn = Ltn();
+    TDXF_Entities& de = m_.de;
+    const size_t n = de.No.size();
+
+    // Top-level entities of the further layouts (spaces 2 .. Ltn), grouped by
+    // layout in one pass with their order kept; the others (space <= 1) are
+    // those of the ENTITIES section. Entities of other spaces are never
+    // written and take no handle.
+    layoutStart_.assign(static_cast<size_t>(ltn) + 2, 0);
+    std::vector<int32_t> spaces(n, -1);
+    int64_t layoutHandles = 0, entityHandles = 0;
+    for (size_t i = 0; i < n; ++i) {
+        int32_t spc = 0, handles = 0;
+        if (!Sizes(de, de.No[i], spc, handles)) continue;
+        if (spc >= 2 && spc <= ltn) {
+            spaces[i] = spc;
+            ++layoutStart_[spc + 1];
+            layoutHandles += handles;
+        } else if (spc <= 1) {
+            entityHandles += handles;
+        }
+    }
+    for (size_t p = 1; p < layoutStart_.size(); ++p) layoutStart_[p] += layoutStart_[p - 1];
+    layoutOrder_.resize(layoutStart_.back());
+    std::vector<uint32_t> fill(layoutStart_.begin(), layoutStart_.end() - 1);
+    for (size_t i = 0; i < n; ++i)
+        if (spaces[i] >= 0) layoutOrder_[fill[spaces[i]]++] = static_cast<uint32_t>(i);
+
+    // A BLOCK and an ENDBLK for model space, paper space, each further layout
+    // and each definition.
+    int64_t blockHandles = 2 * (ltn + 1) + layoutHandles;
+    for (TDXF_BlockDef& b : m_.deBlockDef) blockHandles += 2 + ContentHandles(b.dm);
+    const int64_t entitiesFirst = m_.DXFHnd + TableHandles() + blockHandles;
+    objects_ = entitiesFirst + entityHandles;
+
+    if (!r12_) {
+        // ACAD_COLOR, ACAD_GROUP, ACAD_LAYOUT, ACAD_PLOTSTYLENAME, then the
+        // image definitions.
+        int64_t h = objects_ + 4;
+        for (TDXF_FileNameList& f : m_.deFList) f.hnd = static_cast<int32_t>(h++);
+        seed_ = h;
+        return;
+    }
+    int64_t last = entitiesFirst - 1;  // the last ENDBLK
+    int64_t end = objects_;            // one past the handles of entity i
+    for (size_t i = n; i-- > 0;) {
+        int32_t spc = 0, handles = 0;
+        if (!Sizes(de, de.No[i], spc, handles) || spc > 1) continue;
+        if (Written(de, de.No[i])) {
+            last = end - 1;
+            break;
+        }
+        end -= handles;
+    }
+    seed_ = last + 1;
+}
+
+}  // namespace dxfwriter
+
+// ---------------------------------------------------------------------------
+// TDXFmodel entry points
+
+bool TDXFmodel::SaveDXF(const JwString& src, const JwString& dst) {
+    LastError.clear();
+    try {
+        AtomicFileSink sink(dst);
+        dxfwriter::DxfWriter w(*this, sink);
+        w.Write(src);
+        sink.Commit();
+    } catch (const JwIOError& e) {
+        LastError = e.what();
+        return false;
+    } catch (const std::exception&) {
+        LastError = kErrFileIO;
+        return false;
+    }
+    // The images beside the DXF: a failed copy leaves no partial file and
+    // does not stop the others, and the save reports it.
+    for (const TDXF_FileNameList& f : deFList) {
+        const bool existed = FileExistsEx(f.dst);
+        if (FileCopyReplace(f.src, f.dst)) continue;
+        if (!existed) FileDelete(f.dst);
+        if (!LastError.empty()) LastError += "; ";
+        LastError += "cannot copy the image " + NativePath(f.src).string() + " to " + NativePath(f.dst).string();
+    }
+    return LastError.empty();
+}
+
+std::string TDXFmodel::SaveDXFText(const JwString& src) {
+    std::string out;
+    dxfwriter::StringSink sink(out);
+    dxfwriter::DxfWriter w(*this, sink);
+    w.Write(src);
+    return out;
+}
+
+}  // namespace jw
