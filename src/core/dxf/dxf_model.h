@@ -409,7 +409,9 @@ public:
     // Writes the model as an ASCII DXF of release Ver at dst (through a
     // temporary file that replaces dst only when complete), then copies the
     // listed images beside it. src is the source drawing (header dates).
+    // On failure SaveError says why.
     bool SaveDXF(const JwString& src, const JwString& dst);
+    std::string SaveError;
     // The same DXF text into memory (no image copies).
     std::string SaveDXFText(const JwString& src);
 

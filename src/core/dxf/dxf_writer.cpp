@@ -1669,12 +1669,17 @@ void DxfWriter::Objects() {
 // TDXFmodel entry points
 
 bool TDXFmodel::SaveDXF(const JwString& src, const JwString& dst) {
+    SaveError.clear();
     try {
         AtomicFileSink sink(dst);
         DxfWriter w(*this, sink);
         w.Write(src);
         sink.Commit();
+    } catch (const std::exception& e) {
+        SaveError = e.what();
+        return false;
     } catch (...) {
+        SaveError = kErrFileIO;
         return false;
     }
     for (const TDXF_FileNameList& f : deFList) {

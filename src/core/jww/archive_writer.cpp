@@ -129,7 +129,7 @@ TEntJwwAttr NormalizeAttrForOutput(int32_t ver, const TEntJwwAttr& att, int kind
     static constexpr uint16_t kColorMap[16] = {2, 8, 3, 6, 4, 5, 1, 2, 5, 8, 4, 3, 6, 5, 2, 2};  // 101..116
 
     TEntJwwAttr a = att;
-    if (ver < 420) {
+    if (ver < kVerSxf) {
         if (kind == kEntLine || kind == kEntEnko) {
             const unsigned s = a.nPenStyle;
             if (s >= 31 && s <= 45) a.nPenStyle = kStyleMap[s - 31];
@@ -179,7 +179,7 @@ double LimitSize(double v) {
 
 void ArchiveWriter::AttrOut(int32_t ver, const TEntJwwAttr& att, int kind) {
     const TEntJwwAttr a = NormalizeAttrForOutput(ver, att, kind);
-    if (ver >= 351) {
+    if (ver >= kVerPenWidth) {
         WriteBytes(&a, sizeof a);
         return;
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "jww/archive.h"
+#include "model/file_formats.h"
 #include "model/entity_list_view.h"
 #include "model/jw_data.h"
 #include "support/paths.h"
@@ -42,7 +43,7 @@ bool NeedsClean(const JwString& s) {
 class EntityListWriter {
 public:
     EntityListWriter(const TJwEntities& m, ArchiveWriter& aw, int32_t ver)
-        : m_(m), aw_(aw), ver_(ver), splitSxf_(ver < 420 && m.Hd().jwVer >= 420), opt_(aw.fileOutOpt) {}
+        : m_(m), aw_(aw), ver_(ver), splitSxf_(ver < kVerSxf && m.Hd().jwVer >= kVerSxf), opt_(aw.fileOutOpt) {}
 
     void Run() {
         const EntityListView drawing = EntityListOf(m_);
@@ -111,7 +112,7 @@ private:
 
     template <size_t Full>
     void Emit(FixedBuf<Full>& f) {
-        if (ver_ >= 351) {
+        if (ver_ >= kVerPenWidth) {
             aw_.WriteBytes(f.b, Full);
         } else {
             std::memmove(f.b + 7, f.b + 9, Full - 9);
@@ -186,7 +187,7 @@ private:
         aw_.AttrOut(ver_, d.att, kEntSunpo);
         Fixed<kLineSize>(&d.Sen, kEntLine);
         MojiBody(d.Moji, true);
-        if (ver_ >= 420) {
+        if (ver_ >= kVerSxf) {
             aw_.WriteWord(d.bSxfMode);
             Fixed<kLineSize>(&d.Ho1, kEntLine);
             Fixed<kLineSize>(&d.Ho2, kEntLine);

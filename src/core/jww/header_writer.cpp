@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "jww/archive.h"
+#include "model/file_formats.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
 #include "support/strings.h"
@@ -27,7 +28,7 @@ bool JwwHeaderTablesComplete(const TJwwData& d, int32_t Ver) {
     if (d.EntLgrp.size() < 16 || d.EntLay.size() < 256 || d.EntCol.size() < 10 || d.EntLtp1.size() < 8 ||
         d.EntLtp2.size() < 5 || d.EntLtp3.size() < 4 || d.EntMoj.size() < 10)
         return false;
-    if (Ver >= 420 && (d.EntColS.size() < 257 || d.EntLtpS.size() < 33)) return false;
+    if (Ver >= kVerSxf && (d.EntColS.size() < 257 || d.EntLtpS.size() < 33)) return false;
     return true;
 }
 
@@ -197,7 +198,7 @@ void TJwwData::HeaderOut(ArchiveWriter& aw, int32_t Ver) {
         aw.WriteInt(h.SolidColor);
     }
 
-    if (Ver >= 420) {
+    if (Ver >= kVerSxf) {
         for (int i = 0; i < 257; ++i) {
             aw.WriteInt(EntColS[i].aPenColor);
             aw.WriteInt(EntColS[i].anPenWidth);
@@ -270,7 +271,7 @@ bool TJwwData::FileOut(const JwString& FName, int32_t Ver) {
         return false;
     }
     // Bound images follow the block definitions from 7.00 on.
-    return WholeFileOut(FName, Ver, [&](ArchiveWriter& aw) { HeaderOut(aw, Ver); }, Ver >= 700);
+    return WholeFileOut(FName, Ver, [&](ArchiveWriter& aw) { HeaderOut(aw, Ver); }, Ver >= kVerBoundImages);
 }
 
 }  // namespace jw

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "jww/archive.h"
+#include "model/file_formats.h"
 #include "model/jw_data.h"
 
 namespace jw {
@@ -37,9 +38,7 @@ void TJwsData::HeaderOut(ArchiveWriter& aw, int32_t Ver) {
 }
 
 bool TJwsData::FileOut(const JwString& FName, int32_t Ver) {
-    // Figure files exist from 2.30 on, and 3.00 figures use the 3.51 layout.
-    if (Ver <= 230) Ver = 230;
-    else if (Ver == 300) Ver = 351;
+    Ver = FigureVersion(Ver);
 
     LastError.clear();
     Enthd.jwID = u"JwsData";

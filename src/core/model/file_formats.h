@@ -40,13 +40,26 @@ inline constexpr std::array<JwFormatVersion, 9> kJwFormatVersions = {{
     {351, "3.51"}, {420, "4.20"}, {600, "6.00"}, {700, "7.00"},
 }};
 
+// The first format versions that hold what older ones cannot: the writers
+// test against these, and SaveLosses (jww/save_losses.h) lists what a save
+// to an older version drops by the same numbers.
+inline constexpr int32_t kVerBoundImages = 700;  // images bound into the drawing
+inline constexpr int32_t kVerSxf = 420;          // SXF colours and line types, SXF dimensions
+inline constexpr int32_t kVerPenWidth = 351;     // the line width in every entity attribute
+
+// The version a figure (JWS) is written in when ver is asked for: figure
+// files exist from 2.30 on, and 3.00 figures use the 3.51 layout.
+int32_t FigureVersion(int32_t ver);
+
 // The bit of the writer options (FileOutOpt) that writes strings as UTF-16.
 inline constexpr int32_t kFileOutOptUtf16 = 0x20;
 
 // Paper name of a paper-size code ("Ａ３", "２Ａ", "１０ｍ"); empty for an
 // unknown code.
 JwString PaperName(int32_t code);
-// Paper width in millimetres of a paper-size code; 0 for an unknown code.
+// Paper width and height in millimetres of a paper-size code (landscape); 0
+// for an unknown code.
 int32_t PaperWidth(int32_t code);
+int32_t PaperHeight(int32_t code);
 
 }  // namespace jw

@@ -343,7 +343,7 @@ public:
     // ---- DXF export (dxf/jww_to_dxf.cpp, dxf/extents.cpp) ----
     // Writes the drawing as DXF release Ver (0 R12, 1 2000, 2 2007) at FName
     // with the DXF export settings of support/program_values.h; false when
-    // the file could not be written.
+    // the file could not be written (LastError says why).
     bool FileOutDXF(const JwString& FName, int32_t Ver);
     // Paper width and height in mm of Enthd.nZumen.
     void GetPaperSize(double& px, double& py) const;
