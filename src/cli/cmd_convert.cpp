@@ -65,12 +65,6 @@ void WriteModel(Model& m, const ConvertOptions& opts, const std::string& out, Co
     for (const JwSaveLoss& loss : losses) r.messages.emplace_back(out, "warning: " + SaveLossText(loss));
 }
 
-bool SamePath(const std::string& a, const std::string& b) {
-    std::error_code e1, e2;
-    const fs::path ca = fs::weakly_canonical(fs::path(a), e1), cb = fs::weakly_canonical(fs::path(b), e2);
-    return !e1 && !e2 && ca == cb;
-}
-
 // Converts in to out. Runs on a worker thread.
 ConvertResult ConvertOne(const ConvertOptions& opts, const std::string& in, const std::string& out) {
     ConvertResult r;

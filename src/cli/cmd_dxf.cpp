@@ -118,12 +118,6 @@ private:
     TgraAttribute* previous_;
 };
 
-bool SamePath(const fs::path& a, const fs::path& b) {
-    std::error_code e1, e2;
-    const fs::path ca = fs::weakly_canonical(a, e1), cb = fs::weakly_canonical(b, e2);
-    return !e1 && !e2 && ca == cb;
-}
-
 // The export settings of the calling thread for one job.
 void SetExportSettings(const DxfOptions& o) {
     DxfOutSpace = o.space;

@@ -24,6 +24,9 @@ struct SaveCase {
     int versions[9];        // version read back for each item of the list
 };
 
+// Readable test output: the sample instead of the case's bytes.
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.sample; }
+
 class SaveCombinations : public WindowTest, public testing::WithParamInterface<SaveCase> {};
 
 // Every item of both lists: the file read back has the chosen version and

@@ -215,6 +215,9 @@ struct ConvertCase {
     bool allBlocksUsed;
 };
 
+// Readable test output: the sample and the output instead of the bytes.
+void PrintTo(const ConvertCase& c, std::ostream* os) { *os << c.sample << " -> " << c.out; }
+
 class CliConvert : public CliTest, public ::testing::WithParamInterface<ConvertCase> {};
 
 // The output reads back with the chosen version and encoding and holds the
@@ -445,6 +448,9 @@ struct ArgsCase {
     std::vector<std::string> absent;   // files that do not
     std::string err;                   // a part of stderr ("" = stderr empty)
 };
+
+// Readable test output: the case's name instead of its bytes.
+void PrintTo(const ArgsCase& c, std::ostream* os) { *os << c.name; }
 
 class CliArgs : public CliBatch, public ::testing::WithParamInterface<ArgsCase> {};
 
