@@ -293,8 +293,10 @@ TEST(ExportCli, ConvertsManyFilesAndReportsFailures) {
     EXPECT_EQ(Cli("dxf " + Quote(copy) + " -o " + Quote(copy), tmp, out), 2) << out;
     EXPECT_EQ(fs::file_size(copy), fs::file_size(one));
     // Without -o or --outdir the DXF goes beside its input.
-    EXPECT_EQ(Cli("dxf " + Quote(copy), tmp, out), 0) << out;
-    EXPECT_TRUE(fs::exists(dir / "copy.dxf"));
+    const fs::path beside = dir / fs::path("beside").replace_extension(one.extension());
+    fs::copy_file(one, beside, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(Cli("dxf " + Quote(beside), tmp, out), 0) << out;
+    EXPECT_TRUE(fs::exists(dir / "beside.dxf"));
     fs::create_directories(dir / "again");
     fs::copy_file(one, dir / "again" / "copy.jww");
     EXPECT_EQ(Cli("dxf " + Quote(copy) + " " + Quote(dir / "again" / "copy.jww") + " --outdir " + Quote(dir / "twice"),
