@@ -44,4 +44,9 @@ void JwQtDialogs::ShowMessage(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QGuiApplication::applicationDisplayName(), text);
 }
 
+bool JwQtDialogs::Ask(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, QGuiApplication::applicationDisplayName(), text,
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
 }  // namespace jw

@@ -35,6 +35,8 @@ public:
     virtual std::optional<JwFileAnswer> SaveFile(QWidget* parent, const JwFileRequest& request) = 0;
     // Message box with an OK button.
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+    // Question with Yes and No (No preselected); true for Yes.
+    virtual bool Ask(QWidget* parent, const QString& text) = 0;
 };
 
 // The real dialogs (QFileDialog, QMessageBox).
@@ -43,6 +45,7 @@ public:
     std::optional<JwFileAnswer> OpenFile(QWidget* parent, const JwFileRequest& request) override;
     std::optional<JwFileAnswer> SaveFile(QWidget* parent, const JwFileRequest& request) override;
     void ShowMessage(QWidget* parent, const QString& text) override;
+    bool Ask(QWidget* parent, const QString& text) override;
 };
 
 }  // namespace jw

@@ -1,6 +1,9 @@
 // One table page of the window as a Qt model: every cell is asked from the
 // shared JwTableSource when a view needs it, so a grid over a million
-// entities costs nothing until its rows are scrolled into view.
+// entities costs nothing until its rows are scrolled into view. Numbers are
+// right-aligned, colour cells carry their colour as decoration, a block
+// insert's row names its definition as tooltip, and an entity list without
+// entities has no row.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -27,6 +30,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
+    // The colour a colour cell holds; nothing for other cells.
+    QVariant CellColor(int row, int column) const;
+
     const JwTableSource& source_;
     const int grid_;
 };

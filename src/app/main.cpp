@@ -2,38 +2,97 @@
 #include <QApplication>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QTimer>
+#include <QTranslator>
+
+#include <cstdio>
 
 #include "main_window.h"
 #include "screenshot.h"
 
+namespace {
+
+// The options of the program, on parser.
+struct Options {
+    QCommandLineOption screenshot{QStringLiteral("screenshot"), QStringLiteral("Save window pictures."),
+                                  QStringLiteral("folder")};
+
+    explicit Options(QCommandLineParser& parser) {
+        parser.setApplicationDescription(
+            QStringLiteral("Shows what a Jw_cad drawing (.jww) or figure (.jws) holds and saves it again."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Drawing or figure to open."),
+                                     QStringLiteral("[file]"));
+        // Saves pictures of the window's pages into a folder and ends (used
+        // by scripts/screenshot under the offscreen platform).
+        screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(screenshot);
+    }
+};
+
+void SetNames() {
+    QCoreApplication::setApplicationName(QStringLiteral("zumenscope"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZS_VERSION));
+}
+
+// Whether a window platform can start: a display to show on, or a platform
+// chosen explicitly (QT_QPA_PLATFORM, -platform). Without one Qt would abort.
+bool HasDisplay(int argc, char** argv) {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return true;
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "-platform") == 0 || qstrcmp(argv[i], "--platform") == 0) return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+// Qt's own texts (the standard dialogs' buttons and labels) in the user's
+// language, when Qt's translations are installed.
+void LoadQtTranslations(QApplication& app) {
+    auto* qt = new QTranslator(&app);
+    if (qt->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(qt);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (!HasDisplay(argc, argv)) {
+        // --help and --version still answer; anything else says why the
+        // window cannot be shown.
+        QCoreApplication core(argc, argv);
+        SetNames();
+        QCommandLineParser parser;
+        Options options(parser);
+        parser.process(core);
+        std::fprintf(stderr,
+                     "zumenscope: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set); "
+                     "zumenscope-cli works without one\n");
+        return 1;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zumenscope"));
-    QApplication::setApplicationVersion(QStringLiteral(ZS_VERSION));
+    SetNames();
     QApplication::setDesktopFileName(QStringLiteral("zumenscope"));
+    LoadQtTranslations(app);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Shows what a Jw_cad drawing (.jww) or figure (.jws) holds and saves it again."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("Drawing or figure to open."),
-                                 QStringLiteral("[file]"));
-    // Saves pictures of the header page and the "線分" page into a folder and
-    // ends (used by scripts/screenshot under the offscreen platform).
-    QCommandLineOption screenshot(QStringLiteral("screenshot"), QStringLiteral("Save window pictures."),
-                                  QStringLiteral("folder"));
-    screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(screenshot);
+    Options options(parser);
     parser.process(app);
 
     jw::TForm1 form;
     form.show();
     const QStringList files = parser.positionalArguments();
-    if (parser.isSet(screenshot)) {
-        if (!files.isEmpty()) form.OpenFromOutside(files.front());
-        const bool ok = jw::SaveScreenshots(form, parser.value(screenshot));
+    if (parser.isSet(options.screenshot)) {
+        if (!files.isEmpty() && !form.OpenFromOutside(files.front())) {
+            // No pictures of a file that could not be opened.
+            std::fprintf(stderr, "zumenscope: %s\n", qUtf8Printable(form.StatusText()));
+            form.close();
+            return 1;
+        }
+        const bool ok = jw::SaveScreenshots(form, parser.value(options.screenshot));
         form.close();
         return ok ? 0 : 1;
     }

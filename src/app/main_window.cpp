@@ -1,5 +1,6 @@
 #include "main_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -20,12 +20,18 @@
 #include <QVBoxLayout>
 
 #include "grid_model.h"
+#include "grid_view.h"
+#include "jww/save_losses.h"
 #include "model/file_formats.h"
 #include "qt_text.h"
 #include "report/file_report.h"
 #include "support/paths.h"
 #include "support/strings.h"
 #include "support/text_encoding.h"
+
+// The resources of zumenscope.qrc live in the static window library, whose
+// initialiser is kept only when something calls it.
+static void InitIconResource() { Q_INIT_RESOURCE(zumenscope); }
 
 namespace jw {
 
@@ -37,7 +43,6 @@ constexpr int kPanelHeight = 57;
 constexpr int kEditWidth = 417;
 constexpr int kStatusHeight = 22;
 constexpr int kRowHeight = 24;  // command row controls
-constexpr int kColumnWidth = 100;
 
 const char16_t kOpenFilterJww[] = u"Jw_cad 図面データ(*.jww)";
 const char16_t kOpenFilterJws[] = u"Jw_cad 図形データ(*.jws)";
@@ -53,6 +58,13 @@ bool WindowKind(JwFileKind kind) { return kind == JwFileKind::Jww || kind == JwF
 // Start of the status messages of a file of kind.
 const char16_t* FileWord(JwFileKind kind) { return kind == JwFileKind::Jws ? kFigureFile : kDrawingFile; }
 
+// Index of ver in the version list; -1 when it is none of its items.
+int IndexOfVersion(int32_t ver) {
+    for (size_t i = 0; i < kJwFormatVersions.size(); ++i)
+        if (kJwFormatVersions[i].ver == ver) return static_cast<int>(i);
+    return -1;
+}
+
 // Version for the selected index of the version list (whose items are the
 // format versions in order); 0 = no selection.
 int32_t VersionOfIndex(int index) {
@@ -61,15 +73,19 @@ int32_t VersionOfIndex(int index) {
     return kJwFormatVersions[index].ver;
 }
 
-// The path of a dropped drawing or figure; empty when the drop holds none.
-QString DroppedDrawing(const QMimeData* mime) {
+// The path of a dropped file: the first drawing or figure, else the first
+// local file (which the window then names as one it cannot open); empty when
+// the drop holds no local file.
+QString DroppedFile(const QMimeData* mime) {
     if (mime == nullptr || !mime->hasUrls()) return QString();
+    QString first;
     for (const QUrl& url : mime->urls()) {
         if (!url.isLocalFile()) continue;
         const QString path = url.toLocalFile();
         if (WindowKind(FileKindOf(FromQ(path))) && QFileInfo(path).isFile()) return path;
+        if (first.isEmpty()) first = path;
     }
-    return QString();
+    return first;
 }
 
 }  // namespace
@@ -91,11 +107,17 @@ QFont JwReportFont() {
 
 QString JwWindowCaption() { return QStringLiteral("ＳＣＯＰＥ　テスト16"); }
 
+QIcon JwWindowIcon() {
+    InitIconResource();
+    return QIcon(QStringLiteral(":/zumenscope.svg"));
+}
+
 TForm1::TForm1(JwDialogs* dialogs, const JwString& appFolder, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs ? dialogs : &qtDialogs_), appFolder_(appFolder) {
     setObjectName(QStringLiteral("Form1"));
     BuildControls();
     setWindowTitle(JwWindowCaption());
+    setWindowIcon(JwWindowIcon());
     resize(kClientWidth, kClientHeight);
     setAcceptDrops(true);
 }
@@ -190,20 +212,8 @@ void TForm1::BuildControls() {
         auto* model = new JwGridModel(tables_, g, this);
         auto* view = new QTableView;
         view->setObjectName(QString::fromLatin1(JwTableSource::GridName(g)));
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        view->setWordWrap(false);
-        view->setCornerButtonEnabled(false);
-        // Every row the same height and every column 100 wide, so nothing
-        // measures the cells of rows that are not in view.
-        QHeaderView* rows = view->verticalHeader();
-        rows->setSectionResizeMode(QHeaderView::Fixed);
-        rows->setDefaultSectionSize(view->fontMetrics().height() + 6);
-        rows->hide();
-        QHeaderView* columns = view->horizontalHeader();
-        columns->setDefaultSectionSize(kColumnWidth);
-        columns->setSectionResizeMode(QHeaderView::Interactive);
-        columns->setHighlightSections(false);
         view->setModel(model);
+        SetUpGridView(view);
         models_[g] = model;
         grids_[g] = view;
         TabControl1->addTab(view, ToQ(JwTableSource::Caption(g)));
@@ -224,6 +234,18 @@ void TForm1::BuildControls() {
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    // Enter in the path opens the file named there; Ctrl+O and Ctrl+S are
+    // "参照" and "保存".
+    connect(Edit1, &QLineEdit::returnPressed, this, [this] { OpenFromOutside(Edit1->text()); });
+    const std::pair<QKeySequence::StandardKey, void (TForm1::*)()> keys[] = {
+        {QKeySequence::Open, &TForm1::Button1Click}, {QKeySequence::Save, &TForm1::Button2Click}};
+    for (const auto& [key, command] : keys) {
+        auto* action = new QAction(this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, command);
+        addAction(action);
+    }
 }
 
 // ---- lifecycle ----
@@ -285,6 +307,8 @@ void TForm1::ShowReport(const std::vector<JwString>& lines) {
 
 void TForm1::SetMessage(const JwString& text) { LabelMess->setText(ToQ(text)); }
 
+QString TForm1::StatusText() const { return LabelMess->text(); }
+
 // ---- open command ----
 
 void TForm1::Button1Click() {
@@ -302,25 +326,48 @@ void TForm1::Button1Click() {
     OpenChosenFile(answer->path, answer->filterIndex);
 }
 
-void TForm1::OpenChosenFile(const QString& chosen, int filterIndex) {
+bool TForm1::OpenChosenFile(const QString& chosen, int filterIndex) {
     JwString path = FromQ(chosen);
     if (FileExtLower(path).empty()) path += KindExtension(filterIndex == 1 ? JwFileKind::Jws : JwFileKind::Jww);
     const JwFileKind kind = FileKindOf(path);
     DisplayClear();
     Edit1->setText(ToQ(path));
-    if (!FileExistsEx(path) || !WindowKind(kind)) return;
+    if (!FileExistsEx(path) || !WindowKind(kind)) return false;
     const bool ok = kind == JwFileKind::Jww ? JwwFileInput(path) : JwsFileInput(path);
     if (ok) {
+        PresetLists(kind);
         SetMessage(FileWord(kind) + path + u"」を開きました」");
     } else {
         SetMessage(FileWord(kind) + path + u"」の読み込みに失敗しました（" + FromUtf8(session_.LastRead.error) +
                    u"）");
     }
+    return ok;
 }
 
-void TForm1::OpenFromOutside(const QString& path) {
+bool TForm1::OpenFromOutside(const QString& path) {
     const QString absolute = path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-    OpenChosenFile(absolute, FileKindOf(FromQ(absolute)) == JwFileKind::Jws ? 1 : 0);
+    const JwFileKind kind = FileKindOf(FromQ(absolute));
+    const bool ok = OpenChosenFile(absolute, kind == JwFileKind::Jws ? 1 : 0);
+    // What the open dialog would not have let through is said, as a failed
+    // open is.
+    const char* reason = nullptr;
+    if (!QFileInfo(absolute).isFile())
+        reason = QFileInfo(absolute).exists() ? "not a file" : "no such file";
+    else if (!WindowKind(kind))
+        reason = kUnsupportedFileType;
+    if (reason != nullptr)
+        SetMessage((WindowKind(kind) ? JwString(FileWord(kind)) : JwString(u"ファイル「")) + FromQ(absolute) +
+                   u"」の読み込みに失敗しました（" + FromUtf8(reason) + u"）");
+    return ok;
+}
+
+void TForm1::PresetLists(JwFileKind kind) {
+    const TJwEntities* model = kind == JwFileKind::Jww ? static_cast<const TJwEntities*>(session_.JWW1.get())
+                                                       : static_cast<const TJwEntities*>(session_.JWS.get());
+    if (model == nullptr) return;
+    const int version = IndexOfVersion(model->Hd().jwVer);
+    if (version >= 0) ComboBox1->setCurrentIndex(version);
+    ComboBox2->setCurrentIndex(model->MojiEncode ? 1 : 0);
 }
 
 bool TForm1::JwwFileInput(const JwString& FName) { return FileInput(JwFileKind::Jww, FName); }
@@ -331,6 +378,7 @@ bool TForm1::FileInput(JwFileKind kind, const JwString& FName) {
     // The session replaces the models; the grids must not look at the old ones.
     ChangeTables([this] { tables_.Clear(); });
     const bool ok = session_.FileInput(kind, FName);
+    openedKind_ = kind;
     ShowReport(FileReport(session_.LastRead, session_, FName));
     ChangeTables([this, kind] {
         if (kind == JwFileKind::Jww)
@@ -345,6 +393,10 @@ bool TForm1::FileInput(JwFileKind kind, const JwString& FName) {
 
 void TForm1::Button2Click() {
     LabelMess->clear();
+    if (!WindowKind(openedKind_)) {
+        SetMessage(u"保存する図面がありません（先に「参照」で図面を開いてください）");
+        return;
+    }
     const JwString path = FromQ(Edit1->text());
     if (path.empty() || !FileExistsEx(path)) return;
     const JwFileKind kind = FileKindOf(path);
@@ -371,12 +423,36 @@ void TForm1::Button2Click() {
     if (!out.empty() && FileExtLower(out).empty() && !FileNameOnly(out).empty()) out += ext;
     // A drawing is only ever saved under its own kind of extension.
     if (FileKindOf(out) != kind) return;
+    if (!ConfirmLosses(kind)) {
+        SetMessage(u"保存を取りやめました");
+        return;
+    }
     Edit1->setText(ToQ(out));
     if (kind == JwFileKind::Jww) {
         JwwFileOutput(out);
     } else {
         JwsFileOutput(out);
     }
+}
+
+QString TForm1::LossQuestion(JwFileKind kind) const {
+    const int32_t ver = VersionOfIndex(ComboBox1->currentIndex());
+    const int encoding = ComboBox2->currentIndex();
+    if (ver == 0 || encoding < 0) return QString();
+    const bool utf16 = encoding == 1;
+    const std::vector<JwSaveLoss> losses = kind == JwFileKind::Jww ? SaveLosses(*session_.JWW1, ver, utf16)
+                                                                   : SaveLosses(*session_.JWS, ver, utf16);
+    if (losses.empty()) return QString();
+    QString text = QStringLiteral("バージョン %1・%2 で保存すると、次のものは保存されません。\n")
+                       .arg(ComboBox1->currentText(), ComboBox2->currentText());
+    for (const JwSaveLoss& loss : losses) text += QStringLiteral("\n・") + ToQ(SaveLossTextJa(loss));
+    text += QStringLiteral("\n\n保存しますか？");
+    return text;
+}
+
+bool TForm1::ConfirmLosses(JwFileKind kind) {
+    const QString question = LossQuestion(kind);
+    return question.isEmpty() || dialogs_->Ask(this, question);
 }
 
 template <class Model>
@@ -414,7 +490,7 @@ void TForm1::Button3Click() {
 void TForm1::dragEnterEvent(QDragEnterEvent* event) { dragMoveEvent(event); }
 
 void TForm1::dragMoveEvent(QDragMoveEvent* event) {
-    if (!DroppedDrawing(event->mimeData()).isEmpty()) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -422,7 +498,7 @@ void TForm1::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TForm1::dropEvent(QDropEvent* event) {
-    const QString path = DroppedDrawing(event->mimeData());
+    const QString path = DroppedFile(event->mimeData());
     if (path.isEmpty()) {
         event->ignore();
         return;

@@ -3,6 +3,7 @@
 // the twelve tables of the file last opened.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 
 #include <array>
@@ -48,24 +49,35 @@ public:
     // ---- open command ----
     void Button1Click();
     // What the open command does with the dialog's answer: path as chosen and
-    // the index of the filter selected (0 JWW, 1 JWS).
-    void OpenChosenFile(const QString& path, int filterIndex);
-    // Opens a file named on the command line or dropped on the window, as if
-    // it had been chosen in the open dialog with the filter of its extension.
-    void OpenFromOutside(const QString& path);
+    // the index of the filter selected (0 JWW, 1 JWS). True when the file was
+    // read completely.
+    bool OpenChosenFile(const QString& path, int filterIndex);
+    // Opens a file named on the command line, dropped on the window or
+    // typed into the path (Enter), as if it had been chosen in the open
+    // dialog with the filter of its extension; a missing file or one of
+    // another kind is named in the status line as a failed open. True when
+    // the file was read completely.
+    bool OpenFromOutside(const QString& path);
     // Fresh models, the reader, then the report and the grids. Answer the
     // reader's result.
     bool JwwFileInput(const JwString& FName);
     bool JwsFileInput(const JwString& FName);
 
     // ---- save command ----
+    // Before a file was opened it only says so. When the chosen version and
+    // encoding lose something of the model, the user is asked first.
     void Button2Click();
+    // The question asked before a save that loses what LossQuestion lists;
+    // empty when the chosen version and encoding keep everything.
+    QString LossQuestion(JwFileKind kind) const;
     void JwwFileOutput(const JwString& FName);
     void JwsFileOutput(const JwString& FName);
     // Text probe of the hidden Button3.
     void Button3Click();
 
     TJwSession& Session() { return session_; }
+    // The status line's text.
+    QString StatusText() const;
     const JwTableSource& Tables() const { return tables_; }
 
 protected:
@@ -77,6 +89,12 @@ protected:
 
 private:
     void BuildControls();
+    // After a successful open: the version and encoding lists show those of
+    // the file, so that a plain save keeps them.
+    void PresetLists(JwFileKind kind);
+    // Asks about LossQuestion, when there is one; false when the user goes
+    // back.
+    bool ConfirmLosses(JwFileKind kind);
     // Runs change on the table source with every grid model reset around it.
     template <typename F>
     void ChangeTables(F change);
@@ -97,6 +115,7 @@ private:
     JwTableSource tables_;
     bool running_ = false;     // between FormShow and FormClose
     int openFilterIndex_ = 0;  // the open dialog keeps the filter last chosen
+    JwFileKind openedKind_ = JwFileKind::Unsupported;  // kind of the file last read; Unsupported before any
 
     QWidget* Panel1 = nullptr;
     QLineEdit* Edit1 = nullptr;
@@ -121,5 +140,8 @@ QFont JwReportFont();
 
 // The window caption.
 QString JwWindowCaption();
+
+// The program's icon (data/zumenscope.svg).
+QIcon JwWindowIcon();
 
 }  // namespace jw

@@ -19,7 +19,7 @@ bool SaveScreenshots(TForm1& form, const QString& folder) {
         int page;
         const char* file;
     };
-    const Shot shots[] = {{0, "header.png"}, {1 + kGridLine, "line.png"}};
+    const Shot shots[] = {{0, "header.png"}, {1 + kGridLine, "line.png"}, {1 + kGridColor, "color.png"}};
     bool ok = true;
     for (const Shot& shot : shots) {
         tabs->setCurrentIndex(shot.page);

@@ -1,5 +1,5 @@
 // Pictures of the window for checking its look without a display: the
-// header page and the "線分" page, saved as PNG files.
+// header page, the "線分" page and the "線色" page, saved as PNG files.
 #pragma once
 
 #include <QString>
@@ -8,7 +8,7 @@ namespace jw {
 
 class TForm1;
 
-// Saves header.png and line.png of the shown window into folder (created
+// Saves header.png, line.png and color.png of the shown window into folder (created
 // when missing). False when a picture could not be written.
 bool SaveScreenshots(TForm1& form, const QString& folder);
 

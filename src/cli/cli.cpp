@@ -36,6 +36,13 @@ int Run(const std::vector<std::string>& args, Console& io) {
         "Run 'zumenscope-cli COMMAND --help' for the options of a command.\n"
         "Exit status: 0 success, 1 a file could not be read or written, 2 usage error.");
 
+    app.add_flag("--version")->description("Print the program's version and exit");
+    // Asked for alone, before the parser, which wants a command.
+    if (!args.empty() && args[0] == "--version") {
+        io.out << kProgramName << ' ' << ZS_VERSION << '\n';
+        return kExitOk;
+    }
+
     const std::vector<CommandEntry> commands = Commands();
     std::vector<std::pair<CLI::App*, CommandAction>> actions;
     for (const CommandEntry& c : commands) {

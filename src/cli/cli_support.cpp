@@ -19,6 +19,12 @@ std::optional<std::string> FileProblem(std::string_view path) {
     return std::nullopt;
 }
 
+bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code e1, e2;
+    const auto ca = std::filesystem::weakly_canonical(a, e1), cb = std::filesystem::weakly_canonical(b, e2);
+    return !e1 && !e2 && ca == cb;
+}
+
 void Complain(Console& io, std::string_view subject, std::string_view message) {
     io.out.flush();  // keeps the order of both streams on a shared terminal
     io.err << kProgramName << ": " << subject << ": " << message << '\n';

@@ -20,6 +20,10 @@ JwString PathText(std::string_view path);
 // file", "is a directory"); nothing when it is a file that can be tried.
 std::optional<std::string> FileProblem(std::string_view path);
 
+// Whether a and b name the same file (after resolving links and ".."); false
+// when either cannot be resolved.
+bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // "zumenscope-cli: <subject>: <message>" on the error stream.
 void Complain(Console& io, std::string_view subject, std::string_view message);
 

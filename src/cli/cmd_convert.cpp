@@ -1,11 +1,18 @@
-// `convert IN OUT`: reads a drawing or figure and writes it again in a chosen
+// `convert IN OUT` (or `convert IN... --outdir DIR`): reads a drawing or figure and writes it again in a chosen
 // format version and text encoding.
+#include <algorithm>
+#include <filesystem>
 #include <optional>
+#include <system_error>
+#include <utility>
+#include <vector>
 #include <ostream>
 
 #include "cli_support.h"
 #include "command.h"
 #include "files/open_file.h"
+#include "job_runner.h"
+#include "jww/save_losses.h"
 #include "support/paths.h"
 #include "support/text_encoding.h"
 
@@ -13,53 +20,82 @@ namespace jw::cli {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 struct ConvertOptions {
-    std::string in, out;
+    std::vector<std::string> files;  // IN OUT, or the inputs with --outdir
+    std::string outdir;
     std::string version;   // the text of a format version ("2.20"), or empty: the input's
     std::string encoding;  // "sjis", "utf16", or empty: the input's
+    unsigned jobs = 0;
+};
+
+// What converting one file said: its exit status and the messages for
+// stderr (subject, text), in order.
+struct ConvertResult {
+    int status = kExitOk;
+    std::vector<std::pair<std::string, std::string>> messages;
+
+    int Fail(int code, const std::string& subject, const std::string& text) {
+        messages.emplace_back(subject, text);
+        status = code;
+        return code;
+    }
 };
 
 std::string WriteFailure(const std::string& error) {
     return "write failed: " + (error.empty() ? std::string("error") : error);
 }
 
-// Writes a drawing or figure read from opts.in; answers the exit status.
+// Writes a drawing or figure read from in; the losses of the chosen version
+// and encoding become warnings.
 template <class Model>
-int WriteModel(Model& m, const ConvertOptions& opts, Console& io) {
+void WriteModel(Model& m, const ConvertOptions& opts, const std::string& out, ConvertResult& r) {
     int32_t ver = m.Enthd.jwVer;  // a figure's version is adjusted by its writer
     for (const JwFormatVersion& v : kJwFormatVersions)
         if (opts.version == v.text) ver = v.ver;
     const bool utf16 = opts.encoding.empty() ? m.MojiEncode : opts.encoding == "utf16";
+    const std::vector<JwSaveLoss> losses = SaveLosses(m, ver, utf16);
     m.SetFileOutOption(utf16 ? kFileOutOptUtf16 : 0);
-    if (!m.FileOut(PathText(opts.out), ver)) {
+    if (!m.FileOut(PathText(out), ver)) {
         // The writer leaves an existing file of that name as it was.
-        Complain(io, opts.out, WriteFailure(m.LastError));
-        return kExitFailed;
+        r.Fail(kExitFailed, out, WriteFailure(m.LastError));
+        return;
     }
-    return kExitOk;
+    for (const JwSaveLoss& loss : losses) r.messages.emplace_back(out, "warning: " + SaveLossText(loss));
 }
 
-int RunConvert(const ConvertOptions& opts, Console& io) {
-    const JwFileKind kind = FileKindOf(PathText(opts.in));
+// Converts in to out. Runs on a worker thread.
+ConvertResult ConvertOne(const ConvertOptions& opts, const std::string& in, const std::string& out) {
+    ConvertResult r;
+    const JwFileKind kind = FileKindOf(PathText(in));
     if (kind == JwFileKind::Unsupported) {
-        Complain(io, opts.in, kUnsupportedFileType);
-        return kExitFailed;
+        r.Fail(kExitFailed, in, kUnsupportedFileType);
+        return r;
     }
     if (kind == JwFileKind::Jwc) {
-        Complain(io, opts.in, "a legacy JWC drawing can be shown (info) but not written");
-        return kExitFailed;
+        r.Fail(kExitFailed, in, "a legacy JWC drawing can be shown (info) but not written");
+        return r;
     }
     if (!KindHasVersions(kind) && !(opts.version.empty() && opts.encoding.empty())) {
-        Complain(io, "convert", "--version and --encoding apply to JWW and JWS files only");
-        return kExitUsage;
+        r.Fail(kExitUsage, "convert", "--version and --encoding apply to JWW and JWS files only");
+        return r;
     }
-    if (FileKindOf(PathText(opts.out)) != kind) {
-        Complain(io, opts.out, "output must have the extension " + ToUtf8(KindExtension(kind)));
-        return kExitFailed;
+    if (FileExtLower(PathText(out)) == u".dxf") {
+        r.Fail(kExitFailed, out, "a DXF is written by the dxf command: zumenscope-cli dxf IN -o OUT.dxf");
+        return r;
     }
-    if (auto problem = FileProblem(opts.in)) {
-        Complain(io, opts.in, *problem);
-        return kExitFailed;
+    if (FileKindOf(PathText(out)) != kind) {
+        r.Fail(kExitFailed, out, "output must have the extension " + ToUtf8(KindExtension(kind)));
+        return r;
+    }
+    if (auto problem = FileProblem(in)) {
+        r.Fail(kExitFailed, in, *problem);
+        return r;
+    }
+    if (SamePath(in, out)) {
+        r.Fail(kExitFailed, out, "the output would replace the input; nothing written");
+        return r;
     }
 
     // A 7.00 drawing's bound images are extracted into a private folder, so
@@ -69,34 +105,71 @@ int RunConvert(const ConvertOptions& opts, Console& io) {
     if (kind == JwFileKind::Jww) {
         images.emplace();
         if (!images->ok()) {
-            Complain(io, opts.in, images->error());
-            return kExitFailed;
+            r.Fail(kExitFailed, in, images->error());
+            return r;
         }
         TJwwData& m = models.Jww();
         m.BindImageExp = true;
         m.BindImageExr = true;
         m.BindImageFolder = AddPathDelim(FromNativePath(images->path()));
     }
-    const TJwFileRead read = ReadJwFile(kind, PathText(opts.in), models);
+    const TJwFileRead read = ReadJwFile(kind, PathText(in), models);
     if (!read.ok) {
-        Complain(io, opts.in, "read failed: " + read.error + "; nothing written");
-        return kExitFailed;
+        r.Fail(kExitFailed, in, "read failed: " + read.error + "; nothing written");
+        return r;
     }
-    if (kind == JwFileKind::Jww) return WriteModel(*models.JWW1, opts, io);
-    if (kind == JwFileKind::Jws) return WriteModel(*models.JWS, opts, io);
-    // A legacy JWK figure is written back as a JWK figure (the format has
-    // neither versions nor a choice of encoding).
-    if (!models.JWK->FileOut(PathText(opts.out))) {
-        Complain(io, opts.out, WriteFailure(models.JWK->LastError));
-        return kExitFailed;
+    if (kind == JwFileKind::Jww) {
+        WriteModel(*models.JWW1, opts, out, r);
+    } else if (kind == JwFileKind::Jws) {
+        WriteModel(*models.JWS, opts, out, r);
+    } else if (!models.JWK->FileOut(PathText(out))) {
+        // A legacy JWK figure is written back as a JWK figure (the format
+        // has neither versions nor a choice of encoding).
+        r.Fail(kExitFailed, out, WriteFailure(models.JWK->LastError));
     }
-    return kExitOk;
+    return r;
+}
+
+int RunConvert(const ConvertOptions& opts, Console& io) {
+    // IN OUT, or IN... --outdir DIR (each written there under its own name).
+    std::vector<std::string> inputs, outputs;
+    if (opts.outdir.empty()) {
+        if (opts.files.size() != 2) {
+            Complain(io, "convert", "give IN OUT, or IN... --outdir DIR");
+            return kExitUsage;
+        }
+        inputs = {opts.files[0]};
+        outputs = {opts.files[1]};
+    } else {
+        std::error_code ec;
+        fs::create_directories(fs::path(opts.outdir), ec);
+        if (!fs::is_directory(fs::path(opts.outdir))) {
+            Complain(io, opts.outdir, "cannot create the output folder" + (ec ? ": " + ec.message() : std::string()));
+            return kExitFailed;
+        }
+        inputs = opts.files;
+        for (const std::string& in : inputs) outputs.push_back((fs::path(opts.outdir) / fs::path(in).filename()).string());
+    }
+
+    int status = kExitOk;
+    RunInOrder<ConvertResult>(
+        io, inputs, opts.jobs, [&](size_t i) { return ConvertOne(opts, inputs[i], outputs[i]); },
+        [&](size_t, ConvertResult& r) {
+            for (const auto& [subject, text] : r.messages) Complain(io, subject, text);
+            status = std::max(status, r.status);
+        });
+    return status;
 }
 
 CommandAction Setup(CLI::App& sub) {
     auto opts = std::make_shared<ConvertOptions>();
-    sub.add_option("IN", opts->in, "Drawing (.jww) or figure (.jws, legacy .jwk) to read")->required();
-    sub.add_option("OUT", opts->out, "File to write; same kind of extension as IN")->required();
+    sub.add_option("IN OUT", opts->files,
+                   "Drawing (.jww) or figure (.jws, legacy .jwk) to read and the file to write (same kind of\n"
+                   "extension); with --outdir, the drawings to read")
+        ->required()
+        ->type_name("");
+    sub.add_option("--outdir", opts->outdir, "Write each input into DIR under its own name");
+    AddJobsOption(sub, opts->jobs);
     std::vector<std::string> names;
     for (const JwFormatVersion& v : kJwFormatVersions) names.emplace_back(v.text);
     sub.add_option("--version", opts->version, "Format version to write (default: the version of IN)")
@@ -106,11 +179,13 @@ CommandAction Setup(CLI::App& sub) {
     sub.footer(
         "A figure (.jws) is written as version 2.30 for 2.20-2.30 and as 3.51 for 3.00.\n"
         "Writing an older version drops what that version cannot hold (bound images below\n"
-        "7.00, extended colours and line types below 4.20, ...). Bound images of a 7.00\n"
-        "drawing are kept when writing 7.00.\n"
+        "7.00, extended colours and line types below 4.20, ...); what is lost, and the block\n"
+        "definitions no insert uses (always left out), are named on stderr as warnings.\n"
+        "Bound images of a 7.00 drawing are kept when writing 7.00.\n"
         "A legacy JWK figure (.jwk) is written again as JWK, without --version or --encoding.\n"
         "OUT must have the extension of IN's kind (.jww, .jws or .jwk, any letter case);\n"
-        "otherwise nothing is written. An existing OUT is replaced only by a complete file.\n"
+        "otherwise nothing is written (a DXF is made by the dxf command). An existing OUT is\n"
+        "replaced only by a complete file. With --outdir several inputs convert at once.\n"
         "Exit status: 0 written, 1 IN could not be read, has an unsupported type or OUT the\n"
         "wrong extension, or OUT could not be written (nothing written), 2 usage error.");
     return [opts](Console& io) { return RunConvert(*opts, io); };

@@ -1,5 +1,7 @@
-// `dxf IN... (-o OUT | --outdir DIR)`: exports drawings (and figures) as DXF
+// `dxf IN... [-o OUT | --outdir DIR]`: exports drawings (and figures) as DXF
 // R12, 2000 or 2007 with Jw_cad's text variables expanded.
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "dxf/dxf_model.h"
 #include "dxf/jww_to_dxf.h"
 #include "files/open_file.h"
+#include "job_runner.h"
 #include "support/jw_settings.h"
 #include "support/paths.h"
 #include "support/program_values.h"
@@ -29,10 +32,11 @@ namespace fs = std::filesystem;
 struct DxfOptions {
     std::vector<std::string> files;
     std::string out, outdir;
+    bool recursive = false;
     std::string release = "2007";
     int space = 0;
     std::optional<int> scaleGroup;
-    std::string paper;  // "WxH" in mm, or empty: the drawing's paper size
+    std::string paper;  // "WxH" in mm, a paper name or code, or empty: the drawing's paper size
     int layerNames = 0;
     int points = 0;
     double pointRadius = 0.5;
@@ -40,6 +44,7 @@ struct DxfOptions {
     bool noVars = false;
     bool noCodes = false;
     std::string appName = "zumenscope";
+    unsigned jobs = 0;
 };
 
 // The releases --release takes, and the number the export takes for each.
@@ -57,25 +62,41 @@ int32_t ReleaseOf(const std::string& r) {
     return ver;
 }
 
-// "420x297" (also with "X" or "*"): both sizes positive and finite.
-bool ParsePaper(const std::string& s, double& w, double& h) {
-    const size_t x = s.find_first_of("xX*");
-    if (x == std::string::npos) return false;
+// Width and height of the paper in mm.
+using PaperSize = std::pair<double, double>;
+
+// The paper of --paper: "420x297" (also with "X" or "*", both sizes positive
+// and finite), a name A0-A4 in any letter case, or a Jw_cad paper code (0-4
+// for A0-A4, 8-14 for 2A-5A, 10 m, 50 m, 100 m).
+std::optional<PaperSize> ParsePaper(const std::string& s) {
+    std::string text;
+    for (char c : s) text += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (text.size() == 2 && text[0] == 'a' && text[1] >= '0' && text[1] <= '4') text.erase(0, 1);
+    if (!text.empty() && text.size() <= 2 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        const int32_t code = std::stoi(text);
+        if (PaperWidth(code) <= 0) return std::nullopt;
+        return PaperSize{PaperWidth(code), PaperHeight(code)};
+    }
+    const size_t x = text.find_first_of("x*");
+    if (x == std::string::npos) return std::nullopt;
+    double w = 0, h = 0;
     try {
         size_t n1 = 0, n2 = 0;
-        const std::string a = s.substr(0, x), b = s.substr(x + 1);
+        const std::string a = text.substr(0, x), b = text.substr(x + 1);
         w = std::stod(a, &n1);
         h = std::stod(b, &n2);
-        if (n1 != a.size() || n2 != b.size()) return false;
+        if (n1 != a.size() || n2 != b.size()) return std::nullopt;
     } catch (...) {
-        return false;
+        return std::nullopt;
     }
-    return std::isfinite(w) && std::isfinite(h) && w > 0 && h > 0;
+    if (!(std::isfinite(w) && std::isfinite(h) && w > 0 && h > 0)) return std::nullopt;
+    return PaperSize{w, h};
 }
 
 // The program-wide values the export reads, as the window sets them up at
 // start (display attributes, reference file of user variables); the previous
-// attribute pointer comes back when the command ends.
+// attribute pointer comes back when the command ends. They are set before
+// the jobs start and only read by them.
 class ExportSession {
 public:
     ExportSession() : previous_(JwGraAttr) {
@@ -97,17 +118,23 @@ private:
     TgraAttribute* previous_;
 };
 
-bool SamePath(const fs::path& a, const fs::path& b) {
-    std::error_code e1, e2;
-    const fs::path ca = fs::weakly_canonical(a, e1), cb = fs::weakly_canonical(b, e2);
-    return !e1 && !e2 && ca == cb;
+// The export settings of the calling thread for one job.
+void SetExportSettings(const DxfOptions& o) {
+    DxfOutSpace = o.space;
+    DxfOutAppName = FromUtf8(o.appName);
+    DxfOutLayerNameType = o.layerNames;
+    DxfOutTenType = o.points;
+    DxfOutTenRadius = o.pointRadius;
+    DxfOutMojiStyle = o.textStyle;
+    DxfOutMojiExp1 = !o.noVars;
+    DxfOutMojiExp2 = !o.noCodes;
+    DxfOutJoinLines = false;
+    DxfOutDimension = false;
+    DxfOutPrintX = DxfOutPrintY = 0;
 }
 
-// Width and height of the paper in mm.
-using PaperSize = std::pair<double, double>;
-
 // Exports one file on paper (the drawing's paper size when none); answers
-// whether the DXF was written, and why not in error.
+// whether the DXF was written, and why not in error. Runs on a worker thread.
 bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const std::string& in, const fs::path& out,
                std::string& error) {
     const JwFileKind kind = FileKindOf(PathText(in));
@@ -147,6 +174,7 @@ bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
         dwg.BindImageFolder = AddPathDelim(FromNativePath(images.path()));
     }
 
+    SetExportSettings(o);
     double pw = 0, ph = 0;
     if (paper)
         std::tie(pw, ph) = *paper;
@@ -168,24 +196,104 @@ bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
     return ok;
 }
 
+// One input of the batch: the file, where its DXF goes, and why it is not
+// exported when the plan already knows.
+struct DxfJob {
+    std::string in;
+    fs::path out;
+    std::string error;
+};
+
+// True for the files a folder argument stands for: drawings and figures.
+bool ExportableFile(const fs::directory_entry& e) {
+    std::error_code ec;
+    if (!e.is_regular_file(ec)) return false;
+    const JwFileKind kind = FileKindOf(FromNativePath(e.path()));
+    return kind == JwFileKind::Jww || kind == JwFileKind::Jws;
+}
+
+// The drawings and figures in folder (and its subfolders when recursive),
+// sorted by path, each with its path relative to folder. Folders that cannot
+// be read are named in error.
+std::vector<std::pair<fs::path, fs::path>> FolderDrawings(const fs::path& folder, bool recursive, std::string& error) {
+    std::vector<std::pair<fs::path, fs::path>> found;
+    std::error_code ec;
+    auto take = [&](const fs::directory_entry& e) {
+        if (ExportableFile(e)) found.emplace_back(e.path(), e.path().lexically_relative(folder));
+    };
+    if (recursive) {
+        fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+        for (; !ec && it != end; it.increment(ec)) take(*it);
+    } else {
+        fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+        for (; !ec && it != end; it.increment(ec)) take(*it);
+    }
+    if (ec) error = ec.message();
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The jobs of the command line in order: files as given, folders replaced by
+// their drawings; each with its output beside it, under --outdir (keeping the
+// subfolders of a folder argument) or at -o. Answers false after a usage
+// error; problems with single inputs stay in their jobs.
+bool PlanJobs(const DxfOptions& o, Console& io, std::vector<DxfJob>& jobs) {
+    for (const std::string& arg : o.files) {
+        std::error_code ec;
+        if (fs::is_directory(fs::path(arg), ec)) {
+            std::string error;
+            const auto found = FolderDrawings(fs::path(arg), o.recursive, error);
+            if (!error.empty()) jobs.push_back({arg, {}, "cannot read the folder: " + error});
+            if (found.empty() && error.empty())
+                jobs.push_back({arg, {}, std::string("no drawings (.jww, .jws) in the folder") +
+                                             (o.recursive ? "" : " (--recursive takes its subfolders)")});
+            for (const auto& [file, rel] : found) {
+                fs::path out = fs::path(file).replace_extension(".dxf");
+                if (!o.outdir.empty()) out = fs::path(o.outdir) / fs::path(rel).replace_extension(".dxf");
+                jobs.push_back({file.string(), out, {}});
+            }
+        } else {
+            fs::path out = fs::path(arg).replace_extension(".dxf");
+            if (!o.outdir.empty()) out = fs::path(o.outdir) / fs::path(arg).filename().replace_extension(".dxf");
+            if (!o.out.empty()) out = fs::path(o.out);
+            jobs.push_back({arg, out, {}});
+        }
+    }
+    if (!o.out.empty() && jobs.size() != 1) {
+        Complain(io, "dxf", "-o takes one input; use --outdir DIR for several");
+        return false;
+    }
+    // Two inputs that would write the same DXF: the first one wins.
+    std::set<fs::path> taken;
+    for (DxfJob& job : jobs) {
+        if (!job.error.empty()) continue;
+        std::error_code ec;
+        const fs::path key = fs::weakly_canonical(job.out, ec);
+        if (!taken.insert(ec ? job.out : key).second)
+            job.error = "output " + job.out.string() + " was already written by an earlier input; skipped";
+    }
+    return true;
+}
+
 int RunDxf(const DxfOptions& o, Console& io) {
-    if (o.out.empty() == o.outdir.empty()) {
-        Complain(io, "dxf", "give either -o OUT (one input) or --outdir DIR");
+    if (!o.out.empty() && !o.outdir.empty()) {
+        Complain(io, "dxf", "give either -o OUT (one input) or --outdir DIR, not both");
         return kExitUsage;
     }
-    if (!o.out.empty() && o.files.size() > 1) {
-        Complain(io, "dxf", "-o takes one input; use --outdir DIR for several");
+    if (!o.out.empty() && FileExtLower(PathText(o.out)) != u".dxf") {
+        Complain(io, o.out, "-o must name a .dxf file");
         return kExitUsage;
     }
     std::optional<PaperSize> paper;
     if (!o.paper.empty()) {
-        double pw = 0, ph = 0;
-        if (!ParsePaper(o.paper, pw, ph)) {
-            Complain(io, "dxf", "--paper wants WIDTHxHEIGHT in mm, e.g. 420x297");
+        paper = ParsePaper(o.paper);
+        if (!paper) {
+            Complain(io, "dxf", "--paper wants WIDTHxHEIGHT in mm (e.g. 420x297), A0-A4 or a Jw_cad paper code");
             return kExitUsage;
         }
-        paper = PaperSize{pw, ph};
     }
+    std::vector<DxfJob> jobs;
+    if (!PlanJobs(o, io, jobs)) return kExitUsage;
     if (!o.outdir.empty()) {
         std::error_code ec;
         fs::create_directories(fs::path(o.outdir), ec);
@@ -193,60 +301,63 @@ int RunDxf(const DxfOptions& o, Console& io) {
             Complain(io, o.outdir, "cannot create the output folder" + (ec ? ": " + ec.message() : std::string()));
             return kExitFailed;
         }
+        // The subfolders of folder arguments, made here once rather than by
+        // jobs running at the same time.
+        for (DxfJob& job : jobs) {
+            if (!job.error.empty()) continue;
+            fs::create_directories(job.out.parent_path(), ec);
+            if (!fs::is_directory(job.out.parent_path()))
+                job.error = "cannot create the output folder " + job.out.parent_path().string() +
+                            (ec ? ": " + ec.message() : std::string());
+        }
     }
 
     ExportSession session;
-    DxfOutSpace = o.space;
-    DxfOutAppName = FromUtf8(o.appName);
-    DxfOutLayerNameType = o.layerNames;
-    DxfOutTenType = o.points;
-    DxfOutTenRadius = o.pointRadius;
-    DxfOutMojiStyle = o.textStyle;
-    DxfOutMojiExp1 = !o.noVars;
-    DxfOutMojiExp2 = !o.noCodes;
-    DxfOutJoinLines = false;
-    DxfOutDimension = false;
-    DxfOutPrintX = DxfOutPrintY = 0;
-
     int status = kExitOk;
-    std::set<fs::path> written;
-    ProgressLine progress(io, o.files.size());
-    for (size_t i = 0; i < o.files.size(); ++i) {
-        const std::string& in = o.files[i];
-        progress.Show(i + 1, in);
-        fs::path out = o.out.empty() ? fs::path(o.outdir) / fs::path(in).stem().concat(".dxf") : fs::path(o.out);
-        std::string error;
+    std::vector<std::string> names;
+    for (const DxfJob& job : jobs) names.push_back(job.in);
+    struct Outcome {
         bool ok = false;
-        std::error_code ec;
-        const fs::path key = fs::weakly_canonical(out, ec);
-        if (!written.insert(ec ? out : key).second)
-            error = "output " + out.string() + " was already written by an earlier input; skipped";
-        else
-            ok = ExportOne(o, paper, in, out, error);
-        progress.Clear();
-        if (!ok) {
+        std::string error;
+    };
+    RunInOrder<Outcome>(
+        io, names, o.jobs,
+        [&](size_t i) {
+            Outcome r;
+            const DxfJob& job = jobs[i];
+            r.error = job.error;
+            if (r.error.empty()) r.ok = ExportOne(o, paper, job.in, job.out, r.error);
+            return r;
+        },
+        [&](size_t i, Outcome& r) {
+            if (r.ok) return;
             status = kExitFailed;
-            Complain(io, in, error);
-        }
-    }
+            Complain(io, jobs[i].in, r.error);
+        });
     io.out.flush();
     return status;
 }
 
 CommandAction Setup(CLI::App& sub) {
     auto o = std::make_shared<DxfOptions>();
-    sub.add_option("IN", o->files, "Drawings (.jww) or figures (.jws) to export")->required();
-    sub.add_option("-o,--output", o->out, "DXF file to write (one input only)");
-    sub.add_option("--outdir", o->outdir, "Folder for the DXF files, named <input stem>.dxf");
+    sub.add_option("IN", o->files,
+                   "Drawings (.jww) or figures (.jws) to export; a folder stands for the drawings in it")
+        ->required();
+    sub.add_option("-o,--output", o->out, "DXF file to write (one input only; must end in .dxf)");
+    sub.add_option("--outdir", o->outdir,
+                   "Folder for the DXF files, named <input stem>.dxf (default: beside each input)");
+    sub.add_flag("-r,--recursive", o->recursive, "A folder argument takes the drawings of its subfolders too");
     std::vector<std::string> releases;
     for (const DxfRelease& r : kReleases) releases.emplace_back(r.name);
-    sub.add_option("--release", o->release, "DXF release (default 2007)")->check(CLI::IsMember(releases));
+    sub.add_option("--release", o->release, "DXF release r12, 2000 or 2007 (default 2007)")
+        ->transform(CLI::IsMember(releases, CLI::ignore_case));
     sub.add_option("--space", o->space, "0 model space only (default); 1 paper space with a viewport per layer-group scale")
         ->check(CLI::Range(0, 1));
     sub.add_option("--scale-group", o->scaleGroup,
                    "Layer group 0-15 whose scale is the model-space scale (default: the drawing's write group)")
         ->check(CLI::Range(0, 15));
-    sub.add_option("--paper", o->paper, "Paper WIDTHxHEIGHT in mm (default: the drawing's paper size)");
+    sub.add_option("--paper", o->paper,
+                   "Paper WIDTHxHEIGHT in mm, A0-A4, or a Jw_cad paper code 0-4, 8-14 (default: the drawing's)");
     sub.add_option("--layer-names", o->layerNames,
                    "Layer names: 0 numbers 1-256 (default), 1 the layer names, 2 group name-layer name")
         ->check(CLI::Range(0, 2));
@@ -264,14 +375,17 @@ CommandAction Setup(CLI::App& sub) {
     sub.add_flag("--no-expand-vars", o->noVars, "Keep text variables (%f, =y, %%name, ...) as written");
     sub.add_flag("--no-expand-codes", o->noCodes, "Keep texts with layout codes (^_, ^u, ^$3, ...) as written");
     sub.add_option("--app-name", o->appName, "Comment on the first line of the DXF (default zumenscope)");
+    AddJobsOption(sub, o->jobs);
     sub.footer(
         "Defaults: release 2007, the drawing's paper size, extents from the drawing, the\n"
         "drawing's write layer group as reference scale, both kinds of text variables expanded.\n"
         "Coordinates are measured from the paper's lower-left corner and scaled to real size.\n"
         "Bound images of a 7.00 drawing are copied beside the DXF; the temporary copies are\n"
         "removed afterwards. A figure (.jws) is exported as a drawing with default settings.\n"
+        "Without -o or --outdir each DXF goes beside its input as <stem>.dxf; with --outdir a\n"
+        "folder argument's subfolders are kept below DIR.\n"
         "An existing DXF is replaced only by a complete file. Several inputs convert in one\n"
-        "call; a failing file does not stop the others.\n"
+        "call, on every core at once; a failing file does not stop the others.\n"
         "Exit status: 0 every file written, 1 a file could not be read or written, 2 usage error.");
     return [o](Console& io) { return RunDxf(*o, io); };
 }

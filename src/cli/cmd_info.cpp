@@ -9,6 +9,7 @@
 #include "cli_support.h"
 #include "command.h"
 #include "files/open_file.h"
+#include "job_runner.h"
 #include "report/file_report.h"
 
 namespace jw::cli {
@@ -18,6 +19,7 @@ namespace {
 struct InfoOptions {
     std::vector<std::string> files;
     bool json = false;
+    unsigned jobs = 0;
 };
 
 // What info learned about one file.
@@ -76,24 +78,22 @@ std::string JsonLine(std::string_view path, const FileInfo& info) {
 int RunInfo(const InfoOptions& opts, Console& io) {
     int status = kExitOk;
     bool reportShown = false;
-    ProgressLine progress(io, opts.files.size());
-    for (size_t i = 0; i < opts.files.size(); ++i) {
-        const std::string& path = opts.files[i];
-        progress.Show(i + 1, path);
-        const FileInfo info = ReadForInfo(path, opts.json);
-        progress.Clear();
-        if (opts.json) {
-            io.out << JsonLine(path, info) << '\n';
-        } else if (info.opened) {
-            if (reportShown) io.out << '\n';
-            for (const JwString& line : info.report) io.out << ReportLineUtf8(line) << '\n';
-            reportShown = true;
-        }
-        if (!info.ok) {
-            status = kExitFailed;
-            Complain(io, path, info.opened ? "read failed: " + info.error : info.error);
-        }
-    }
+    RunInOrder<FileInfo>(
+        io, opts.files, opts.jobs, [&](size_t i) { return ReadForInfo(opts.files[i], opts.json); },
+        [&](size_t i, FileInfo& info) {
+            const std::string& path = opts.files[i];
+            if (opts.json) {
+                io.out << JsonLine(path, info) << '\n';
+            } else if (info.opened) {
+                if (reportShown) io.out << '\n';
+                for (const JwString& line : info.report) io.out << ReportLineUtf8(line) << '\n';
+                reportShown = true;
+            }
+            if (!info.ok) {
+                status = kExitFailed;
+                Complain(io, path, info.opened ? "read failed: " + info.error : info.error);
+            }
+        });
     io.out.flush();
     return status;
 }
@@ -101,6 +101,7 @@ int RunInfo(const InfoOptions& opts, Console& io) {
 CommandAction Setup(CLI::App& sub) {
     auto opts = std::make_shared<InfoOptions>();
     sub.add_flag("--json", opts->json, "One JSON object per file, one per line, instead of the report");
+    AddJobsOption(sub, opts->jobs);
     sub.add_option("FILE", opts->files,
                    "Drawings (.jww, legacy .jwc) and figures (.jws, legacy .jwk); the extension decides")
         ->required();

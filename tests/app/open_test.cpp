@@ -81,7 +81,7 @@ TEST_F(WindowTest, OpenJwwShowsReportGridsAndMessage) {
         int grid;
         int rows;
     } counts[] = {{kGridLine, 2265}, {kGridEnko, 69}, {kGridTen, 87}, {kGridMoji, 64},
-                  {kGridSunpo, 1},   {kGridSolid, 1}, {kGridBlock, 54}};
+                  {kGridSunpo, 0},   {kGridSolid, 0}, {kGridBlock, 54}};
     for (auto [grid, rows] : counts) {
         SCOPED_TRACE(grid);
         ASSERT_EQ(Grid(grid)->rowCount(), rows);
@@ -89,7 +89,6 @@ TEST_F(WindowTest, OpenJwwShowsReportGridsAndMessage) {
             EXPECT_EQ(Cell(grid, rows - 1, 0), QString::number(rows));
         }
     }
-    EXPECT_EQ(Cell(kGridSunpo, 0, 0), QString());
     const TJwwData& jw = *form->Session().JWW1;
     EXPECT_EQ(Cell(kGridLine, 0, 8), ToQ(FloatStr(jw.EntLine[0].start_x)));
     EXPECT_EQ(Cell(kGridLayerGroup, 0, 5), ToQ(jw.EntLgrp[0].aStrGLayName));
@@ -159,10 +158,8 @@ TEST_F(WindowTest, JwsAfterJwwLeavesNoJwwValues) {
     }
     EXPECT_EQ(Grid(kGridLine)->rowCount(), 151);
     EXPECT_EQ(Grid(kGridTen)->rowCount(), 18);
-    for (int g : {kGridEnko, kGridMoji, kGridSunpo, kGridSolid, kGridBlock}) {
-        ASSERT_EQ(Grid(g)->rowCount(), 1);
-        EXPECT_EQ(Cell(g, 0, 0), QString());
-    }
+    // Entity lists without entities show no row.
+    for (int g : {kGridEnko, kGridMoji, kGridSunpo, kGridSolid, kGridBlock}) EXPECT_EQ(Grid(g)->rowCount(), 0);
 }
 
 TEST_F(WindowTest, FailedReadSaysSoAndShowsWhatWasRead) {
@@ -180,8 +177,7 @@ TEST_F(WindowTest, FailedReadSaysSoAndShowsWhatWasRead) {
     EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + path + QStringLiteral("」の読み込みに失敗しました（") +
                              QString::fromStdString(error) + QStringLiteral("）"));
     EXPECT_TRUE(Memo().startsWith(QStringLiteral("ファイル名：") + path + QLatin1Char('\n')));
-    EXPECT_EQ(Grid(kGridLine)->rowCount(), 1);
-    EXPECT_EQ(Cell(kGridLine, 0, 0), QString());
+    EXPECT_EQ(Grid(kGridLine)->rowCount(), 0);
 }
 
 TEST_F(WindowTest, ExtensionRulesAndCancel) {
@@ -214,7 +210,7 @@ TEST_F(WindowTest, ExtensionRulesAndCancel) {
         EXPECT_EQ(Edit(), WorkPath(name));
         EXPECT_EQ(Message(), QString());
         EXPECT_EQ(Memo(), QString());
-        EXPECT_EQ(Grid(kGridLine)->rowCount(), 1);
+        EXPECT_EQ(Grid(kGridLine)->rowCount(), 0);
     }
 }
 
@@ -230,9 +226,20 @@ TEST_F(WindowTest, DroppedFileOpens) {
     QCoreApplication::sendEvent(form.get(), &drop);
     EXPECT_EQ(Message(), Opened(u"図形ファイル「", path));
 
+    // A file of another kind is taken too, and named as one the window
+    // cannot open; a drop without a local file is refused.
     QMimeData other;
     other.setUrls({QUrl::fromLocalFile(Sample("README.md"))});
-    QDragEnterEvent refused(QPoint(100, 200), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent taken(QPoint(100, 200), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &taken);
+    EXPECT_TRUE(taken.isAccepted());
+    QDropEvent dropOther(QPointF(100, 200), Qt::CopyAction, &other, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.get(), &dropOther);
+    EXPECT_EQ(Message(), QStringLiteral("ファイル「") + Sample("README.md") +
+                             QStringLiteral("」の読み込みに失敗しました（unsupported file type）"));
+    QMimeData remote;
+    remote.setUrls({QUrl(QStringLiteral("https://example.invalid/a.jww"))});
+    QDragEnterEvent refused(QPoint(100, 200), Qt::CopyAction, &remote, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(form.get(), &refused);
     EXPECT_FALSE(refused.isAccepted());
 }
@@ -251,10 +258,21 @@ TEST_F(WindowTest, ProgramOpensFileFromCommandLine) {
                   {QStringLiteral("--screenshot"), shots, Sample("jww600-points-texts.jww")});
     ASSERT_TRUE(program.waitForFinished(60000));
     EXPECT_EQ(program.exitCode(), 0);
-    for (const char* name : {"header.png", "line.png"}) {
+    for (const char* name : {"header.png", "line.png", "color.png"}) {
         const QImage image(QDir(shots).filePath(QString::fromLatin1(name)));
         EXPECT_EQ(image.size(), QSize(597, 400)) << name;
     }
+
+    // A file it cannot open: a message and status 1, no pictures.
+    const QString none = WorkPath("none");
+    program.setProcessChannelMode(QProcess::SeparateChannels);
+    program.start(QStringLiteral(ZS_BINARY_DIR "/src/app/zumenscope"),
+                  {QStringLiteral("--screenshot"), none, WorkPath("missing.jww")});
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError())
+                    .contains(QStringLiteral("missing.jww」の読み込みに失敗しました（no such file）")));
+    EXPECT_FALSE(QFileInfo::exists(QDir(none).filePath(QStringLiteral("header.png"))));
 }
 
 }  // namespace

@@ -24,6 +24,9 @@ struct SaveCase {
     int versions[9];        // version read back for each item of the list
 };
 
+// Readable test output: the sample instead of the case's bytes.
+void PrintTo(const SaveCase& c, std::ostream* os) { *os << c.sample; }
+
 class SaveCombinations : public WindowTest, public testing::WithParamInterface<SaveCase> {};
 
 // Every item of both lists: the file read back has the chosen version and
@@ -70,8 +73,11 @@ TEST_F(WindowTest, SaveDialogPresetAndDefaultExtension) {
     ZS_NEED_SAMPLES();
     ASSERT_TRUE(QFile::copy(Sample("jww600-points-texts.jww"), WorkPath("plan.jww")));
     Open(WorkPath("plan.jww"));
-    // Nothing touched: version 2.20 with Shift-JIS strings; a name typed
-    // without extension gets the drawing's.
+    // Nothing touched: the lists show the drawing's own version and encoding,
+    // and a plain save keeps them; a name typed without extension gets the
+    // drawing's.
+    EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), QStringLiteral("6.00"));
+    EXPECT_EQ(Find<QComboBox>("ComboBox2")->currentIndex(), 0);
     Save(WorkPath("copy"));
     ASSERT_EQ(dialogs.saveRequests.size(), 1u);
     const JwFileRequest& req = dialogs.saveRequests.front();
@@ -82,8 +88,9 @@ TEST_F(WindowTest, SaveDialogPresetAndDefaultExtension) {
     EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + WorkPath("copy.jww") + QStringLiteral("」を保存しました"));
     TJwwData back;
     ASSERT_TRUE(back.FileIn(FromQ(WorkPath("copy.jww"))));
-    EXPECT_EQ(back.Enthd.jwVer, 220);
+    EXPECT_EQ(back.Enthd.jwVer, 600);
     EXPECT_FALSE(back.MojiEncode);
+    EXPECT_TRUE(dialogs.questions.empty());
 
     // An upper-case extension of the same kind is accepted.
     ASSERT_TRUE(QFile::copy(Sample("jws600-uppercase-ext.JWS"), WorkPath("part.JWS")));
@@ -94,7 +101,9 @@ TEST_F(WindowTest, SaveDialogPresetAndDefaultExtension) {
     EXPECT_EQ(Message(), QStringLiteral("図形ファイル「") + WorkPath("part2.JWS") + QStringLiteral("」を保存しました"));
 }
 
-// Preconditions that fail stop silently: no dialog, no file, no message.
+// Before any file was opened "保存" only says so, whatever the path names
+// (here a drawing that exists); after an open, preconditions that fail stop
+// silently: no dialog, no file, no message.
 TEST_F(WindowTest, SaveStopsSilently) {
     ZS_NEED_SAMPLES();
     auto* edit = Find<QLineEdit>("Edit1");
@@ -103,6 +112,22 @@ TEST_F(WindowTest, SaveStopsSilently) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("text\n");
     }
+    for (const QString& path : {QString(), Sample("jww600-points-texts.jww")}) {
+        edit->setText(path);
+        Save(WorkPath("out.jww"));
+        dialogs.saveAnswers.clear();
+        EXPECT_TRUE(dialogs.saveRequests.empty());
+        EXPECT_FALSE(QFile::exists(WorkPath("out.jww")));
+        EXPECT_EQ(Message(), QStringLiteral("保存する図面がありません（先に「参照」で図面を開いてください）"));
+    }
+    Find<QLabel>("LabelMess")->clear();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);  // Ctrl+S is "保存"
+    EXPECT_TRUE(dialogs.saveRequests.empty());
+    EXPECT_EQ(Message(), QStringLiteral("保存する図面がありません（先に「参照」で図面を開いてください）"));
+
+    Open(Sample("jww600-points-texts.jww"));
     for (const QString& path : {QString(), WorkPath("missing.jww"), WorkPath("notes.txt")}) {
         edit->setText(path);
         Save(WorkPath("out.jww"));

@@ -38,6 +38,8 @@ public:
     std::vector<JwFileRequest> openRequests;
     std::vector<JwFileRequest> saveRequests;
     std::vector<QString> messages;
+    std::deque<bool> askAnswers;  // an empty queue answers Yes
+    std::vector<QString> questions;
 
     std::optional<JwFileAnswer> OpenFile(QWidget*, const JwFileRequest& request) override {
         openRequests.push_back(request);
@@ -48,6 +50,13 @@ public:
         return Next(saveAnswers);
     }
     void ShowMessage(QWidget*, const QString& text) override { messages.push_back(text); }
+    bool Ask(QWidget*, const QString& text) override {
+        questions.push_back(text);
+        if (askAnswers.empty()) return true;
+        const bool yes = askAnswers.front();
+        askAnswers.pop_front();
+        return yes;
+    }
 
 private:
     static std::optional<JwFileAnswer> Next(std::deque<JwFileAnswer>& q) {

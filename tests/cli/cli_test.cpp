@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -214,6 +215,9 @@ struct ConvertCase {
     bool allBlocksUsed;
 };
 
+// Readable test output: the sample and the output instead of the bytes.
+void PrintTo(const ConvertCase& c, std::ostream* os) { *os << c.sample << " -> " << c.out; }
+
 class CliConvert : public CliTest, public ::testing::WithParamInterface<ConvertCase> {};
 
 // The output reads back with the chosen version and encoding and holds the
@@ -268,10 +272,10 @@ TEST_F(CliTest, ConvertRefusesWithoutWriting) {
     EXPECT_NE(r.err.find("output must have the extension .jww"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(Path("out.jws")));
 
-    r = RunCli({"convert", Sample("jws351-blocks.jws"), Path("out.dxf")});
+    r = RunCli({"convert", Sample("jws351-blocks.jws"), Path("out.jww")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("output must have the extension .jws"), std::string::npos) << r.err;
-    EXPECT_FALSE(fs::exists(Path("out.dxf")));
+    EXPECT_FALSE(fs::exists(Path("out.jww")));
 
     WriteAll(Path("x.jww"), "not a drawing");
     WriteAll(Path("out.jww"), "keep me");
@@ -401,6 +405,166 @@ TEST(CliProgress, ShownOnlyOnATerminalForSeveralFiles) {
     EXPECT_EQ(r.err.substr(r.err.size() - 4), "\r\x1b[K");
     EXPECT_EQ(RunCli({"info", "--json", a}, true).err, "");
     EXPECT_EQ(RunCli({"info", "--json", a, b}, false).err, "");
+}
+
+TEST(CliUsage, Version) {
+    const CliResult r = RunCli({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex("zumenscope-cli [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << r.out;
+    EXPECT_NE(RunCli({"--help"}).out.find("--version"), std::string::npos);
+}
+
+// A folder of temporary copies of the samples: top/ holds the drawings and
+// figures (and a text file), top/sub/ one more drawing, empty/ nothing.
+class CliBatch : public CliTest {
+protected:
+    void SetUp() override {
+        CliTest::SetUp();
+        ZS_NEED_SAMPLES();
+        fs::create_directories(dir_ / "top" / "sub");
+        fs::create_directories(dir_ / "empty");
+        for (const char* name : {"jww600-points-texts.jww", "jww700-utf16-2blocks.jww", "jws351-blocks.jws"})
+            fs::copy_file(Sample(name), dir_ / "top" / name);
+        fs::copy_file(Sample("jws600-uppercase-ext.JWS"), dir_ / "top" / "sub" / "part.JWS");
+        WriteAll(dir_ / "top" / "notes.txt", "text");
+    }
+    // text with "@" replaced by the test folder.
+    std::string At(std::string text) const {
+        if (const size_t at = text.find('@'); at != std::string::npos) text.replace(at, 1, dir_.string());
+        return text;
+    }
+    CliResult Run(const std::vector<std::string>& args) const {
+        std::vector<std::string> full;
+        for (const std::string& a : args) full.push_back(At(a));
+        return RunCli(full);
+    }
+};
+
+struct ArgsCase {
+    const char* name;
+    std::vector<std::string> args;  // "@" is the test folder
+    int status;
+    std::vector<std::string> written;  // files that exist afterwards (relative to the folder)
+    std::vector<std::string> absent;   // files that do not
+    std::string err;                   // a part of stderr ("" = stderr empty)
+};
+
+// Readable test output: the case's name instead of its bytes.
+void PrintTo(const ArgsCase& c, std::ostream* os) { *os << c.name; }
+
+class CliArgs : public CliBatch, public ::testing::WithParamInterface<ArgsCase> {};
+
+TEST_P(CliArgs, StatusOutputsAndMessages) {
+    const ArgsCase& c = GetParam();
+    const CliResult r = Run(c.args);
+    EXPECT_EQ(r.status, c.status) << r.err;
+    for (const std::string& f : c.written) EXPECT_TRUE(fs::exists(dir_ / f)) << f;
+    for (const std::string& f : c.absent) EXPECT_FALSE(fs::exists(dir_ / f)) << f;
+    if (c.err.empty())
+        EXPECT_EQ(r.err, "");
+    else
+        EXPECT_NE(r.err.find(At(c.err)), std::string::npos) << r.err;
+}
+
+const ArgsCase kArgsCases[] = {
+    // dxf: beside the input by default; folders; letter case of the options.
+    {"DxfBesideInput", {"dxf", "@/top/jww600-points-texts.jww"}, 0, {"top/jww600-points-texts.dxf"}, {}, ""},
+    {"DxfFolder", {"dxf", "@/top"}, 0,
+     {"top/jww600-points-texts.dxf", "top/jww700-utf16-2blocks.dxf", "top/jws351-blocks.dxf"},
+     {"top/sub/part.dxf", "top/notes.dxf"}, ""},
+    {"DxfFolderRecursive", {"dxf", "@/top", "--recursive"}, 0, {"top/jws351-blocks.dxf", "top/sub/part.dxf"}, {}, ""},
+    {"DxfFolderOutdirKeepsSubfolders", {"dxf", "@/top", "-r", "--outdir", "@/out"}, 0,
+     {"out/jww600-points-texts.dxf", "out/sub/part.dxf"}, {"top/jws351-blocks.dxf"}, ""},
+    {"DxfEmptyFolder", {"dxf", "@/empty"}, 1, {}, {}, "no drawings (.jww, .jws) in the folder"},
+    {"DxfReleaseAnyCase", {"dxf", "@/top/jws351-blocks.jws", "--release", "R12"}, 0, {"top/jws351-blocks.dxf"}, {}, ""},
+    {"DxfUnknownRelease", {"dxf", "@/top/jws351-blocks.jws", "--release", "r13"}, 2, {}, {"top/jws351-blocks.dxf"},
+     "--release"},
+    {"DxfPaperName", {"dxf", "@/top/jws351-blocks.jws", "--paper", "a3"}, 0, {"top/jws351-blocks.dxf"}, {}, ""},
+    {"DxfPaperNameUpper", {"dxf", "@/top/jws351-blocks.jws", "--paper", "A0"}, 0, {"top/jws351-blocks.dxf"}, {}, ""},
+    {"DxfPaperCode", {"dxf", "@/top/jws351-blocks.jws", "--paper", "14"}, 0, {"top/jws351-blocks.dxf"}, {}, ""},
+    {"DxfPaperSizeUpperX", {"dxf", "@/top/jws351-blocks.jws", "--paper", "420X297"}, 0, {"top/jws351-blocks.dxf"}, {},
+     ""},
+    {"DxfPaperUnknownName", {"dxf", "@/top/jws351-blocks.jws", "--paper", "A5"}, 2, {}, {"top/jws351-blocks.dxf"},
+     "--paper"},
+    {"DxfPaperUnknownCode", {"dxf", "@/top/jws351-blocks.jws", "--paper", "5"}, 2, {}, {"top/jws351-blocks.dxf"},
+     "--paper"},
+    {"DxfOutputMustBeDxf", {"dxf", "@/top/jws351-blocks.jws", "-o", "@/x.txt"}, 2, {}, {"x.txt"},
+     "-o must name a .dxf file"},
+    {"DxfOutputUpperCase", {"dxf", "@/top/jws351-blocks.jws", "-o", "@/x.DXF"}, 0, {"x.DXF"}, {}, ""},
+    {"DxfOutputOneInputOnly", {"dxf", "@/top", "-o", "@/x.dxf"}, 2, {}, {"x.dxf"}, "-o takes one input"},
+    {"DxfWriteFailureReason", {"dxf", "@/top/jws351-blocks.jws", "-o", "@/missing/x.dxf"}, 1, {}, {},
+     "write failed: cannot create " + std::string("@") + "/missing/x.dxf"},
+    // convert: a DXF is the other command's; several inputs with --outdir.
+    {"ConvertDxfOutput", {"convert", "@/top/jww600-points-texts.jww", "@/x.dxf"}, 1, {}, {"x.dxf"},
+     "a DXF is written by the dxf command"},
+    {"ConvertOneArgument", {"convert", "@/top/jww600-points-texts.jww"}, 2, {}, {}, "give IN OUT"},
+    {"ConvertThreeArguments", {"convert", "@/top/jww600-points-texts.jww", "@/a.jww", "@/b.jww"}, 2, {},
+     {"a.jww", "b.jww"}, "give IN OUT"},
+    {"ConvertOutdir", {"convert", "@/top/jww600-points-texts.jww", "@/top/jws351-blocks.jws", "--outdir", "@/out"}, 0,
+     {"out/jww600-points-texts.jww", "out/jws351-blocks.jws"}, {}, "warning: 21 block definition(s) no insert uses"},
+    {"ConvertOutdirIsInputFolder", {"convert", "@/top/jww600-points-texts.jww", "--outdir", "@/top"}, 1, {}, {},
+     "the output would replace the input"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliArgs, ::testing::ValuesIn(kArgsCases),
+                         [](const ::testing::TestParamInfo<ArgsCase>& info) { return info.param.name; });
+
+// The losses of a save to an older version reach stderr as warnings, and the
+// exit status stays 0.
+TEST_F(CliBatch, ConvertWarnsWhatTheVersionCannotHold) {
+    const CliResult r = RunCli({"convert", Sample("jww700-sjis-blocks.jww"), Path("old.jww"), "--version", "3.00"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string head = "zumenscope-cli: " + Path("old.jww") + ": warning: ";
+    EXPECT_NE(r.err.find(head), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("entities in SXF colours: standard colours before 4.20\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("entities with a line width: versions before 3.51 hold none\n"), std::string::npos);
+    // The same drawing at its own version loses nothing.
+    EXPECT_EQ(RunCli({"convert", Sample("jww700-sjis-blocks.jww"), Path("same.jww")}).err, "");
+}
+
+// Whatever the number of threads, a batch prints the same bytes and writes
+// the same files as one run after the other; repeated, so that a race on a
+// shared value would show.
+TEST_F(CliBatch, ParallelOutputIsSerialOutput) {
+    std::vector<std::string> files;
+    for (int copy = 0; copy < 4; ++copy) {
+        for (const std::string& f : SampleFiles()) {
+            const fs::path to = dir_ / "many" / (std::to_string(copy) + "-" + fs::path(f).filename().string());
+            fs::create_directories(to.parent_path());
+            fs::copy_file(f, to);
+            files.push_back(to.string());
+        }
+    }
+    auto run = [&](std::vector<std::string> head, const char* jobs) {
+        head.insert(head.end(), {"-j", jobs});
+        head.insert(head.end(), files.begin(), files.end());
+        return RunCli(head);
+    };
+    const CliResult text = run({"info"}, "1"), json = run({"info", "--json"}, "1");
+    const CliResult dxf = run({"dxf", "--outdir", Path("dxf1")}, "1");
+    const CliResult conv = run({"convert", "--version", "4.20", "--outdir", Path("conv1")}, "1");
+    ASSERT_EQ(dxf.status, 0) << dxf.err;
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        const CliResult t = run({"info"}, "4");
+        EXPECT_EQ(t.out, text.out);
+        EXPECT_EQ(t.err, text.err);
+        EXPECT_EQ(t.status, text.status);
+        EXPECT_EQ(run({"info", "--json"}, "3").out, json.out);
+        const std::string d = "dxf" + std::to_string(round + 2), c = "conv" + std::to_string(round + 2);
+        const CliResult pd = run({"dxf", "--outdir", Path(d.c_str())}, "4");
+        EXPECT_EQ(pd.err, dxf.err);
+        const CliResult pc = run({"convert", "--version", "4.20", "--outdir", Path(c.c_str())}, "4");
+        EXPECT_EQ(pc.err.size(), conv.err.size());  // the same warnings (the folder names differ)
+        EXPECT_EQ(pc.status, conv.status);
+        for (const std::string& f : files) {
+            const fs::path stem = fs::path(f).stem();
+            EXPECT_EQ(ReadAll(dir_ / d / stem.string().append(".dxf")), ReadAll(dir_ / "dxf1" / stem.string().append(".dxf")))
+                << f;
+            const fs::path name = fs::path(f).filename();
+            EXPECT_EQ(ReadAll(dir_ / c / name), ReadAll(dir_ / "conv1" / name)) << f;
+        }
+    }
 }
 
 }  // namespace

@@ -43,6 +43,9 @@ struct EntityCase {
     const char* expected;  // the ENTITIES section content, lines separated by \n
 };
 
+// Readable test output: the case's name instead of its bytes.
+void PrintTo(const EntityCase& c, std::ostream* os) { *os << c.name << " (DXF version " << c.ver << ")"; }
+
 class EntityRecords : public ::testing::TestWithParam<EntityCase> {};
 
 TEST_P(EntityRecords, ExactText) {

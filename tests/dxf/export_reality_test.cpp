@@ -287,7 +287,6 @@ TEST(ExportCli, ConvertsManyFilesAndReportsFailures) {
 
     // Usage errors.
     EXPECT_EQ(Cli("dxf" + all + " -o " + Quote(dir / "x.dxf"), tmp, out), 2) << out;
-    EXPECT_EQ(Cli("dxf " + Quote(one), tmp, out), 2) << out;
     EXPECT_EQ(Cli("dxf " + Quote(one) + " -o a.dxf --outdir " + Quote(dir), tmp, out), 2) << out;
     EXPECT_EQ(Cli("dxf " + Quote(one) + " -o a.dxf --paper 0x3", tmp, out), 2) << out;
     EXPECT_EQ(Cli("dxf " + Quote(one) + " -o a.dxf --point-radius 2", tmp, out), 2) << out;
@@ -296,8 +295,13 @@ TEST(ExportCli, ConvertsManyFilesAndReportsFailures) {
     // The input is never replaced, and two inputs of one name do not share an output.
     const fs::path copy = dir / "copy.jww";
     fs::copy_file(one, copy);
-    EXPECT_EQ(Cli("dxf " + Quote(copy) + " -o " + Quote(copy), tmp, out), 1) << out;
+    EXPECT_EQ(Cli("dxf " + Quote(copy) + " -o " + Quote(copy), tmp, out), 2) << out;
     EXPECT_EQ(fs::file_size(copy), fs::file_size(one));
+    // Without -o or --outdir the DXF goes beside its input.
+    const fs::path beside = dir / fs::path("beside").replace_extension(one.extension());
+    fs::copy_file(one, beside, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(Cli("dxf " + Quote(beside), tmp, out), 0) << out;
+    EXPECT_TRUE(fs::exists(dir / "beside.dxf"));
     fs::create_directories(dir / "again");
     fs::copy_file(one, dir / "again" / "copy.jww");
     EXPECT_EQ(Cli("dxf " + Quote(copy) + " " + Quote(dir / "again" / "copy.jww") + " --outdir " + Quote(dir / "twice"),

@@ -56,6 +56,11 @@ struct LayerCase {
     int32_t layer;  // expected DXF layer index
 };
 
+// Readable test output: the attribute and the layer instead of the bytes.
+void PrintTo(const LayerCase& c, std::ostream* os) {
+    *os << "group " << c.lg << " layer " << c.ly << " colour " << c.co << " type " << c.tp << " -> " << c.layer;
+}
+
 class LayerIndex : public Convert, public ::testing::WithParamInterface<LayerCase> {};
 
 TEST_P(LayerIndex, GroupLayerAndAuxiliaryRule) {
@@ -160,6 +165,9 @@ struct LtypeCase {
     int32_t index;
     const char16_t* name;
 };
+
+// Readable test output: the pen style and its line type.
+void PrintTo(const LtypeCase& c, std::ostream* os) { *os << "style " << c.style << " -> " << ToUtf8(c.name); }
 
 class LineTypes : public Convert, public ::testing::WithParamInterface<LtypeCase> {};
 
@@ -336,6 +344,11 @@ struct ArcCase {
     int32_t kind;  // kDxfCircle, kDxfArc or kDxfEllipse
     double sa, da;
 };
+
+// Readable test output: the arc's angles.
+void PrintTo(const ArcCase& c, std::ostream* os) {
+    *os << "start " << c.start << " sweep " << c.sweep << " tilt " << c.tilt << " flat " << c.flat;
+}
 
 class Arcs : public Convert, public ::testing::WithParamInterface<ArcCase> {};
 

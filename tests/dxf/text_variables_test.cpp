@@ -42,6 +42,9 @@ struct Kind1Case {
     const char16_t* value;
 };
 
+// Readable test output: the text and layer instead of the case's bytes.
+void PrintTo(const Kind1Case& c, std::ostream* os) { *os << ToUtf8(c.text) << " on layer " << c.ly; }
+
 class Kind1 : public ::testing::TestWithParam<Kind1Case> {};
 
 TEST_P(Kind1, Value) {

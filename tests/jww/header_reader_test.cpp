@@ -84,6 +84,9 @@ struct VersionCase {
     bool row17, row20a, row30, row31, row32, sxf;
 };
 
+// Readable test output: the version instead of the case's bytes.
+void PrintTo(const VersionCase& c, std::ostream* os) { *os << "version " << c.ver; }
+
 class HeaderVersionTest : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(HeaderVersionTest, ReadsTheRowsOfItsVersion) {

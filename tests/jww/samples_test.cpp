@@ -20,6 +20,9 @@ struct Expected {
     nlohmann::json fields;
 };
 
+// Readable test output: the file name instead of the case's bytes.
+void PrintTo(const Expected& e, std::ostream* os) { *os << (e.file.empty() ? "(no samples)" : e.file); }
+
 // The files named in expected.jsonl; without the samples folder one empty
 // entry, whose test is skipped.
 std::vector<Expected> LoadExpected() {

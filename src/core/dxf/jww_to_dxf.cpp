@@ -21,6 +21,7 @@
 #include "dxf/dxf_palette.h"
 #include "dxf/text_variables.h"
 #include "model/entity_list_view.h"
+#include "model/file_formats.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
 #include "support/paths.h"
@@ -143,20 +144,10 @@ bool DxfImagePixelSize(const JwString& path, int32_t& width, int32_t& height) {
 // Paper size and font names
 
 void TJwwData::GetPaperSize(double& px, double& py) const {
-    switch (Enthd.nZumen) {
-        case 1: px = 841, py = 594; break;
-        case 2: px = 594, py = 420; break;
-        case 3: px = 420, py = 297; break;
-        case 4: px = 297, py = 210; break;
-        case 8: px = 1682, py = 1189; break;
-        case 9: px = 2378, py = 1682; break;
-        case 10: px = 3364, py = 2378; break;
-        case 11: px = 4756, py = 3364; break;
-        case 12: px = 10000, py = 7073; break;
-        case 13: px = 50000, py = 35366; break;
-        case 14: px = 100000, py = 70732; break;
-        default: px = 1189, py = 841; break;
-    }
+    // Unknown codes are A0.
+    const int32_t code = PaperWidth(Enthd.nZumen) > 0 ? Enthd.nZumen : 0;
+    px = PaperWidth(code);
+    py = PaperHeight(code);
 }
 
 namespace {

@@ -146,12 +146,7 @@ template <>
 struct FileFormat<TJwsData> {
     static constexpr std::string_view kSignature = kJwsSignature;
 
-    // No figure is older than 2.30, and a 3.00 figure takes the 3.51 layout.
-    static int32_t WrittenVersion(int32_t Ver) {
-        if (Ver <= kJwsFirstVersion) return kJwsFirstVersion;
-        if (Ver == kVerSkyMap) return kVerPenWidth;
-        return Ver;
-    }
+    static int32_t WrittenVersion(int32_t Ver) { return FigureVersion(Ver); }
     // A figure ends after its block definitions at every version.
     static bool HasImages(int32_t) { return false; }
     static bool TablesComplete(const TJwsData& d, int32_t) { return d.EntLgrp.size() >= kLgrpCount; }

@@ -29,4 +29,12 @@ inline constexpr int32_t kVerPrintDpi = 600;  // the printer resolution, packed 
 inline constexpr int32_t kVerPenWidth = 351;     // nPenWidth in the attribute (its 15-byte form)
 inline constexpr int32_t kVerBoundImages = 700;  // bound images after the block definitions
 
+// The version a figure is written in when ver is asked for: no figure is
+// older than 2.30, and a 3.00 figure takes the 3.51 layout.
+inline constexpr int32_t FigureVersion(int32_t ver) {
+    if (ver <= kJwsFirstVersion) return kJwsFirstVersion;
+    if (ver == kVerSkyMap) return kVerPenWidth;
+    return ver;
+}
+
 }  // namespace jw

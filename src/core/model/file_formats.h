@@ -46,7 +46,9 @@ inline constexpr int32_t kFileOutOptUtf16 = 0x20;
 // Paper name of a paper-size code ("Ａ３", "２Ａ", "１０ｍ"); empty for an
 // unknown code.
 JwString PaperName(int32_t code);
-// Paper width in millimetres of a paper-size code; 0 for an unknown code.
+// Paper width and height in millimetres of a paper-size code (landscape); 0
+// for an unknown code.
 int32_t PaperWidth(int32_t code);
+int32_t PaperHeight(int32_t code);
 
 }  // namespace jw

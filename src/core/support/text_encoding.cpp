@@ -226,6 +226,13 @@ void Utf8Encode(std::u16string_view s, Out& out) {
 
 }  // namespace
 
+bool AnsiCanHold(std::u16string_view s) {
+    const Cp932Tables& t = Tables();
+    for (char16_t c : s)
+        if (c >= 0x80 && (IsSurrogate(c) || t.encode[c] == kNoCode)) return false;
+    return true;
+}
+
 void AnsiAppend(std::u16string_view s, Bytes& out) {
     const Cp932Tables& t = Tables();
     // Grow geometrically: callers append many short strings to one buffer.

@@ -15,6 +15,9 @@ using Bytes = std::vector<uint8_t>;
 // s encoded in code page 932, no terminator. A character the code page cannot
 // represent becomes "?" (a surrogate pair becomes a single "?").
 Bytes AnsiBytes(std::u16string_view s);
+// True when code page 932 represents every character of s (AnsiBytes then
+// writes no "?" in place of one).
+bool AnsiCanHold(std::u16string_view s);
 // Appends the code page 932 bytes of s to out (the allocation-free form).
 void AnsiAppend(std::u16string_view s, Bytes& out);
 // True when b is the lead byte of a double-byte code of code page 932.

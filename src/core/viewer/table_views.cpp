@@ -353,6 +353,15 @@ int32_t JwTableSource::EntityCount(int grid) const {
     return static_cast<int32_t>(n);
 }
 
+JwString JwTableSource::BlockDefinitionName(int row) const {
+    if (ents_ == nullptr || row < 0 || row >= EntityCount(kGridBlock)) return JwString();
+    const uint32_t number = ents_->EntBlock[static_cast<size_t>(row)].nNumber;
+    const size_t defs = HeldCount(ents_->EntBlockDef, ents_->EntBlockDefN);
+    for (size_t i = 0; i < defs; ++i)
+        if (ents_->EntBlockDef[i].nNumber == number) return ents_->EntBlockDef[i].strName;
+    return JwString();
+}
+
 int JwTableSource::RowCount(int grid) const {
     switch (grid) {
         case kGridLayerGroup: return kLayerGroupRows;

@@ -57,6 +57,12 @@ public:
     int RowCount(int grid) const;
     // Text of one cell; empty outside the grid.
     JwString Cell(int grid, int row, int column) const;
+    // Number of entities of the grid's kind that the model really holds (0
+    // for the five table grids).
+    int32_t EntityCount(int grid) const;
+    // Name of the block definition that row of "ブロック" inserts; empty
+    // when there is none of that number.
+    JwString BlockDefinitionName(int row) const;
 
 private:
     // Content a cell has after Clear().
@@ -64,8 +70,6 @@ private:
     JwString TableCell(int grid, int row, int column) const;
     // A cell of an entity the model holds (row < EntityCount(grid)).
     JwString EntityCell(int grid, int row, int column) const;
-    // Number of entities of the grid's kind that the model really holds.
-    int32_t EntityCount(int grid) const;
 
     const TJwEntities* ents_ = nullptr;  // the model shown (JWW or JWS)
     const TJwwData* jww_ = nullptr;      // set only for a JWW drawing
