@@ -20,6 +20,10 @@ std::optional<std::string> FileProblem(std::string_view path) {
 }
 
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+    // Two names of one existing file (a link, a hard link, another spelling)
+    // are the same device and inode.
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec) && !ec) return true;
     std::error_code e1, e2;
     const auto ca = std::filesystem::weakly_canonical(a, e1), cb = std::filesystem::weakly_canonical(b, e2);
     return !e1 && !e2 && ca == cb;
@@ -27,7 +31,8 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
 
 void Complain(Console& io, std::string_view subject, std::string_view message) {
     io.out.flush();  // keeps the order of both streams on a shared terminal
-    io.err << kProgramName << ": " << subject << ": " << message << '\n';
+    // Names and drawing texts inside a message never act on the terminal.
+    io.err << kProgramName << ": " << EscapeControls(subject) << ": " << EscapeControls(message) << '\n';
     io.err.flush();
 }
 
@@ -117,7 +122,18 @@ void ProgressLine::Clear() {
     shown_ = false;
 }
 
-PrivateTempFolder::PrivateTempFolder() { path_ = MakePrivateTempFolder(error_); }
+const std::filesystem::path& PrivateTempFolder::Make() {
+    if (path_.empty()) path_ = MakePrivateTempFolder(error_);
+    return path_;
+}
+
+std::function<JwString(std::string&)> PrivateTempFolder::ImageFolderMaker() {
+    return [this](std::string& error) {
+        const std::filesystem::path& p = Make();
+        error = error_;
+        return p.empty() ? JwString() : AddPathDelim(FromNativePath(p));
+    };
+}
 
 PrivateTempFolder::~PrivateTempFolder() {
     if (path_.empty()) return;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,8 +21,9 @@ JwString PathText(std::string_view path);
 // file", "is a directory"); nothing when it is a file that can be tried.
 std::optional<std::string> FileProblem(std::string_view path);
 
-// Whether a and b name the same file (after resolving links and ".."); false
-// when either cannot be resolved.
+// Whether a and b name the same file: the same device and inode when both
+// exist (through symbolic and hard links and any spelling), else the same
+// path after resolving links and ".."; false when either cannot be resolved.
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // "zumenscope-cli: <subject>: <message>" on the error stream.
@@ -55,18 +57,21 @@ private:
 };
 
 // A folder of its own under the system's temporary folder (MakePrivateTempFolder),
-// removed with everything in it when the object goes away.
+// made when it is first asked for and removed with everything in it when the
+// object goes away.
 class PrivateTempFolder {
 public:
-    PrivateTempFolder();
+    PrivateTempFolder() = default;
     ~PrivateTempFolder();
     PrivateTempFolder(const PrivateTempFolder&) = delete;
     PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
 
-    bool ok() const { return !path_.empty(); }
-    // Empty when the folder could not be created; error() then says why.
-    const std::filesystem::path& path() const { return path_; }
+    // The folder, made now when it is not there yet; empty when it cannot be
+    // made, and error() then says why.
+    const std::filesystem::path& Make();
     const std::string& error() const { return error_; }
+    // A model's BindImageFolderMake that makes this folder.
+    std::function<JwString(std::string&)> ImageFolderMaker();
 
 private:
     std::filesystem::path path_;

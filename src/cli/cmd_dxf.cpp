@@ -9,7 +9,9 @@
 #include <set>
 #include <system_error>
 #include <tuple>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "attributes/gra_attribute.h"
 #include "cli_support.h"
@@ -43,6 +45,7 @@ struct DxfOptions {
     int textStyle = 0;
     bool noVars = false;
     bool noCodes = false;
+    bool noLinkedImages = false;
     std::string appName = "zumenscope";
     unsigned jobs = 0;
 };
@@ -130,49 +133,57 @@ void SetExportSettings(const DxfOptions& o) {
     DxfOutMojiExp2 = !o.noCodes;
     DxfOutJoinLines = false;
     DxfOutDimension = false;
+    DxfOutNoLinkedImages = o.noLinkedImages;
     DxfOutPrintX = DxfOutPrintY = 0;
 }
 
-// Exports one file on paper (the drawing's paper size when none); answers
-// whether the DXF was written, and why not in error. Runs on a worker thread.
-bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const std::string& in, const fs::path& out,
-               std::string& error) {
+// What exporting one file said: whether every part of it succeeded, and the
+// messages for stderr in order (failures, and warnings beginning "warning: ").
+struct Outcome {
+    bool ok = true;
+    std::vector<std::string> messages;
+    void Fail(std::string text) {
+        ok = false;
+        messages.push_back(std::move(text));
+    }
+};
+
+// Exports one file on paper (the drawing's paper size when none). Runs on a
+// worker thread.
+void ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const std::string& in, const fs::path& out,
+               Outcome& r) {
     const JwFileKind kind = FileKindOf(PathText(in));
     if (kind != JwFileKind::Jww && kind != JwFileKind::Jws) {
-        error = kind == JwFileKind::Unsupported ? kUnsupportedFileType
-                                                : "a legacy JWC/JWK file cannot be exported (only .jww and .jws)";
-        return false;
+        r.Fail(kind == JwFileKind::Unsupported ? kUnsupportedFileType
+                                               : "a legacy JWC/JWK file cannot be exported (only .jww and .jws)");
+        return;
     }
     if (auto problem = FileProblem(in)) {
-        error = *problem;
-        return false;
+        r.Fail(*problem);
+        return;
     }
     if (SamePath(in, out)) {
-        error = "the output would replace the input";
-        return false;
+        r.Fail("the output would replace the input");
+        return;
     }
 
-    // Bound images of a 7.00 drawing go to a private folder, so that the
-    // export can copy them beside the DXF; the folder goes with this object.
+    // Bound images of a 7.00 drawing go to a private folder, made when there
+    // is one, so that the export can copy them beside the DXF; the folder
+    // goes with this object.
     PrivateTempFolder images;
-    if (!images.ok()) {
-        error = images.error();
-        return false;
-    }
     TJwFileModels models;
     TJwwData& dwg = models.Jww();
     dwg.BindImageExp = true;
     dwg.BindImageExr = true;
-    dwg.BindImageFolder = AddPathDelim(FromNativePath(images.path()));
+    dwg.BindImageFolderMake = images.ImageFolderMaker();
     const TJwFileRead read = ReadJwFile(kind, PathText(in), models);
     if (!read.ok) {
-        error = "read failed: " + read.error + "; nothing written";
-        return false;
+        r.Fail("read failed: " + ReadFailureText(read) + "; nothing written");
+        return;
     }
-    if (kind == JwFileKind::Jws) {
-        JwsAsDrawing(*models.JWS, dwg);
-        dwg.BindImageFolder = AddPathDelim(FromNativePath(images.path()));
-    }
+    // An image that could not be extracted is missing beside the DXF.
+    for (const std::string& e : read.imageErrors) r.Fail(e);
+    if (kind == JwFileKind::Jws) JwsAsDrawing(*models.JWS, dwg);
 
     SetExportSettings(o);
     double pw = 0, ph = 0;
@@ -192,8 +203,8 @@ bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
     // The extracted images (both forms) go now, the folder with `images`.
     dwg.BindImageDeleteGzFile();
     dwg.BindImageDeleteNonGzFile();
-    if (!ok) error = "write failed: " + dwg.LastError;
-    return ok;
+    for (const std::string& w : dwg.DxfWarnings) r.messages.push_back("warning: " + w);
+    if (!ok) r.Fail("write failed: " + dwg.LastError);
 }
 
 // One input of the batch: the file, where its DXF goes, and why it is not
@@ -316,23 +327,20 @@ int RunDxf(const DxfOptions& o, Console& io) {
     int status = kExitOk;
     std::vector<std::string> names;
     for (const DxfJob& job : jobs) names.push_back(job.in);
-    struct Outcome {
-        bool ok = false;
-        std::string error;
-    };
     RunInOrder<Outcome>(
         io, names, o.jobs,
         [&](size_t i) {
             Outcome r;
             const DxfJob& job = jobs[i];
-            r.error = job.error;
-            if (r.error.empty()) r.ok = ExportOne(o, paper, job.in, job.out, r.error);
+            if (!job.error.empty())
+                r.Fail(job.error);
+            else
+                ExportOne(o, paper, job.in, job.out, r);
             return r;
         },
         [&](size_t i, Outcome& r) {
-            if (r.ok) return;
-            status = kExitFailed;
-            Complain(io, jobs[i].in, r.error);
+            if (!r.ok) status = kExitFailed;
+            for (const std::string& m : r.messages) Complain(io, jobs[i].in, m);
         });
     io.out.flush();
     return status;
@@ -374,6 +382,8 @@ CommandAction Setup(CLI::App& sub) {
         ->check(CLI::Range(0, 2));
     sub.add_flag("--no-expand-vars", o->noVars, "Keep text variables (%f, =y, %%name, ...) as written");
     sub.add_flag("--no-expand-codes", o->noCodes, "Keep texts with layout codes (^_, ^u, ^$3, ...) as written");
+    sub.add_flag("--no-linked-images", o->noLinkedImages,
+                 "Leave out the images a drawing links to (only bound images are exported and copied)");
     sub.add_option("--app-name", o->appName, "Comment on the first line of the DXF (default zumenscope)");
     AddJobsOption(sub, o->jobs);
     sub.footer(
@@ -381,12 +391,15 @@ CommandAction Setup(CLI::App& sub) {
         "drawing's write layer group as reference scale, both kinds of text variables expanded.\n"
         "Coordinates are measured from the paper's lower-left corner and scaled to real size.\n"
         "Bound images of a 7.00 drawing are copied beside the DXF; the temporary copies are\n"
-        "removed afterwards. A figure (.jws) is exported as a drawing with default settings.\n"
+        "removed afterwards. An image the drawing links to is copied only when it is a picture\n"
+        "(BMP, JPEG, PNG, GIF). A copy never replaces a file: a name that is taken gets \"_1\",\n"
+        "\"_2\", ... A figure (.jws) is exported as a drawing with default settings.\n"
         "Without -o or --outdir each DXF goes beside its input as <stem>.dxf; with --outdir a\n"
         "folder argument's subfolders are kept below DIR.\n"
         "An existing DXF is replaced only by a complete file. Several inputs convert in one\n"
         "call, on every core at once; a failing file does not stop the others.\n"
-        "Exit status: 0 every file written, 1 a file could not be read or written, 2 usage error.");
+        "Exit status: 0 every file written, 1 a file could not be read or written (or an image\n"
+        "not extracted or copied), 2 usage error.");
     return [o](Console& io) { return RunDxf(*o, io); };
 }
 

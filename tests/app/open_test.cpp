@@ -172,8 +172,9 @@ TEST_F(WindowTest, FailedReadSaysSoAndShowsWhatWasRead) {
     }
     Open(Sample("jww600-points-texts.jww"));
     Open(path);
-    const std::string error = form->Session().JWW1->LastError;
-    EXPECT_FALSE(error.empty());
+    // The reader's message, then where and what it met.
+    const std::string error = form->Session().JWW1->LastError + ": " + form->Session().JWW1->LastErrorDetail;
+    EXPECT_EQ(error, "JWW-Header Error: header at byte 0x0: the file does not begin with the signature \"JwwData.\"");
     EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + path + QStringLiteral("」の読み込みに失敗しました（") +
                              QString::fromStdString(error) + QStringLiteral("）"));
     EXPECT_TRUE(Memo().startsWith(QStringLiteral("ファイル名：") + path + QLatin1Char('\n')));
@@ -273,6 +274,32 @@ TEST_F(WindowTest, ProgramOpensFileFromCommandLine) {
     EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError())
                     .contains(QStringLiteral("missing.jww」の読み込みに失敗しました（no such file）")));
     EXPECT_FALSE(QFileInfo::exists(QDir(none).filePath(QStringLiteral("header.png"))));
+}
+
+// A name with control characters is shown with them escaped; a save that
+// leaves out inserts of missing definitions says how many.
+TEST_F(WindowTest, HostileNamesAndLeftOutInserts) {
+    const QString path = WorkPath("a\x1b[31m\x07b.jww");
+    {
+        TJwwData jw;
+        jw.DataDefaultSet();
+        ASSERT_TRUE(jw.AddEntPre());
+        jw.AddEntLine(0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1);
+        jw.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 42, 5.0, 6.0, 1.0, 1.0, 0.0);  // no definition 42
+        ASSERT_TRUE(jw.AddEntPost());
+        ASSERT_TRUE(jw.FileOut(FromQ(path), 600));
+    }
+    Open(path);
+    EXPECT_FALSE(Message().contains(QChar(0x1B)));
+    EXPECT_FALSE(Message().contains(QChar(0x07)));
+    EXPECT_TRUE(Message().contains(QStringLiteral("a\\x1B[31m\\x07b.jww」を開きました"))) << Message().toStdString();
+
+    Save(WorkPath("saved.jww"));
+    EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + WorkPath("saved.jww") +
+                             QStringLiteral("」を保存しました（定義のないブロック挿入 1 個を除きました）"));
+    TJwwData back;
+    ASSERT_TRUE(back.FileIn(FromQ(WorkPath("saved.jww"))));
+    EXPECT_EQ(back.EntBlockN, 0);
 }
 
 }  // namespace

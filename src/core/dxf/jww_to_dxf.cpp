@@ -121,6 +121,16 @@ int StbEof(void* user) { return gzeof(static_cast<gzFile>(user)); }
 
 }  // namespace
 
+bool DxfImageBytesPixelSize(const uint8_t* data, size_t n, int32_t& width, int32_t& height) {
+    width = height = 0;
+    int x = 0, y = 0, comp = 0;
+    if (n == 0 || n > static_cast<size_t>(INT32_MAX)) return false;
+    if (!stbi_info_from_memory(data, static_cast<int>(n), &x, &y, &comp) || x <= 0 || y <= 0) return false;
+    width = x;
+    height = y;
+    return true;
+}
+
 bool DxfImagePixelSize(const JwString& path, int32_t& width, int32_t& height) {
     width = height = 0;
     if (path.empty()) return false;
@@ -549,6 +559,10 @@ public:
             if (kind == kEntMoji && IsImageText(top.moji[i].str)) Image(top.moji[i], -1);
         });
         top.ForEach([&](int32_t kind, size_t i) { Entity(top, kind, i, -1); });
+        // A definition must not contain itself, directly or through others:
+        // the inserts that would close such a cycle are left out.
+        const std::vector<std::vector<char>> closing = jw_.CycleClosingInserts();
+        int64_t cut = 0;
         for (size_t d = 0; d < defIdx_.size(); ++d) {
             const int32_t bn = defIdx_[d];
             if (bn < 0) continue;
@@ -556,8 +570,18 @@ public:
             c.ForEach([&](int32_t kind, size_t i) {
                 if (kind == kEntMoji && IsImageText(c.moji[i].str)) Image(c.moji[i], bn);
             });
-            c.ForEach([&](int32_t kind, size_t i) { Entity(c, kind, i, bn); });
+            const std::vector<char>& cuts = closing[d];
+            c.ForEach([&](int32_t kind, size_t i) {
+                if (kind == kEntBlock && i < cuts.size() && cuts[i]) {
+                    ++cut;
+                    return;
+                }
+                Entity(c, kind, i, bn);
+            });
         }
+        if (cut > 0)
+            m_.Warnings.push_back(std::to_string(cut) + (cut == 1 ? " block insert" : " block inserts") +
+                                  " left out: each would make a block definition contain itself");
         if (m_.Spa == 1) {
             BlockContentsExtents();
             m_.SetVPortArea();
@@ -870,13 +894,17 @@ private:
         const double w = StrFloatDef0(values[0]);
         const double rot = values.size() >= 6 ? StrFloatDef0(values[5]) : 0.0;
         if (!(w > 0) || !std::isfinite(w)) return;
+        const bool linked = !IsBoundImageName(file);
+        if (linked && DxfOutNoLinkedImages) return;
         const JwString path = ImagePath(file);
         int32_t pxw = 0, pxh = 0;
         if (path.empty() || !DxfImagePixelSize(path, pxw, pxh)) return;
         const double h = w * pxh / pxw;
         const Place p = PlaceOf(Grp(t.att), bn);
         const double dw = w * p.sc, dh = h * p.sc;
-        if (m_.AddFList(path, dstFolder_, pxw, pxh, dw, dh, 0) < 0) return;
+        const int32_t listed = m_.AddFList(path, dstFolder_, pxw, pxh, dw, dh, 0);
+        if (listed < 0) return;
+        if (linked) m_.deFList[static_cast<size_t>(listed)].linked = true;
         const int32_t ly = LayerIndex(t.att);
         const double a = std::isfinite(rot) ? rot : 0.0;
         if (p.top) {
@@ -892,8 +920,12 @@ private:
     // The file of an image text: "%temp%" + name is an image bound into the
     // drawing, in its working folder (a plain file name only); anything else
     // is a path written on Windows, relative to the drawing's folder.
+    static bool IsBoundImageName(std::u16string_view file) {
+        return file.size() >= 6 && StrLower(file.substr(0, 6)) == u"%temp%";
+    }
+
     JwString ImagePath(std::u16string_view file) const {
-        if (file.size() >= 6 && StrLower(file.substr(0, 6)) == u"%temp%") {
+        if (IsBoundImageName(file)) {
             const std::u16string_view name = file.substr(6);
             if (name.empty() || name == u"." || name == u".." || name.find_first_of(u"\\/:") != std::u16string_view::npos ||
                 jw_.BindImageFolder.empty())
@@ -991,11 +1023,13 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     JwwToDxfModel(*this, m, Ver, FName);
     const bool ok = m.SaveDXF(JwFileName, FName);
     LastError = m.LastError;
+    DxfWarnings = m.Warnings;
     return ok;
 }
 
 void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
     m.DataInit();
+    m.dstName = FName;
     const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
     // Layouts per drawing frame are not built: every mode other than 1 is
     // model space only.

@@ -1,19 +1,71 @@
 // Reading half of the archive primitives: the whole file is read into memory
 // once and parsed from that buffer.
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <cstring>
+#include <string>
 
 #include "jww/archive.h"
 #include "support/text_encoding.h"
 
 namespace jw {
 
+namespace {
+
+std::string Hex(uint64_t v) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
+    return buf;
+}
+
+// 1-based number with thousands separated: 1,234.
+std::string Ordinal(int64_t index) {
+    std::string digits = std::to_string(index + 1);
+    for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
+    return digits;
+}
+
+}  // namespace
+
+std::string DescribePlace(const ReadPlace& p) {
+    std::string s;
+    switch (p.section) {
+        case ReadSection::Header: s = "header"; break;
+        case ReadSection::EntityCount: s = "entity count"; break;
+        case ReadSection::Entity: s = "entity " + Ordinal(p.item); break;
+        case ReadSection::DefinitionCount: s = "block definition count"; break;
+        case ReadSection::Definition: s = "block definition " + Ordinal(p.item); break;
+        case ReadSection::Member: s = "block definition " + Ordinal(p.item) + ", member " + Ordinal(p.member); break;
+        case ReadSection::Image: s = "bound image " + Ordinal(p.item); break;
+    }
+    if (p.kind > 0 && p.kind < static_cast<int>(std::size(kClassNames)))
+        s += " (" + std::string(kClassNames[p.kind]) + ")";
+    return s + " at byte " + Hex(p.start);
+}
+
+void ArchiveReader::Fail(std::string what, const char* message) {
+    failure = std::move(what);
+    throw JwIOError(message);
+}
+
+std::string ArchiveReader::FailureDetail() const {
+    // A file cut short fails wherever the reader noticed it; the record it
+    // ended in is where the damage is.
+    if (shortRead)
+        return DescribePlace(shortPlace) + (shortPlace.section == ReadSection::Header
+                                                ? ": the file ends inside the header"
+                                                : ": the file ends inside the record");
+    if (failure.empty()) return std::string();
+    return DescribePlace(place) + ": " + failure;
+}
+
 size_t ArchiveReader::Read(void* dst, size_t n) {
     const size_t got = std::min(n, Remaining());
     if (got) std::memcpy(dst, data_ + pos_, got);
     if (got < n) {
         std::memset(static_cast<uint8_t*>(dst) + got, 0, n - got);
-        shortRead = true;
+        ShortRead();
     }
     pos_ += got;
     return got;
@@ -21,14 +73,14 @@ size_t ArchiveReader::Read(void* dst, size_t n) {
 
 size_t ArchiveReader::Skip(size_t n) {
     const size_t got = std::min(n, Remaining());
-    if (got < n) shortRead = true;
+    if (got < n) ShortRead();
     pos_ += got;
     return got;
 }
 
 uint8_t ArchiveReader::ReadByte() {
     if (pos_ < size_) return data_[pos_++];
-    shortRead = true;
+    ShortRead();
     return 0;
 }
 
@@ -91,7 +143,7 @@ JwString ArchiveReader::ReadString(bool filter) {
         }
     }
     const size_t got = std::min(len, Remaining());
-    if (got < len) shortRead = true;
+    if (got < len) ShortRead();
     const uint8_t* p = data_ + pos_;
     pos_ += got;
     if (got == 0) return {};
@@ -104,10 +156,10 @@ JwString ArchiveReader::ReadString(bool filter) {
 
 int32_t ArchiveReader::CountIn() {
     uint16_t w;
-    if (Read(&w, sizeof w) == 0) throw JwIOError(kErrFileIO);
+    if (Read(&w, sizeof w) == 0) Fail("the file ends before the count");
     if (w != 0xFFFF) return w;
     int32_t n;
-    if (Read(&n, sizeof n) == 0) throw JwIOError(kErrFileIO);
+    if (Read(&n, sizeof n) == 0) Fail("the file ends inside the count");
     return n;
 }
 
@@ -152,7 +204,7 @@ const std::string& ArchiveReader::NewClassIn() {
     ReadWord();  // schema number, not used
     const size_t stated = ReadWord();
     const size_t n = std::min(stated, Remaining());
-    if (n < stated) shortRead = true;
+    if (n < stated) ShortRead();
     std::string name = ClassNameFrom(data_ + pos_, n);
     pos_ += n;
     // The counter only grows, so the registry stays sorted by index.
@@ -163,7 +215,7 @@ const std::string& ArchiveReader::NewClassIn() {
 
 const std::string& ArchiveReader::ClassTagIn() {
     uint16_t tag;
-    if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
+    if (Read(&tag, sizeof tag) == 0) Fail("the file ends before the class tag");
     uint32_t index;
     if (tag == 0xFFFF) return NewClassIn();
     if (tag == 0x7FFF) {
@@ -171,17 +223,18 @@ const std::string& ArchiveReader::ClassTagIn() {
     } else if (tag & 0x8000) {
         index = tag & 0x7FFFu;
     } else {
-        throw JwIOError(kErrFileIO);  // a tag below 0x8000 names no class
+        Fail("the class tag " + Hex(tag) + " names no class");
     }
     auto it = std::lower_bound(classes_.begin(), classes_.end(), index,
                                [](const std::pair<uint32_t, std::string>& e, uint32_t i) { return e.first < i; });
-    if (it == classes_.end() || it->first != index) throw JwIOError(kErrFileIO);
+    if (it == classes_.end() || it->first != index)
+        Fail("the class tag refers to index " + std::to_string(index) + ", which no class of the file took");
     return it->second;
 }
 
 void ArchiveReader::ClassTagSkip() {
     uint16_t tag;
-    if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
+    if (Read(&tag, sizeof tag) == 0) Fail("the file ends before the class tag");
     if (tag == 0xFFFF) {
         NewClassIn();
     } else if (tag == 0x7FFF) {
