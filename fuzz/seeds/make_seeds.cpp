@@ -1,7 +1,7 @@
 // Writes the seed corpus of the fuzz targets into the folder given (the
 // repository keeps the result in fuzz/corpus): small drawings and figures of
-// every format version with every kind of entity, nested, cyclic and missing
-// block definitions, image texts and bound images; legacy JWC and JWK files;
+// every format version with every kind of entity, nested and cyclic block
+// definitions, image texts and bound images; legacy JWC and JWK files;
 // a Jw_win.jwf and a reference file. They are built the way the tests build
 // their fixtures.
 //   cmake --build build-fuzz --target fuzz_seeds && build-fuzz/fuzz/fuzz_seeds fuzz/corpus
@@ -15,6 +15,7 @@
 #include "model/file_formats.h"
 #include "model/jw_data.h"
 #include "support/program_values.h"
+#include "support/text_encoding.h"
 
 namespace {
 
@@ -29,9 +30,10 @@ const std::vector<uint8_t> kPng = {
     0x20, 0x00, 0x00, 0x1D, 0x20, 0x02, 0x81, 0x5C, 0xD9, 0x6B, 0x4F, 0x00, 0x00, 0x00, 0x00, 0x49,
     0x45, 0x4E, 0x44, 0xAE, 0x42, 0x60, 0x82};
 
-// Every kind of entity at top level and in definitions: a definition in use,
-// one nested in it, one holding itself, an unused one, and an insert of a
-// number no definition has.
+// Every kind of entity at top level and in definitions: a definition in use
+// with a nested one (which has a time stamp), one holding itself and two
+// holding each other. The writer keeps only definitions in use, and inserts
+// name definitions by index, so the definitions come first.
 void Fill(jw::TJwEntities& m) {
     m.AddEntPre();
     m.AddEntLine(0, 0, 0, 1, 1, 0, 0, 0, 0, 100, 50);
@@ -47,20 +49,26 @@ void Fill(jw::TJwEntities& m) {
     m.AddEntSunpo(0, 0, 0, 1, 1, 0, 0, 2, 1, 0, 0, 1, 0, 0, 100, 0, 50, 1, 2.5, 2.5, 0, 0, u"ＭＳ ゴシック", u"100");
     m.AddEntSolid(0, 0, 0, 10, 1, 0, 0, 0xFF8000, 0, 0, 1, 0, 1, 1, 0, 1);
     m.AddEntSolid(0, 0, 0, 3, 1, 0, 0, 0, 5, 5, 8, 8);
-    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"部品");       // number 0
+    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"部品");  // index 0
     m.AddBlkLine(0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1);
     m.AddBlkMoji(0, 0, 0, 0, 1, 1, 0, 0, 1, 0, 0, 2, 2, 0, 0, u"", u"^@BM%temp%pic.png,10,5,0,0,1,0");
-    m.AddBlkBlock(0, 0, 0, 0, 1, 1, 0, 0, 1, 2, 2, 1, 1, 0);
-    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 2, u"nested");    // number 1
+    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 2, u"nested");  // index 1
     m.AddBlkArc(1, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1, 0, 360, 0);
-    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 3, u"self");      // number 2
+    m.EntBlockDef.back().bTime64 = true;
+    m.EntBlockDef.back().dtimeFile = 0x80000002u;
+    for (uint8_t k = 0; k < 8; ++k) m.EntBlockDef.back().time64[k] = static_cast<uint8_t>(0x10 + k);
+    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 3, u"self");  // index 2
     m.AddBlkLine(2, 0, 0, 0, 1, 1, 0, 0, 0, 0, 2, 2);
-    m.AddBlkBlock(2, 0, 0, 0, 1, 1, 0, 0, 2, 0, 0, 1, 1, 0);
-    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 4, u"unused");    // number 3
-    m.AddBlkTen(3, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 1);
+    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 4, u"ping");  // index 3
+    m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"pong");  // index 4
+    m.AddBlkLine(4, 0, 0, 0, 1, 1, 0, 0, 0, 0, 3, 3);
+    m.AddBlkBlock(0, 0, 0, 0, 1, 1, 0, 0, 1, 2, 2, 1, 1, 0);  // 部品 holds nested
+    m.AddBlkBlock(2, 0, 0, 0, 1, 1, 0, 0, 2, 0, 0, 1, 1, 0);  // self holds self
+    m.AddBlkBlock(3, 0, 0, 0, 1, 1, 0, 0, 4, 1, 0, 1, 1, 0);  // ping holds pong
+    m.AddBlkBlock(4, 0, 0, 0, 1, 1, 0, 0, 3, 0, 1, 1, 1, 0);  // and pong ping
     m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, 20, 20, 2, 1, 0.5);
     m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 2, 40, 20, 1, 1, 0);
-    m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 42, 60, 20, 1, 1, 0);
+    m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 3, 80, 20, 1, 1, 0);
     m.AddEntPost();
 }
 

@@ -45,7 +45,7 @@ inline constexpr std::string_view kClassNames[] = {
 inline int KindOfClass(std::string_view name) {
     return [name]<int... Kind>(std::integer_sequence<int, Kind...>) {
         int kind = 0;
-        ((name == kClassNames[Kind] && (kind = Kind, true)) || ...);
+        (void)((name == kClassNames[Kind] && (kind = Kind, true)) || ...);
         return kind;
     }(std::integer_sequence<int, kEntLine, kEntEnko, kEntTen, kEntMoji, kEntSunpo, kEntSolid, kEntBlock>{});
 }
@@ -56,7 +56,16 @@ inline constexpr size_t kPenWidthOffset = 7;
 inline constexpr size_t kPenWidthSize = 2;
 
 // The part of a file a reader is in, for the detail of a failure.
-enum class ReadSection : uint8_t { Header, EntityCount, Entity, DefinitionCount, Definition, Member, Image };
+enum class ReadSection : uint8_t {
+    Header,
+    EntityCount,
+    Entity,
+    DefinitionCount,
+    Definition,
+    Member,
+    ImageCount,
+    Image,
+};
 
 // Where a reader is: the section, the record (0-based index of the entity,
 // definition or image; member within a definition), the entity kind of the

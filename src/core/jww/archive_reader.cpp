@@ -37,6 +37,7 @@ std::string DescribePlace(const ReadPlace& p) {
         case ReadSection::DefinitionCount: s = "block definition count"; break;
         case ReadSection::Definition: s = "block definition " + Ordinal(p.item); break;
         case ReadSection::Member: s = "block definition " + Ordinal(p.item) + ", member " + Ordinal(p.member); break;
+        case ReadSection::ImageCount: s = "bound image count"; break;
         case ReadSection::Image: s = "bound image " + Ordinal(p.item); break;
     }
     if (p.kind > 0 && p.kind < static_cast<int>(std::size(kClassNames)))
@@ -51,8 +52,10 @@ void ArchiveReader::Fail(std::string what, const char* message) {
 
 std::string ArchiveReader::FailureDetail() const {
     // A file cut short fails wherever the reader noticed it; the record it
-    // ended in is where the damage is.
-    if (shortRead)
+    // ended in is where the damage is, unless the failure says more of it.
+    const bool samePlace = shortPlace.section == place.section && shortPlace.item == place.item &&
+                           shortPlace.member == place.member && shortPlace.start == place.start;
+    if (shortRead && !(samePlace && !failure.empty()))
         return DescribePlace(shortPlace) + (shortPlace.section == ReadSection::Header
                                                 ? ": the file ends inside the header"
                                                 : ": the file ends inside the record");

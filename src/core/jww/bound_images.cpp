@@ -170,6 +170,7 @@ bool GzipFile(const JwString& src, const JwString& dst) {
 void TJwEntities::ReadBindImageSection(ArchiveReader& ar) {
     BindImageInit();
     if (!BindImageExp && !BindImageExr) return;
+    ar.place = {ReadSection::ImageCount, -1, -1, 0, ar.Pos()};
     const int32_t count = ar.ReadInt();
     if (count <= 0) return;
     BindImage.reserve(std::min<size_t>(static_cast<size_t>(count), ar.Remaining() / kMinImageEntryBytes));

@@ -5,6 +5,7 @@
 #include "jww/archive.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
+#include "support/text_encoding.h"
 
 namespace jw {
 
@@ -262,7 +263,10 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget,
             ar.place.kind = 0;
             const std::string& name = ar.ClassTagIn();
             const int kind = KindOfClass(name);
-            if (kind == 0) ar.Fail("the class name \"" + name + "\" is no entity's");
+            if (kind == 0) {
+                const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
+                ar.Fail("the class name \"" + ToUtf8(AnsiBytesStr(bytes, name.size())) + "\" is no entity's");
+            }
             ar.place.kind = kind;
             const ListProgress progress{static_cast<size_t>(k),
                                         static_cast<size_t>(std::min<int64_t>(
