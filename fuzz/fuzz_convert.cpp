@@ -20,6 +20,7 @@ void WriteEveryVersion(Model& m, bool utf16) {
     for (const jw::JwFormatVersion& v : jw::kJwFormatVersions) {
         if (!m.BufferOut(bytes, v.ver)) continue;
         Model back;
+        back.BindImageExr = true;  // the image section read too (listed, not extracted)
         if (!back.BufferIn(bytes.data(), bytes.size(), u"back") || back.ReadEnd != bytes.size()) __builtin_trap();
     }
 }

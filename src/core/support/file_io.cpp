@@ -162,6 +162,9 @@ bool CopyFileInto(const JwString& src, OutputSink& sink, size_t head,
 
 namespace {
 
+// The write buffer starts small (most files written are small: an image, a
+// settings file) and doubles each time it fills, up to kSinkBuffer.
+constexpr size_t kSinkFirstBuffer = size_t{1} << 16;
 constexpr size_t kSinkBuffer = size_t{1} << 20;
 
 std::string ErrText(int err) { return std::strerror(err); }
@@ -253,10 +256,14 @@ void AtomicFileSink::Write(const uint8_t* data, size_t n) {
             WriteOut(data, n);  // large blocks go straight to the file
             return;
         }
-        if (!buf_) {
-            buf_.reset(new uint8_t[kSinkBuffer]);
+        const size_t cap = buf_ ? static_cast<size_t>(end_ - buf_.get()) : 0;
+        if (cap < kSinkBuffer) {
+            size_t want = cap == 0 ? kSinkFirstBuffer : 2 * cap;
+            while (want < n) want *= 2;
+            want = std::min(want, kSinkBuffer);
+            buf_.reset(new uint8_t[want]);
             next_ = buf_.get();
-            end_ = next_ + kSinkBuffer;
+            end_ = next_ + want;
         }
     }
     if (n > 0) std::memcpy(next_, data, n);

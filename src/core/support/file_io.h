@@ -128,7 +128,7 @@ private:
     std::string temp_;  // empty when the target is written directly
     int fd_ = -1;
     SinkTarget how_;
-    std::unique_ptr<uint8_t[]> buf_;  // next_ and end_ point into it; made at the first small write
+    std::unique_ptr<uint8_t[]> buf_;  // next_ and end_ point into it; made at the first small write, grown as it fills
     bool committed_ = false;
 };
 
