@@ -38,7 +38,9 @@ public:
     static constexpr size_t kPlain = 0;
 
     // utf8: user text in UTF-8 (release 2007), else in code page 932.
-    DxfGroupWriter(OutputSink& sink, bool utf8) : sink_(sink), utf8_(utf8) { buf_.reserve(kFlushSize + 4096); }
+    // The buffer starts small (a small drawing makes a small DXF) and grows
+    // up to the flush size.
+    DxfGroupWriter(OutputSink& sink, bool utf8) : sink_(sink), utf8_(utf8) { buf_.reserve(kFirstBuffer); }
 
     // A value written as it is (the writer's fixed ASCII literals).
     void Str(int code, std::string_view value) {
@@ -106,6 +108,7 @@ public:
 
 private:
     static constexpr size_t kFlushSize = size_t{1} << 22;
+    static constexpr size_t kFirstBuffer = size_t{1} << 16;
 
     void Eol() { buf_.append("\r\n", 2); }
     void Code(int code) {
