@@ -19,6 +19,7 @@
 #include "attributes/gra_attribute.h"
 #include "dxf/dxf_model.h"
 #include "dxf/dxf_palette.h"
+#include "dxf/placement.h"
 #include "dxf/text_variables.h"
 #include "model/entity_list_view.h"
 #include "model/file_formats.h"
@@ -150,20 +151,11 @@ void TJwwData::GetPaperSize(double& px, double& py) const {
     py = PaperHeight(code);
 }
 
-namespace {
-
-std::u16string_view WithoutAt(std::u16string_view s) {
-    for (int i = 0; i < 3 && !s.empty() && s[0] == u'@'; ++i) s.remove_prefix(1);
-    return s;
-}
-
-}  // namespace
-
 void TJwwData::GetFontNames() {
     FontNames.clear();
     std::unordered_set<JwString> seen;
     auto take = [&](const JwString& f) {
-        const std::u16string_view base = WithoutAt(f);
+        const std::u16string_view base = JwFontWithoutAt(f);
         if (base.empty()) return;
         JwString name(base);
         if (seen.insert(name).second) FontNames.push_back(std::move(name));
@@ -179,7 +171,7 @@ void TJwwData::GetFontNames() {
 }
 
 int32_t TJwwData::GetFontNamesIndex(const JwString& s) const {
-    const std::u16string_view base = WithoutAt(s);
+    const std::u16string_view base = JwFontWithoutAt(s);
     const size_t n = HeldCount(FontNames, FontNameN);
     for (size_t i = 0; i < n; ++i)
         if (FontNames[i] == base) return static_cast<int32_t>(i);
@@ -192,25 +184,8 @@ int32_t TJwwData::GetFontNamesIndex(const JwString& s) const {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-constexpr int32_t kLayHojo = 2;   // DXF layer of auxiliary lines
-constexpr int32_t kLayFirst = 4;  // DXF layer of Jw_cad layer 0 of group 0
 
 double Deg(double rad) { return rad * 180 / kPi; }
-
-double SafeScale(double s) { return (std::isfinite(s) && s > 0) ? s : 1.0; }
-
-int32_t Grp(const TEntJwwAttr& a) {
-    const uint16_t g = a.nGLayer;
-    return g <= 15 ? g : 0;
-}
-int32_t Lay(const TEntJwwAttr& a) {
-    const uint16_t l = a.nLayer;
-    return l <= 15 ? l : 0;
-}
-
-bool IsImageText(const JwString& s) {
-    return s.size() >= 4 && s.compare(0, 4, u"^@BM") == 0 && s.find(u',') != JwString::npos;
-}
 
 void AddDxfLtype(TDXFmodel& m, const char16_t* name, const char16_t* desc, std::initializer_list<double> pat) {
     m.AddLtype(name, desc, std::span<const double>(pat.begin(), pat.size()));
@@ -332,6 +307,8 @@ void Disc(TDXFmodel& m, int32_t b, int32_t co) {
     m.AddBlockPLine(b, 0, 0, co, -1, -1, 1.25, 1.25, true, v);
 }
 
+}  // namespace
+
 void DxfAddTenMarkerBlocks(TDXFmodel& m) {
     const double q = 1.25, t = 5.0 / 3;
     int32_t b = m.AddBlockDef(u"_TRANS_TMARKER_1", -1);
@@ -382,6 +359,8 @@ void DxfAddTenMarkerBlocks(TDXFmodel& m) {
     Outline(m, b, {{0, 0}, {-7.5, q}, {-7.5, -q}});
 }
 
+namespace {
+
 // Axis-aligned box of points.
 struct Box {
     bool any = false;
@@ -425,8 +404,7 @@ public:
     uint32_t SolidArgb(const TEntJwwSolid& s) const {
         const uint16_t pen = s.att.nPenColor;
         if (pen != 10) return PenArgb(pen);
-        const uint32_t c = s.Color;
-        return MakeArgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        return JwOwnSolidArgb(s.Color);
     }
     int32_t SolidAci(const TEntJwwSolid& s) const {
         return s.att.nPenColor != 10 ? PenAci(s.att.nPenColor) : RgbToAci(SolidArgb(s));
@@ -439,7 +417,7 @@ public:
             const uint16_t pen = a.nPenColor;
             const uint8_t style = a.nPenStyle;
             if (pen == 9 || (withLtype && style == 9)) return;
-            lc.JWW_CountUp(Grp(a), Lay(a), PenArgb(pen), withLtype ? style : -1);
+            lc.JWW_CountUp(JwGrp(a), JwLay(a), PenArgb(pen), withLtype ? style : -1);
         };
         const EntityListView c = EntityListOf(jw_);
         c.ForEach([&](int32_t kind, size_t i) {
@@ -455,7 +433,7 @@ public:
                 case kEntSolid: {
                     const TEntJwwSolid& s = c.solid[i];
                     const uint16_t pen = s.att.nPenColor;
-                    if (pen != 9) lc.JWW_CountUp(Grp(s.att), Lay(s.att), SolidArgb(s), -1);
+                    if (pen != 9) lc.JWW_CountUp(JwGrp(s.att), JwLay(s.att), SolidArgb(s), -1);
                     break;
                 }
                 default: break;
@@ -541,12 +519,12 @@ public:
     void ConvertAll() {
         for (int32_t g = 0; g < 16; ++g)
             m_.deLgp[static_cast<size_t>(g)].sc =
-                SafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
+                JwSafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
         m_.SetLgp(base_, std::clamp(DxfOutMainGroup, 0, 15));
 
         const EntityListView top = EntityListOf(jw_);
         top.ForEach([&](int32_t kind, size_t i) {
-            if (kind == kEntMoji && IsImageText(top.moji[i].str)) Image(top.moji[i], -1);
+            if (kind == kEntMoji && JwIsImageText(top.moji[i].str)) Image(top.moji[i], -1);
         });
         top.ForEach([&](int32_t kind, size_t i) { Entity(top, kind, i, -1); });
         for (size_t d = 0; d < defIdx_.size(); ++d) {
@@ -554,7 +532,7 @@ public:
             if (bn < 0) continue;
             const EntityListView c = EntityListOf(jw_.EntBlockDef[d]);
             c.ForEach([&](int32_t kind, size_t i) {
-                if (kind == kEntMoji && IsImageText(c.moji[i].str)) Image(c.moji[i], bn);
+                if (kind == kEntMoji && JwIsImageText(c.moji[i].str)) Image(c.moji[i], bn);
             });
             c.ForEach([&](int32_t kind, size_t i) { Entity(c, kind, i, bn); });
         }
@@ -578,20 +556,17 @@ private:
     double shiftX_ = 0, shiftY_ = 0;
     int32_t base_ = 0;
 
-    // Placement of an entity of group g: top level (bn < 0) or in a block.
-    struct Place {
-        int32_t sp = 0;
-        double sc = 1, dx = 0, dy = 0;
-        bool top = true;
-        int32_t g = 0;
-    };
+    using Place = TJwPlace;
 
+    // Placement of an entity of group g: top level (bn < 0) or in a block.
     Place PlaceOf(int32_t g, int32_t bn) const {
         const TDXF_LGroup& l = m_.deLgp[static_cast<size_t>(g)];
         Place p;
         p.g = g;
         p.top = bn < 0;
         p.sc = l.sc;
+        p.shiftX = shiftX_;
+        p.shiftY = shiftY_;
         if (p.top) {
             p.dx = l.dx;
             p.dy = l.dy;
@@ -599,24 +574,15 @@ private:
         }
         return p;
     }
-    // Shifted (top level) Jw_cad coordinates, before scaling.
-    double Sx(const Place& p, double x) const { return p.top ? x + shiftX_ : x; }
-    double Sy(const Place& p, double y) const { return p.top ? y + shiftY_ : y; }
-    double X(const Place& p, double x) const { return Sx(p, x) * p.sc + p.dx; }
-    double Y(const Place& p, double y) const { return Sy(p, y) * p.sc + p.dy; }
+    static double X(const Place& p, double x) { return p.X(x); }
+    static double Y(const Place& p, double y) { return p.Y(y); }
     // Widens the viewport of the entity's group (space mode 1, top level).
     void View(const Place& p, double x, double y) {
-        if (m_.Spa == 1 && p.top) m_.SetVPortMinMax(m_.deLgp[static_cast<size_t>(p.g)].n, Sx(p, x), Sy(p, y));
+        if (m_.Spa == 1 && p.top) m_.SetVPortMinMax(m_.deLgp[static_cast<size_t>(p.g)].n, p.Sx(x), p.Sy(y));
     }
 
-    static int32_t LayerIndex(const TEntJwwAttr& a) { return 16 * Grp(a) + Lay(a) + kLayFirst; }
-    // The DXF layer: HOJO for pen colour 9 (and line type 9 when it counts).
-    static int32_t LayerOf(const TEntJwwAttr& a, bool ltypeCounts) {
-        const uint16_t pen = a.nPenColor;
-        const uint8_t style = a.nPenStyle;
-        if (pen == 9 || (ltypeCounts && style == 9)) return kLayHojo;
-        return LayerIndex(a);
-    }
+    static int32_t LayerIndex(const TEntJwwAttr& a) { return DxfLayerIndex(a); }
+    static int32_t LayerOf(const TEntJwwAttr& a, bool ltypeCounts) { return DxfLayerOf(a, ltypeCounts); }
     static int32_t Ltype(const TEntJwwAttr& a) { return PenStyleToLtype(a.nPenStyle); }
     static int32_t Width(const TEntJwwAttr& a) { return PenWidthToLineWeight(a.nPenWidth); }
 
@@ -647,7 +613,7 @@ private:
     void Line(const TEntJwwLine& l, int32_t bn) {
         const double x1 = l.start_x, y1 = l.start_y, x2 = l.end_x, y2 = l.end_y;
         if (DxfCoincide(x1, y1, x2, y2)) return;
-        const Place p = PlaceOf(Grp(l.att), bn);
+        const Place p = PlaceOf(JwGrp(l.att), bn);
         AddLine(p, LayerOf(l.att, true), PenAci(l.att.nPenColor), Ltype(l.att), Width(l.att), bn, x1, y1, x2, y2);
     }
 
@@ -655,22 +621,11 @@ private:
     // flag: whole).
     void ArcShape(const Place& p, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t bn, double cx, double cy,
                   double r, double h, double tilt, double start, double sweep, bool whole) {
-        if (!std::isfinite(r) || !(std::fabs(r) > 1e-12) || !std::isfinite(cx) || !std::isfinite(cy)) return;
-        r = std::fabs(r);
-        if (!std::isfinite(h)) h = 1;
-        if (std::fabs(h - 1) <= 1e-12) h = 1;
-        double sa = Deg(start), da = Deg(sweep);
-        if (whole) {
-            sa = 0;
-            da = 0;
-        }
-        if (da < 0) {
-            sa += da;
-            da = -da;
-        }
-        sa = DxfNormDeg(sa);
-        da = DxfNormDeg(da);
-        const double ka = DxfNormDeg(Deg(tilt));
+        const TJwArcShape shape = JwArcShapeOf(cx, cy, r, h, tilt, start, sweep, whole);
+        if (!shape.ok) return;
+        r = shape.r;
+        h = shape.h;
+        const double sa = shape.sa, da = shape.da, ka = shape.ka;
         if (p.top) {
             m_.AddArc(p.sp, ly, co, tp, wd, X(p, cx), Y(p, cy), r * p.sc, h, sa, da, ka);
             if (m_.Spa == 1) {
@@ -689,14 +644,14 @@ private:
     }
 
     void Arc(const TEntJwwEnko& a, int32_t bn) {
-        const Place p = PlaceOf(Grp(a.att), bn);
+        const Place p = PlaceOf(JwGrp(a.att), bn);
         ArcShape(p, LayerOf(a.att, true), PenAci(a.att.nPenColor), Ltype(a.att), Width(a.att), bn, a.start_x,
                  a.start_y, a.dHankei, a.dHenpeiRitsu, a.radKatamukiKaku, a.radKaishiKaku, a.radEnkoKaku,
                  a.bZenEnFlg != 0);
     }
 
     void Ten(const TEntJwwTen& t, int32_t bn) {
-        const Place p = PlaceOf(Grp(t.att), bn);
+        const Place p = PlaceOf(JwGrp(t.att), bn);
         const int32_t ly = LayerOf(t.att, false);
         const double x = t.start_x, y = t.start_y;
         if (t.bKariten == 1) {
@@ -710,23 +665,12 @@ private:
             }
             return;
         }
-        int32_t code = 0;
-        double rot = 0, scale = 1;
-        const uint8_t style = t.att.nPenStyle;
-        if (style == 100) {
-            code = static_cast<int32_t>(t.nCode);
-            rot = DxfNormDeg(Deg(t.radKaitenKaku));
-            scale = t.dBairitsu;
-        }
-        int32_t wd = Width(t.att);
+        const TJwPointMark mark = JwPointMarkOf(t, ga_);
+        const int32_t code = mark.code;
+        const double rot = mark.rot;
+        const int32_t wd = code == 0 ? 5 : Width(t.att);
         const uint16_t pen = t.att.nPenColor;
-        if (code == 0) {
-            const uint16_t width = t.att.nPenWidth;
-            scale = ga_.GetAttrColten(pen) + 0.5 * width;
-            wd = 5;
-        }
-        if (!std::isfinite(scale)) scale = 1;
-        scale *= p.sc;
+        const double scale = mark.scale * p.sc;
         if (p.top) {
             m_.AddTen(p.sp, ly, PenAci(pen), wd, code, X(p, x), Y(p, y), rot, scale);
             View(p, x, y);
@@ -737,41 +681,21 @@ private:
 
     void Moji(const TEntJwwMoji& t, int32_t bn) {
         const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
-        if (DxfCoincide(sx, sy, ex, ey) || IsImageText(t.str)) return;
-        const Place p = PlaceOf(Grp(t.att), bn);
+        if (DxfCoincide(sx, sy, ex, ey) || JwIsImageText(t.str)) return;
+        const Place p = PlaceOf(JwGrp(t.att), bn);
         const int32_t ly = LayerOf(t.att, false);
-        const uint32_t shu = t.nMojiShu;
-        const uint16_t flg = t.att.sFlg;
-        const bool vertical = (flg & 0x20) != 0;
-        const bool slanted = (shu / 10000) % 2 == 1;
-        int32_t typ = static_cast<int32_t>(2 * (shu % 100) + 2);
-        double w = t.dSizeX * p.sc, h = t.dSizeY * p.sc;
-        const double d = t.dKankaku * p.sc;
-        const double a = DxfNormDeg(Deg(std::atan2(ey - sy, ex - sx)));
-        double x1 = X(p, sx), y1 = Y(p, sy), x2 = X(p, ex), y2 = Y(p, ey);
-        JwString font = t.strFontName;
-        if (vertical) {
-            ++typ;
-            std::swap(w, h);
-            JwString at(1, u'@');
-            at.append(WithoutAt(font));
-            font = std::move(at);
-            if (DxfOutMojiStyle < 2) {
-                // The column is centred on Jw_cad's text line; DXF's base
-                // line is one side of it.
-                const double r = a * kPi / 180, mx = h / 2 * std::sin(r), my = -h / 2 * std::cos(r);
-                x1 += mx, y1 += my, x2 += mx, y2 += my;
-            }
-        }
-        const int32_t fl = (vertical ? 1 : 0) | (slanted ? 2 : 0);
+        // The column of a vertical text is centred on Jw_cad's text line;
+        // DXF's base line is one side of it (text styles of modes 0 and 1).
+        const TJwTextLine l = JwTextLineOf(t, p, DxfOutMojiStyle < 2);
         const uint8_t bas = t.att.nPenStyle;
         const int32_t co = PenAci(t.att.nPenColor);
         if (p.top) {
-            m_.AddMoji(p.sp, ly, co, typ, bas, fl, x1, y1, x2, y2, w, h, d, a, font, t.str);
+            m_.AddMoji(p.sp, ly, co, l.typ, bas, l.fl, l.x1, l.y1, l.x2, l.y2, l.w, l.h, l.d, l.a, l.font, t.str);
             View(p, sx, sy);
             View(p, ex, ey);
         } else {
-            m_.AddBlockMoji(bn, 0, ly, co, typ, bas, fl, x1, y1, x2, y2, w, h, d, a, font, t.str);
+            m_.AddBlockMoji(bn, 0, ly, co, l.typ, bas, l.fl, l.x1, l.y1, l.x2, l.y2, l.w, l.h, l.d, l.a, l.font,
+                            t.str);
         }
     }
 
@@ -787,23 +711,13 @@ private:
     }
 
     void Solid(const TEntJwwSolid& s, int32_t bn) {
-        const Place p = PlaceOf(Grp(s.att), bn);
+        const Place p = PlaceOf(JwGrp(s.att), bn);
         const int32_t ly = LayerOf(s.att, false);
         const int32_t co = SolidAci(s);
         const uint8_t style = s.att.nPenStyle;
         if (style < 101) {
-            const double cx[4] = {s.start_x, s.DPoint2_x, s.DPoint3_x, s.end_x};
-            const double cy[4] = {s.start_y, s.DPoint2_y, s.DPoint3_y, s.end_y};
             double x[4], y[4];
-            int n = 0;
-            for (int k = 0; k < 4; ++k) {
-                bool seen = false;
-                for (int j = 0; j < n; ++j) seen = seen || DxfCoincide(cx[k], cy[k], x[j], y[j]);
-                if (seen) continue;
-                x[n] = cx[k];
-                y[n] = cy[k];
-                ++n;
-            }
+            const int n = JwSolidCorners(s, x, y);
             if (n == 2) {
                 AddLine(p, ly, co, 1, Width(s.att), bn, x[0], y[0], x[1], y[1]);
                 return;
@@ -827,9 +741,8 @@ private:
         }
         if (style == 111) {
             // A filled circle or sector, written as its outline.
-            const double mode = s.DPoint3_y;
             ArcShape(p, ly, co, 1, Width(s.att), bn, s.start_x, s.start_y, s.end_x, s.end_y, s.DPoint2_x,
-                     s.DPoint2_y, s.DPoint3_x, std::fabs(mode - 100) <= 1e-12);
+                     s.DPoint2_y, s.DPoint3_x, JwArcSolidWhole(s));
         }
     }
 
@@ -837,7 +750,7 @@ private:
         const uint32_t number = b.nNumber;
         const auto it = byNumber_.find(number);
         if (it == byNumber_.end()) return;
-        const Place p = PlaceOf(Grp(b.att), bn);
+        const Place p = PlaceOf(JwGrp(b.att), bn);
         const int32_t ly = LayerOf(b.att, true);
         const double x = b.DPKijunTen_x, y = b.DPKijunTen_y;
         const double a = DxfNormDeg(Deg(b.radKaitenKaku));
@@ -857,28 +770,18 @@ private:
     void Image(const TEntJwwMoji& t, int32_t bn) {
         const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
         if (DxfCoincide(sx, sy, ex, ey)) return;
-        const std::u16string_view s(t.str);
-        const size_t comma = s.find(u',');
-        std::u16string_view file = s.substr(4, comma - 4);
-        std::vector<std::u16string_view> values;
-        for (size_t start = comma + 1;;) {
-            const size_t next = s.find(u',', start);
-            values.push_back(s.substr(start, next == std::u16string_view::npos ? next : next - start));
-            if (next == std::u16string_view::npos) break;
-            start = next + 1;
-        }
-        const double w = StrFloatDef0(values[0]);
-        const double rot = values.size() >= 6 ? StrFloatDef0(values[5]) : 0.0;
-        if (!(w > 0) || !std::isfinite(w)) return;
-        const JwString path = ImagePath(file);
+        const TJwImageText image = JwImageTextOf(t.str);
+        if (!image.ok) return;
+        const double w = image.w;
+        const JwString path = JwImagePath(image.file, jw_.BindImageFolder, JwFileName);
         int32_t pxw = 0, pxh = 0;
         if (path.empty() || !DxfImagePixelSize(path, pxw, pxh)) return;
         const double h = w * pxh / pxw;
-        const Place p = PlaceOf(Grp(t.att), bn);
+        const Place p = PlaceOf(JwGrp(t.att), bn);
         const double dw = w * p.sc, dh = h * p.sc;
         if (m_.AddFList(path, dstFolder_, pxw, pxh, dw, dh, 0) < 0) return;
         const int32_t ly = LayerIndex(t.att);
-        const double a = std::isfinite(rot) ? rot : 0.0;
+        const double a = image.rot;
         if (p.top) {
             m_.AddImage(p.sp, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
             const double r = a * kPi / 180, c = std::cos(r), sn = std::sin(r);
@@ -887,22 +790,6 @@ private:
         } else {
             m_.AddBlockImage(bn, 0, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
         }
-    }
-
-    // The file of an image text: "%temp%" + name is an image bound into the
-    // drawing, in its working folder (a plain file name only); anything else
-    // is a path written on Windows, relative to the drawing's folder.
-    JwString ImagePath(std::u16string_view file) const {
-        if (file.size() >= 6 && StrLower(file.substr(0, 6)) == u"%temp%") {
-            const std::u16string_view name = file.substr(6);
-            if (name.empty() || name == u"." || name == u".." || name.find_first_of(u"\\/:") != std::u16string_view::npos ||
-                jw_.BindImageFolder.empty())
-                return JwString();
-            return jw_.BindImageFolder + JwString(name);
-        }
-        if (StrNoSpace(file).empty()) return JwString();
-        const JwString folder = FileDir(JwFileName);
-        return FromNativePath(ResolveWindowsPath(file, folder));
     }
 
     // Space mode 1: the contents of placed blocks widen the viewport of the
@@ -917,7 +804,7 @@ private:
             const TEntJwwBlockTree& node = jw_.EntBlockTree[k];
             const int32_t parent = node.parent;
             rootGroup[k] = (parent >= 0 && static_cast<size_t>(parent) < k) ? rootGroup[static_cast<size_t>(parent)]
-                                                                             : Grp(node.att);
+                                                                             : JwGrp(node.att);
             const int32_t d = node.defno;
             if (d < 0 || static_cast<size_t>(d) >= defIdx_.size()) continue;
             if (!done[d]) {
@@ -994,25 +881,8 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     return ok;
 }
 
-void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
-    m.DataInit();
-    const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
-    // Layouts per drawing frame are not built: every mode other than 1 is
-    // model space only.
-    m.SetDXFVer(ver, DxfOutSpace == 1 ? 1 : 0);
-    m.SetAppName(DxfOutAppName);
-    const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
-    m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
-             DxfOutPaperY / 2 + ZahyoMaxY, DxfOutPaperX, DxfOutPaperY);
-    m.SetScale(SafeScale(static_cast<size_t>(base) < jw.EntLgrp.size() ? jw.EntLgrp[base].adScale : 1.0));
-
-    // The display attributes give every pen colour; without a session a
-    // freshly set-up table stands in.
-    TgraAttribute fallback;
-    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback);
-    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
-
-    // Text-variable context.
+void DxfSetMojiExpContext(const TJwwData& jw, const TgraAttribute& ga, TDXFmodel& m) {
+    // The memo splits at its first line break.
     const JwString& memo = jw.Enthd.strMemo;
     JwString memo1 = memo, memo2;
     size_t brk = memo.find(u"\r\n");
@@ -1031,6 +901,27 @@ void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FNam
     for (int32_t p = 1; p <= 9; ++p) colors[static_cast<size_t>(p - 1)] = RgbToAci(ga.GetAttrColcol(p));
     m.SetMojiExpInfo(DxfOutMojiExp1, DxfOutMojiExp2, JwFileName, memo1, memo2, DxfFileDateDays(JwFileName),
                      DxfNowDays(), jw.Enthd.lnDrawTime, jw.Enthd.dPrtBairitsu, scales, colors);
+}
+
+void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
+    m.DataInit();
+    const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
+    // Layouts per drawing frame are not built: every mode other than 1 is
+    // model space only.
+    m.SetDXFVer(ver, DxfOutSpace == 1 ? 1 : 0);
+    m.SetAppName(DxfOutAppName);
+    const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
+    m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
+             DxfOutPaperY / 2 + ZahyoMaxY, DxfOutPaperX, DxfOutPaperY);
+    m.SetScale(JwSafeScale(static_cast<size_t>(base) < jw.EntLgrp.size() ? jw.EntLgrp[base].adScale : 1.0));
+
+    // The display attributes give every pen colour; without a session a
+    // freshly set-up table stands in.
+    TgraAttribute fallback;
+    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback);
+    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
+
+    DxfSetMojiExpContext(jw, ga, m);
     m.SetLayerNameType(DxfOutLayerNameType);
     m.SetTenTransType(DxfOutTenType, DxfOutTenRadius);
     m.SetMojiStyle(DxfOutMojiStyle);
