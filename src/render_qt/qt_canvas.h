@@ -1,0 +1,62 @@
+// The Qt back end of the screen rendering: a TJwCanvas that paints with
+// QPainter (the window, PNG, SVG and PDF), paper millimetres mapped onto the
+// device by a transform. What is smaller than a device pixel is drawn as a
+// dot or left out; dash patterns finer than two pixels are drawn solid.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+
+#include <string>
+#include <unordered_map>
+
+#include "render/canvas.h"
+
+namespace jw {
+
+class TJwQtCanvas : public TJwCanvas {
+public:
+    // toDevice maps paper mm onto the painter's device; minWidth is the
+    // least width of a line in device units (1 for pixels, 0 for vector
+    // output).
+    TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth);
+
+    void Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) override;
+    void Arc(const TJwPen& pen, const TJwArc& arc) override;
+    void FillPolygon(uint32_t argb, std::span<const TJwPoint> points) override;
+    void Text(const TJwTextRun& run) override;
+    void Image(const TJwImage& image) override;
+
+    // Device units per paper mm.
+    double Scale() const { return scale_; }
+
+private:
+    struct FontEntry {
+        QFont font;
+        double ascent = 0, descent = 0;
+    };
+    QPainter& p_;
+    QTransform t_;
+    double scale_ = 1;
+    double minWidth_ = 1;
+    std::unordered_map<std::u16string, FontEntry> fonts_;
+    std::unordered_map<std::u16string, QImage> images_;
+
+    QPointF Dev(TJwPoint q) const { return t_.map(QPointF(q.x, q.y)); }
+    QPen QtPen(const TJwPen& pen) const;
+    void Dot(uint32_t argb, QPointF at);
+    const FontEntry& FontOf(std::u16string_view jwFont);
+};
+
+// The family drawn for a Jw_cad font name (leading "@" ignored): the font
+// itself when installed, else IPAMincho for a Mincho face and IPAGothic for
+// any other (the system's default when neither is installed).
+QString JwFontFamily(std::u16string_view jwFont);
+
+// Loads the font database once; call before painting on worker threads.
+void JwSetUpRenderFonts();
+
+}  // namespace jw
