@@ -80,11 +80,27 @@ QPen TJwQtCanvas::QtPen(const TJwPen& pen) const {
     return q;
 }
 
-void TJwQtCanvas::Dot(uint32_t argb, QPointF at) {
+TJwQtCanvas::~TJwQtCanvas() { Flush(); }
+
+void TJwQtCanvas::DotAt(uint32_t argb, QPointF at) {
+    dots_[argb].append(at);
+    if (++dotCount_ >= 1 << 16) Flush();
+}
+
+void TJwQtCanvas::Dot(uint32_t argb, TJwPoint at) { DotAt(argb, Dev(at)); }
+
+void TJwQtCanvas::Flush() {
+    if (dotCount_ == 0) return;
     p_.save();
-    p_.setPen(QPen(Argb(argb), std::max(minWidth_, 1.0)));
-    p_.drawPoint(at);
+    p_.setRenderHint(QPainter::Antialiasing, false);
+    for (auto& [argb, points] : dots_) {
+        if (points.isEmpty()) continue;
+        p_.setPen(QPen(Argb(argb), std::max(minWidth_, 1.0)));
+        p_.drawPoints(points.constData(), static_cast<int>(points.size()));
+        points.clear();
+    }
     p_.restore();
+    dotCount_ = 0;
 }
 
 void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) {
@@ -95,7 +111,7 @@ void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, 
     if (closed) poly.append(poly.front());
     const QRectF box = poly.boundingRect();
     if (box.width() < 1 && box.height() < 1) {
-        Dot(pen.argb, box.center());
+        DotAt(pen.argb, box.center());
         return;
     }
     p_.setPen(QtPen(pen));
@@ -109,7 +125,7 @@ void TJwQtCanvas::Arc(const TJwPen& pen, const TJwArc& arc) {
     const double r = std::max(std::hypot(d.m11(), d.m12()), std::hypot(d.m21(), d.m22()));
     if (!std::isfinite(r)) return;
     if (r < 0.5) {
-        Dot(pen.argb, d.map(QPointF(0, 0)));
+        DotAt(pen.argb, d.map(QPointF(0, 0)));
         return;
     }
     // Segments short enough that the chord stays within a quarter pixel of
@@ -135,7 +151,7 @@ void TJwQtCanvas::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
     for (const TJwPoint& q : points) poly.append(Dev(q));
     const QRectF box = poly.boundingRect();
     if (box.width() < 1 && box.height() < 1) {
-        Dot(argb, box.center());
+        DotAt(argb, box.center());
         return;
     }
     p_.setPen(Qt::NoPen);

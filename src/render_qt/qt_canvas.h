@@ -23,12 +23,17 @@ public:
     // least width of a line in device units (1 for pixels, 0 for vector
     // output).
     TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth);
+    // Draws the dots still held (Flush).
+    ~TJwQtCanvas() override;
 
     void Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) override;
     void Arc(const TJwPen& pen, const TJwArc& arc) override;
     void FillPolygon(uint32_t argb, std::span<const TJwPoint> points) override;
     void Text(const TJwTextRun& run) override;
     void Image(const TJwImage& image) override;
+    void Dot(uint32_t argb, TJwPoint at) override;
+    // Dots are drawn in batches, one per colour; this draws those held.
+    void Flush();
 
     // Device units per paper mm.
     double Scale() const { return scale_; }
@@ -47,7 +52,10 @@ private:
 
     QPointF Dev(TJwPoint q) const { return t_.map(QPointF(q.x, q.y)); }
     QPen QtPen(const TJwPen& pen) const;
-    void Dot(uint32_t argb, QPointF at);
+    std::unordered_map<uint32_t, QList<QPointF>> dots_;
+    size_t dotCount_ = 0;
+
+    void DotAt(uint32_t argb, QPointF at);
     const FontEntry& FontOf(std::u16string_view jwFont);
 };
 

@@ -116,6 +116,9 @@ public:
     virtual void FillPolygon(uint32_t argb, std::span<const TJwPoint> points) = 0;
     virtual void Text(const TJwTextRun& run) = 0;
     virtual void Image(const TJwImage& image) = 0;
+    // Something smaller than a device pixel, drawn as one pixel (a display
+    // list replaying a far view asks for it).
+    virtual void Dot(uint32_t argb, TJwPoint at) = 0;
 };
 
 }  // namespace jw
