@@ -342,7 +342,9 @@ private:
             }
             return;
         }
-        const bool whole = JwArcSolidWhole(s);
+        const uint8_t style = s.att.nPenStyle;
+        const bool ring = style == 105 || style == 106;  // the mode field holds the inner radius
+        const bool whole = !ring && JwArcSolidWhole(s);
         const TJwArcShape a =
             JwArcShapeOf(s.start_x, s.start_y, s.end_x, s.end_y, s.DPoint2_x, s.DPoint2_y, s.DPoint3_x, whole);
         if (!a.ok) return;
@@ -350,26 +352,30 @@ private:
             ctx.m * TJwAffine::Move(a.cx, a.cy) * TJwAffine::Turn(a.ka * kDeg) * TJwAffine::Scale(a.r, a.r * a.h);
         const double sweep = a.da == 0 ? 2 * kPi : a.da * kDeg, start = a.sa * kDeg;
         std::vector<TJwPoint> pts;
-        pts.reserve(kArcSolidSegments + 2);
+        pts.reserve(2 * kArcSolidSegments + 4);
         for (int k = 0; k <= kArcSolidSegments; ++k) {
             const double t = start + sweep * k / kArcSolidSegments;
             pts.push_back(m.Map(std::cos(t), std::sin(t)));
         }
-        if (!whole && a.da != 0) {
-            const double mode = s.DPoint3_y;
+        const double mode = s.DPoint3_y;
+        if (ring) {
+            // Back along the inner edge.
+            const double k = std::isfinite(mode) ? std::clamp(std::fabs(mode) / a.r, 0.0, 1.0) : 0.0;
+            for (int j = kArcSolidSegments; j >= 0; --j) {
+                const double t = start + sweep * j / kArcSolidSegments;
+                pts.push_back(m.Map(k * std::cos(t), k * std::sin(t)));
+            }
+        } else if (!whole && a.da != 0) {
             if (std::fabs(mode) <= 1e-12) {
                 pts.push_back(m.Map(0, 0));  // a sector
             } else if (std::fabs(mode + 1) <= 1e-12) {
                 // The corner where the tangents at both ends meet (on the
-                // unit circle: at angle mid, distance 1 / cos(half sweep)).
+                // unit circle: at the middle angle, 1 / cos(half sweep) out).
                 const double half = sweep / 2, c = std::cos(half);
-                if (std::fabs(c) > 1e-10) {
-                    const double mid = start + half;
-                    pts.push_back(m.Map(std::cos(mid) / c, std::sin(mid) / c));
-                } else {
-                    pts.push_back(m.Map(0, 0));
-                }
+                const double mid = start + half;
+                pts.push_back(std::fabs(c) > 1e-10 ? m.Map(std::cos(mid) / c, std::sin(mid) / c) : m.Map(0, 0));
             }
+            // Any other mode: the segment closed by its chord.
         }
         cv_.FillPolygon(argb, pts);
     }
