@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QStringList>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -103,8 +104,36 @@ void TJwQtCanvas::Flush() {
     dotCount_ = 0;
 }
 
+void TJwQtCanvas::UsePen(const TJwPen& pen) {
+    // Consecutive entities mostly share a pen: Qt's pen is made and set
+    // only when it changes.
+    if (!penSet_ || pen.argb != penArgb_ || pen.width != penWidth_ ||
+        !std::equal(pen.dash.begin(), pen.dash.end(), penDash_.begin(), penDash_.end())) {
+        p_.setPen(QtPen(pen));
+        penArgb_ = pen.argb;
+        penWidth_ = pen.width;
+        penDash_.assign(pen.dash.begin(), pen.dash.end());
+        penSet_ = true;
+        textPen_ = false;
+    }
+    if (!noBrush_) {
+        p_.setBrush(Qt::NoBrush);
+        noBrush_ = true;
+    }
+}
+
 void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) {
     if (points.size() < 2) return;
+    if (points.size() == 2 && !closed) {
+        const QPointF a = Dev(points[0]), b = Dev(points[1]);
+        if (std::fabs(a.x() - b.x()) < 1 && std::fabs(a.y() - b.y()) < 1) {
+            DotAt(pen.argb, (a + b) / 2);
+            return;
+        }
+        UsePen(pen);
+        p_.drawLine(QLineF(a, b));
+        return;
+    }
     QPolygonF poly;
     poly.reserve(static_cast<qsizetype>(points.size() + 1));
     for (const TJwPoint& q : points) poly.append(Dev(q));
@@ -114,8 +143,7 @@ void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, 
         DotAt(pen.argb, box.center());
         return;
     }
-    p_.setPen(QtPen(pen));
-    p_.setBrush(Qt::NoBrush);
+    UsePen(pen);
     p_.drawPolyline(poly);
 }
 
@@ -139,8 +167,7 @@ void TJwQtCanvas::Arc(const TJwPen& pen, const TJwArc& arc) {
         const double t = arc.start + sweep * k / n;
         poly.append(d.map(QPointF(std::cos(t), std::sin(t))));
     }
-    p_.setPen(QtPen(pen));
-    p_.setBrush(Qt::NoBrush);
+    UsePen(pen);
     p_.drawPolyline(poly);
 }
 
@@ -156,10 +183,11 @@ void TJwQtCanvas::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
     }
     p_.setPen(Qt::NoPen);
     p_.setBrush(Argb(argb));
+    penSet_ = noBrush_ = textPen_ = false;
     p_.drawPolygon(poly, Qt::WindingFill);
 }
 
-const TJwQtCanvas::FontEntry& TJwQtCanvas::FontOf(std::u16string_view jwFont) {
+TJwQtCanvas::FontEntry& TJwQtCanvas::FontOf(std::u16string_view jwFont) {
     const std::u16string key(jwFont);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
@@ -178,6 +206,32 @@ const TJwQtCanvas::FontEntry& TJwQtCanvas::FontOf(std::u16string_view jwFont) {
     return fonts_.emplace(key, e).first->second;
 }
 
+const TJwQtCanvas::Glyphs& TJwQtCanvas::GlyphsOf(FontEntry& f, std::u16string_view ch) {
+    const std::u16string key(ch);
+    auto it = f.glyphs.find(key);
+    if (it != f.glyphs.end()) return it->second;
+    Glyphs g;
+    const QString s = Q(ch);
+    g.blank = s.trimmed().isEmpty();
+    if (!g.blank) {
+        QTextLayout layout(s, f.font);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        g.runs = layout.glyphRuns();
+        // The layout puts the base line at the line's ascent.
+        for (QGlyphRun& r : g.runs) {
+            QList<QPointF> at = r.positions();
+            for (QPointF& p : at) p.ry() -= line.ascent();
+            r.setPositions(at);
+        }
+        g.advance = QFontMetricsF(f.font).horizontalAdvance(s);
+    }
+    if (!(g.advance > 0)) g.advance = kGlyphPixels;
+    return f.glyphs.emplace(key, std::move(g)).first->second;
+}
+
 void TJwQtCanvas::Text(const TJwTextRun& run) {
     const double height = JwTextHeight(run) * scale_;
     if (!std::isfinite(height) || height < 0.5) return;
@@ -191,25 +245,28 @@ void TJwQtCanvas::Text(const TJwTextRun& run) {
         Polyline(pen, pts, false);
         return;
     }
-    const FontEntry& f = FontOf(run.font);
-    const QFontMetricsF fm(f.font);
+    FontEntry& f = FontOf(run.font);
     const double em = f.ascent + f.descent;
-    p_.save();
-    p_.setFont(f.font);
-    p_.setPen(Argb(run.argb));
+    // The glyph runs carry their fonts; the pen gives their colour. The
+    // painter's transform is put back afterwards (no save and restore,
+    // which copy the whole painter state for every text).
+    if (!textPen_ || textArgb_ != run.argb) {
+        p_.setPen(Argb(run.argb));
+        textPen_ = true;
+        textArgb_ = run.argb;
+        penSet_ = false;
+    }
+    const QTransform before = p_.transform();
     JwTextCells(run, [&](std::u16string_view ch, bool, const TJwAffine& frame) {
-        const QString s = Q(ch);
-        if (s.trimmed().isEmpty() && s != QStringLiteral("\u3000")) return;
-        if (s == QStringLiteral("\u3000")) return;
-        double adv = fm.horizontalAdvance(s);
-        if (!(adv > 0)) adv = kGlyphPixels;
+        const Glyphs& g = GlyphsOf(f, ch);
+        if (g.blank) return;
         // Glyph coordinates (y down, base line at 0) onto the unit cell.
-        const QTransform glyph(1 / adv, 0, 0, -1 / em, 0, f.descent / em);
+        const QTransform glyph(1 / g.advance, 0, 0, -1 / em, 0, f.descent / em);
         const QTransform cell(frame.a, frame.b, frame.c, frame.d, frame.e, frame.f);
         p_.setTransform(glyph * cell * t_);
-        p_.drawText(QPointF(0, 0), s);
+        for (const QGlyphRun& r : g.runs) p_.drawGlyphRun(QPointF(0, 0), r);
     });
-    p_.restore();
+    p_.setTransform(before);
 }
 
 void TJwQtCanvas::Image(const TJwImage& image) {

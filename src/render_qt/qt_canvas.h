@@ -6,12 +6,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainter>
 #include <QTransform>
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "render/canvas.h"
 
@@ -39,9 +41,17 @@ public:
     double Scale() const { return scale_; }
 
 private:
+    // The glyphs of one character cell's text, laid out once (fallback
+    // fonts chosen, shaped) and drawn again for every cell that holds it.
+    struct Glyphs {
+        QList<QGlyphRun> runs;  // base line at y = 0
+        double advance = 0;
+        bool blank = false;  // nothing to draw (white space)
+    };
     struct FontEntry {
         QFont font;
         double ascent = 0, descent = 0;
+        std::unordered_map<std::u16string, Glyphs> glyphs;
     };
     QPainter& p_;
     QTransform t_;
@@ -52,11 +62,20 @@ private:
 
     QPointF Dev(TJwPoint q) const { return t_.map(QPointF(q.x, q.y)); }
     QPen QtPen(const TJwPen& pen) const;
+    // Sets pen (and no brush) unless the painter has them already.
+    void UsePen(const TJwPen& pen);
+    uint32_t penArgb_ = 0;  // the pen last set, when penSet_
+    double penWidth_ = 0;
+    std::vector<double> penDash_;
+    bool penSet_ = false, noBrush_ = false;
+    uint32_t textArgb_ = 0;  // the colour of texts set, when textPen_
+    bool textPen_ = false;
     std::unordered_map<uint32_t, QList<QPointF>> dots_;
     size_t dotCount_ = 0;
 
     void DotAt(uint32_t argb, QPointF at);
-    const FontEntry& FontOf(std::u16string_view jwFont);
+    FontEntry& FontOf(std::u16string_view jwFont);
+    static const Glyphs& GlyphsOf(FontEntry& f, std::u16string_view ch);
 };
 
 // The family drawn for a Jw_cad font name (leading "@" ignored): the font
