@@ -43,6 +43,10 @@ protected:
         DxfOutMojiStyle = 0;
         DxfOutMojiExp1 = false;
         DxfOutMojiExp2 = false;
+        DxfOutJoinLines = false;
+        DxfOutDimension = false;
+        DxfOutPrintX = 420;
+        DxfOutPrintY = 297;
         DxfOutNowFunc = FixedNow;
         DxfOutFileDateFunc = FixedFileDate;
     }
