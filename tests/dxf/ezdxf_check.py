@@ -13,8 +13,11 @@ For each file:
   types T1 T2 ...           (entity types in model space, in order)
   dimension BLOCK FOUND M   (each DIMENSION: its block, "found" or "missing",
                              and ezdxf's measurement of it)
+  saved ok                  (ezdxf wrote the drawing again; else "saved
+                             failed" and the reason)
 Exits with 2 when ezdxf is not installed.
 """
+import io
 import sys
 
 try:
@@ -62,6 +65,11 @@ def main():
             except (TypeError, ValueError):
                 measurement = "none"
             print("dimension", name, found, measurement)
+        try:
+            doc.write(io.StringIO())
+            print("saved ok")
+        except Exception as e:  # anything ezdxf raises: the reason is the fact
+            print("saved failed", type(e).__name__, one_line(e))
 
 
 if __name__ == "__main__":
