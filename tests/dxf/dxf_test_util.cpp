@@ -182,7 +182,7 @@ EzdxfReport ParseEzdxfReport(const std::string& out) {
             std::istringstream fields(rest);
             EzdxfDimension d;
             std::string found, measurement;
-            fields >> d.block >> found >> measurement;
+            fields >> d.block >> found >> d.type >> measurement;
             d.found = found == "found";
             d.measurement = measurement == "none" ? std::nan("") : std::stod(measurement);
             r.dimensions[current].push_back(d);

@@ -52,6 +52,7 @@ int RunEzdxfCheck(const std::string& files, std::string& out);
 struct EzdxfDimension {
     std::string block;
     bool found = false;
+    int type = -1;           // without the flags: 0 rotated, 3 diameter, 4 radius, 5 angle
     double measurement = 0;  // NaN when ezdxf measures nothing
 };
 struct EzdxfReport {

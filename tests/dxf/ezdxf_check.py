@@ -11,8 +11,8 @@ For each file:
   viewports NAME N          (viewports of each paper-space layout)
   block NAME N              (entities of each block that is no layout block)
   types T1 T2 ...           (entity types in model space, in order)
-  dimension BLOCK FOUND M   (each DIMENSION: its block, "found" or "missing",
-                             and ezdxf's measurement of it)
+  dimension BLOCK FOUND T M (each DIMENSION: its block, "found" or "missing",
+                             its type and ezdxf's measurement of it)
   saved ok                  (ezdxf wrote the drawing again; else "saved
                              failed" and the reason)
 Exits with 2 when ezdxf is not installed.
@@ -64,7 +64,7 @@ def main():
                 measurement = repr(float(dim.get_measurement()))
             except (TypeError, ValueError):
                 measurement = "none"
-            print("dimension", name, found, measurement)
+            print("dimension", name, found, dim.dimtype, measurement)
         try:
             doc.write(io.StringIO())
             print("saved ok")

@@ -4,7 +4,12 @@
 // its writing. Jw_cad coordinates are paper millimetres with the origin at the
 // paper centre; top-level entities are shifted by half the paper so that the
 // DXF origin is the paper's lower-left corner, then scaled by their layer
-// group's placement (deLgp).
+// group's placement (deLgp). With one layout per drawing frame (space mode 2,
+// frames from dxf/frames.cpp) every group is drawn at one common scale and
+// the reference group's entities inside a frame 1:1 in its layout. Lines and
+// arcs of curve groups may go to the polyline joining (dxf/polyline_join.cpp)
+// and dimension groups into "*D" blocks with DIMENSIONs
+// (dxf/dimension_rebuild.h).
 #include "dxf/jww_to_dxf.h"
 
 #include <zlib.h>
