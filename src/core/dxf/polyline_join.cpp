@@ -89,7 +89,7 @@ void TDXFmodel::Pw_Sort() {
             chain.ltp = seed.ltp;
             chain.wid = seed.wid;
             try {
-                dpw2.reserve(dpw2.size() + 1);
+                if (dpw2.size() == dpw2.capacity()) dpw2.reserve(std::max<size_t>(64, 2 * dpw2.capacity()));
             } catch (const std::bad_alloc&) {
                 continue;  // the seed stays free for a later chain
             }
