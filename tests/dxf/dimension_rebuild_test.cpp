@@ -66,19 +66,19 @@ struct Drawing {
     }
 };
 
-class Dims : public dxftest::ExportFixture {
+class Dims : public dxftest::DrawingExport {
 protected:
     void SetUp() override {
-        ExportFixture::SetUp();
+        DrawingExport::SetUp();
         DxfOutDimension = true;
-        d.DataDefaultSet();
     }
     void Convert(const std::function<void(Drawing&)>& build, int32_t ver = kDxf2000) {
-        ASSERT_TRUE(d.AddEntPre());
-        Drawing dr{d};
-        build(dr);
-        ASSERT_TRUE(d.AddEntPost());
-        JwwToDxfModel(d, m, ver, u"out.dxf");
+        DrawingExport::Convert(
+            [&](TJwwData& w) {
+                Drawing dr{w};
+                build(dr);
+            },
+            ver);
     }
     const TDXF_BlockDef& Block(const char16_t* name) {
         const int32_t b = m.GetBlockIdx(std::u16string_view(name));
@@ -86,8 +86,6 @@ protected:
         static const TDXF_BlockDef none;
         return b < 0 ? none : m.deBlockDef[static_cast<size_t>(b)];
     }
-    TJwwData d;
-    TDXFmodel m;
 };
 
 // Shifted by half the fixture's paper (420 x 297).
@@ -187,9 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Table, DimKinds,
 TEST_F(Dims, AngleFromArcTextAndRayLines) {
     for (const bool negative : {false, true}) {
         SCOPED_TRACE(negative);
-        d.DataInit();
-        d.DataDefaultSet();
-        m.DataInit();
+        Fresh();
         Convert([&](Drawing& dr) {
             // 0 to 60 degrees about (100, 0), radius 20 (drawn backwards: from 60 by -60).
             d.AddEntArc(4, 0, 0, 1, 1, 0, 0, 100, 0, 20, 1, negative ? 60 : 0, negative ? -60 : 60, 0);
@@ -277,11 +273,9 @@ TEST_F(Dims, BlockDrawnWhereTheDimensionStandsInEverySpaceMode) {
     for (const Mode& mode : {Mode{0, 1, 0, 1}, Mode{1, 1, 0, 10}, Mode{1, 0, 1, 1}, Mode{2, 0, 1, 1}, Mode{2, 1, 0, 10}}) {
         SCOPED_TRACE(::testing::Message() << "space " << mode.space << " group " << mode.group);
         DxfOutSpace = mode.space;
-        d.DataInit();
-        d.DataDefaultSet();
+        Fresh();
         d.EntLgrp[0].adScale = 1;
         d.EntLgrp[1].adScale = 10;
-        m.DataInit();
         Convert([&](Drawing& dr) {
             dr.Linear(1, 0, 0, 30, true, true, mode.group);
             dr.Line(0, -50, -50, -40, -50, 1 - mode.group);  // makes group 1 the busiest besides 0

@@ -39,12 +39,8 @@ std::vector<Frame> Frames(const TDXFmodel& m) {
 // The paper of the fixture (420 x 297) as the fallback frame.
 const Frame kPaper{0, -210, -148.5, 210, 148.5};
 
-class Frames_ : public dxftest::ExportFixture {
+class Frames_ : public dxftest::DrawingExport {
 protected:
-    void SetUp() override {
-        ExportFixture::SetUp();
-        d.DataDefaultSet();
-    }
     // Builds the drawing and finds its frames for release ver.
     std::vector<Frame> Find(const std::function<void(TJwwData&)>& build, int32_t ver = kDxf2000) {
         EXPECT_TRUE(d.AddEntPre());
@@ -54,8 +50,6 @@ protected:
         DxfFindFrames(d, m);
         return Frames(m);
     }
-    TJwwData d;
-    TDXFmodel m;
 };
 
 // A frame line: colour 9, line type 16, width 200.
@@ -254,12 +248,9 @@ TEST(FrameBoxes, EdgesAreOutsideAndTheFirstFrameWins) {
 
 class FrameLayouts : public Frames_ {
 protected:
-    void Convert(const std::function<void(TJwwData&)>& build, int32_t ver = kDxf2000) {
+    void SetUp() override {
+        Frames_::SetUp();
         DxfOutSpace = 2;
-        ASSERT_TRUE(d.AddEntPre());
-        build(d);
-        ASSERT_TRUE(d.AddEntPost());
-        JwwToDxfModel(d, m, ver, u"out.dxf");
     }
 };
 

@@ -199,18 +199,11 @@ TEST(Chaining, SameChainsAsThePlainChainingOnRandomGroups) {
 
 // ---- conversion ----
 
-class JoinConvert : public dxftest::ExportFixture {
+class JoinConvert : public dxftest::DrawingExport {
 protected:
     void SetUp() override {
-        ExportFixture::SetUp();
+        DrawingExport::SetUp();
         DxfOutJoinLines = true;
-        d.DataDefaultSet();
-    }
-    void Convert(const std::function<void(TJwwData&)>& build, int32_t ver = kDxf2000) {
-        ASSERT_TRUE(d.AddEntPre());
-        build(d);
-        ASSERT_TRUE(d.AddEntPost());
-        JwwToDxfModel(d, m, ver, u"out.dxf");
     }
     std::string Kinds(const TDXF_Entities& e) const {
         std::string s;
@@ -221,8 +214,6 @@ protected:
         }
         return s;
     }
-    TJwwData d;
-    TDXFmodel m;
 };
 
 TEST_F(JoinConvert, WhatIsNeverJoined) {
@@ -289,11 +280,9 @@ TEST_F(JoinConvert, ChainsInBlocksAndEverySpaceMode) {
                              Mode{2, 1, 220, 2200}}) {
         SCOPED_TRACE(mode.space);
         DxfOutSpace = mode.space;
-        d.DataInit();
-        d.DataDefaultSet();
+        Fresh();
         d.EntLgrp[0].adScale = 1;
         d.EntLgrp[1].adScale = 10;
-        m.DataInit();
         Convert(build);
         ASSERT_EQ(m.de.PLin.size(), 2u);
         EXPECT_EQ(m.de.PLin[0].spc, mode.refSpace);
