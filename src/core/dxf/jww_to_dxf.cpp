@@ -609,7 +609,6 @@ private:
         Place place;
         DxfDimRecognition rec;
     };
-    std::vector<TGroupAttrField> groups_;                       // dimension groups (ga)
     std::unordered_map<int32_t, std::vector<Dimension>> dims_;  // by container (-1 top level), in ga order
     std::unordered_map<int32_t, std::vector<char>> taken_;      // members moved into "*D" blocks, by container
     const Place* forced_ = nullptr;  // while a "*D" block is filled: the placement of all its members
@@ -780,20 +779,21 @@ private:
     // moves the members of each recognised group into a block "*D<n>", drawn
     // where its DIMENSION will stand.
     void DimensionBlocks() {
-        groups_ = DxfDimensionGroups(jw_);
+        std::vector<TGroupAttrField> groups = DxfDimensionGroups(jw_);
         std::vector<Dimension> found;
-        for (size_t g = 0; g < groups_.size(); ++g) {
-            DxfDimRecognition rec = DxfRecogniseDimension(DxfDimContainer(jw_, groups_[g].bn), groups_[g]);
+        for (size_t g = 0; g < groups.size(); ++g) {
+            DxfDimRecognition rec = DxfRecogniseDimension(DxfDimContainer(jw_, groups[g].bn), groups[g]);
             if (rec.kind == DxfDimKind::None) continue;
-            groups_[g].dn = static_cast<int32_t>(found.size());
+            groups[g].dn = static_cast<int32_t>(found.size());
             found.push_back(Dimension{static_cast<int32_t>(g), -1, {}, std::move(rec)});
         }
         for (Dimension& dim : found) {
-            const TGroupAttrField& g = groups_[static_cast<size_t>(dim.group)];
+            const TGroupAttrField& g = groups[static_cast<size_t>(dim.group)];
             dim.block = m_.AddBlockDef(u"*D" + IntStr(g.dn), -1);
             if (dim.block < 0) continue;
             const DxfDimRecognition& r = dim.rec;
-            dim.place = InFrame(PlaceOf(DxfGroupOf(*r.own), g.bn), [&] { return m_.Zw_ClipLine(r.x1, r.y1, r.x2, r.y2); });
+            dim.place = InFrame(PlaceOf(DxfGroupOf(*r.own), g.bn),
+                                [&] { return m_.Zw_ClipLine(r.x1, r.y1, r.x2, r.y2); });
             Place members = dim.place;
             members.top = false;
             forced_ = &members;
