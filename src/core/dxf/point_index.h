@@ -1,7 +1,7 @@
 // DxfPointIndex: the end points of numbered items (lines, arcs), found by a
 // point they touch. Two points touch when x and y each differ by at most 1e-8,
 // the rule of the frame search and of the polyline joining. Points are kept
-// in cells of 2^-24 (about 6e-8) sorted by tag, cell and item, so that a
+// in cells of 2^-20 (about 1e-6, so that a query seldom straddles two) sorted by tag, cell and item, so that a
 // query looks at the two cells per axis that can hold a touching point and,
 // within each, at the items from a given number on; removed items are skipped
 // through a "next alive" link with path halving. Building sorts once; a query
@@ -34,6 +34,7 @@ public:
     // Empties the index for items 0 .. items - 1 (keeps the memory).
     void Clear(int32_t items) {
         e_.clear();
+        e_.reserve(static_cast<size_t>(items) * 2);
         pos_.assign(static_cast<size_t>(items) * 2, kNone);
     }
     // Point (x, y) of item id (0-based, below the Clear count; at most two
@@ -95,7 +96,7 @@ private:
         int32_t id;
     };
 
-    static double Cell(double v) { return std::floor(std::ldexp(v, 24)); }
+    static double Cell(double v) { return std::floor(std::ldexp(v, 20)); }
 
     // The first entry at or after i that is not removed.
     uint32_t Alive(uint32_t i) {
