@@ -237,14 +237,7 @@ TEST(RenderAgainstLibreCad, LineWorkOfEverySampleAgrees) {
         ASSERT_GT(limit, 0) << "no $LIMMAX";
         EXPECT_NEAR(HeaderValue(text, "$PLIMMAX", " 10"), paper.Width(), 1e-6);
         EXPECT_NEAR(HeaderValue(text, "$PLIMMAX", " 20"), paper.Height(), 1e-6);
-        {  // TEMPORARY until the export writes the paper there
-            std::string t = text;
-            const std::string from = "$PLIMMAX\r\n 10\r\n12.0\r\n 20\r\n9.0";
-            char to[128];
-            std::snprintf(to, sizeof to, "$PLIMMAX\r\n 10\r\n%.12g\r\n 20\r\n%.12g", paper.Width(), paper.Height());
-            if (size_t p = t.find(from); p != std::string::npos) t.replace(p, from.size(), to);
-            std::ofstream(dxf, std::ios::binary) << ForLibreCad(t);
-        }
+        std::ofstream(dxf, std::ios::binary) << ForLibreCad(text);
         char scale[64];
         std::snprintf(scale, sizeof scale, "%.12g", paper.Width() / limit);
         ASSERT_EQ(Shell("timeout 120 xvfb-run -a /usr/bin/librecad dxf2pdf -s " + std::string(scale) +

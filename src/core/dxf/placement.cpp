@@ -135,10 +135,6 @@ JwString JwTenMarkerName(int32_t code) {
     return JwString();
 }
 
-bool JwIsImageText(const JwString& s) {
-    return s.size() >= 4 && s.compare(0, 4, u"^@BM") == 0 && s.find(u',') != JwString::npos;
-}
-
 TJwImageText JwImageTextOf(std::u16string_view s) {
     TJwImageText r;
     const size_t comma = s.find(u',');

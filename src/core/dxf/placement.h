@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "dxf/jww_to_dxf.h"
 #include "model/jww_records.h"
 
 namespace jw {
@@ -20,21 +21,12 @@ namespace jw {
 using JwString = std::u16string;
 class TgraAttribute;
 
-// Layer group and layer of an entity, 0 when out of range.
-inline int32_t JwGrp(const TEntJwwAttr& a) {
-    const uint16_t g = a.nGLayer;
-    return g <= 15 ? g : 0;
-}
-inline int32_t JwLay(const TEntJwwAttr& a) {
-    const uint16_t l = a.nLayer;
-    return l <= 15 ? l : 0;
-}
 
 // The DXF layer index of an entity: 16 x group + layer + 4, or 2 (HOJO) for
 // an entity of pen colour 9 (or of line type 9, when ltypeCounts) that
-// DxfLayerOf gives; Jw_cad's auxiliary lines.
-inline int32_t DxfLayerIndex(const TEntJwwAttr& a) { return 16 * JwGrp(a) + JwLay(a) + 4; }
-inline int32_t DxfLayerOf(const TEntJwwAttr& a, bool ltypeCounts) {
+// DxfLayerFor gives; Jw_cad's auxiliary lines.
+inline int32_t DxfLayerIndex(const TEntJwwAttr& a) { return 16 * DxfGroupOf(a) + DxfLayerOf(a) + 4; }
+inline int32_t DxfLayerFor(const TEntJwwAttr& a, bool ltypeCounts) {
     const uint16_t pen = a.nPenColor;
     const uint8_t style = a.nPenStyle;
     if (pen == 9 || (ltypeCounts && style == 9)) return 2;
@@ -49,13 +41,14 @@ double JwSafeScale(double s);
 struct TJwPlace {
     int32_t sp = 0;  // DXF space of a top-level entity
     double sc = 1, dx = 0, dy = 0;
-    bool top = true;
+    bool top = true;    // a top-level entity (else a member of a block)
+    bool shift = true;  // its points are shifted by half the paper first
     int32_t g = 0;                  // layer group
     double shiftX = 0, shiftY = 0;  // half the paper
 
     // Shifted (top level) coordinates, before scaling.
-    double Sx(double x) const { return top ? x + shiftX : x; }
-    double Sy(double y) const { return top ? y + shiftY : y; }
+    double Sx(double x) const { return shift ? x + shiftX : x; }
+    double Sy(double y) const { return shift ? y + shiftY : y; }
     double X(double x) const { return Sx(x) * sc + dx; }
     double Y(double y) const { return Sy(y) * sc + dy; }
 };
@@ -135,7 +128,6 @@ JwString JwTenMarkerName(int32_t code);
 // (first value) and the rotation in degrees (sixth value, 0 when missing or
 // not finite). ok is false for a text of another kind or a width that is not
 // a positive finite number.
-bool JwIsImageText(const JwString& s);
 struct TJwImageText {
     bool ok = false;
     std::u16string_view file;

@@ -119,7 +119,7 @@ private:
 
     // The layer state of an entity under ctx: 3 hidden, 2 grey, 1 normal.
     int32_t StateOf(const TEntJwwAttr& a, const Ctx& ctx) const {
-        return std::max(ctx.state, layState_[static_cast<size_t>(JwGrp(a) * 16 + JwLay(a))]);
+        return std::max(ctx.state, layState_[static_cast<size_t>(DxfGroupOf(a) * 16 + DxfLayerOf(a))]);
     }
     uint32_t PenArgb(int32_t pen) const {
         return pen >= 0 && pen < static_cast<int32_t>(penArgb_.size()) ? penArgb_[static_cast<size_t>(pen)]
@@ -147,7 +147,7 @@ private:
     void Container(const EntityListView& c, const Ctx& ctx) {
         // Images first, as the export converts them before everything else.
         c.ForEach([&](int32_t kind, size_t i) {
-            if (kind == kEntMoji && JwIsImageText(c.moji[i].str)) GLDrawImage(c.moji[i], ctx);
+            if (kind == kEntMoji && DxfIsImageText(c.moji[i].str)) GLDrawImage(c.moji[i], ctx);
         });
         c.ForEach([&](int32_t kind, size_t i) {
             if (ctx.depth > 0 && --blockBudget_ < 0) return;
@@ -277,12 +277,12 @@ private:
 
     void GLDrawMoji(const TEntJwwMoji& t, const Ctx& ctx) {
         const int32_t st = StateOf(t.att, ctx);
-        if (st >= 3 || DxfCoincide(t.start_x, t.start_y, t.end_x, t.end_y) || JwIsImageText(t.str)) return;
+        if (st >= 3 || DxfCoincide(t.start_x, t.start_y, t.end_x, t.end_y) || DxfIsImageText(t.str)) return;
         TJwPlace p;
-        p.top = false;  // the paper shift is in ctx.m
+        p.top = p.shift = false;  // the paper shift is in ctx.m
         const TJwTextLine l = JwTextLineOf(t, p, true);
         const uint32_t argb = Colour(PenArgb(t.att.nPenColor), st);
-        const int32_t ly = DxfLayerOf(t.att, false);
+        const int32_t ly = DxfLayerFor(t.att, false);
         const int32_t co = RgbToAci(PenArgb(t.att.nPenColor));
         auto colourOf = [&](int32_t col) {
             if (col == co || st >= 2) return argb;
