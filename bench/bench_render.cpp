@@ -159,7 +159,10 @@ int main(int argc, char** argv) {
 
     QTemporaryDir work;
     if (!work.isValid()) return 1;
-    gMillion = work.filePath(QStringLiteral("million.jww"));
+    // ZS_BENCH_DRAWING=FILE keeps the drawing there, for whole-process
+    // timings such as /usr/bin/time zumenscope-cli render FILE -o x.png.
+    const QString keep = qEnvironmentVariable("ZS_BENCH_DRAWING");
+    gMillion = keep.isEmpty() ? work.filePath(QStringLiteral("million.jww")) : keep;
     gOut = work.filePath(QStringLiteral("out.png"));
     const pid_t child = fork();
     if (child == 0) {
