@@ -231,7 +231,7 @@ void TForm1::BuildControls() {
         grids_[g] = view;
         TabControl1->addTab(view, ToQ(JwTableSource::Caption(g)));
     }
-    // The drawing itself, after the specified pages.
+    // The drawing itself, after the pages of tables and texts.
     drawingPage_ = new QWidget;
     drawingPage_->setObjectName(QStringLiteral("DrawingPage"));
     auto* drawingRows = new QVBoxLayout(drawingPage_);
