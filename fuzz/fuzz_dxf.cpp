@@ -1,10 +1,10 @@
 // libFuzzer target: what `dxf` does after reading. The bytes are read as a
 // drawing (or, with a figure's signature, as a figure taken as a drawing),
 // bound images extracted, and the model is converted and written in every
-// DXF release; the export options (space, layer names, points, text styles,
-// text variables) are picked by a hash of the bytes. Now and then the DXF is
-// written as a file with its image copies beside it: nothing may be written
-// anywhere else.
+// DXF release; the export options (space or layouts, layer names, points,
+// text styles, text variables, joined lines, rebuilt dimensions) are picked by
+// a hash of the bytes. Now and then the DXF is written as a file with its
+// image copies beside it: nothing may be written anywhere else.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const uint32_t h = jw::fuzz::Hash(data, size);
-    jw::DxfOutSpace = h & 1;
+    jw::DxfOutSpace = static_cast<int32_t>(h % 3);  // model space, paper space, a layout per frame
     jw::DxfOutLayerNameType = (h >> 1) % 3;
     jw::DxfOutTenType = (h >> 3) % 7;
     jw::DxfOutTenRadius = 0.5 + (h >> 6) % 4;
@@ -38,10 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     jw::DxfOutMojiExp2 = (h >> 11) & 1;
     jw::DxfOutAppName = u"fuzz";
     jw::DxfOutNoLinkedImages = false;
+    jw::DxfOutJoinLines = (h >> 16) & 1;
+    jw::DxfOutDimension = (h >> 17) & 1;
     double pw = 0, ph = 0;
     dwg.GetPaperSize(pw, ph);
     jw::DxfOutPaperX = pw;
     jw::DxfOutPaperY = ph;
+    jw::DxfOutPrintX = pw;
+    jw::DxfOutPrintY = ph;
     jw::DxfOutScaleGroup = dwg.Enthd.nWriteGLay;
     jw::ZahyoMinX = jw::ZahyoMinY = jw::ZahyoMaxX = jw::ZahyoMaxY = 0;
     dwg.GetMinMaxZahyo();

@@ -8,8 +8,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli.h"
+#include "files/open_file.h"
 #include "support/strings.h"
 
 namespace jw::cli {
@@ -55,6 +57,19 @@ private:
     bool enabled_;
     bool shown_ = false;
 };
+
+class PrivateTempFolder;
+
+// Reads a drawing (.jww) or a figure (.jws, made a drawing by JwsAsDrawing)
+// for an export: the drawing is models.Jww(), its bound images extracted into
+// images (made only when there is one). False, with the reason in error, for
+// a file of another kind (what names the command's verb: "exported",
+// "rendered"), one that cannot be opened, one that is the output out itself,
+// or a failed read. Images that could not be extracted are named in
+// imageErrors.
+bool ReadDrawingForExport(const std::string& in, const std::filesystem::path& out, PrivateTempFolder& images,
+                          TJwFileModels& models, const char* what, std::string& error,
+                          std::vector<std::string>& imageErrors);
 
 // A folder of its own under the system's temporary folder (MakePrivateTempFolder),
 // made when it is first asked for and removed with everything in it when the

@@ -46,6 +46,8 @@ struct DxfOptions {
     bool noVars = false;
     bool noCodes = false;
     bool noLinkedImages = false;
+    bool joinLines = false;
+    bool dimensions = false;
     std::string appName = "zumenscope";
     unsigned jobs = 0;
 };
@@ -131,10 +133,9 @@ void SetExportSettings(const DxfOptions& o) {
     DxfOutMojiStyle = o.textStyle;
     DxfOutMojiExp1 = !o.noVars;
     DxfOutMojiExp2 = !o.noCodes;
-    DxfOutJoinLines = false;
-    DxfOutDimension = false;
+    DxfOutJoinLines = o.joinLines;
+    DxfOutDimension = o.dimensions;
     DxfOutNoLinkedImages = o.noLinkedImages;
-    DxfOutPrintX = DxfOutPrintY = 0;
 }
 
 // What exporting one file said: whether every part of it succeeded, and the
@@ -152,38 +153,20 @@ struct Outcome {
 // worker thread.
 void ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const std::string& in, const fs::path& out,
                Outcome& r) {
-    const JwFileKind kind = FileKindOf(PathText(in));
-    if (kind != JwFileKind::Jww && kind != JwFileKind::Jws) {
-        r.Fail(kind == JwFileKind::Unsupported ? kUnsupportedFileType
-                                               : "a legacy JWC/JWK file cannot be exported (only .jww and .jws)");
-        return;
-    }
-    if (auto problem = FileProblem(in)) {
-        r.Fail(*problem);
-        return;
-    }
-    if (SamePath(in, out)) {
-        r.Fail("the output would replace the input");
-        return;
-    }
-
     // Bound images of a 7.00 drawing go to a private folder, made when there
     // is one, so that the export can copy them beside the DXF; the folder
     // goes with this object.
     PrivateTempFolder images;
     TJwFileModels models;
-    TJwwData& dwg = models.Jww();
-    dwg.BindImageExp = true;
-    dwg.BindImageExr = true;
-    dwg.BindImageFolderMake = images.ImageFolderMaker();
-    const TJwFileRead read = ReadJwFile(kind, PathText(in), models);
-    if (!read.ok) {
-        r.Fail("read failed: " + ReadFailureText(read) + "; nothing written");
+    std::string error;
+    std::vector<std::string> imageErrors;
+    if (!ReadDrawingForExport(in, out, images, models, "exported", error, imageErrors)) {
+        r.Fail(error);
         return;
     }
+    TJwwData& dwg = models.Jww();
     // An image that could not be extracted is missing beside the DXF.
-    for (const std::string& e : read.imageErrors) r.Fail(e);
-    if (kind == JwFileKind::Jws) JwsAsDrawing(*models.JWS, dwg);
+    for (const std::string& e : imageErrors) r.Fail(e);
 
     SetExportSettings(o);
     double pw = 0, ph = 0;
@@ -193,6 +176,9 @@ void ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
         dwg.GetPaperSize(pw, ph);
     DxfOutPaperX = pw;
     DxfOutPaperY = ph;
+    // Print-origin texts give frames of the printed area: the paper.
+    DxfOutPrintX = pw;
+    DxfOutPrintY = ph;
     // The export keeps the group to 0-15.
     DxfOutScaleGroup = o.scaleGroup ? *o.scaleGroup : dwg.Enthd.nWriteGLay;
     ZahyoMinX = ZahyoMinY = ZahyoMaxX = ZahyoMaxY = 0;
@@ -359,8 +345,11 @@ CommandAction Setup(CLI::App& sub) {
     for (const DxfRelease& r : kReleases) releases.emplace_back(r.name);
     sub.add_option("--release", o->release, "DXF release r12, 2000 or 2007 (default 2007)")
         ->transform(CLI::IsMember(releases, CLI::ignore_case));
-    sub.add_option("--space", o->space, "0 model space only (default); 1 paper space with a viewport per layer-group scale")
-        ->check(CLI::Range(0, 1));
+    sub.add_option("--space", o->space,
+                   "0 model space only (default); 1 paper space with a viewport per layer-group scale; 2 a layout "
+                   "per drawing frame (frame lines, print-origin texts, else the paper) with the reference group's "
+                   "entities 1:1 inside it")
+        ->check(CLI::Range(0, 2));
     sub.add_option("--scale-group", o->scaleGroup,
                    "Layer group 0-15 whose scale is the model-space scale (default: the drawing's write group)")
         ->check(CLI::Range(0, 15));
@@ -384,6 +373,11 @@ CommandAction Setup(CLI::App& sub) {
     sub.add_flag("--no-expand-codes", o->noCodes, "Keep texts with layout codes (^_, ^u, ^$3, ...) as written");
     sub.add_flag("--no-linked-images", o->noLinkedImages,
                  "Leave out the images a drawing links to (only bound images are exported and copied)");
+    sub.add_flag("--join-lines", o->joinLines,
+                 "Join the lines and arcs of a curve group that meet end to end into polylines");
+    sub.add_flag("--dimensions", o->dimensions,
+                 "Rebuild Jw_cad dimensions (linear, diameter, radius, angle, SXF) as DIMENSION entities whose "
+                 "block holds the original lines and text");
     sub.add_option("--app-name", o->appName, "Comment on the first line of the DXF (default zumenscope)");
     AddJobsOption(sub, o->jobs);
     sub.footer(

@@ -4,7 +4,12 @@
 // its writing. Jw_cad coordinates are paper millimetres with the origin at the
 // paper centre; top-level entities are shifted by half the paper so that the
 // DXF origin is the paper's lower-left corner, then scaled by their layer
-// group's placement (deLgp).
+// group's placement (deLgp). With one layout per drawing frame (space mode 2,
+// frames from dxf/frames.cpp) every group is drawn at one common scale and
+// the reference group's entities inside a frame 1:1 in its layout. Lines and
+// arcs of curve groups may go to the polyline joining (dxf/polyline_join.cpp)
+// and dimension groups into "*D" blocks with DIMENSIONs
+// (dxf/dimension_rebuild.h).
 #include "dxf/jww_to_dxf.h"
 
 #include <zlib.h>
@@ -18,7 +23,10 @@
 
 #include "attributes/gra_attribute.h"
 #include "dxf/dxf_model.h"
+#include "dxf/dimension_rebuild.h"
 #include "dxf/dxf_palette.h"
+#include "dxf/frames.h"
+#include "dxf/placement.h"
 #include "dxf/text_variables.h"
 #include "model/entity_list_view.h"
 #include "model/file_formats.h"
@@ -168,20 +176,11 @@ void TJwwData::GetPaperSize(double& px, double& py) const {
     py = PaperHeight(code);
 }
 
-namespace {
-
-std::u16string_view WithoutAt(std::u16string_view s) {
-    for (int i = 0; i < 3 && !s.empty() && s[0] == u'@'; ++i) s.remove_prefix(1);
-    return s;
-}
-
-}  // namespace
-
 void TJwwData::GetFontNames() {
     FontNames.clear();
     std::unordered_set<JwString> seen;
     auto take = [&](const JwString& f) {
-        const std::u16string_view base = WithoutAt(f);
+        const std::u16string_view base = JwFontWithoutAt(f);
         if (base.empty()) return;
         JwString name(base);
         if (seen.insert(name).second) FontNames.push_back(std::move(name));
@@ -197,7 +196,7 @@ void TJwwData::GetFontNames() {
 }
 
 int32_t TJwwData::GetFontNamesIndex(const JwString& s) const {
-    const std::u16string_view base = WithoutAt(s);
+    const std::u16string_view base = JwFontWithoutAt(s);
     const size_t n = HeldCount(FontNames, FontNameN);
     for (size_t i = 0; i < n; ++i)
         if (FontNames[i] == base) return static_cast<int32_t>(i);
@@ -207,6 +206,27 @@ int32_t TJwwData::GetFontNamesIndex(const JwString& s) const {
 // ---------------------------------------------------------------------------
 // The conversion
 
+int32_t DxfGroupOf(const TEntJwwAttr& a) {
+    const uint16_t g = a.nGLayer;
+    return g <= 15 ? g : 0;
+}
+
+int32_t DxfLayerOf(const TEntJwwAttr& a) {
+    const uint16_t l = a.nLayer;
+    return l <= 15 ? l : 0;
+}
+
+bool DxfLayerShown(const TJwwData& jw, int32_t g, int32_t l) {
+    const size_t i = static_cast<size_t>(16 * g + l);
+    const bool gShown = static_cast<size_t>(g) >= jw.EntLgrp.size() || jw.EntLgrp[static_cast<size_t>(g)].anGLay != 0;
+    const bool lShown = i >= jw.EntLay.size() || jw.EntLay[i].aanLay != 0;
+    return gShown && lShown;
+}
+
+bool DxfIsImageText(const JwString& s) {
+    return s.size() >= 4 && s.compare(0, 4, u"^@BM") == 0 && s.find(u',') != JwString::npos;
+}
+
 namespace {
 
 constexpr double kPi = std::numbers::pi;
@@ -214,21 +234,6 @@ constexpr int32_t kLayHojo = 2;   // DXF layer of auxiliary lines
 constexpr int32_t kLayFirst = 4;  // DXF layer of Jw_cad layer 0 of group 0
 
 double Deg(double rad) { return rad * 180 / kPi; }
-
-double SafeScale(double s) { return (std::isfinite(s) && s > 0) ? s : 1.0; }
-
-int32_t Grp(const TEntJwwAttr& a) {
-    const uint16_t g = a.nGLayer;
-    return g <= 15 ? g : 0;
-}
-int32_t Lay(const TEntJwwAttr& a) {
-    const uint16_t l = a.nLayer;
-    return l <= 15 ? l : 0;
-}
-
-bool IsImageText(const JwString& s) {
-    return s.size() >= 4 && s.compare(0, 4, u"^@BM") == 0 && s.find(u',') != JwString::npos;
-}
 
 void AddDxfLtype(TDXFmodel& m, const char16_t* name, const char16_t* desc, std::initializer_list<double> pat) {
     m.AddLtype(name, desc, std::span<const double>(pat.begin(), pat.size()));
@@ -350,6 +355,8 @@ void Disc(TDXFmodel& m, int32_t b, int32_t co) {
     m.AddBlockPLine(b, 0, 0, co, -1, -1, 1.25, 1.25, true, v);
 }
 
+}  // namespace
+
 void DxfAddTenMarkerBlocks(TDXFmodel& m) {
     const double q = 1.25, t = 5.0 / 3;
     int32_t b = m.AddBlockDef(u"_TRANS_TMARKER_1", -1);
@@ -400,6 +407,8 @@ void DxfAddTenMarkerBlocks(TDXFmodel& m) {
     Outline(m, b, {{0, 0}, {-7.5, q}, {-7.5, -q}});
 }
 
+namespace {
+
 // Axis-aligned box of points.
 struct Box {
     bool any = false;
@@ -443,8 +452,7 @@ public:
     uint32_t SolidArgb(const TEntJwwSolid& s) const {
         const uint16_t pen = s.att.nPenColor;
         if (pen != 10) return PenArgb(pen);
-        const uint32_t c = s.Color;
-        return MakeArgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        return JwOwnSolidArgb(s.Color);
     }
     int32_t SolidAci(const TEntJwwSolid& s) const {
         return s.att.nPenColor != 10 ? PenAci(s.att.nPenColor) : RgbToAci(SolidArgb(s));
@@ -457,7 +465,7 @@ public:
             const uint16_t pen = a.nPenColor;
             const uint8_t style = a.nPenStyle;
             if (pen == 9 || (withLtype && style == 9)) return;
-            lc.JWW_CountUp(Grp(a), Lay(a), PenArgb(pen), withLtype ? style : -1);
+            lc.JWW_CountUp(DxfGroupOf(a), DxfLayerOf(a), PenArgb(pen), withLtype ? style : -1);
         };
         const EntityListView c = EntityListOf(jw_);
         c.ForEach([&](int32_t kind, size_t i) {
@@ -473,7 +481,7 @@ public:
                 case kEntSolid: {
                     const TEntJwwSolid& s = c.solid[i];
                     const uint16_t pen = s.att.nPenColor;
-                    if (pen != 9) lc.JWW_CountUp(Grp(s.att), Lay(s.att), SolidArgb(s), -1);
+                    if (pen != 9) lc.JWW_CountUp(DxfGroupOf(s.att), DxfLayerOf(s.att), SolidArgb(s), -1);
                     break;
                 }
                 default: break;
@@ -488,13 +496,11 @@ public:
             const int32_t g = i / 16;
             const JwString gname = static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].aStrGLayName : JwString();
             const JwString lname = static_cast<size_t>(i) < jw_.EntLay.size() ? jw_.EntLay[i].aStrLayName : JwString();
-            const bool gShown = static_cast<size_t>(g) >= jw_.EntLgrp.size() || jw_.EntLgrp[g].anGLay != 0;
-            const bool lShown = static_cast<size_t>(i) >= jw_.EntLay.size() || jw_.EntLay[i].aanLay != 0;
             const TJwLayerCount_Work& r = lc.w[static_cast<size_t>(i)];
             const int32_t col = r.colman >= 0 ? r.colman + 1 : 7;
             const int32_t ltp = r.ltpman >= 0 ? r.ltpman : 1;
             const JwString name = m_.AdjustLayerName(g, i % 16, m_.DefautLayerName(i, gname, lname));
-            m_.AddLayer(name, col, ltp, 0, gShown && lShown, true);
+            m_.AddLayer(name, col, ltp, 0, DxfLayerShown(jw_, g, i % 16), true);
         }
     }
 
@@ -556,39 +562,32 @@ public:
         }
     }
 
+    // The layer-group placement, the rebuilt dimensions' blocks, the block
+    // definitions, then every container: the top level and each used
+    // definition, each with its image texts, its entities, its rebuilt
+    // dimensions and its joined polylines in this order.
     void ConvertAll() {
         for (int32_t g = 0; g < 16; ++g)
             m_.deLgp[static_cast<size_t>(g)].sc =
-                SafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
-        m_.SetLgp(base_, std::clamp(DxfOutMainGroup, 0, 15));
+                JwSafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
+        const int32_t mainGroup = std::clamp(DxfOutMainGroup, 0, 15);
+        mainScale_ = m_.deLgp[static_cast<size_t>(mainGroup)].sc;
+        m_.SetLgp(base_, mainGroup);
 
-        const EntityListView top = EntityListOf(jw_);
-        top.ForEach([&](int32_t kind, size_t i) {
-            if (kind == kEntMoji && IsImageText(top.moji[i].str)) Image(top.moji[i], -1);
-        });
-        top.ForEach([&](int32_t kind, size_t i) { Entity(top, kind, i, -1); });
         // A definition must not contain itself, directly or through others:
         // the inserts that would close such a cycle are left out.
-        const std::vector<std::vector<char>> closing = jw_.CycleClosingInserts();
-        int64_t cut = 0;
+        closing_ = jw_.CycleClosingInserts();
+        cut_ = 0;
+        if (DxfOutDimension) DimensionBlocks();
+        AddBlockDefs();
+        Container(EntityListOf(jw_), -1, -1);
         for (size_t d = 0; d < defIdx_.size(); ++d) {
-            const int32_t bn = defIdx_[d];
-            if (bn < 0) continue;
-            const EntityListView c = EntityListOf(jw_.EntBlockDef[d]);
-            c.ForEach([&](int32_t kind, size_t i) {
-                if (kind == kEntMoji && IsImageText(c.moji[i].str)) Image(c.moji[i], bn);
-            });
-            const std::vector<char>& cuts = closing[d];
-            c.ForEach([&](int32_t kind, size_t i) {
-                if (kind == kEntBlock && i < cuts.size() && cuts[i]) {
-                    ++cut;
-                    return;
-                }
-                Entity(c, kind, i, bn);
-            });
+            if (defIdx_[d] < 0) continue;
+            m_.Pw_Init();
+            Container(EntityListOf(jw_.EntBlockDef[d]), static_cast<int32_t>(d), defIdx_[d]);
         }
-        if (cut > 0)
-            m_.Warnings.push_back(std::to_string(cut) + (cut == 1 ? " block insert" : " block inserts") +
+        if (cut_ > 0)
+            m_.Warnings.push_back(std::to_string(cut_) + (cut_ == 1 ? " block insert" : " block inserts") +
                                   " left out: each would make a block definition contain itself");
         if (m_.Spa == 1) {
             BlockContentsExtents();
@@ -609,20 +608,37 @@ private:
     std::unordered_map<uint32_t, int32_t> byNumber_;  // Jw_cad block number -> DXF block
     double shiftX_ = 0, shiftY_ = 0;
     int32_t base_ = 0;
+    double mainScale_ = 1;  // scale of the busiest group besides the reference one
+
+    using Place = TJwPlace;
+
+    // A rebuilt dimension: its group, its "*D" block, the placement of its
+    // DIMENSION (which its block's members share) and what was recognised.
+    struct Dimension {
+        int32_t group = 0;
+        int32_t block = -1;
+        Place place;
+        DxfDimRecognition rec;
+    };
+    std::unordered_map<int32_t, std::vector<Dimension>> dims_;  // by container (-1 top level), in ga order
+    std::unordered_map<int32_t, std::vector<char>> taken_;      // members moved into "*D" blocks, by container
+    std::vector<std::vector<char>> closing_;  // per definition, the inserts that would close a cycle
+    int64_t cut_ = 0;                         // inserts left out for that
+    const Place* forced_ = nullptr;  // while a "*D" block is filled: the placement of all its members
 
     // Placement of an entity of group g: top level (bn < 0) or in a block.
-    struct Place {
-        int32_t sp = 0;
-        double sc = 1, dx = 0, dy = 0;
-        bool top = true;
-        int32_t g = 0;
-    };
-
     Place PlaceOf(int32_t g, int32_t bn) const {
+        if (forced_ != nullptr) return *forced_;
         const TDXF_LGroup& l = m_.deLgp[static_cast<size_t>(g)];
         Place p;
         p.g = g;
-        p.top = bn < 0;
+        p.top = p.shift = bn < 0;
+        p.shiftX = shiftX_;
+        p.shiftY = shiftY_;
+        if (m_.Spa == 2) {
+            p.sc = mainScale_;  // every group; the reference group's entities in a frame: see InFrame
+            return p;
+        }
         p.sc = l.sc;
         if (p.top) {
             p.dx = l.dx;
@@ -631,31 +647,64 @@ private:
         }
         return p;
     }
-    // Shifted (top level) Jw_cad coordinates, before scaling.
-    double Sx(const Place& p, double x) const { return p.top ? x + shiftX_ : x; }
-    double Sy(const Place& p, double y) const { return p.top ? y + shiftY_ : y; }
-    double X(const Place& p, double x) const { return Sx(p, x) * p.sc + p.dx; }
-    double Y(const Place& p, double y) const { return Sy(p, y) * p.sc + p.dy; }
+    // Space mode 2: a top-level entity of the reference group goes into the
+    // layout of the frame it touches (test() answers the frame's index, -1
+    // none), drawn 1:1 from the frame's lower-left corner.
+    template <class Test>
+    Place InFrame(Place p, Test&& test) const {
+        if (m_.Spa != 2 || !p.top || p.g != base_) return p;
+        const int32_t k = test();
+        if (k < 0) return p;
+        const TJwZumenWakuWork& f = m_.zw_w[static_cast<size_t>(k)];
+        p.sp = k + 1;
+        p.sc = 1;
+        p.dx = -(f.x1 + shiftX_);
+        p.dy = -(f.y1 + shiftY_);
+        return p;
+    }
+    static double X(const Place& p, double x) { return p.X(x); }
+    static double Y(const Place& p, double y) { return p.Y(y); }
     // Widens the viewport of the entity's group (space mode 1, top level).
     void View(const Place& p, double x, double y) {
-        if (m_.Spa == 1 && p.top) m_.SetVPortMinMax(m_.deLgp[static_cast<size_t>(p.g)].n, Sx(p, x), Sy(p, y));
+        if (m_.Spa == 1 && p.top) m_.SetVPortMinMax(m_.deLgp[static_cast<size_t>(p.g)].n, p.Sx(x), p.Sy(y));
     }
 
-    static int32_t LayerIndex(const TEntJwwAttr& a) { return 16 * Grp(a) + Lay(a) + kLayFirst; }
-    // The DXF layer: HOJO for pen colour 9 (and line type 9 when it counts).
-    static int32_t LayerOf(const TEntJwwAttr& a, bool ltypeCounts) {
-        const uint16_t pen = a.nPenColor;
-        const uint8_t style = a.nPenStyle;
-        if (pen == 9 || (ltypeCounts && style == 9)) return kLayHojo;
-        return LayerIndex(a);
-    }
+    static int32_t LayerIndex(const TEntJwwAttr& a) { return DxfLayerIndex(a); }
+    static int32_t LayerOf(const TEntJwwAttr& a, bool ltypeCounts) { return DxfLayerFor(a, ltypeCounts); }
     static int32_t Ltype(const TEntJwwAttr& a) { return PenStyleToLtype(a.nPenStyle); }
     static int32_t Width(const TEntJwwAttr& a) { return PenWidthToLineWeight(a.nPenWidth); }
 
-    void Entity(const EntityListView& c, int32_t kind, size_t i, int32_t bn) {
+    // The image texts, the entities not moved into a "*D" block, the
+    // container's rebuilt dimensions and its joined polylines. d is the
+    // Jw_cad definition (-1 the top level), bn its DXF block.
+    void Container(const EntityListView& c, int32_t d, int32_t bn) {
+        c.ForEach([&](int32_t kind, size_t i) {
+            if (kind == kEntMoji && DxfIsImageText(c.moji[i].str)) Image(c.moji[i], bn);
+        });
+        const auto marks = taken_.find(d);
+        const std::vector<char>* taken = marks == taken_.end() ? nullptr : &marks->second;
+        const std::vector<char>* cuts = d >= 0 && static_cast<size_t>(d) < closing_.size() ? &closing_[d] : nullptr;
+        for (size_t k = 0; k < c.noN; ++k) {
+            if (!c.Valid(c.no[k]) || (taken != nullptr && (*taken)[k] != 0)) continue;
+            const size_t i = static_cast<size_t>(c.no[k].EntNo);
+            if (c.no[k].EntType == kEntBlock && cuts != nullptr && i < cuts->size() && (*cuts)[i] != 0) {
+                ++cut_;  // would close a cycle
+                continue;
+            }
+            Entity(c, c.no[k].EntType, i, bn, static_cast<int32_t>(k));
+        }
+        Dimensions(d, bn);
+        Chains(bn);
+    }
+
+    void Entity(const EntityListView& c, int32_t kind, size_t i, int32_t bn, int32_t pos) {
         switch (kind) {
-            case kEntLine: Line(c.line[i], bn); break;
-            case kEntEnko: Arc(c.enko[i], bn); break;
+            case kEntLine:
+                if (!Join(c.line[i], pos)) Line(c.line[i], bn);
+                break;
+            case kEntEnko:
+                if (!Join(c.enko[i], pos)) Arc(c.enko[i], bn);
+                break;
             case kEntTen: Ten(c.ten[i], bn); break;
             case kEntMoji: Moji(c.moji[i], bn); break;
             case kEntSunpo: Sunpo(c.sunpo[i], bn); break;
@@ -679,30 +728,136 @@ private:
     void Line(const TEntJwwLine& l, int32_t bn) {
         const double x1 = l.start_x, y1 = l.start_y, x2 = l.end_x, y2 = l.end_y;
         if (DxfCoincide(x1, y1, x2, y2)) return;
-        const Place p = PlaceOf(Grp(l.att), bn);
+        const Place p = InFrame(PlaceOf(DxfGroupOf(l.att), bn), [&] { return m_.Zw_ClipLine(x1, y1, x2, y2); });
         AddLine(p, LayerOf(l.att, true), PenAci(l.att.nPenColor), Ltype(l.att), Width(l.att), bn, x1, y1, x2, y2);
+    }
+
+    // ---- polyline joining ----
+
+    // Hands a line of a curve group to the joining (true), unless joining is
+    // off, it is drawn as a part of a dimension (0x20, 0x2000), or a "*D"
+    // block is being filled.
+    bool Join(const TEntJwwLine& l, int32_t pos) {
+        const TEntJwwAttr& a = l.att;
+        if (!DxfOutJoinLines || forced_ != nullptr || a.lGroup == 0 || (a.sFlg & 0x2020) != 0) return false;
+        if (DxfCoincide(l.start_x, l.start_y, l.end_x, l.end_y)) return true;  // dropped as without joining
+        m_.Pw_AddEnt(static_cast<int32_t>(a.lGroup), pos, 1, 16 * DxfGroupOf(a) + DxfLayerOf(a), a.nPenColor,
+                     a.nPenStyle, a.nPenWidth, l.start_x, l.start_y, l.end_x, l.end_y, 0);
+        return true;
+    }
+
+    // The same for a circular arc that is neither whole nor of zero sweep.
+    bool Join(const TEntJwwEnko& e, int32_t pos) {
+        const TEntJwwAttr& a = e.att;
+        const double s = e.radEnkoKaku;
+        if (!DxfOutJoinLines || forced_ != nullptr || a.lGroup == 0 || (a.sFlg & 0x60) != 0 ||
+            !(std::fabs(e.dHenpeiRitsu - 1) <= 1e-12) || e.bZenEnFlg != 0 || !(std::fabs(s) > 1e-12) ||
+            !(std::fabs(std::fabs(s) - 2 * kPi) > 1e-12))
+            return false;
+        const double a1 = e.radKaishiKaku + e.radKatamukiKaku, a2 = a1 + s, r = e.dHankei;
+        m_.Pw_AddEnt(static_cast<int32_t>(a.lGroup), pos, 2, 16 * DxfGroupOf(a) + DxfLayerOf(a), a.nPenColor,
+                     a.nPenStyle, a.nPenWidth, e.start_x + r * std::cos(a1), e.start_y + r * std::sin(a1),
+                     e.start_x + r * std::cos(a2), e.start_y + r * std::sin(a2), s);
+        return true;
+    }
+
+    // The chains of the container's curve groups, each as one polyline.
+    void Chains(int32_t bn) {
+        m_.Pw_Sort();
+        std::vector<TDXF_PLinePoint> pts;
+        for (const TDXF_PolyWorkSub& ch : m_.dpw2) {
+            const int32_t g = std::clamp(ch.lay / 16, 0, 15);
+            const Place p = InFrame(PlaceOf(g, bn), [&] {
+                Box b;
+                for (const TDXF_PLinePoint& v : ch.v) b.Add(v.x, v.y);
+                return m_.Zw_ClipSquare(b.x1, b.y1, b.x2, b.y1, b.x2, b.y2, b.x1, b.y2);
+            });
+            const int32_t ly = (ch.ltp == 9 || ch.col == 9) ? kLayHojo : ch.lay + kLayFirst;
+            pts.clear();
+            for (const TDXF_PLinePoint& v : ch.v) pts.push_back({X(p, v.x), Y(p, v.y), v.a});
+            const int32_t co = PenAci(ch.col), tp = PenStyleToLtype(ch.ltp), wd = PenWidthToLineWeight(ch.wid);
+            if (p.top) {
+                m_.AddPLine(p.sp, ly, co, tp, wd, 0, 0, ch.clf, pts);
+                for (const TDXF_PLinePoint& v : ch.v) View(p, v.x, v.y);
+            } else {
+                m_.AddBlockPLine(bn, 0, ly, co, tp, wd, 0, 0, ch.clf, pts);
+            }
+        }
+        m_.Pw_Init();
+    }
+
+    // ---- rebuilt dimensions ----
+
+    // Groups the drawing's dimension entities, recognises the groups, and
+    // moves the members of each recognised group into a block "*D<n>", drawn
+    // where its DIMENSION will stand.
+    void DimensionBlocks() {
+        std::vector<TGroupAttrField> groups = DxfDimensionGroups(jw_);
+        std::vector<Dimension> found;
+        for (size_t g = 0; g < groups.size(); ++g) {
+            DxfDimRecognition rec = DxfRecogniseDimension(DxfDimContainer(jw_, groups[g].bn), groups[g]);
+            if (rec.kind == DxfDimKind::None) continue;
+            groups[g].dn = static_cast<int32_t>(found.size());
+            found.push_back(Dimension{static_cast<int32_t>(g), -1, {}, std::move(rec)});
+        }
+        for (Dimension& dim : found) {
+            const TGroupAttrField& g = groups[static_cast<size_t>(dim.group)];
+            dim.block = m_.AddBlockDef(u"*D" + IntStr(g.dn), -1);
+            if (dim.block < 0) continue;
+            const DxfDimRecognition& r = dim.rec;
+            dim.place = InFrame(PlaceOf(DxfGroupOf(*r.own), g.bn),
+                                [&] { return m_.Zw_ClipLine(r.x1, r.y1, r.x2, r.y2); });
+            Place members = dim.place;
+            members.top = false;
+            forced_ = &members;
+            const EntityListView c = DxfDimContainer(jw_, g.bn);
+            std::vector<char>& taken = taken_[g.bn];
+            taken.resize(c.noN, 0);
+            for (const int32_t pos : g.id) {
+                const TEntJwwNo& n = c.no[static_cast<size_t>(pos)];
+                Entity(c, n.EntType, static_cast<size_t>(n.EntNo), dim.block, pos);
+                taken[static_cast<size_t>(pos)] = 1;
+            }
+            forced_ = nullptr;
+            dims_[g.bn].push_back(std::move(dim));
+        }
+    }
+
+    // The DIMENSIONs of container d (into DXF block bn, -1 the top level).
+    void Dimensions(int32_t d, int32_t bn) {
+        const auto it = dims_.find(d);
+        if (it == dims_.end()) return;
+        for (const Dimension& dim : it->second) {
+            const Place& p = dim.place;
+            const DxfDimRecognition& r = dim.rec;
+            DxfDimPlace where{p.shift ? shiftX_ : 0, p.shift ? shiftY_ : 0, p.sc, p.dx, p.dy};
+            TDXF_Dimension rec = DxfDimensionRecord(r, where);
+            rec.bln = dim.block;
+            const TEntJwwAttr& pen = *r.pen;
+            rec.lay = (pen.nPenColor == 9 || pen.nPenStyle == 9) ? kLayHojo : LayerIndex(*r.own);
+            rec.col = PenAci(pen.nPenColor);
+            rec.typ = Ltype(pen);
+            rec.wid = Width(pen);
+            if (p.top) {
+                rec.spc = p.sp;
+                m_.AddDim(rec);
+                for (const auto& [x, y] : DxfDimensionPoints(r)) View(p, x, y);
+            } else {
+                m_.AddBlockDim(bn, rec);
+            }
+        }
     }
 
     // An arc, circle or ellipse in Jw_cad terms (radians; sweep 0 or a full
     // flag: whole).
-    void ArcShape(const Place& p, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t bn, double cx, double cy,
+    void ArcShape(Place p, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t bn, double cx, double cy,
                   double r, double h, double tilt, double start, double sweep, bool whole) {
-        if (!std::isfinite(r) || !(std::fabs(r) > 1e-12) || !std::isfinite(cx) || !std::isfinite(cy)) return;
-        r = std::fabs(r);
-        if (!std::isfinite(h)) h = 1;
-        if (std::fabs(h - 1) <= 1e-12) h = 1;
-        double sa = Deg(start), da = Deg(sweep);
-        if (whole) {
-            sa = 0;
-            da = 0;
-        }
-        if (da < 0) {
-            sa += da;
-            da = -da;
-        }
-        sa = DxfNormDeg(sa);
-        da = DxfNormDeg(da);
-        const double ka = DxfNormDeg(Deg(tilt));
+        const TJwArcShape shape = JwArcShapeOf(cx, cy, r, h, tilt, start, sweep, whole);
+        if (!shape.ok) return;
+        r = shape.r;
+        h = shape.h;
+        const double sa = shape.sa, da = shape.da, ka = shape.ka;
+        p = InFrame(p, [&] { return m_.Zw_ClipArc(cx, cy, r, h, sa, da, ka); });
         if (p.top) {
             m_.AddArc(p.sp, ly, co, tp, wd, X(p, cx), Y(p, cy), r * p.sc, h, sa, da, ka);
             if (m_.Spa == 1) {
@@ -721,16 +876,16 @@ private:
     }
 
     void Arc(const TEntJwwEnko& a, int32_t bn) {
-        const Place p = PlaceOf(Grp(a.att), bn);
+        const Place p = PlaceOf(DxfGroupOf(a.att), bn);
         ArcShape(p, LayerOf(a.att, true), PenAci(a.att.nPenColor), Ltype(a.att), Width(a.att), bn, a.start_x,
                  a.start_y, a.dHankei, a.dHenpeiRitsu, a.radKatamukiKaku, a.radKaishiKaku, a.radEnkoKaku,
                  a.bZenEnFlg != 0);
     }
 
     void Ten(const TEntJwwTen& t, int32_t bn) {
-        const Place p = PlaceOf(Grp(t.att), bn);
-        const int32_t ly = LayerOf(t.att, false);
         const double x = t.start_x, y = t.start_y;
+        const Place p = InFrame(PlaceOf(DxfGroupOf(t.att), bn), [&] { return m_.Zw_ClipTen(x, y); });
+        const int32_t ly = LayerOf(t.att, false);
         if (t.bKariten == 1) {
             const double r = DxfOutTenRadius * p.sc;
             if (!(r > 0)) return;
@@ -742,23 +897,12 @@ private:
             }
             return;
         }
-        int32_t code = 0;
-        double rot = 0, scale = 1;
-        const uint8_t style = t.att.nPenStyle;
-        if (style == 100) {
-            code = static_cast<int32_t>(t.nCode);
-            rot = DxfNormDeg(Deg(t.radKaitenKaku));
-            scale = t.dBairitsu;
-        }
-        int32_t wd = Width(t.att);
+        const TJwPointMark mark = JwPointMarkOf(t, ga_);
+        const int32_t code = mark.code;
+        const double rot = mark.rot;
+        const int32_t wd = code == 0 ? 5 : Width(t.att);
         const uint16_t pen = t.att.nPenColor;
-        if (code == 0) {
-            const uint16_t width = t.att.nPenWidth;
-            scale = ga_.GetAttrColten(pen) + 0.5 * width;
-            wd = 5;
-        }
-        if (!std::isfinite(scale)) scale = 1;
-        scale *= p.sc;
+        const double scale = mark.scale * p.sc;
         if (p.top) {
             m_.AddTen(p.sp, ly, PenAci(pen), wd, code, X(p, x), Y(p, y), rot, scale);
             View(p, x, y);
@@ -769,41 +913,28 @@ private:
 
     void Moji(const TEntJwwMoji& t, int32_t bn) {
         const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
-        if (DxfCoincide(sx, sy, ex, ey) || IsImageText(t.str)) return;
-        const Place p = PlaceOf(Grp(t.att), bn);
-        const int32_t ly = LayerOf(t.att, false);
-        const uint32_t shu = t.nMojiShu;
+        if (DxfCoincide(sx, sy, ex, ey) || DxfIsImageText(t.str)) return;
         const uint16_t flg = t.att.sFlg;
         const bool vertical = (flg & 0x20) != 0;
-        const bool slanted = (shu / 10000) % 2 == 1;
-        int32_t typ = static_cast<int32_t>(2 * (shu % 100) + 2);
-        double w = t.dSizeX * p.sc, h = t.dSizeY * p.sc;
-        const double d = t.dKankaku * p.sc;
-        const double a = DxfNormDeg(Deg(std::atan2(ey - sy, ex - sx)));
-        double x1 = X(p, sx), y1 = Y(p, sy), x2 = X(p, ex), y2 = Y(p, ey);
-        JwString font = t.strFontName;
-        if (vertical) {
-            ++typ;
-            std::swap(w, h);
-            JwString at(1, u'@');
-            at.append(WithoutAt(font));
-            font = std::move(at);
-            if (DxfOutMojiStyle < 2) {
-                // The column is centred on Jw_cad's text line; DXF's base
-                // line is one side of it.
-                const double r = a * kPi / 180, mx = h / 2 * std::sin(r), my = -h / 2 * std::cos(r);
-                x1 += mx, y1 += my, x2 += mx, y2 += my;
-            }
-        }
-        const int32_t fl = (vertical ? 1 : 0) | (slanted ? 2 : 0);
+        // The text box: the text line and the same moved by the text height.
+        const Place p = InFrame(PlaceOf(DxfGroupOf(t.att), bn), [&] {
+            const double r = std::atan2(ey - sy, ex - sx), th = vertical ? t.dSizeX : t.dSizeY;
+            const double nx = -th * std::sin(r), ny = th * std::cos(r);
+            return m_.Zw_ClipSquare(sx, sy, ex, ey, ex + nx, ey + ny, sx + nx, sy + ny);
+        });
+        const int32_t ly = LayerOf(t.att, false);
+        // The column of a vertical text is centred on Jw_cad's text line;
+        // DXF's base line is one side of it (text styles of modes 0 and 1).
+        const TJwTextLine l = JwTextLineOf(t, p, DxfOutMojiStyle < 2);
         const uint8_t bas = t.att.nPenStyle;
         const int32_t co = PenAci(t.att.nPenColor);
         if (p.top) {
-            m_.AddMoji(p.sp, ly, co, typ, bas, fl, x1, y1, x2, y2, w, h, d, a, font, t.str);
+            m_.AddMoji(p.sp, ly, co, l.typ, bas, l.fl, l.x1, l.y1, l.x2, l.y2, l.w, l.h, l.d, l.a, l.font, t.str);
             View(p, sx, sy);
             View(p, ex, ey);
         } else {
-            m_.AddBlockMoji(bn, 0, ly, co, typ, bas, fl, x1, y1, x2, y2, w, h, d, a, font, t.str);
+            m_.AddBlockMoji(bn, 0, ly, co, l.typ, bas, l.fl, l.x1, l.y1, l.x2, l.y2, l.w, l.h, l.d, l.a, l.font,
+                            t.str);
         }
     }
 
@@ -819,23 +950,16 @@ private:
     }
 
     void Solid(const TEntJwwSolid& s, int32_t bn) {
-        const Place p = PlaceOf(Grp(s.att), bn);
+        Place p = PlaceOf(DxfGroupOf(s.att), bn);
         const int32_t ly = LayerOf(s.att, false);
         const int32_t co = SolidAci(s);
         const uint8_t style = s.att.nPenStyle;
         if (style < 101) {
             const double cx[4] = {s.start_x, s.DPoint2_x, s.DPoint3_x, s.end_x};
             const double cy[4] = {s.start_y, s.DPoint2_y, s.DPoint3_y, s.end_y};
+            p = InFrame(p, [&] { return m_.Zw_ClipSquare(cx[0], cy[0], cx[1], cy[1], cx[2], cy[2], cx[3], cy[3]); });
             double x[4], y[4];
-            int n = 0;
-            for (int k = 0; k < 4; ++k) {
-                bool seen = false;
-                for (int j = 0; j < n; ++j) seen = seen || DxfCoincide(cx[k], cy[k], x[j], y[j]);
-                if (seen) continue;
-                x[n] = cx[k];
-                y[n] = cy[k];
-                ++n;
-            }
+            const int n = JwSolidCorners(s, x, y);
             if (n == 2) {
                 AddLine(p, ly, co, 1, Width(s.att), bn, x[0], y[0], x[1], y[1]);
                 return;
@@ -859,9 +983,8 @@ private:
         }
         if (style == 111) {
             // A filled circle or sector, written as its outline.
-            const double mode = s.DPoint3_y;
             ArcShape(p, ly, co, 1, Width(s.att), bn, s.start_x, s.start_y, s.end_x, s.end_y, s.DPoint2_x,
-                     s.DPoint2_y, s.DPoint3_x, std::fabs(mode - 100) <= 1e-12);
+                     s.DPoint2_y, s.DPoint3_x, JwArcSolidWhole(s));
         }
     }
 
@@ -869,13 +992,19 @@ private:
         const uint32_t number = b.nNumber;
         const auto it = byNumber_.find(number);
         if (it == byNumber_.end()) return;
-        const Place p = PlaceOf(Grp(b.att), bn);
-        const int32_t ly = LayerOf(b.att, true);
         const double x = b.DPKijunTen_x, y = b.DPKijunTen_y;
+        const Place p = InFrame(PlaceOf(DxfGroupOf(b.att), bn), [&] { return m_.Zw_ClipTen(x, y); });
+        const int32_t ly = LayerOf(b.att, true);
         const double a = DxfNormDeg(Deg(b.radKaitenKaku));
         double bx = b.dBairitsuX, by = b.dBairitsuY;
         if (!std::isfinite(bx)) bx = 1;
         if (!std::isfinite(by)) by = 1;
+        if (m_.Spa == 2 && p.sc != mainScale_) {
+            // Block contents are drawn at the common scale; an insert placed
+            // 1:1 in a frame's layout shrinks them back to paper size.
+            bx *= p.sc / mainScale_;
+            by *= p.sc / mainScale_;
+        }
         const int32_t co = PenAci(b.att.nPenColor), tp = Ltype(b.att), wd = Width(b.att);
         if (p.top) {
             m_.AddBlock(p.sp, ly, co, tp, wd, it->second, X(p, x), Y(p, y), a, bx, by);
@@ -889,60 +1018,35 @@ private:
     void Image(const TEntJwwMoji& t, int32_t bn) {
         const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
         if (DxfCoincide(sx, sy, ex, ey)) return;
-        const std::u16string_view s(t.str);
-        const size_t comma = s.find(u',');
-        std::u16string_view file = s.substr(4, comma - 4);
-        std::vector<std::u16string_view> values;
-        for (size_t start = comma + 1;;) {
-            const size_t next = s.find(u',', start);
-            values.push_back(s.substr(start, next == std::u16string_view::npos ? next : next - start));
-            if (next == std::u16string_view::npos) break;
-            start = next + 1;
-        }
-        const double w = StrFloatDef0(values[0]);
-        const double rot = values.size() >= 6 ? StrFloatDef0(values[5]) : 0.0;
-        if (!(w > 0) || !std::isfinite(w)) return;
-        const bool linked = !IsBoundImageName(file);
+        const TJwImageText image = JwImageTextOf(t.str);
+        if (!image.ok) return;
+        const double w = image.w;
+        // "%temp%" + name is a bound image; anything else is linked.
+        const bool linked = !(image.file.size() >= 6 && StrLower(image.file.substr(0, 6)) == u"%temp%");
         if (linked && DxfOutNoLinkedImages) return;
-        const JwString path = ImagePath(file);
+        const JwString path = JwImagePath(image.file, jw_.BindImageFolder, JwFileName);
         int32_t pxw = 0, pxh = 0;
         if (path.empty() || !DxfImagePixelSize(path, pxw, pxh)) return;
         const double h = w * pxh / pxw;
-        const Place p = PlaceOf(Grp(t.att), bn);
+        const double a = image.rot;
+        const double r = a * kPi / 180, c = std::cos(r), sn = std::sin(r);
+        double cx[4], cy[4];  // the corners of the placed picture
+        const double u[4] = {0, w, w, 0}, v[4] = {0, 0, h, h};
+        for (int k = 0; k < 4; ++k) cx[k] = sx + u[k] * c - v[k] * sn, cy[k] = sy + u[k] * sn + v[k] * c;
+        const Place p = InFrame(PlaceOf(DxfGroupOf(t.att), bn), [&] {
+            return m_.Zw_ClipSquare(cx[0], cy[0], cx[1], cy[1], cx[2], cy[2], cx[3], cy[3]);
+        });
         const double dw = w * p.sc, dh = h * p.sc;
         const int32_t listed = m_.AddFList(path, dstFolder_, pxw, pxh, dw, dh, 0);
         if (listed < 0) return;
         if (linked) m_.deFList[static_cast<size_t>(listed)].linked = true;
         const int32_t ly = LayerIndex(t.att);
-        const double a = std::isfinite(rot) ? rot : 0.0;
         if (p.top) {
             m_.AddImage(p.sp, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
-            const double r = a * kPi / 180, c = std::cos(r), sn = std::sin(r);
-            for (const auto& [u, v] : std::initializer_list<std::pair<double, double>>{{0, 0}, {w, 0}, {w, h}, {0, h}})
-                View(p, sx + u * c - v * sn, sy + u * sn + v * c);
+            for (int k = 0; k < 4; ++k) View(p, cx[k], cy[k]);
         } else {
             m_.AddBlockImage(bn, 0, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
         }
-    }
-
-    // The file of an image text: "%temp%" + name is an image bound into the
-    // drawing, in its working folder (a plain file name only); anything else
-    // is a path written on Windows, relative to the drawing's folder.
-    static bool IsBoundImageName(std::u16string_view file) {
-        return file.size() >= 6 && StrLower(file.substr(0, 6)) == u"%temp%";
-    }
-
-    JwString ImagePath(std::u16string_view file) const {
-        if (IsBoundImageName(file)) {
-            const std::u16string_view name = file.substr(6);
-            if (name.empty() || name == u"." || name == u".." || name.find_first_of(u"\\/:") != std::u16string_view::npos ||
-                jw_.BindImageFolder.empty())
-                return JwString();
-            return jw_.BindImageFolder + JwString(name);
-        }
-        if (StrNoSpace(file).empty()) return JwString();
-        const JwString folder = FileDir(JwFileName);
-        return FromNativePath(ResolveWindowsPath(file, folder));
     }
 
     // Space mode 1: the contents of placed blocks widen the viewport of the
@@ -957,7 +1061,7 @@ private:
             const TEntJwwBlockTree& node = jw_.EntBlockTree[k];
             const int32_t parent = node.parent;
             rootGroup[k] = (parent >= 0 && static_cast<size_t>(parent) < k) ? rootGroup[static_cast<size_t>(parent)]
-                                                                             : Grp(node.att);
+                                                                             : DxfGroupOf(node.att);
             const int32_t d = node.defno;
             if (d < 0 || static_cast<size_t>(d) >= defIdx_.size()) continue;
             if (!done[d]) {
@@ -1035,26 +1139,8 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     return ok;
 }
 
-void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
-    m.DataInit();
-    m.dstName = FName;
-    const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
-    // Layouts per drawing frame are not built: every mode other than 1 is
-    // model space only.
-    m.SetDXFVer(ver, DxfOutSpace == 1 ? 1 : 0);
-    m.SetAppName(DxfOutAppName);
-    const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
-    m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
-             DxfOutPaperY / 2 + ZahyoMaxY, DxfOutPaperX, DxfOutPaperY);
-    m.SetScale(SafeScale(static_cast<size_t>(base) < jw.EntLgrp.size() ? jw.EntLgrp[base].adScale : 1.0));
-
-    // The display attributes give every pen colour; without a session a
-    // freshly set-up table stands in.
-    TgraAttribute fallback;
-    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback);
-    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
-
-    // Text-variable context.
+void DxfSetMojiExpContext(const TJwwData& jw, const TgraAttribute& ga, TDXFmodel& m) {
+    // The memo splits at its first line break.
     const JwString& memo = jw.Enthd.strMemo;
     JwString memo1 = memo, memo2;
     size_t brk = memo.find(u"\r\n");
@@ -1073,6 +1159,26 @@ void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FNam
     for (int32_t p = 1; p <= 9; ++p) colors[static_cast<size_t>(p - 1)] = RgbToAci(ga.GetAttrColcol(p));
     m.SetMojiExpInfo(DxfOutMojiExp1, DxfOutMojiExp2, JwFileName, memo1, memo2, DxfFileDateDays(JwFileName),
                      DxfNowDays(), jw.Enthd.lnDrawTime, jw.Enthd.dPrtBairitsu, scales, colors);
+}
+
+void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
+    m.DataInit();
+    m.dstName = FName;  // the image copies never take the DXF's own name
+    const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
+    m.SetDXFVer(ver, std::clamp(DxfOutSpace, 0, 2));
+    m.SetAppName(DxfOutAppName);
+    const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
+    m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
+             DxfOutPaperY / 2 + ZahyoMaxY, DxfOutPaperX, DxfOutPaperY);
+    m.SetScale(JwSafeScale(static_cast<size_t>(base) < jw.EntLgrp.size() ? jw.EntLgrp[base].adScale : 1.0));
+
+    // The display attributes give every pen colour; without a session a
+    // freshly set-up table stands in.
+    TgraAttribute fallback;
+    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback);
+    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
+
+    DxfSetMojiExpContext(jw, ga, m);
     m.SetLayerNameType(DxfOutLayerNameType);
     m.SetTenTransType(DxfOutTenType, DxfOutTenRadius);
     m.SetMojiStyle(DxfOutMojiStyle);
@@ -1114,7 +1220,7 @@ void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FNam
         DxfAddTenBlock(m);
         DxfAddTenMarkerBlocks(m);
     }
-    c.AddBlockDefs();
+    if (m.Spa == 2) DxfFindFrames(jw, m);
     c.ConvertAll();
 }
 

@@ -15,16 +15,38 @@ using JwString = std::u16string;
 class TJwwData;
 class TJwsData;
 class TDXFmodel;
+class TgraAttribute;
+struct TEntJwwAttr;
 
 // Fills m (emptied first) with the drawing jw as TJwwData::FileOutDXF
 // exports it to FName (whose folder receives the image copies) in release Ver;
 // FileOutDXF then writes m with SaveDXF.
 void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName);
 
+// The text-variable context of an export of jw (TDXFmodel::SetMojiExpInfo):
+// the memo split at its first line break, the layer-group scales, the colour
+// indexes of pens 1-9 in ga, the file name and dates of this thread's
+// JwFileName, the drawing time, the print scale and the expansion switches.
+void DxfSetMojiExpContext(const TJwwData& jw, const TgraAttribute& ga, TDXFmodel& m);
+
+// The point symbol blocks "_TRANS_TMARKER1" ... "_TRANS_TMARKER11" and
+// "_TRANS_TMARKER_1" ... "_TRANS_TMARKER_7" (see JwTenMarkerName), centred on
+// the origin, lengths in mm.
+void DxfAddTenMarkerBlocks(TDXFmodel& m);
+
 // A figure has the entities of a drawing without its settings and tables:
 // dwg becomes a new drawing (DataDefaultSet) holding the figure's entities,
 // block definitions and layer groups (scales), ready for FileOutDXF.
 void JwsAsDrawing(const TJwsData& fig, TJwwData& dwg);
+
+// Layer group and layer (0-15) of an entity as the export places it; a value
+// outside 0-15 counts as 0.
+int32_t DxfGroupOf(const TEntJwwAttr& a);
+int32_t DxfLayerOf(const TEntJwwAttr& a);
+// Whether layer l of group g is shown (a table the drawing lacks shows it).
+bool DxfLayerShown(const TJwwData& jw, int32_t g, int32_t l);
+// An image text: "^@BM" + file + "," + values.
+bool DxfIsImageText(const JwString& s);
 
 // DXF line-type index of a Jw_cad line type: 1-9 the standard types, 11-19
 // RAND1 ... DASHEDX4 (10-18), 32-45 the SXF types (19-32), 47-62 the extended
