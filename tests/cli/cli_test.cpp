@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -808,13 +809,34 @@ TEST_F(CliTest, OutputsThatAreNoRegularFiles) {
 // Inserts of a number no definition has are left out and counted; inserts
 // that would make a definition contain itself stay out of the DXF.
 TEST_F(CliTest, BlockInsertsThatReferToNothingOrCloseCycles) {
+    // The model refuses an insert of a definition it lacks: the file is
+    // written with an insert of A at (9, 9), and the definition number that
+    // follows the insert's point, scales and angle is then set to 42, which
+    // no definition has.
     SmallDrawing(Path("blocks.jww"), false, [](jw::TJwwData& m) {
-        m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"A");
+        ASSERT_TRUE(m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"A"));
         m.AddBlkLine(0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1);
         m.AddBlkBlock(0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 1, 1, 0);  // A holds A
-        m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, 5, 5, 1, 1, 0);
-        m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 42, 9, 9, 1, 1, 0);  // no definition 42
+        ASSERT_TRUE(m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, 5, 5, 1, 1, 0));
+        ASSERT_TRUE(m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, 9, 9, 1, 1, 0));
     });
+    std::string bytes = ReadAll(Path("blocks.jww"));
+    const double place[5] = {9, 9, 1, 1, 0};
+    const std::string_view pattern(reinterpret_cast<const char*>(place), sizeof place);
+    const size_t at = bytes.find(pattern);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(bytes.find(pattern, at + 1), std::string::npos);
+    const uint32_t missing = 42;  // no definition 42
+    ASSERT_LE(at + sizeof place + sizeof missing, bytes.size());
+    std::memcpy(bytes.data() + at + sizeof place, &missing, sizeof missing);
+    WriteAll(Path("blocks.jww"), bytes);
+    {
+        jw::TJwwData in;
+        ASSERT_TRUE(in.FileIn(jw::FromUtf8(Path("blocks.jww")))) << in.LastError;
+        ASSERT_EQ(in.EntBlockN, 2);
+        ASSERT_EQ(in.EntBlock[1].nNumber, missing);
+    }
+
     CliResult r = RunCli({"convert", Path("blocks.jww"), Path("out.jww")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.err.find(Path("out.jww") + ": warning: 1 block insert(s) of a definition the drawing lacks: left out\n"),
