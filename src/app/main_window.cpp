@@ -391,7 +391,9 @@ bool TForm1::OpenChosenFile(const QString& chosen, int filterIndex) {
     const JwFileKind kind = FileKindOf(path);
     DisplayClear();
     Edit1->setText(ToQ(path));
-    if (!FileExistsEx(path) || !WindowKind(kind)) return false;
+    // Any file the system holds, also one whose name has control characters
+    // (shown escaped in the messages).
+    if (!QFileInfo(ToQ(path)).isFile() || !WindowKind(kind)) return false;
     const bool ok = kind == JwFileKind::Jww ? JwwFileInput(path) : JwsFileInput(path);
     if (ok) {
         PresetLists(kind);
@@ -463,7 +465,7 @@ void TForm1::Button2Click() {
         return;
     }
     const JwString path = FromQ(Edit1->text());
-    if (path.empty() || !FileExistsEx(path)) return;
+    if (path.empty() || !QFileInfo(ToQ(path)).isFile()) return;
     const JwFileKind kind = FileKindOf(path);
     if (!WindowKind(kind)) return;
     const JwString ext = KindExtension(kind);

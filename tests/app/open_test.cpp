@@ -1,5 +1,6 @@
 // The open command: dialog presets, extension rules, the report page, the
 // twelve grids, status messages, failed reads, drops and the command line.
+#include <cstring>
 #include <functional>
 
 #include <QDir>
@@ -279,15 +280,38 @@ TEST_F(WindowTest, ProgramOpensFileFromCommandLine) {
 // A name with control characters is shown with them escaped; a save that
 // leaves out inserts of missing definitions says how many.
 TEST_F(WindowTest, HostileNamesAndLeftOutInserts) {
-    const QString path = WorkPath("a\x1b[31m\x07b.jww");
+    const QString path = WorkPath("a\x1b[31m\x07" "b.jww");
     {
+        // The model refuses an insert of a definition it lacks: an insert of
+        // A at (5, 6) is written, and the definition number that follows its
+        // point, scales and angle then set to 42, which no definition has.
         TJwwData jw;
         jw.DataDefaultSet();
         ASSERT_TRUE(jw.AddEntPre());
         jw.AddEntLine(0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1);
-        jw.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 42, 5.0, 6.0, 1.0, 1.0, 0.0);  // no definition 42
+        ASSERT_TRUE(jw.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"A"));
+        ASSERT_TRUE(jw.AddBlkLine(0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1));
+        ASSERT_TRUE(jw.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, 5.0, 6.0, 1.0, 1.0, 0.0));
         ASSERT_TRUE(jw.AddEntPost());
         ASSERT_TRUE(jw.FileOut(FromQ(path), 600));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const double place[5] = {5.0, 6.0, 1.0, 1.0, 0.0};
+        const QByteArray pattern(reinterpret_cast<const char*>(place), sizeof place);
+        const qsizetype at = bytes.indexOf(pattern);
+        ASSERT_GE(at, 0);
+        ASSERT_EQ(bytes.indexOf(pattern, at + 1), -1);
+        const uint32_t missing = 42;  // no definition 42
+        ASSERT_LE(at + qsizetype{sizeof place} + qsizetype{sizeof missing}, bytes.size());
+        std::memcpy(bytes.data() + at + sizeof place, &missing, sizeof missing);
+        ASSERT_TRUE(file.seek(0));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+        file.close();
+        TJwwData in;
+        ASSERT_TRUE(in.FileIn(FromQ(path)));
+        ASSERT_EQ(in.EntBlockN, 1);
+        ASSERT_EQ(in.EntBlock[0].nNumber, missing);
     }
     Open(path);
     EXPECT_FALSE(Message().contains(QChar(0x1B)));
