@@ -57,13 +57,20 @@ inline constexpr size_t kPenWidthSize = 2;
 
 class ArchiveReader {
 public:
-    ArchiveReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    // A file image held in memory.
+    ArchiveReader(const uint8_t* data, size_t size) : data_(data), size_(size), loaded_(size) {}
+    // A file read in pieces as the reading goes on; the memory of what lies
+    // behind the reading position is given back.
+    explicit ArchiveReader(SequentialFile& file)
+        : data_(file.Data()), size_(file.Size()), loaded_(file.Loaded()), file_(&file) {}
 
     size_t Pos() const { return pos_; }
     size_t Size() const { return size_; }
     size_t Remaining() const { return size_ - pos_; }
     bool AtEnd() const { return pos_ >= size_; }
-    const uint8_t* Data() const { return data_; }
+    // The next n bytes without reading them (valid until the next read);
+    // null when the file ends before.
+    const uint8_t* Peek(size_t n) { return Have(n) ? data_ + pos_ : nullptr; }
 
     // Copies up to n bytes into dst and zero-fills the rest of dst; answers the
     // number of bytes delivered (0 at the end of the file). Never throws.
@@ -114,6 +121,10 @@ public:
     uint32_t ObjectIndex() const { return objectIndex_; }
 
 private:
+    // Whether the next n bytes are there, loading them when the file is read
+    // in pieces.
+    bool Have(size_t n) { return n <= loaded_ - pos_ || Load(n); }
+    bool Load(size_t n);
     JwString ReadString(bool filter);
     // The rest of a new-class record after its tag: schema, name length and
     // name; registers the class under the next object index.
@@ -121,6 +132,8 @@ private:
 
     const uint8_t* data_;
     size_t size_;
+    size_t loaded_;  // bytes [0, loaded_) are in memory (all of a file image)
+    SequentialFile* file_ = nullptr;
     size_t pos_ = 0;
     uint32_t objectIndex_ = 1;
     std::vector<std::pair<uint32_t, std::string>> classes_;  // index -> name

@@ -8,8 +8,19 @@
 
 namespace jw {
 
+bool ArchiveReader::Load(size_t n) {
+    if (file_ == nullptr) return false;
+    // Nothing behind the reading position is looked at again.
+    file_->ReleaseBefore(pos_);
+    const bool ok = file_->LoadTo(pos_ + std::min(n, Remaining()));
+    loaded_ = file_->Loaded();
+    size_ = file_->Size();  // less than first stated when the file got shorter
+    return ok && n <= loaded_ - pos_;
+}
+
 size_t ArchiveReader::Read(void* dst, size_t n) {
-    const size_t got = std::min(n, Remaining());
+    Have(n);
+    const size_t got = std::min(n, loaded_ - pos_);
     if (got) std::memcpy(dst, data_ + pos_, got);
     if (got < n) {
         std::memset(static_cast<uint8_t*>(dst) + got, 0, n - got);
@@ -20,14 +31,15 @@ size_t ArchiveReader::Read(void* dst, size_t n) {
 }
 
 size_t ArchiveReader::Skip(size_t n) {
-    const size_t got = std::min(n, Remaining());
+    Have(n);
+    const size_t got = std::min(n, loaded_ - pos_);
     if (got < n) shortRead = true;
     pos_ += got;
     return got;
 }
 
 uint8_t ArchiveReader::ReadByte() {
-    if (pos_ < size_) return data_[pos_++];
+    if (Have(1)) return data_[pos_++];
     shortRead = true;
     return 0;
 }
@@ -90,7 +102,8 @@ JwString ArchiveReader::ReadString(bool filter) {
             len *= 2;
         }
     }
-    const size_t got = std::min(len, Remaining());
+    Have(len);
+    const size_t got = std::min(len, loaded_ - pos_);
     if (got < len) shortRead = true;
     const uint8_t* p = data_ + pos_;
     pos_ += got;
@@ -151,7 +164,8 @@ std::string ClassNameFrom(const uint8_t* p, size_t n) {
 const std::string& ArchiveReader::NewClassIn() {
     ReadWord();  // schema number, not used
     const size_t stated = ReadWord();
-    const size_t n = std::min(stated, Remaining());
+    Have(stated);
+    const size_t n = std::min(stated, loaded_ - pos_);
     if (n < stated) shortRead = true;
     std::string name = ClassNameFrom(data_ + pos_, n);
     pos_ += n;

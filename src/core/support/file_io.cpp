@@ -2,6 +2,7 @@
 #include "support/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,6 +108,102 @@ bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& who
     out.size = n;
     whole = n == size;
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// SequentialFile
+
+namespace {
+
+// Pieces of a sequential read, and the unit memory is given back in: the
+// size of a large page, so that each piece takes a few page faults.
+constexpr size_t kLargePage = size_t{2} << 20;
+constexpr size_t kPiece = 2 * kLargePage;
+
+uint8_t* AlignUp(uint8_t* p, size_t a) {
+    return reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(p) + a - 1) & ~(uintptr_t{a} - 1));
+}
+
+}  // namespace
+
+void AdviseLargeArray(const void* p, size_t bytes) {
+    if (bytes < 2 * kLargePage) return;
+    uint8_t* first = AlignUp(const_cast<uint8_t*>(static_cast<const uint8_t*>(p)), kLargePage);
+    uint8_t* end = static_cast<uint8_t*>(const_cast<void*>(p)) + bytes;
+    const size_t n = static_cast<size_t>(end - first) & ~(kLargePage - 1);
+    if (n > 0) ::madvise(first, n, MADV_HUGEPAGE);  // advice only: a refusal changes nothing
+}
+
+SequentialFile::~SequentialFile() { Close(); }
+
+void SequentialFile::Close() {
+    if (map_ != nullptr) ::munmap(map_, mapSize_);
+    if (fd_ >= 0) ::close(fd_);
+    map_ = data_ = nullptr;
+    fd_ = -1;
+    mapSize_ = size_ = loaded_ = released_ = 0;
+}
+
+bool SequentialFile::Open(const JwString& path, std::string& error) {
+    Close();
+    error.clear();
+    size_t size = 0;
+    fd_ = OpenRegularFile(path, size);
+    if (fd_ < 0) {
+        error = kErrFileIO;
+        return false;
+    }
+    if (size == 0) return true;
+    // Address space for the whole file, taking memory only where pieces are
+    // loaded; one large page more lets the data start on a boundary.
+    if (size > SIZE_MAX - kLargePage) {
+        Close();
+        error = kErrFileIO;
+        return false;
+    }
+    mapSize_ = size + kLargePage;
+    void* m = ::mmap(nullptr, mapSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (m == MAP_FAILED) {
+        mapSize_ = 0;
+        Close();
+        error = kErrFileIO;
+        return false;
+    }
+    map_ = static_cast<uint8_t*>(m);
+    data_ = AlignUp(map_, kLargePage);
+    size_ = size;
+    AdviseLargeArray(data_, size_);
+    return true;
+}
+
+bool SequentialFile::LoadTo(size_t end) {
+    if (end <= loaded_) return true;
+    if (fd_ < 0) return false;
+    // Whole pieces, and never beyond the size the file had when opened.
+    size_t want = std::max(end, loaded_ + kPiece);
+    want = std::min(size_, (want + kPiece - 1) / kPiece * kPiece);
+    while (loaded_ < want) {
+        const ssize_t r = ::read(fd_, data_ + loaded_, want - loaded_);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+            // The file got shorter (or cannot be read on): it ends here.
+            size_ = loaded_;
+            break;
+        }
+        loaded_ += static_cast<size_t>(r);
+    }
+    if (loaded_ >= size_) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    return end <= loaded_;
+}
+
+void SequentialFile::ReleaseBefore(size_t pos) {
+    const size_t upTo = std::min(pos, loaded_) & ~(kLargePage - 1);
+    if (upTo <= released_) return;
+    ::madvise(data_ + released_, upTo - released_, MADV_DONTNEED);
+    released_ = upTo;
 }
 
 // ---------------------------------------------------------------------------
