@@ -41,7 +41,7 @@ public:
 
     void Arc(const TEntJwwEnko& a) {
         const double cx = a.start_x, cy = a.start_y, r = a.dHankei, h = a.dHenpeiRitsu;
-        const double tilt = a.radKatamukiKaku;
+        const Tilt tilt(a.radKatamukiKaku);
         if (a.bZenEnFlg != 0) {
             for (int k = 0; k < 4; ++k) Outline(cx, cy, r, h, tilt, k * kPi / 2);
         } else {
@@ -95,7 +95,8 @@ public:
         }
         // An arc figure: centre, radius, flatness, tilt, start, sweep, mode.
         const double cx = s.start_x, cy = s.start_y, r = s.end_x, h = s.end_y;
-        const double tilt = s.DPoint2_x, start = s.DPoint2_y, sweep = s.DPoint3_x, mode = s.DPoint3_y;
+        const Tilt tilt(s.DPoint2_x);
+        const double start = s.DPoint2_y, sweep = s.DPoint3_x, mode = s.DPoint3_y;
         if (style == 101 && std::fabs(mode) <= 1e-12) Add(cx, cy);
         if (style == 101 && std::fabs(mode + 1) <= 1e-12) TangentPoint(cx, cy, r, h, tilt, start, sweep);
         const bool whole = (style == 101 || style == 111) && std::fabs(mode - 100) <= 1e-12;
@@ -106,18 +107,23 @@ public:
 private:
     Put& put_;
 
-    void Rotated(double cx, double cy, double tilt, double x, double y) {
-        const double c = std::cos(tilt), s = std::sin(tilt);
-        Add(cx + x * c - y * s, cy + x * s + y * c);
+    // The cosine and sine of a figure's tilt, taken once for all its points.
+    struct Tilt {
+        explicit Tilt(double a) : c(std::cos(a)), s(std::sin(a)) {}
+        double c, s;
+    };
+
+    void Rotated(double cx, double cy, const Tilt& tilt, double x, double y) {
+        Add(cx + x * tilt.c - y * tilt.s, cy + x * tilt.s + y * tilt.c);
     }
 
-    void Outline(double cx, double cy, double r, double h, double tilt, double t) {
+    void Outline(double cx, double cy, double r, double h, const Tilt& tilt, double t) {
         Rotated(cx, cy, tilt, r * std::cos(t), r * h * std::sin(t));
     }
 
     // Where the tangents at the start and the end of the arc meet (the
     // centre when they are parallel).
-    void TangentPoint(double cx, double cy, double r, double h, double tilt, double start, double sweep) {
+    void TangentPoint(double cx, double cy, double r, double h, const Tilt& tilt, double start, double sweep) {
         const double t1 = start, t2 = start + sweep;
         const double p1x = r * std::cos(t1), p1y = r * h * std::sin(t1);
         const double p2x = r * std::cos(t2), p2y = r * h * std::sin(t2);

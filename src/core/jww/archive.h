@@ -112,6 +112,9 @@ public:
     // end of the file or for a reference to an index that no new-class tag of
     // this archive registered. Advances the object index for a new class.
     const std::string& ClassTagIn();
+    // ClassTagIn answering the entity kind of the class (KindOfClass), 0
+    // for a class that is no entity's.
+    int ClassKindIn();
     // The tag of a block definition: registers a new class like ClassTagIn,
     // reads a class reference without resolving it. Throws "File I/O Error"
     // only at the end of the file.
@@ -129,6 +132,13 @@ private:
     // The rest of a new-class record after its tag: schema, name length and
     // name; registers the class under the next object index.
     const std::string& NewClassIn();
+    // A registered class: its object index, name and entity kind.
+    struct ClassEntry {
+        uint32_t index;
+        std::string name;
+        int kind;
+    };
+    const ClassEntry& ClassEntryIn();
 
     const uint8_t* data_;
     size_t size_;
@@ -136,7 +146,7 @@ private:
     SequentialFile* file_ = nullptr;
     size_t pos_ = 0;
     uint32_t objectIndex_ = 1;
-    std::vector<std::pair<uint32_t, std::string>> classes_;  // index -> name
+    std::vector<ClassEntry> classes_;  // sorted by index
 };
 
 class ArchiveWriter {

@@ -170,16 +170,24 @@ const std::string& ArchiveReader::NewClassIn() {
     std::string name = ClassNameFrom(data_ + pos_, n);
     pos_ += n;
     // The counter only grows, so the registry stays sorted by index.
-    classes_.emplace_back(objectIndex_, std::move(name));
+    const int kind = KindOfClass(name);
+    classes_.push_back(ClassEntry{objectIndex_, std::move(name), kind});
     ++objectIndex_;
-    return classes_.back().second;
+    return classes_.back().name;
 }
 
-const std::string& ArchiveReader::ClassTagIn() {
+const std::string& ArchiveReader::ClassTagIn() { return ClassEntryIn().name; }
+
+int ArchiveReader::ClassKindIn() { return ClassEntryIn().kind; }
+
+const ArchiveReader::ClassEntry& ArchiveReader::ClassEntryIn() {
     uint16_t tag;
     if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
     uint32_t index;
-    if (tag == 0xFFFF) return NewClassIn();
+    if (tag == 0xFFFF) {
+        NewClassIn();
+        return classes_.back();
+    }
     if (tag == 0x7FFF) {
         index = ReadCard() & 0x7FFFFFFFu;
     } else if (tag & 0x8000) {
@@ -188,9 +196,9 @@ const std::string& ArchiveReader::ClassTagIn() {
         throw JwIOError(kErrFileIO);  // a tag below 0x8000 names no class
     }
     auto it = std::lower_bound(classes_.begin(), classes_.end(), index,
-                               [](const std::pair<uint32_t, std::string>& e, uint32_t i) { return e.first < i; });
-    if (it == classes_.end() || it->first != index) throw JwIOError(kErrFileIO);
-    return it->second;
+                               [](const ClassEntry& e, uint32_t i) { return e.index < i; });
+    if (it == classes_.end() || it->index != index) throw JwIOError(kErrFileIO);
+    return *it;
 }
 
 void ArchiveReader::ClassTagSkip() {

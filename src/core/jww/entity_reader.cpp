@@ -265,7 +265,7 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget)
                 if (budget.Exhausted()) break;
                 ++budget.used;
             }
-            const int kind = KindOfClass(ar.ClassTagIn());
+            const int kind = ar.ClassKindIn();
             if (kind == 0) throw JwIOError(kErrFileIO);
             const ListProgress progress{static_cast<size_t>(k),
                                         static_cast<size_t>(std::min<int64_t>(

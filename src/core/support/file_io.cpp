@@ -118,7 +118,7 @@ namespace {
 // Pieces of a sequential read, and the unit memory is given back in: the
 // size of a large page, so that each piece takes a few page faults.
 constexpr size_t kLargePage = size_t{2} << 20;
-constexpr size_t kPiece = 2 * kLargePage;
+constexpr size_t kPiece = kLargePage;
 
 uint8_t* AlignUp(uint8_t* p, size_t a) {
     return reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(p) + a - 1) & ~(uintptr_t{a} - 1));

@@ -125,12 +125,9 @@ const Cp932Tables& Tables() {
 
 inline bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
-JwString AnsiDecode(const uint8_t* data, size_t n, bool stopAtZero) {
-    JwString out;
-    if (data == nullptr || n == 0) return out;
+// Decodes n bytes into o (room for n characters); answers the characters written.
+size_t AnsiDecodeTo(const uint8_t* data, size_t n, bool stopAtZero, char16_t* o) {
     const Cp932Tables& t = Tables();
-    out.resize(n);
-    char16_t* o = out.data();
     size_t k = 0;
     size_t i = 0;
     while (i < n) {
@@ -155,7 +152,21 @@ JwString AnsiDecode(const uint8_t* data, size_t n, bool stopAtZero) {
             ++i;
         }
     }
-    out.resize(k);
+    return k;
+}
+
+JwString AnsiDecode(const uint8_t* data, size_t n, bool stopAtZero) {
+    if (data == nullptr || n == 0) return {};
+    // A double-byte character gives one code unit for two bytes: short texts
+    // are decoded on the stack first, so that the string takes only what it
+    // holds (a short one none at all) instead of a unit for every byte.
+    constexpr size_t kOnStack = 256;
+    if (n <= kOnStack) {
+        char16_t buf[kOnStack];
+        return JwString(buf, AnsiDecodeTo(data, n, stopAtZero, buf));
+    }
+    JwString out(n, u'\0');
+    out.resize(AnsiDecodeTo(data, n, stopAtZero, out.data()));
     return out;
 }
 
