@@ -71,6 +71,11 @@ public:
     // The next n bytes without reading them (valid until the next read);
     // null when the file ends before.
     const uint8_t* Peek(size_t n) { return Have(n) ? data_ + pos_ : nullptr; }
+    // Gives back the memory of what was read (of a file read in pieces):
+    // nothing before the reading position is looked at again.
+    void ReleaseRead() {
+        if (file_ != nullptr) file_->ReleaseBefore(pos_);
+    }
 
     // Copies up to n bytes into dst and zero-fills the rest of dst; answers the
     // number of bytes delivered (0 at the end of the file). Never throws.

@@ -75,6 +75,7 @@ bool TJwEntities::BodyIn(ArchiveReader& ar, int32_t budget, bool images) {
     }
     MojiEncode = MojiEncode || ar.mojiEncode;
     ReadEnd = ar.Pos();
+    ar.ReleaseRead();
     MakeBlockTree();
     if (ok) LastError.clear();
     return ok;

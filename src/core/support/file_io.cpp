@@ -200,7 +200,10 @@ bool SequentialFile::LoadTo(size_t end) {
 }
 
 void SequentialFile::ReleaseBefore(size_t pos) {
-    const size_t upTo = std::min(pos, loaded_) & ~(kLargePage - 1);
+    // Whole large pages behind pos; once everything loaded was read, all of
+    // it up to the end of its last small page (which stays within the range).
+    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    const size_t upTo = pos >= loaded_ ? (loaded_ + page - 1) / page * page : pos & ~(kLargePage - 1);
     if (upTo <= released_) return;
     ::madvise(data_ + released_, upTo - released_, MADV_DONTNEED);
     released_ = upTo;

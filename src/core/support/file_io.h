@@ -62,7 +62,8 @@ public:
     // Loads the file up to end at least (and a whole piece when there is
     // more); answers whether it is loaded that far.
     bool LoadTo(size_t end);
-    // Gives back the memory of the bytes before pos (whole pieces only).
+    // Gives back the memory of the bytes before pos: whole pieces, and all
+    // that was loaded once pos has reached the end of it.
     void ReleaseBefore(size_t pos);
 
 private:
