@@ -40,9 +40,7 @@ JwString UniqueName(const JwString& name, const std::unordered_map<JwString, int
 // by large pages before it is filled.
 template <class T>
 void Grow(std::vector<T>& arr) {
-    if (arr.size() < arr.capacity()) return;
-    arr.reserve(std::max<size_t>(16, 2 * arr.size()));
-    AdviseLargeArray(arr.data(), arr.capacity() * sizeof(T));
+    if (arr.size() == arr.capacity()) ReserveLarge(arr, std::max<size_t>(16, 2 * arr.size()));
 }
 
 template <class T>

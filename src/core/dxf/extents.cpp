@@ -41,6 +41,11 @@ public:
 
     void Arc(const TEntJwwEnko& a) {
         const double cx = a.start_x, cy = a.start_y, r = a.dHankei, h = a.dHenpeiRitsu;
+        // Every outline point lies within r * max(1, h) of the centre: an arc
+        // whose whole reach the extents already hold cannot change them.
+        if constexpr (requires { put_.Covers(cx, cy, r); }) {
+            if (put_.Covers(cx, cy, std::fabs(r) * std::max(1.0, std::fabs(h)))) return;
+        }
         const Tilt tilt(a.radKatamukiKaku);
         if (a.bZenEnFlg != 0) {
             for (int k = 0; k < 4; ++k) Outline(cx, cy, r, h, tilt, k * kPi / 2);
@@ -177,6 +182,14 @@ public:
         Take(x, y);
     }
 
+    // Whether every point within reach of (cx, cy), rounding included, lies
+    // inside the extents.
+    bool Covers(double cx, double cy, double reach) const {
+        if (pending) return false;
+        const double m = reach + 1e-12 * (std::fabs(cx) + std::fabs(cy) + reach);
+        return cx - m >= minX && cx + m <= maxX && cy - m >= minY && cy + m <= maxY;
+    }
+
     // (x, y) placed by a block-tree node.
     void ExtendPlaced(double x, double y, const TEntJwwBlockTree& n) {
         if (!Valid(x, y)) return;
@@ -242,7 +255,12 @@ void TJwwData::GetMinMaxZahyo() {
     // starts the extents.
 
     // 2. The drawing's own entities, kind by kind.
-    CollectMembers(top, [&e](double x, double y) { e.Extend(x, y); });
+    struct Extend {
+        Extents& e;
+        void operator()(double x, double y) const { e.Extend(x, y); }
+        bool Covers(double cx, double cy, double reach) const { return e.Covers(cx, cy, reach); }
+    };
+    CollectMembers(top, Extend{e});
 
     // 3. The contents of every placed block; each definition's points are
     // collected once.

@@ -23,6 +23,7 @@
 #include "model/entity_list_view.h"
 #include "model/file_formats.h"
 #include "model/jw_data.h"
+#include "support/file_io.h"
 #include "support/numbers.h"
 #include "support/paths.h"
 #include "support/program_values.h"
@@ -548,6 +549,12 @@ public:
         top.ForEach([&](int32_t kind, size_t i) {
             if (kind == kEntMoji && IsImageText(top.moji[i].str)) Image(top.moji[i], -1);
         });
+        // The drawing's records come in their kinds' numbers: room for them at once.
+        ReserveLarge(m_.de.No, top.noN);
+        ReserveLarge(m_.de.Line, top.lineN);
+        ReserveLarge(m_.de.Arc, top.enkoN);
+        ReserveLarge(m_.de.Ten, top.tenN);
+        ReserveLarge(m_.de.Moji, top.mojiN);
         top.ForEach([&](int32_t kind, size_t i) { Entity(top, kind, i, -1); });
         for (size_t d = 0; d < defIdx_.size(); ++d) {
             const int32_t bn = defIdx_[d];

@@ -58,11 +58,9 @@ inline constexpr size_t kPenWidthSize = 2;
 class ArchiveReader {
 public:
     // A file image held in memory.
-    ArchiveReader(const uint8_t* data, size_t size) : data_(data), size_(size), loaded_(size) {}
-    // A file read in pieces as the reading goes on; the memory of what lies
-    // behind the reading position is given back.
-    explicit ArchiveReader(SequentialFile& file)
-        : data_(file.Data()), size_(file.Size()), loaded_(file.Loaded()), file_(&file) {}
+    ArchiveReader(const uint8_t* data, size_t size) : win_(data), size_(size), winEnd_(size) {}
+    // A file read through a window that moves on with the reading.
+    explicit ArchiveReader(SequentialFile& file) : size_(file.Size()), file_(&file) {}
 
     size_t Pos() const { return pos_; }
     size_t Size() const { return size_; }
@@ -70,12 +68,7 @@ public:
     bool AtEnd() const { return pos_ >= size_; }
     // The next n bytes without reading them (valid until the next read);
     // null when the file ends before.
-    const uint8_t* Peek(size_t n) { return Have(n) ? data_ + pos_ : nullptr; }
-    // Gives back the memory of what was read (of a file read in pieces):
-    // nothing before the reading position is looked at again.
-    void ReleaseRead() {
-        if (file_ != nullptr) file_->ReleaseBefore(pos_);
-    }
+    const uint8_t* Peek(size_t n) { return Have(n) ? Cur() : nullptr; }
 
     // Copies up to n bytes into dst and zero-fills the rest of dst; answers the
     // number of bytes delivered (0 at the end of the file). Never throws.
@@ -129,10 +122,13 @@ public:
     uint32_t ObjectIndex() const { return objectIndex_; }
 
 private:
-    // Whether the next n bytes are there, loading them when the file is read
-    // in pieces.
-    bool Have(size_t n) { return n <= loaded_ - pos_ || Load(n); }
+    // Whether the next n bytes are there, moving the window of a file read
+    // through one.
+    bool Have(size_t n) { return n <= winEnd_ - pos_ || Load(n); }
     bool Load(size_t n);
+    // Bytes held from the reading position on, and where they are.
+    size_t Held() const { return winEnd_ - pos_; }
+    const uint8_t* Cur() const { return win_ + (pos_ - winStart_); }
     JwString ReadString(bool filter);
     // The rest of a new-class record after its tag: schema, name length and
     // name; registers the class under the next object index.
@@ -145,9 +141,12 @@ private:
     };
     const ClassEntry& ClassEntryIn();
 
-    const uint8_t* data_;
+    // The bytes [winStart_, winEnd_) of the file are at win_ (all of a file
+    // image held in memory).
+    const uint8_t* win_ = nullptr;
     size_t size_;
-    size_t loaded_;  // bytes [0, loaded_) are in memory (all of a file image)
+    size_t winStart_ = 0;
+    size_t winEnd_ = 0;
     SequentialFile* file_ = nullptr;
     size_t pos_ = 0;
     uint32_t objectIndex_ = 1;

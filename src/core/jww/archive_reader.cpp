@@ -10,18 +10,18 @@ namespace jw {
 
 bool ArchiveReader::Load(size_t n) {
     if (file_ == nullptr) return false;
-    // Nothing behind the reading position is looked at again.
-    file_->ReleaseBefore(pos_);
-    const bool ok = file_->LoadTo(pos_ + std::min(n, Remaining()));
-    loaded_ = file_->Loaded();
+    size_t avail = 0;
+    win_ = file_->Window(pos_, std::min(n, Remaining()), avail);
+    winStart_ = pos_;
+    winEnd_ = pos_ + avail;
     size_ = file_->Size();  // less than first stated when the file got shorter
-    return ok && n <= loaded_ - pos_;
+    return n <= avail;
 }
 
 size_t ArchiveReader::Read(void* dst, size_t n) {
     Have(n);
-    const size_t got = std::min(n, loaded_ - pos_);
-    if (got) std::memcpy(dst, data_ + pos_, got);
+    const size_t got = std::min(n, Held());
+    if (got) std::memcpy(dst, Cur(), got);
     if (got < n) {
         std::memset(static_cast<uint8_t*>(dst) + got, 0, n - got);
         shortRead = true;
@@ -32,14 +32,18 @@ size_t ArchiveReader::Read(void* dst, size_t n) {
 
 size_t ArchiveReader::Skip(size_t n) {
     Have(n);
-    const size_t got = std::min(n, loaded_ - pos_);
+    const size_t got = std::min(n, Held());
     if (got < n) shortRead = true;
     pos_ += got;
     return got;
 }
 
 uint8_t ArchiveReader::ReadByte() {
-    if (Have(1)) return data_[pos_++];
+    if (Have(1)) {
+        const uint8_t b = *Cur();
+        ++pos_;
+        return b;
+    }
     shortRead = true;
     return 0;
 }
@@ -103,9 +107,9 @@ JwString ArchiveReader::ReadString(bool filter) {
         }
     }
     Have(len);
-    const size_t got = std::min(len, loaded_ - pos_);
+    const size_t got = std::min(len, Held());
     if (got < len) shortRead = true;
-    const uint8_t* p = data_ + pos_;
+    const uint8_t* p = Cur();
     pos_ += got;
     if (got == 0) return {};
     if (!wide) return AnsiText(p, got, filter);
@@ -154,6 +158,7 @@ namespace {
 // Class names are compared byte for byte up to their first zero byte, which
 // is what decoding them in code page 932 and comparing the text amounts to.
 std::string ClassNameFrom(const uint8_t* p, size_t n) {
+    if (n == 0) return {};
     const void* z = std::memchr(p, 0, n);
     if (z) n = static_cast<size_t>(static_cast<const uint8_t*>(z) - p);
     return std::string(reinterpret_cast<const char*>(p), n);
@@ -165,9 +170,9 @@ const std::string& ArchiveReader::NewClassIn() {
     ReadWord();  // schema number, not used
     const size_t stated = ReadWord();
     Have(stated);
-    const size_t n = std::min(stated, loaded_ - pos_);
+    const size_t n = std::min(stated, Held());
     if (n < stated) shortRead = true;
-    std::string name = ClassNameFrom(data_ + pos_, n);
+    std::string name = ClassNameFrom(Cur(), n);
     pos_ += n;
     // The counter only grows, so the registry stays sorted by index.
     const int kind = KindOfClass(name);

@@ -250,8 +250,7 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
 // An order list of n entries (0, 0), filled in as the entities are read.
 void SizeOrderList(std::vector<TEntJwwNo>& no, size_t n) {
     no.clear();
-    no.reserve(n);
-    AdviseLargeArray(no.data(), n * sizeof(TEntJwwNo));
+    ReserveLarge(no, n);
     no.resize(n, TEntJwwNo{0, 0});
 }
 

@@ -75,7 +75,6 @@ bool TJwEntities::BodyIn(ArchiveReader& ar, int32_t budget, bool images) {
     }
     MojiEncode = MojiEncode || ar.mojiEncode;
     ReadEnd = ar.Pos();
-    ar.ReleaseRead();
     MakeBlockTree();
     if (ok) LastError.clear();
     return ok;

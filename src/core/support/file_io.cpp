@@ -115,98 +115,80 @@ bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& who
 
 namespace {
 
-// Pieces of a sequential read, and the unit memory is given back in: the
-// size of a large page, so that each piece takes a few page faults.
+// The size of a large page: an array that holds whole ones can be backed by
+// them.
 constexpr size_t kLargePage = size_t{2} << 20;
-constexpr size_t kPiece = kLargePage;
-
-uint8_t* AlignUp(uint8_t* p, size_t a) {
-    return reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(p) + a - 1) & ~(uintptr_t{a} - 1));
-}
+// The least window of a sequential read: few reads, and it stays in the cache.
+constexpr size_t kWindow = size_t{256} << 10;
 
 }  // namespace
 
 void AdviseLargeArray(const void* p, size_t bytes) {
     if (bytes < 2 * kLargePage) return;
-    uint8_t* first = AlignUp(const_cast<uint8_t*>(static_cast<const uint8_t*>(p)), kLargePage);
-    uint8_t* end = static_cast<uint8_t*>(const_cast<void*>(p)) + bytes;
-    const size_t n = static_cast<size_t>(end - first) & ~(kLargePage - 1);
-    if (n > 0) ::madvise(first, n, MADV_HUGEPAGE);  // advice only: a refusal changes nothing
+    const uintptr_t at = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t first = (at + kLargePage - 1) & ~(uintptr_t{kLargePage} - 1);
+    const size_t n = static_cast<size_t>(at + bytes - first) & ~(kLargePage - 1);
+    // Advice only: a refusal changes nothing.
+    if (n > 0) ::madvise(reinterpret_cast<void*>(first), n, MADV_HUGEPAGE);
 }
 
-SequentialFile::~SequentialFile() { Close(); }
-
-void SequentialFile::Close() {
-    if (map_ != nullptr) ::munmap(map_, mapSize_);
+SequentialFile::~SequentialFile() {
     if (fd_ >= 0) ::close(fd_);
-    map_ = data_ = nullptr;
-    fd_ = -1;
-    mapSize_ = size_ = loaded_ = released_ = 0;
 }
 
 bool SequentialFile::Open(const JwString& path, std::string& error) {
-    Close();
+    if (fd_ >= 0) ::close(fd_);
+    start_ = len_ = size_ = 0;
     error.clear();
-    size_t size = 0;
-    fd_ = OpenRegularFile(path, size);
+    fd_ = OpenRegularFile(path, size_);
     if (fd_ < 0) {
+        size_ = 0;
         error = kErrFileIO;
         return false;
     }
-    if (size == 0) return true;
-    // Address space for the whole file, taking memory only where pieces are
-    // loaded; one large page more lets the data start on a boundary.
-    if (size > SIZE_MAX - kLargePage) {
-        Close();
-        error = kErrFileIO;
-        return false;
-    }
-    mapSize_ = size + kLargePage;
-    void* m = ::mmap(nullptr, mapSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (m == MAP_FAILED) {
-        mapSize_ = 0;
-        Close();
-        error = kErrFileIO;
-        return false;
-    }
-    map_ = static_cast<uint8_t*>(m);
-    data_ = AlignUp(map_, kLargePage);
-    size_ = size;
-    AdviseLargeArray(data_, size_);
     return true;
 }
 
-bool SequentialFile::LoadTo(size_t end) {
-    if (end <= loaded_) return true;
-    if (fd_ < 0) return false;
-    // Whole pieces, and never beyond the size the file had when opened.
-    size_t want = std::max(end, loaded_ + kPiece);
-    want = std::min(size_, (want + kPiece - 1) / kPiece * kPiece);
-    while (loaded_ < want) {
-        const ssize_t r = ::read(fd_, data_ + loaded_, want - loaded_);
+const uint8_t* SequentialFile::Window(size_t pos, size_t n, size_t& avail) {
+    if (pos >= start_ && pos - start_ <= len_ && n <= len_ - (pos - start_)) {
+        avail = len_ - (pos - start_);
+        return buf_.get() + (pos - start_);
+    }
+    // Keep what is held from pos on, at the front of the window.
+    size_t keep = 0;
+    if (pos >= start_ && pos - start_ < len_) {
+        keep = len_ - (pos - start_);
+        std::memmove(buf_.get(), buf_.get() + (pos - start_), keep);
+    }
+    start_ = pos;
+    len_ = keep;
+    n = std::min(n, size_ > pos ? size_ - pos : 0);
+    if (n > cap_ || !buf_) {
+        const size_t cap = std::max(n, kWindow);
+        std::unique_ptr<uint8_t[]> bigger(new (std::nothrow) uint8_t[cap]);
+        if (!bigger) {
+            avail = len_;
+            return buf_ ? buf_.get() : nullptr;
+        }
+        AdviseLargeArray(bigger.get(), cap);
+        if (keep > 0) std::memcpy(bigger.get(), buf_.get(), keep);
+        buf_ = std::move(bigger);
+        cap_ = cap;
+    }
+    // Fill the window, at least up to n bytes, from the file where it stands.
+    const size_t fill = std::min(cap_, size_ > start_ ? size_ - start_ : 0);
+    while (fd_ >= 0 && len_ < fill) {
+        const ssize_t r = ::pread(fd_, buf_.get() + len_, fill - len_, static_cast<off_t>(start_ + len_));
         if (r < 0 && errno == EINTR) continue;
         if (r <= 0) {
             // The file got shorter (or cannot be read on): it ends here.
-            size_ = loaded_;
+            size_ = start_ + len_;
             break;
         }
-        loaded_ += static_cast<size_t>(r);
+        len_ += static_cast<size_t>(r);
     }
-    if (loaded_ >= size_) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    return end <= loaded_;
-}
-
-void SequentialFile::ReleaseBefore(size_t pos) {
-    // Whole large pages behind pos; once everything loaded was read, all of
-    // it up to the end of its last small page (which stays within the range).
-    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-    const size_t upTo = pos >= loaded_ ? (loaded_ + page - 1) / page * page : pos & ~(kLargePage - 1);
-    if (upTo <= released_) return;
-    ::madvise(data_ + released_, upTo - released_, MADV_DONTNEED);
-    released_ = upTo;
+    avail = len_;
+    return buf_.get();
 }
 
 // ---------------------------------------------------------------------------
@@ -294,7 +276,7 @@ void AtomicFileSink::Write(const uint8_t* data, size_t n) {
     if (fd_ < 0) throw JwIOError(kErrFileIO);
     if (n > static_cast<size_t>(end_ - next_)) {
         Flush();
-        if (n >= kSinkBuffer) {
+        if (n >= kSinkBuffer / 16) {
             WriteOut(data, n);  // large blocks go straight to the file
             return;
         }

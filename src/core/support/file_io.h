@@ -39,12 +39,10 @@ bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error);
 // they are the entire file. False (with a message) like ReadWholeFile.
 bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& whole, std::string& error);
 
-// A regular file read from front to back in pieces, for a reader that looks
-// at each byte about once: the bytes stand at their file offsets in one
-// address range, but only the piece around the reading position takes
-// memory. Loading copies the next pieces in; releasing gives back the memory
-// of everything before a position (it must not be looked at again). A file
-// that gets shorter while it is read ends where the reading found its end.
+// A regular file read from front to back through a window of a few hundred
+// kilobytes that moves on as the reading does: the reader looks at each byte
+// about once, and the file takes no more memory than the window. A file that
+// gets shorter while it is read ends where the reading found its end.
 class SequentialFile {
 public:
     SequentialFile() = default;
@@ -52,35 +50,36 @@ public:
     SequentialFile& operator=(const SequentialFile&) = delete;
     ~SequentialFile();
 
-    // False (with a message) when path names no regular file that can be
-    // opened, or when its size cannot be reserved.
+    // False (with a message) when path names no regular file that can be opened.
     bool Open(const JwString& path, std::string& error);
-    // Byte i of the file is Data()[i] while Loaded() > i and it was not released.
-    const uint8_t* Data() const { return data_; }
+    // The file's size when opened; less once the reading found an earlier end.
     size_t Size() const { return size_; }
-    size_t Loaded() const { return loaded_; }
-    // Loads the file up to end at least (and a whole piece when there is
-    // more); answers whether it is loaded that far.
-    bool LoadTo(size_t end);
-    // Gives back the memory of the bytes before pos: whole pieces, and all
-    // that was loaded once pos has reached the end of it.
-    void ReleaseBefore(size_t pos);
+    // The bytes of the file from offset pos on, at least n of them unless the
+    // file ends before: answers where byte pos is and sets avail to the
+    // number of bytes there. Bytes before pos are gone once a later window is
+    // asked for; pos never goes back.
+    const uint8_t* Window(size_t pos, size_t n, size_t& avail);
 
 private:
-    void Close();
     int fd_ = -1;
-    uint8_t* map_ = nullptr;  // the reserved range
-    size_t mapSize_ = 0;
-    uint8_t* data_ = nullptr;  // byte 0 of the file, aligned within the range
+    std::unique_ptr<uint8_t[]> buf_;
+    size_t cap_ = 0;
+    size_t start_ = 0;  // file offset of buf_[0]
+    size_t len_ = 0;    // bytes held from there
     size_t size_ = 0;
-    size_t loaded_ = 0;
-    size_t released_ = 0;
 };
 
 // Asks the system to back a large array that is about to be filled with
 // large pages: filling it then costs a few page faults instead of one for
 // every 4 KiB. Small arrays and systems without the advice are left as they are.
 void AdviseLargeArray(const void* p, size_t bytes);
+// Room for n records in v at once, a large array advised as above.
+template <class T>
+void ReserveLarge(std::vector<T>& v, size_t n) {
+    if (n <= v.capacity()) return;
+    v.reserve(n);
+    AdviseLargeArray(v.data(), v.capacity() * sizeof(T));
+}
 
 // Destination of a file writer (the JWW/JWS archive, DXF, JWK).
 class OutputSink {
