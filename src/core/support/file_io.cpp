@@ -274,10 +274,13 @@ AtomicFileSink::~AtomicFileSink() {
 
 void AtomicFileSink::Write(const uint8_t* data, size_t n) {
     if (fd_ < 0) throw JwIOError(kErrFileIO);
-    if (n > static_cast<size_t>(end_ - next_)) {
+    // Large blocks (of a writer with a buffer of its own) go straight to the
+    // file; small pieces are gathered.
+    const bool large = n >= kSinkBuffer / 16;
+    if (large || n > static_cast<size_t>(end_ - next_)) {
         Flush();
-        if (n >= kSinkBuffer / 16) {
-            WriteOut(data, n);  // large blocks go straight to the file
+        if (large) {
+            WriteOut(data, n);
             return;
         }
     }
