@@ -2,7 +2,9 @@
 // (paper mm, origin at the paper centre), over its entities and the contents
 // of every placed block, into the program-wide ZahyoMinX ... ZahyoMaxY.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <type_traits>
 #include <vector>
@@ -51,7 +53,8 @@ public:
             for (int k = 0; k < 4; ++k) Outline(cx, cy, r, h, tilt, k * kPi / 2);
         } else {
             const double s = a.radKaishiKaku, d = a.radEnkoKaku;
-            for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, s + k * d / 72);
+            const Angles& t = arcAngles_.Of(s, d, [s, d](int k) { return s + k * d / 72; });
+            for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, t.cos[k], t.sin[k]);
         }
     }
 
@@ -106,7 +109,8 @@ public:
         if (style == 101 && std::fabs(mode + 1) <= 1e-12) TangentPoint(cx, cy, r, h, tilt, start, sweep);
         const bool whole = (style == 101 || style == 111) && std::fabs(mode - 100) <= 1e-12;
         const double step = whole ? 2 * kPi / 72 : sweep / 72;
-        for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, start + k * step);
+        const Angles& t = figureAngles_.Of(start, step, [start, step](int k) { return start + k * step; });
+        for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, t.cos[k], t.sin[k]);
     }
 
 private:
@@ -123,8 +127,38 @@ private:
     }
 
     void Outline(double cx, double cy, double r, double h, const Tilt& tilt, double t) {
-        Rotated(cx, cy, tilt, r * std::cos(t), r * h * std::sin(t));
+        Outline(cx, cy, r, h, tilt, std::cos(t), std::sin(t));
     }
+    void Outline(double cx, double cy, double r, double h, const Tilt& tilt, double cosT, double sinT) {
+        Rotated(cx, cy, tilt, r * cosT, r * h * sinT);
+    }
+
+    // The cosines and sines of the 73 outline angles of the last arc of a
+    // form: the arcs of a drawing mostly share their start and sweep, and
+    // then their angles, which are taken once for all of them.
+    struct Angles {
+        uint64_t key1 = 0, key2 = 0;
+        bool held = false;
+        double cos[73], sin[73];
+
+        // The angles of (a, b), the k-th of them angle(k).
+        template <class Angle>
+        const Angles& Of(double a, double b, Angle angle) {
+            const uint64_t k1 = std::bit_cast<uint64_t>(a), k2 = std::bit_cast<uint64_t>(b);
+            if (!held || k1 != key1 || k2 != key2) {
+                for (int k = 0; k <= 72; ++k) {
+                    const double t = angle(k);
+                    cos[k] = std::cos(t);
+                    sin[k] = std::sin(t);
+                }
+                key1 = k1;
+                key2 = k2;
+                held = true;
+            }
+            return *this;
+        }
+    };
+    Angles arcAngles_, figureAngles_;
 
     // Where the tangents at the start and the end of the arc meet (the
     // centre when they are parallel).

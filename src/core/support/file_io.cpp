@@ -2,6 +2,7 @@
 #include "support/file_io.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -130,6 +131,22 @@ void AdviseLargeArray(const void* p, size_t bytes) {
     const size_t n = static_cast<size_t>(at + bytes - first) & ~(kLargePage - 1);
     // Advice only: a refusal changes nothing.
     if (n > 0) ::madvise(reinterpret_cast<void*>(first), n, MADV_HUGEPAGE);
+}
+
+void AdviseLargeHeap() {
+    constexpr int kStep = 64 << 20;
+    if (::mallopt(M_TOP_PAD, kStep) == 0 || ::mallopt(M_TRIM_THRESHOLD, 2 * kStep) == 0 ||
+        ::mallopt(M_MMAP_THRESHOLD, 4 << 20) == 0)
+        return;
+    // Grow the heap by one step now, so that the advice covers it.
+    const uintptr_t before = reinterpret_cast<uintptr_t>(::sbrk(0));
+    void* volatile grown = ::malloc(size_t{1} << 20);  // volatile: the pair must not be left out
+    ::free(grown);
+    const uintptr_t after = reinterpret_cast<uintptr_t>(::sbrk(0));
+    const uintptr_t first = (before + kLargePage - 1) & ~(uintptr_t{kLargePage} - 1);
+    const uintptr_t last = after & ~(uintptr_t{kLargePage} - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
 }
 
 SequentialFile::~SequentialFile() {

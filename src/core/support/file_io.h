@@ -73,6 +73,13 @@ private:
 // large pages: filling it then costs a few page faults instead of one for
 // every 4 KiB. Small arrays and systems without the advice are left as they are.
 void AdviseLargeArray(const void* p, size_t bytes);
+// The same for the heap the many small allocations of the process come from
+// (records' strings, lists, the arrays below a few MiB): it is made to grow
+// in steps of 64 MiB of address space, never given back, and the present
+// step is backed by large pages. For a program that reads or writes one
+// large drawing; called once at its start. Costs at most one large page of
+// memory more than the heap holds.
+void AdviseLargeHeap();
 // Room for n records in v at once, a large array advised as above.
 template <class T>
 void ReserveLarge(std::vector<T>& v, size_t n) {
