@@ -1,6 +1,7 @@
 // DXF export speed of whole drawings: TJwwData::FileOutDXF on the largest
 // sample and on a drawing of 1.2 million entities built with the
-// construction operations, in each release. Bytes are those of the DXF
+// construction operations, in each release; the joining of curve groups and
+// the grouping of dimensions on drawings of many lines. Bytes are those of the DXF
 // written, so the rate is MB/s of DXF.
 #include <benchmark/benchmark.h>
 
@@ -114,6 +115,49 @@ BENCHMARK(BM_DxfExportLarge)
     ->Arg(kDxf2007)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2);
+
+// Polyline joining and dimension grouping at scale, in 2000: one curve group
+// of 100,000 lines end to end (in shuffled order, so that the chain grows at
+// both ends), and 100,000 curve groups of three lines (triangles); argument 0
+// exports without, 1 with --join-lines --dimensions.
+constexpr int kJoinLines = 100'000;
+
+void JoinExport(benchmark::State& state, TJwwData& d, int lines) {
+    Settings(d);
+    DxfOutJoinLines = DxfOutDimension = state.range(1) != 0;
+    Export(state, d, Out("zs_bench_dxf_join.dxf"));
+    DxfOutJoinLines = DxfOutDimension = false;
+    state.SetItemsProcessed(state.iterations() * lines);
+}
+
+void BM_DxfExportOneCurveGroup(benchmark::State& state) {
+    TJwwData d;
+    d.DataDefaultSet();
+    bool ok = d.AddEntPre();
+    for (int k = 0; k < kJoinLines; ++k) {
+        const int i = (k * 7919) % kJoinLines;  // 7919 is prime to the count: every line once
+        const double x = i * 0.01, y = (i % 2) * 0.5;
+        ok = ok && d.AddEntLine(1, 0, 0, 1, 1, 0, 0, x, y, x + 0.01, 0.5 - y);
+    }
+    if (!(ok && d.AddEntPost())) return state.SkipWithError("building the drawing failed");
+    JoinExport(state, d, kJoinLines);
+}
+BENCHMARK(BM_DxfExportOneCurveGroup)->Args({kDxf2000, 0})->Args({kDxf2000, 1})->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_DxfExportManySmallGroups(benchmark::State& state) {
+    TJwwData d;
+    d.DataDefaultSet();
+    bool ok = d.AddEntPre();
+    for (int g = 0; g < kJoinLines; ++g) {
+        const double x = (g % 1000) * 0.3, y = (g / 1000) * 0.3;
+        ok = ok && d.AddEntLine(g + 1, 0, 0, 1, 1, 0, 0, x, y, x + 0.2, y) &&
+             d.AddEntLine(g + 1, 0, 0, 1, 1, 0, 0, x + 0.2, y, x + 0.1, y + 0.2) &&
+             d.AddEntLine(g + 1, 0, 0, 1, 1, 0, 0, x + 0.1, y + 0.2, x, y);
+    }
+    if (!(ok && d.AddEntPost())) return state.SkipWithError("building the drawing failed");
+    JoinExport(state, d, 3 * kJoinLines);
+}
+BENCHMARK(BM_DxfExportManySmallGroups)->Args({kDxf2000, 0})->Args({kDxf2000, 1})->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "main_window.h"
 #include "screenshot.h"
@@ -56,6 +57,29 @@ void LoadQtTranslations(QApplication& app) {
         QApplication::installTranslator(qt);
 }
 
+// While the application starts, Qt's messages are held back: a platform that
+// cannot start (a display that is named but cannot be reached) ends in a
+// fatal message, which would abort; the program says why in one line and
+// ends with status 1 instead. After a good start the held messages are
+// printed as usual.
+QStringList startupMessages;
+
+void StartupMessage(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type != QtFatalMsg) {
+        startupMessages << msg;
+        return;
+    }
+    // The display named in the environment says more than Qt's advice.
+    QString why = msg.section(QLatin1Char('\n'), 0, 0);
+    if (const QString x = qEnvironmentVariable("DISPLAY"); !x.isEmpty())
+        why = QStringLiteral("cannot connect to display \"%1\"").arg(x);
+    else if (const QString w = qEnvironmentVariable("WAYLAND_DISPLAY"); !w.isEmpty())
+        why = QStringLiteral("cannot connect to Wayland display \"%1\"").arg(w);
+    std::fprintf(stderr, "zumenscope: the window cannot be shown: %s\n", qUtf8Printable(why));
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,7 +97,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    const QtMessageHandler previous = qInstallMessageHandler(StartupMessage);
     QApplication app(argc, argv);
+    qInstallMessageHandler(previous);
+    for (const QString& m : std::as_const(startupMessages)) std::fprintf(stderr, "%s\n", qUtf8Printable(m));
     SetNames();
     QApplication::setDesktopFileName(QStringLiteral("zumenscope"));
     LoadQtTranslations(app);

@@ -43,6 +43,8 @@ struct DxfOptions {
     int textStyle = 0;
     bool noVars = false;
     bool noCodes = false;
+    bool joinLines = false;
+    bool dimensions = false;
     std::string appName = "zumenscope";
     unsigned jobs = 0;
 };
@@ -128,9 +130,8 @@ void SetExportSettings(const DxfOptions& o) {
     DxfOutMojiStyle = o.textStyle;
     DxfOutMojiExp1 = !o.noVars;
     DxfOutMojiExp2 = !o.noCodes;
-    DxfOutJoinLines = false;
-    DxfOutDimension = false;
-    DxfOutPrintX = DxfOutPrintY = 0;
+    DxfOutJoinLines = o.joinLines;
+    DxfOutDimension = o.dimensions;
 }
 
 // Exports one file on paper (the drawing's paper size when none); answers
@@ -182,6 +183,9 @@ bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
         dwg.GetPaperSize(pw, ph);
     DxfOutPaperX = pw;
     DxfOutPaperY = ph;
+    // Print-origin texts give frames of the printed area: the paper.
+    DxfOutPrintX = pw;
+    DxfOutPrintY = ph;
     // The export keeps the group to 0-15.
     DxfOutScaleGroup = o.scaleGroup ? *o.scaleGroup : dwg.Enthd.nWriteGLay;
     ZahyoMinX = ZahyoMinY = ZahyoMaxX = ZahyoMaxY = 0;
@@ -351,8 +355,11 @@ CommandAction Setup(CLI::App& sub) {
     for (const DxfRelease& r : kReleases) releases.emplace_back(r.name);
     sub.add_option("--release", o->release, "DXF release r12, 2000 or 2007 (default 2007)")
         ->transform(CLI::IsMember(releases, CLI::ignore_case));
-    sub.add_option("--space", o->space, "0 model space only (default); 1 paper space with a viewport per layer-group scale")
-        ->check(CLI::Range(0, 1));
+    sub.add_option("--space", o->space,
+                   "0 model space only (default); 1 paper space with a viewport per layer-group scale; 2 a layout "
+                   "per drawing frame (frame lines, print-origin texts, else the paper) with the reference group's "
+                   "entities 1:1 inside it")
+        ->check(CLI::Range(0, 2));
     sub.add_option("--scale-group", o->scaleGroup,
                    "Layer group 0-15 whose scale is the model-space scale (default: the drawing's write group)")
         ->check(CLI::Range(0, 15));
@@ -374,6 +381,11 @@ CommandAction Setup(CLI::App& sub) {
         ->check(CLI::Range(0, 2));
     sub.add_flag("--no-expand-vars", o->noVars, "Keep text variables (%f, =y, %%name, ...) as written");
     sub.add_flag("--no-expand-codes", o->noCodes, "Keep texts with layout codes (^_, ^u, ^$3, ...) as written");
+    sub.add_flag("--join-lines", o->joinLines,
+                 "Join the lines and arcs of a curve group that meet end to end into polylines");
+    sub.add_flag("--dimensions", o->dimensions,
+                 "Rebuild Jw_cad dimensions (linear, diameter, radius, angle, SXF) as DIMENSION entities whose "
+                 "block holds the original lines and text");
     sub.add_option("--app-name", o->appName, "Comment on the first line of the DXF (default zumenscope)");
     AddJobsOption(sub, o->jobs);
     sub.footer(

@@ -228,6 +228,12 @@ TEST(ProgramWithoutDisplay, OneLineAndStatusOne) {
     EXPECT_TRUE(out.startsWith("zumenscope ")) << out.toStdString();
     EXPECT_EQ(run({QStringLiteral("--help")}, out, err), 0);
     EXPECT_TRUE(out.contains("[file]")) << out.toStdString();
+
+    // A display that is named but cannot be reached.
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":97"));
+    EXPECT_EQ(run({QStringLiteral("plan.jww")}, out, err), 1);
+    EXPECT_TRUE(err.startsWith("zumenscope: the window cannot be shown: ")) << err.toStdString();
+    EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
 }
 
 }  // namespace

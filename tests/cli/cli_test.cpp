@@ -182,6 +182,9 @@ TEST(CliUsage, HelpAndUsageErrors) {
         EXPECT_NE(r.out.find("Usage: zumenscope-cli"), std::string::npos);
     }
     EXPECT_NE(RunCli({"--help"}).out.find("convert"), std::string::npos);
+    const std::string dxfHelp = RunCli({"dxf", "--help"}).out;
+    for (const char* option : {"--space", "2 a layout per drawing frame", "--join-lines", "--dimensions"})
+        EXPECT_NE(dxfHelp.find(option), std::string::npos) << option;
 
     const std::string in = Sample("jws351-blocks.jws");
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -494,6 +497,11 @@ const ArgsCase kArgsCases[] = {
     {"DxfOutputOneInputOnly", {"dxf", "@/top", "-o", "@/x.dxf"}, 2, {}, {"x.dxf"}, "-o takes one input"},
     {"DxfWriteFailureReason", {"dxf", "@/top/jws351-blocks.jws", "-o", "@/missing/x.dxf"}, 1, {}, {},
      "write failed: cannot create " + std::string("@") + "/missing/x.dxf"},
+    {"DxfLayoutsJoinedAndDimensions",
+     {"dxf", "@/top/jww600-points-texts.jww", "-o", "@/x.dxf", "--space", "2", "--join-lines", "--dimensions"}, 0,
+     {"x.dxf"}, {}, ""},
+    {"DxfSpaceOutOfRange", {"dxf", "@/top/jww600-points-texts.jww", "-o", "@/x.dxf", "--space", "3"}, 2, {}, {"x.dxf"},
+     "--space"},
     // convert: a DXF is the other command's; several inputs with --outdir.
     {"ConvertDxfOutput", {"convert", "@/top/jww600-points-texts.jww", "@/x.dxf"}, 1, {}, {"x.dxf"},
      "a DXF is written by the dxf command"},

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
@@ -175,7 +176,17 @@ EzdxfReport ParseEzdxfReport(const std::string& out) {
             current = rest;
         } else if (key == "error") {
             r.errors[current].push_back(rest);
-        } else if (key == "layout" || key == "block") {
+        } else if (key == "fix") {
+            r.fixes[current].push_back(rest);
+        } else if (key == "dimension") {
+            std::istringstream fields(rest);
+            EzdxfDimension d;
+            std::string found, measurement;
+            fields >> d.block >> found >> d.type >> measurement;
+            d.found = found == "found";
+            d.measurement = measurement == "none" ? std::nan("") : std::stod(measurement);
+            r.dimensions[current].push_back(d);
+        } else if (key == "layout" || key == "block" || key == "viewports") {
             const size_t last = rest.rfind(' ');
             r.facts[current][key + ":" + rest.substr(0, last)] = rest.substr(last + 1);
         } else {

@@ -45,11 +45,21 @@ int RunCommand(const std::string& cmd, std::string& out);
 int RunEzdxfCheck(const std::string& files, std::string& out);
 
 // What ezdxf_check.py reports, by file as the script names it: the facts
-// ("layout:<name>" and "block:<name>" for the entity counts of a layout or
-// block) and the audit errors.
+// ("layout:<name>", "viewports:<name>" and "block:<name>" for the entity
+// counts of a layout or block and the viewports of a layout), the audit
+// errors, what the audit fixed, and every DIMENSION with its block and
+// measurement.
+struct EzdxfDimension {
+    std::string block;
+    bool found = false;
+    int type = -1;           // without the flags: 0 rotated, 3 diameter, 4 radius, 5 angle
+    double measurement = 0;  // NaN when ezdxf measures nothing
+};
 struct EzdxfReport {
     std::map<std::string, std::map<std::string, std::string>> facts;
     std::map<std::string, std::vector<std::string>> errors;
+    std::map<std::string, std::vector<std::string>> fixes;
+    std::map<std::string, std::vector<EzdxfDimension>> dimensions;
 };
 EzdxfReport ParseEzdxfReport(const std::string& out);
 

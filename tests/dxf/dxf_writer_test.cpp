@@ -1047,6 +1047,65 @@ TEST(DxfWriter, EllipseForms) {
     EXPECT_EQ(Values(g, 42), std::vector<std::string>{"1.5707963267949"});
 }
 
+// An ellipse whose minor axis is the longer one (flatness above 1) is
+// written with the longer axis as the major one: the same curve, with the
+// ratio at most 1 as DXF wants it. R12's polyline is the curve as it is.
+TEST(DxfWriter, EllipseFlatnessAboveOne) {
+    for (const int32_t ver : {kDxf2000, kDxfR12}) {
+        TDXFmodel m;
+        SmallTables(m, ver);
+        m.AddArc(0, 0, 7, 1, 0, 0, 0, 10, 2, 0, 90, 0);  // (10 cos t, 20 sin t), t from 0 to 90 degrees
+        bool ok = false;
+        const std::vector<Group> g = ParseGroups(SectionText(m.SaveDXFText(u""), "ENTITIES"), ok);
+        ASSERT_TRUE(ok);
+        if (ver == kDxfR12) {
+            const std::vector<std::string> xs = Values(g, 10), ys = Values(g, 20);
+            EXPECT_EQ(xs[1] + "," + ys[1], "10.0,0.0");
+            EXPECT_EQ(xs.back() + "," + ys.back(), "0.0,20.0");
+            continue;
+        }
+        EXPECT_EQ(Values(g, 11), std::vector<std::string>{"0.0"});
+        EXPECT_EQ(Values(g, 21), std::vector<std::string>{"20.0"});
+        EXPECT_EQ(Values(g, 40), std::vector<std::string>{"0.5"});
+        EXPECT_EQ(Values(g, 41), std::vector<std::string>{"-1.5707963267949"});  // (10, 0)
+        EXPECT_EQ(Values(g, 42), std::vector<std::string>{"0.0"});               // (0, 20)
+    }
+}
+
+// The paper-space limits are the paper in millimetres.
+TEST(DxfWriter, PaperLimitsAreThePaper) {
+    for (const int32_t ver : {kDxfR12, kDxf2000, kDxf2007}) {
+        TDXFmodel m;
+        SmallTables(m, ver);
+        m.SetPap(0, 0, 10, 10, 594, 420);
+        EXPECT_NE(m.SaveDXFText(u"").find(Crlf("$PLIMMAX\n 10\n594.0\n 20\n420.0\n")), std::string::npos) << ver;
+    }
+}
+
+// The dimension styles name the text style "Standard" by its record's handle.
+TEST(DxfWriter, DimensionStylesUseTheStandardTextStyle) {
+    for (const int32_t ver : {kDxf2000, kDxf2007}) {
+        TDXFmodel m;
+        SmallTables(m, ver);
+        m.msts.insert(m.msts.begin(), m.msts.front());  // Standard second
+        m.msts.front().nam = u"First";
+        bool ok = false;
+        const std::vector<Group> g = ParseGroups(SectionText(m.SaveDXFText(u""), "TABLES"), ok);
+        ASSERT_TRUE(ok);
+        std::map<std::string, std::string> styleHandle;
+        std::vector<std::string> dimStyleText;
+        std::string record, handle;
+        for (const Group& x : g) {
+            if (x.Code() == 0) record = x.value, handle.clear();
+            if (x.Code() == 5 || x.Code() == 105) handle = x.value;
+            if (record == "STYLE" && x.Code() == 2) styleHandle[x.value] = handle;
+            if (record == "DIMSTYLE" && !handle.empty() && x.Code() == 340) dimStyleText.push_back(x.value);
+        }
+        ASSERT_TRUE(styleHandle.contains("Standard"));
+        EXPECT_EQ(dimStyleText, std::vector<std::string>(2, styleHandle["Standard"]));
+    }
+}
+
 class DxfFiles : public ::testing::Test {
 protected:
     void SetUp() override {

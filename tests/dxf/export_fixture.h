@@ -1,5 +1,6 @@
 // The program-wide values the DXF export reads, set to known values for a
-// test and restored afterwards, and a small PNG file writer.
+// test and restored afterwards, a drawing converted by a test, and a small
+// PNG file writer.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,10 +10,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "attributes/gra_attribute.h"
+#include "dxf/dxf_model.h"
+#include "dxf/jww_to_dxf.h"
 #include "dxf/text_variables.h"
+#include "model/jw_data.h"
 #include "support/program_values.h"
 
 namespace jw::dxftest {
@@ -43,6 +48,10 @@ protected:
         DxfOutMojiStyle = 0;
         DxfOutMojiExp1 = false;
         DxfOutMojiExp2 = false;
+        DxfOutJoinLines = false;
+        DxfOutDimension = false;
+        DxfOutPrintX = 420;
+        DxfOutPrintY = 297;
         DxfOutNowFunc = FixedNow;
         DxfOutFileDateFunc = FixedFileDate;
     }
@@ -62,6 +71,32 @@ private:
         JwString fileName;
         std::vector<TStr2List> refList;
     } saved_;
+};
+
+// A new drawing d, built by a test and converted into m.
+class DrawingExport : public ExportFixture {
+protected:
+    void SetUp() override {
+        ExportFixture::SetUp();
+        d.DataDefaultSet();
+    }
+    // Starts d afresh (a new drawing, an empty model).
+    void Fresh() {
+        d.DataInit();
+        d.DataDefaultSet();
+        m.DataInit();
+    }
+    // Builds the drawing with `build`, then converts it in release ver.
+    void Convert(const std::function<void(TJwwData&)>& build, int32_t ver = kDxf2000) {
+        ASSERT_TRUE(d.AddEntPre());
+        build(d);
+        ASSERT_TRUE(d.AddEntPost());
+        JwwToDxfModel(d, m, ver, out);
+    }
+
+    TJwwData d;
+    TDXFmodel m;
+    JwString out = u"out.dxf";  // the DXF the conversion is for (its folder takes image copies)
 };
 
 // Bytes of a grey PNG of w x h pixels.

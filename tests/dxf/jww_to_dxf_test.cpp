@@ -22,28 +22,23 @@ namespace fs = std::filesystem;
 
 JwString U(const fs::path& p) { return FromUtf8(p.string()); }
 
-class Convert : public dxftest::ExportFixture {
+class Convert : public dxftest::DrawingExport {
 protected:
     void SetUp() override {
-        ExportFixture::SetUp();
+        DrawingExport::SetUp();
         dir = fs::path(ZS_BINARY_DIR) / "dxf_convert" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(dir);
         fs::create_directories(dir / "images");
-        d.DataDefaultSet();
         d.BindImageFolder = U(dir / "images") + u"/";
+        out = U(dir / "out.dxf");
     }
 
     // Builds the drawing with `build`, then converts it in release ver.
     void Make(const std::function<void(TJwwData&)>& build, int32_t ver = kDxf2000) {
-        ASSERT_TRUE(d.AddEntPre());
-        build(d);
-        ASSERT_TRUE(d.AddEntPost());
-        JwwToDxfModel(d, m, ver, U(dir / "out.dxf"));
+        DrawingExport::Convert(build, ver);
     }
 
     fs::path dir;
-    TJwwData d;
-    TDXFmodel m;
 };
 
 // ---- layers ----

@@ -122,9 +122,8 @@ void TDXFmodel::DataInit() {
     deBlockDef.clear();
     deFList.clear();
     deLgp.fill(TDXF_LGroup{});
-    zw_h.clear();
-    zw_v.clear();
-    zw_w.clear();
+    InitZwhv(true);
+    Pw_Init();
     ltpNames_.clear();
     layNames_.clear();
     stsNames_.clear();

@@ -6,6 +6,8 @@
 // The conversion from a JWW drawing fills it through the adders and setters
 // below and then calls SaveDXF. Where each part lives:
 //   tables, adders, names, layer groups, viewports ..... dxf/dxf_model.cpp
+//   drawing frames (InitZwhv, Zw_...) .................. dxf/frames.cpp
+//   polyline joining (Pw_...) .......................... dxf/polyline_join.cpp
 //   colour palette, RgbToAci, PenWidthToLineWeight ..... dxf/dxf_palette.h/.cpp
 //   SaveDXF (sections, handles, entity records) ........ dxf/writer/ (writer.h)
 //
@@ -247,11 +249,37 @@ struct TDXF_LGroup {
     double dx = 0, dy = 0;  // model-space offset
 };
 
-// Work record of the drawing-frame detection: a candidate line or a frame
-// (x1 <= x2, y1 <= y2 for a frame; `no` is the frame number).
+// Work record of the drawing-frame detection: a candidate line (`no` 0 while
+// no frame has taken it, else the 1-based position of that frame in zw_w;
+// its points in the order of the source line) or a frame (x1 <= x2, y1 <= y2;
+// `no` is the frame number, the sort key).
 struct TJwZumenWakuWork {
     int32_t no = 0;
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+// Work records of the polyline joining: the lines and circular arcs of one
+// curve group as they were handed over, and the chains built from them.
+struct TDXF_PolyWorkEntity {
+    int32_t eno = 0;  // position in its container's entity order
+    int32_t etp = 0;  // 1 line, 2 arc; 0 once taken into a chain
+    int32_t lay = 0;  // Jw_cad layer, 16 x group + layer
+    int32_t col = 0;  // Jw_cad pen colour
+    int32_t ltp = 0;  // Jw_cad line type
+    int32_t wid = 0;  // Jw_cad pen width
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    double da = 0;  // 0 for a line; an arc's signed sweep from point 1 to point 2, radians, |da| < 2 pi
+};
+
+struct TDXF_PolyWorkMain {
+    int32_t no = 0;                       // curve-group number
+    std::vector<TDXF_PolyWorkEntity> e;   // in the order added (its size is en)
+};
+
+struct TDXF_PolyWorkSub {
+    int32_t lay = 0, col = 0, ltp = 0, wid = 0;  // shared by all members (Jw_cad values)
+    bool clf = false;                            // closed flag (the joining leaves it false)
+    std::vector<TDXF_PLinePoint> v;              // a: included angle of the segment leaving the vertex
 };
 
 // Context of the text-variable expansion. Date-times are day counts since
@@ -302,7 +330,9 @@ public:
     std::vector<TDXF_BlockDef> deBlockDef;
     std::vector<TDXF_FileNameList> deFList;
     std::array<TDXF_LGroup, 16> deLgp{};
-    std::vector<TJwZumenWakuWork> zw_h, zw_v, zw_w;
+    std::vector<TJwZumenWakuWork> zw_h, zw_v, zw_w;  // candidate lines, frames
+    std::vector<TDXF_PolyWorkMain> dpw1;              // joining: one entry per curve group
+    std::vector<TDXF_PolyWorkSub> dpw2;               // joining: the chains
 
     // ---- lifecycle and settings ----
     // Resets every field to its default and empties every table and list.
@@ -326,6 +356,45 @@ public:
     void SetVPortArea();
     // Spa 2 only: one layout with two viewports per frame of zw_w.
     void SetLayout(int32_t nmax);
+
+    // ---- drawing frames (dxf/frames.cpp); coordinates are Jw_cad paper mm ----
+    // Empties the candidate lines, and the frames too when f.
+    void InitZwhv(bool f);
+    void Zw_AddH(double x1, double y1, double x2, double y2);
+    void Zw_AddV(double x1, double y1, double x2, double y2);
+    // A frame numbered n; each pair of values is put in ascending order.
+    void Zw_AddW(int32_t n, double x1, double x2, double y1, double y2);
+    // Appends, as frames numbered 0, the rectangles whose four sides are
+    // candidate lines sharing their corners; a line joins one frame at most.
+    void Zw_SearchBox();
+    // In R12 keeps only the first frame; sorts the frames by number.
+    void Zw_SortN();
+    // The 0-based index of the first frame (in zw_w order) that the point,
+    // segment, triangle, quadrilateral or arc touches; -1 when none. Arc
+    // angles are degrees: start ps, sweep pd (0 or 360 a whole turn), tilt pk;
+    // ph is the flatness.
+    int32_t Zw_ClipTen(double px, double py) const;
+    int32_t Zw_ClipLine(double px1, double py1, double px2, double py2) const;
+    int32_t Zw_ClipTriangle(double px1, double py1, double px2, double py2, double px3, double py3) const;
+    int32_t Zw_ClipSquare(double px1, double py1, double px2, double py2, double px3, double py3, double px4,
+                          double py4) const;
+    int32_t Zw_ClipArc(double px, double py, double pr, double ph, double ps, double pd, double pk) const;
+
+    // ---- polyline joining (dxf/polyline_join.cpp) ----
+    void Pw_Init();
+    // Index in dpw1 of curve group n, -1 when absent.
+    int32_t Pw_GetIdx(int32_t n) const;
+    // Appends an entity to curve group n (created at the end of dpw1 when
+    // absent): position no, kind tp (1 line, 2 arc), Jw_cad layer la, colour
+    // co, line type lt, width wd, points (pa1, pa2) and (pa3, pa4), sweep pa5
+    // in radians (reduced below one turn, sign kept).
+    void Pw_AddEnt(int32_t n, int32_t no, int32_t tp, int32_t la, int32_t co, int32_t lt, int32_t wd, double pa1,
+                   double pa2, double pa3, double pa4, double pa5);
+    // Chains the members of each group that meet end to end (1e-8) and have
+    // the same layer, colour, line type and width into dpw2: a chain grows
+    // from its seed at both ends, taking the group's members in order pass by
+    // pass; each vertex carries the included angle of the segment leaving it.
+    void Pw_Sort();
 
     // ---- tables (names made unique ignoring case; index or -1) ----
     int32_t AddLtype(const JwString& na, const JwString& ex, std::span<const double> pa);
@@ -419,6 +488,7 @@ private:
     std::unordered_map<JwString, int32_t> ltpNames_, layNames_, stsNames_, blkNames_;  // upper-cased
     std::unordered_map<int32_t, int32_t> blkIds_;
     std::unordered_map<JwString, int32_t> fileNames_;  // upper-cased src -> deFList index
+    std::unordered_map<int32_t, int32_t> pwGroups_;     // curve-group number -> dpw1 index
 
     TDXF_Entities* Target(int32_t bn);
     bool LayerOk(int32_t ly) const { return ly >= 0 && ly < static_cast<int32_t>(lays.size()); }

@@ -4,7 +4,12 @@
 // its writing. Jw_cad coordinates are paper millimetres with the origin at the
 // paper centre; top-level entities are shifted by half the paper so that the
 // DXF origin is the paper's lower-left corner, then scaled by their layer
-// group's placement (deLgp).
+// group's placement (deLgp). With one layout per drawing frame (space mode 2,
+// frames from dxf/frames.cpp) every group is drawn at one common scale and
+// the reference group's entities inside a frame 1:1 in its layout. Lines and
+// arcs of curve groups may go to the polyline joining (dxf/polyline_join.cpp)
+// and dimension groups into "*D" blocks with DIMENSIONs
+// (dxf/dimension_rebuild.h).
 #include "dxf/jww_to_dxf.h"
 
 #include <zlib.h>
@@ -18,7 +23,9 @@
 
 #include "attributes/gra_attribute.h"
 #include "dxf/dxf_model.h"
+#include "dxf/dimension_rebuild.h"
 #include "dxf/dxf_palette.h"
+#include "dxf/frames.h"
 #include "dxf/text_variables.h"
 #include "model/entity_list_view.h"
 #include "model/file_formats.h"
@@ -190,6 +197,27 @@ int32_t TJwwData::GetFontNamesIndex(const JwString& s) const {
 // ---------------------------------------------------------------------------
 // The conversion
 
+int32_t DxfGroupOf(const TEntJwwAttr& a) {
+    const uint16_t g = a.nGLayer;
+    return g <= 15 ? g : 0;
+}
+
+int32_t DxfLayerOf(const TEntJwwAttr& a) {
+    const uint16_t l = a.nLayer;
+    return l <= 15 ? l : 0;
+}
+
+bool DxfLayerShown(const TJwwData& jw, int32_t g, int32_t l) {
+    const size_t i = static_cast<size_t>(16 * g + l);
+    const bool gShown = static_cast<size_t>(g) >= jw.EntLgrp.size() || jw.EntLgrp[static_cast<size_t>(g)].anGLay != 0;
+    const bool lShown = i >= jw.EntLay.size() || jw.EntLay[i].aanLay != 0;
+    return gShown && lShown;
+}
+
+bool DxfIsImageText(const JwString& s) {
+    return s.size() >= 4 && s.compare(0, 4, u"^@BM") == 0 && s.find(u',') != JwString::npos;
+}
+
 namespace {
 
 constexpr double kPi = std::numbers::pi;
@@ -199,19 +227,6 @@ constexpr int32_t kLayFirst = 4;  // DXF layer of Jw_cad layer 0 of group 0
 double Deg(double rad) { return rad * 180 / kPi; }
 
 double SafeScale(double s) { return (std::isfinite(s) && s > 0) ? s : 1.0; }
-
-int32_t Grp(const TEntJwwAttr& a) {
-    const uint16_t g = a.nGLayer;
-    return g <= 15 ? g : 0;
-}
-int32_t Lay(const TEntJwwAttr& a) {
-    const uint16_t l = a.nLayer;
-    return l <= 15 ? l : 0;
-}
-
-bool IsImageText(const JwString& s) {
-    return s.size() >= 4 && s.compare(0, 4, u"^@BM") == 0 && s.find(u',') != JwString::npos;
-}
 
 void AddDxfLtype(TDXFmodel& m, const char16_t* name, const char16_t* desc, std::initializer_list<double> pat) {
     m.AddLtype(name, desc, std::span<const double>(pat.begin(), pat.size()));
@@ -440,7 +455,7 @@ public:
             const uint16_t pen = a.nPenColor;
             const uint8_t style = a.nPenStyle;
             if (pen == 9 || (withLtype && style == 9)) return;
-            lc.JWW_CountUp(Grp(a), Lay(a), PenArgb(pen), withLtype ? style : -1);
+            lc.JWW_CountUp(DxfGroupOf(a), DxfLayerOf(a), PenArgb(pen), withLtype ? style : -1);
         };
         const EntityListView c = EntityListOf(jw_);
         c.ForEach([&](int32_t kind, size_t i) {
@@ -456,7 +471,7 @@ public:
                 case kEntSolid: {
                     const TEntJwwSolid& s = c.solid[i];
                     const uint16_t pen = s.att.nPenColor;
-                    if (pen != 9) lc.JWW_CountUp(Grp(s.att), Lay(s.att), SolidArgb(s), -1);
+                    if (pen != 9) lc.JWW_CountUp(DxfGroupOf(s.att), DxfLayerOf(s.att), SolidArgb(s), -1);
                     break;
                 }
                 default: break;
@@ -471,13 +486,11 @@ public:
             const int32_t g = i / 16;
             const JwString gname = static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].aStrGLayName : JwString();
             const JwString lname = static_cast<size_t>(i) < jw_.EntLay.size() ? jw_.EntLay[i].aStrLayName : JwString();
-            const bool gShown = static_cast<size_t>(g) >= jw_.EntLgrp.size() || jw_.EntLgrp[g].anGLay != 0;
-            const bool lShown = static_cast<size_t>(i) >= jw_.EntLay.size() || jw_.EntLay[i].aanLay != 0;
             const TJwLayerCount_Work& r = lc.w[static_cast<size_t>(i)];
             const int32_t col = r.colman >= 0 ? r.colman + 1 : 7;
             const int32_t ltp = r.ltpman >= 0 ? r.ltpman : 1;
             const JwString name = m_.AdjustLayerName(g, i % 16, m_.DefautLayerName(i, gname, lname));
-            m_.AddLayer(name, col, ltp, 0, gShown && lShown, true);
+            m_.AddLayer(name, col, ltp, 0, DxfLayerShown(jw_, g, i % 16), true);
         }
     }
 
@@ -539,31 +552,32 @@ public:
         }
     }
 
+    // The layer-group placement, the rebuilt dimensions' blocks, the block
+    // definitions, then every container: the top level and each used
+    // definition, each with its image texts, its entities, its rebuilt
+    // dimensions and its joined polylines in this order.
     void ConvertAll() {
         for (int32_t g = 0; g < 16; ++g)
             m_.deLgp[static_cast<size_t>(g)].sc =
                 SafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
-        m_.SetLgp(base_, std::clamp(DxfOutMainGroup, 0, 15));
+        const int32_t mainGroup = std::clamp(DxfOutMainGroup, 0, 15);
+        mainScale_ = m_.deLgp[static_cast<size_t>(mainGroup)].sc;
+        m_.SetLgp(base_, mainGroup);
 
-        const EntityListView top = EntityListOf(jw_);
-        top.ForEach([&](int32_t kind, size_t i) {
-            if (kind == kEntMoji && IsImageText(top.moji[i].str)) Image(top.moji[i], -1);
-        });
+        if (DxfOutDimension) DimensionBlocks();
+        AddBlockDefs();
         // The drawing's records come in their kinds' numbers: room for them at once.
+        const EntityListView top = EntityListOf(jw_);
         ReserveLarge(m_.de.No, top.noN);
         ReserveLarge(m_.de.Line, top.lineN);
         ReserveLarge(m_.de.Arc, top.enkoN);
         ReserveLarge(m_.de.Ten, top.tenN);
         ReserveLarge(m_.de.Moji, top.mojiN);
-        top.ForEach([&](int32_t kind, size_t i) { Entity(top, kind, i, -1); });
+        Container(top, -1, -1);
         for (size_t d = 0; d < defIdx_.size(); ++d) {
-            const int32_t bn = defIdx_[d];
-            if (bn < 0) continue;
-            const EntityListView c = EntityListOf(jw_.EntBlockDef[d]);
-            c.ForEach([&](int32_t kind, size_t i) {
-                if (kind == kEntMoji && IsImageText(c.moji[i].str)) Image(c.moji[i], bn);
-            });
-            c.ForEach([&](int32_t kind, size_t i) { Entity(c, kind, i, bn); });
+            if (defIdx_[d] < 0) continue;
+            m_.Pw_Init();
+            Container(EntityListOf(jw_.EntBlockDef[d]), static_cast<int32_t>(d), defIdx_[d]);
         }
         if (m_.Spa == 1) {
             BlockContentsExtents();
@@ -584,20 +598,39 @@ private:
     std::unordered_map<uint32_t, int32_t> byNumber_;  // Jw_cad block number -> DXF block
     double shiftX_ = 0, shiftY_ = 0;
     int32_t base_ = 0;
+    double mainScale_ = 1;  // scale of the busiest group besides the reference one
 
     // Placement of an entity of group g: top level (bn < 0) or in a block.
     struct Place {
         int32_t sp = 0;
         double sc = 1, dx = 0, dy = 0;
-        bool top = true;
+        bool top = true;    // a top-level entity (else a member of a block)
+        bool shift = true;  // its points are shifted by half the paper first
         int32_t g = 0;
     };
 
+    // A rebuilt dimension: its group, its "*D" block, the placement of its
+    // DIMENSION (which its block's members share) and what was recognised.
+    struct Dimension {
+        int32_t group = 0;
+        int32_t block = -1;
+        Place place;
+        DxfDimRecognition rec;
+    };
+    std::unordered_map<int32_t, std::vector<Dimension>> dims_;  // by container (-1 top level), in ga order
+    std::unordered_map<int32_t, std::vector<char>> taken_;      // members moved into "*D" blocks, by container
+    const Place* forced_ = nullptr;  // while a "*D" block is filled: the placement of all its members
+
     Place PlaceOf(int32_t g, int32_t bn) const {
+        if (forced_ != nullptr) return *forced_;
         const TDXF_LGroup& l = m_.deLgp[static_cast<size_t>(g)];
         Place p;
         p.g = g;
-        p.top = bn < 0;
+        p.top = p.shift = bn < 0;
+        if (m_.Spa == 2) {
+            p.sc = mainScale_;  // every group; the reference group's entities in a frame: see InFrame
+            return p;
+        }
         p.sc = l.sc;
         if (p.top) {
             p.dx = l.dx;
@@ -606,9 +639,24 @@ private:
         }
         return p;
     }
+    // Space mode 2: a top-level entity of the reference group goes into the
+    // layout of the frame it touches (test() answers the frame's index, -1
+    // none), drawn 1:1 from the frame's lower-left corner.
+    template <class Test>
+    Place InFrame(Place p, Test&& test) const {
+        if (m_.Spa != 2 || !p.top || p.g != base_) return p;
+        const int32_t k = test();
+        if (k < 0) return p;
+        const TJwZumenWakuWork& f = m_.zw_w[static_cast<size_t>(k)];
+        p.sp = k + 1;
+        p.sc = 1;
+        p.dx = -(f.x1 + shiftX_);
+        p.dy = -(f.y1 + shiftY_);
+        return p;
+    }
     // Shifted (top level) Jw_cad coordinates, before scaling.
-    double Sx(const Place& p, double x) const { return p.top ? x + shiftX_ : x; }
-    double Sy(const Place& p, double y) const { return p.top ? y + shiftY_ : y; }
+    double Sx(const Place& p, double x) const { return p.shift ? x + shiftX_ : x; }
+    double Sy(const Place& p, double y) const { return p.shift ? y + shiftY_ : y; }
     double X(const Place& p, double x) const { return Sx(p, x) * p.sc + p.dx; }
     double Y(const Place& p, double y) const { return Sy(p, y) * p.sc + p.dy; }
     // Widens the viewport of the entity's group (space mode 1, top level).
@@ -616,7 +664,7 @@ private:
         if (m_.Spa == 1 && p.top) m_.SetVPortMinMax(m_.deLgp[static_cast<size_t>(p.g)].n, Sx(p, x), Sy(p, y));
     }
 
-    static int32_t LayerIndex(const TEntJwwAttr& a) { return 16 * Grp(a) + Lay(a) + kLayFirst; }
+    static int32_t LayerIndex(const TEntJwwAttr& a) { return 16 * DxfGroupOf(a) + DxfLayerOf(a) + kLayFirst; }
     // The DXF layer: HOJO for pen colour 9 (and line type 9 when it counts).
     static int32_t LayerOf(const TEntJwwAttr& a, bool ltypeCounts) {
         const uint16_t pen = a.nPenColor;
@@ -627,10 +675,31 @@ private:
     static int32_t Ltype(const TEntJwwAttr& a) { return PenStyleToLtype(a.nPenStyle); }
     static int32_t Width(const TEntJwwAttr& a) { return PenWidthToLineWeight(a.nPenWidth); }
 
-    void Entity(const EntityListView& c, int32_t kind, size_t i, int32_t bn) {
+    // The image texts, the entities not moved into a "*D" block, the
+    // container's rebuilt dimensions and its joined polylines. d is the
+    // Jw_cad definition (-1 the top level), bn its DXF block.
+    void Container(const EntityListView& c, int32_t d, int32_t bn) {
+        c.ForEach([&](int32_t kind, size_t i) {
+            if (kind == kEntMoji && DxfIsImageText(c.moji[i].str)) Image(c.moji[i], bn);
+        });
+        const auto marks = taken_.find(d);
+        const std::vector<char>* taken = marks == taken_.end() ? nullptr : &marks->second;
+        for (size_t k = 0; k < c.noN; ++k) {
+            if (!c.Valid(c.no[k]) || (taken != nullptr && (*taken)[k] != 0)) continue;
+            Entity(c, c.no[k].EntType, static_cast<size_t>(c.no[k].EntNo), bn, static_cast<int32_t>(k));
+        }
+        Dimensions(d, bn);
+        Chains(bn);
+    }
+
+    void Entity(const EntityListView& c, int32_t kind, size_t i, int32_t bn, int32_t pos) {
         switch (kind) {
-            case kEntLine: Line(c.line[i], bn); break;
-            case kEntEnko: Arc(c.enko[i], bn); break;
+            case kEntLine:
+                if (!Join(c.line[i], pos)) Line(c.line[i], bn);
+                break;
+            case kEntEnko:
+                if (!Join(c.enko[i], pos)) Arc(c.enko[i], bn);
+                break;
             case kEntTen: Ten(c.ten[i], bn); break;
             case kEntMoji: Moji(c.moji[i], bn); break;
             case kEntSunpo: Sunpo(c.sunpo[i], bn); break;
@@ -654,13 +723,129 @@ private:
     void Line(const TEntJwwLine& l, int32_t bn) {
         const double x1 = l.start_x, y1 = l.start_y, x2 = l.end_x, y2 = l.end_y;
         if (DxfCoincide(x1, y1, x2, y2)) return;
-        const Place p = PlaceOf(Grp(l.att), bn);
+        const Place p = InFrame(PlaceOf(DxfGroupOf(l.att), bn), [&] { return m_.Zw_ClipLine(x1, y1, x2, y2); });
         AddLine(p, LayerOf(l.att, true), PenAci(l.att.nPenColor), Ltype(l.att), Width(l.att), bn, x1, y1, x2, y2);
+    }
+
+    // ---- polyline joining ----
+
+    // Hands a line of a curve group to the joining (true), unless joining is
+    // off, it is drawn as a part of a dimension (0x20, 0x2000), or a "*D"
+    // block is being filled.
+    bool Join(const TEntJwwLine& l, int32_t pos) {
+        const TEntJwwAttr& a = l.att;
+        if (!DxfOutJoinLines || forced_ != nullptr || a.lGroup == 0 || (a.sFlg & 0x2020) != 0) return false;
+        if (DxfCoincide(l.start_x, l.start_y, l.end_x, l.end_y)) return true;  // dropped as without joining
+        m_.Pw_AddEnt(static_cast<int32_t>(a.lGroup), pos, 1, 16 * DxfGroupOf(a) + DxfLayerOf(a), a.nPenColor,
+                     a.nPenStyle, a.nPenWidth, l.start_x, l.start_y, l.end_x, l.end_y, 0);
+        return true;
+    }
+
+    // The same for a circular arc that is neither whole nor of zero sweep.
+    bool Join(const TEntJwwEnko& e, int32_t pos) {
+        const TEntJwwAttr& a = e.att;
+        const double s = e.radEnkoKaku;
+        if (!DxfOutJoinLines || forced_ != nullptr || a.lGroup == 0 || (a.sFlg & 0x60) != 0 ||
+            !(std::fabs(e.dHenpeiRitsu - 1) <= 1e-12) || e.bZenEnFlg != 0 || !(std::fabs(s) > 1e-12) ||
+            !(std::fabs(std::fabs(s) - 2 * kPi) > 1e-12))
+            return false;
+        const double a1 = e.radKaishiKaku + e.radKatamukiKaku, a2 = a1 + s, r = e.dHankei;
+        m_.Pw_AddEnt(static_cast<int32_t>(a.lGroup), pos, 2, 16 * DxfGroupOf(a) + DxfLayerOf(a), a.nPenColor,
+                     a.nPenStyle, a.nPenWidth, e.start_x + r * std::cos(a1), e.start_y + r * std::sin(a1),
+                     e.start_x + r * std::cos(a2), e.start_y + r * std::sin(a2), s);
+        return true;
+    }
+
+    // The chains of the container's curve groups, each as one polyline.
+    void Chains(int32_t bn) {
+        m_.Pw_Sort();
+        std::vector<TDXF_PLinePoint> pts;
+        for (const TDXF_PolyWorkSub& ch : m_.dpw2) {
+            const int32_t g = std::clamp(ch.lay / 16, 0, 15);
+            const Place p = InFrame(PlaceOf(g, bn), [&] {
+                Box b;
+                for (const TDXF_PLinePoint& v : ch.v) b.Add(v.x, v.y);
+                return m_.Zw_ClipSquare(b.x1, b.y1, b.x2, b.y1, b.x2, b.y2, b.x1, b.y2);
+            });
+            const int32_t ly = (ch.ltp == 9 || ch.col == 9) ? kLayHojo : ch.lay + kLayFirst;
+            pts.clear();
+            for (const TDXF_PLinePoint& v : ch.v) pts.push_back({X(p, v.x), Y(p, v.y), v.a});
+            const int32_t co = PenAci(ch.col), tp = PenStyleToLtype(ch.ltp), wd = PenWidthToLineWeight(ch.wid);
+            if (p.top) {
+                m_.AddPLine(p.sp, ly, co, tp, wd, 0, 0, ch.clf, pts);
+                for (const TDXF_PLinePoint& v : ch.v) View(p, v.x, v.y);
+            } else {
+                m_.AddBlockPLine(bn, 0, ly, co, tp, wd, 0, 0, ch.clf, pts);
+            }
+        }
+        m_.Pw_Init();
+    }
+
+    // ---- rebuilt dimensions ----
+
+    // Groups the drawing's dimension entities, recognises the groups, and
+    // moves the members of each recognised group into a block "*D<n>", drawn
+    // where its DIMENSION will stand.
+    void DimensionBlocks() {
+        std::vector<TGroupAttrField> groups = DxfDimensionGroups(jw_);
+        std::vector<Dimension> found;
+        for (size_t g = 0; g < groups.size(); ++g) {
+            DxfDimRecognition rec = DxfRecogniseDimension(DxfDimContainer(jw_, groups[g].bn), groups[g]);
+            if (rec.kind == DxfDimKind::None) continue;
+            groups[g].dn = static_cast<int32_t>(found.size());
+            found.push_back(Dimension{static_cast<int32_t>(g), -1, {}, std::move(rec)});
+        }
+        for (Dimension& dim : found) {
+            const TGroupAttrField& g = groups[static_cast<size_t>(dim.group)];
+            dim.block = m_.AddBlockDef(u"*D" + IntStr(g.dn), -1);
+            if (dim.block < 0) continue;
+            const DxfDimRecognition& r = dim.rec;
+            dim.place = InFrame(PlaceOf(DxfGroupOf(*r.own), g.bn),
+                                [&] { return m_.Zw_ClipLine(r.x1, r.y1, r.x2, r.y2); });
+            Place members = dim.place;
+            members.top = false;
+            forced_ = &members;
+            const EntityListView c = DxfDimContainer(jw_, g.bn);
+            std::vector<char>& taken = taken_[g.bn];
+            taken.resize(c.noN, 0);
+            for (const int32_t pos : g.id) {
+                const TEntJwwNo& n = c.no[static_cast<size_t>(pos)];
+                Entity(c, n.EntType, static_cast<size_t>(n.EntNo), dim.block, pos);
+                taken[static_cast<size_t>(pos)] = 1;
+            }
+            forced_ = nullptr;
+            dims_[g.bn].push_back(std::move(dim));
+        }
+    }
+
+    // The DIMENSIONs of container d (into DXF block bn, -1 the top level).
+    void Dimensions(int32_t d, int32_t bn) {
+        const auto it = dims_.find(d);
+        if (it == dims_.end()) return;
+        for (const Dimension& dim : it->second) {
+            const Place& p = dim.place;
+            const DxfDimRecognition& r = dim.rec;
+            DxfDimPlace where{p.shift ? shiftX_ : 0, p.shift ? shiftY_ : 0, p.sc, p.dx, p.dy};
+            TDXF_Dimension rec = DxfDimensionRecord(r, where);
+            rec.bln = dim.block;
+            const TEntJwwAttr& pen = *r.pen;
+            rec.lay = (pen.nPenColor == 9 || pen.nPenStyle == 9) ? kLayHojo : LayerIndex(*r.own);
+            rec.col = PenAci(pen.nPenColor);
+            rec.typ = Ltype(pen);
+            rec.wid = Width(pen);
+            if (p.top) {
+                rec.spc = p.sp;
+                m_.AddDim(rec);
+                for (const auto& [x, y] : DxfDimensionPoints(r)) View(p, x, y);
+            } else {
+                m_.AddBlockDim(bn, rec);
+            }
+        }
     }
 
     // An arc, circle or ellipse in Jw_cad terms (radians; sweep 0 or a full
     // flag: whole).
-    void ArcShape(const Place& p, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t bn, double cx, double cy,
+    void ArcShape(Place p, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t bn, double cx, double cy,
                   double r, double h, double tilt, double start, double sweep, bool whole) {
         if (!std::isfinite(r) || !(std::fabs(r) > 1e-12) || !std::isfinite(cx) || !std::isfinite(cy)) return;
         r = std::fabs(r);
@@ -678,6 +863,7 @@ private:
         sa = DxfNormDeg(sa);
         da = DxfNormDeg(da);
         const double ka = DxfNormDeg(Deg(tilt));
+        p = InFrame(p, [&] { return m_.Zw_ClipArc(cx, cy, r, h, sa, da, ka); });
         if (p.top) {
             m_.AddArc(p.sp, ly, co, tp, wd, X(p, cx), Y(p, cy), r * p.sc, h, sa, da, ka);
             if (m_.Spa == 1) {
@@ -696,16 +882,16 @@ private:
     }
 
     void Arc(const TEntJwwEnko& a, int32_t bn) {
-        const Place p = PlaceOf(Grp(a.att), bn);
+        const Place p = PlaceOf(DxfGroupOf(a.att), bn);
         ArcShape(p, LayerOf(a.att, true), PenAci(a.att.nPenColor), Ltype(a.att), Width(a.att), bn, a.start_x,
                  a.start_y, a.dHankei, a.dHenpeiRitsu, a.radKatamukiKaku, a.radKaishiKaku, a.radEnkoKaku,
                  a.bZenEnFlg != 0);
     }
 
     void Ten(const TEntJwwTen& t, int32_t bn) {
-        const Place p = PlaceOf(Grp(t.att), bn);
-        const int32_t ly = LayerOf(t.att, false);
         const double x = t.start_x, y = t.start_y;
+        const Place p = InFrame(PlaceOf(DxfGroupOf(t.att), bn), [&] { return m_.Zw_ClipTen(x, y); });
+        const int32_t ly = LayerOf(t.att, false);
         if (t.bKariten == 1) {
             const double r = DxfOutTenRadius * p.sc;
             if (!(r > 0)) return;
@@ -744,12 +930,17 @@ private:
 
     void Moji(const TEntJwwMoji& t, int32_t bn) {
         const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
-        if (DxfCoincide(sx, sy, ex, ey) || IsImageText(t.str)) return;
-        const Place p = PlaceOf(Grp(t.att), bn);
-        const int32_t ly = LayerOf(t.att, false);
-        const uint32_t shu = t.nMojiShu;
+        if (DxfCoincide(sx, sy, ex, ey) || DxfIsImageText(t.str)) return;
         const uint16_t flg = t.att.sFlg;
         const bool vertical = (flg & 0x20) != 0;
+        // The text box: the text line and the same moved by the text height.
+        const Place p = InFrame(PlaceOf(DxfGroupOf(t.att), bn), [&] {
+            const double r = std::atan2(ey - sy, ex - sx), th = vertical ? t.dSizeX : t.dSizeY;
+            const double nx = -th * std::sin(r), ny = th * std::cos(r);
+            return m_.Zw_ClipSquare(sx, sy, ex, ey, ex + nx, ey + ny, sx + nx, sy + ny);
+        });
+        const int32_t ly = LayerOf(t.att, false);
+        const uint32_t shu = t.nMojiShu;
         const bool slanted = (shu / 10000) % 2 == 1;
         int32_t typ = static_cast<int32_t>(2 * (shu % 100) + 2);
         double w = t.dSizeX * p.sc, h = t.dSizeY * p.sc;
@@ -794,13 +985,14 @@ private:
     }
 
     void Solid(const TEntJwwSolid& s, int32_t bn) {
-        const Place p = PlaceOf(Grp(s.att), bn);
+        Place p = PlaceOf(DxfGroupOf(s.att), bn);
         const int32_t ly = LayerOf(s.att, false);
         const int32_t co = SolidAci(s);
         const uint8_t style = s.att.nPenStyle;
         if (style < 101) {
             const double cx[4] = {s.start_x, s.DPoint2_x, s.DPoint3_x, s.end_x};
             const double cy[4] = {s.start_y, s.DPoint2_y, s.DPoint3_y, s.end_y};
+            p = InFrame(p, [&] { return m_.Zw_ClipSquare(cx[0], cy[0], cx[1], cy[1], cx[2], cy[2], cx[3], cy[3]); });
             double x[4], y[4];
             int n = 0;
             for (int k = 0; k < 4; ++k) {
@@ -844,13 +1036,19 @@ private:
         const uint32_t number = b.nNumber;
         const auto it = byNumber_.find(number);
         if (it == byNumber_.end()) return;
-        const Place p = PlaceOf(Grp(b.att), bn);
-        const int32_t ly = LayerOf(b.att, true);
         const double x = b.DPKijunTen_x, y = b.DPKijunTen_y;
+        const Place p = InFrame(PlaceOf(DxfGroupOf(b.att), bn), [&] { return m_.Zw_ClipTen(x, y); });
+        const int32_t ly = LayerOf(b.att, true);
         const double a = DxfNormDeg(Deg(b.radKaitenKaku));
         double bx = b.dBairitsuX, by = b.dBairitsuY;
         if (!std::isfinite(bx)) bx = 1;
         if (!std::isfinite(by)) by = 1;
+        if (m_.Spa == 2 && p.sc != mainScale_) {
+            // Block contents are drawn at the common scale; an insert placed
+            // 1:1 in a frame's layout shrinks them back to paper size.
+            bx *= p.sc / mainScale_;
+            by *= p.sc / mainScale_;
+        }
         const int32_t co = PenAci(b.att.nPenColor), tp = Ltype(b.att), wd = Width(b.att);
         if (p.top) {
             m_.AddBlock(p.sp, ly, co, tp, wd, it->second, X(p, x), Y(p, y), a, bx, by);
@@ -881,16 +1079,20 @@ private:
         int32_t pxw = 0, pxh = 0;
         if (path.empty() || !DxfImagePixelSize(path, pxw, pxh)) return;
         const double h = w * pxh / pxw;
-        const Place p = PlaceOf(Grp(t.att), bn);
+        const double a = std::isfinite(rot) ? rot : 0.0;
+        const double r = a * kPi / 180, c = std::cos(r), sn = std::sin(r);
+        double cx[4], cy[4];  // the corners of the placed picture
+        const double u[4] = {0, w, w, 0}, v[4] = {0, 0, h, h};
+        for (int k = 0; k < 4; ++k) cx[k] = sx + u[k] * c - v[k] * sn, cy[k] = sy + u[k] * sn + v[k] * c;
+        const Place p = InFrame(PlaceOf(DxfGroupOf(t.att), bn), [&] {
+            return m_.Zw_ClipSquare(cx[0], cy[0], cx[1], cy[1], cx[2], cy[2], cx[3], cy[3]);
+        });
         const double dw = w * p.sc, dh = h * p.sc;
         if (m_.AddFList(path, dstFolder_, pxw, pxh, dw, dh, 0) < 0) return;
         const int32_t ly = LayerIndex(t.att);
-        const double a = std::isfinite(rot) ? rot : 0.0;
         if (p.top) {
             m_.AddImage(p.sp, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
-            const double r = a * kPi / 180, c = std::cos(r), sn = std::sin(r);
-            for (const auto& [u, v] : std::initializer_list<std::pair<double, double>>{{0, 0}, {w, 0}, {w, h}, {0, h}})
-                View(p, sx + u * c - v * sn, sy + u * sn + v * c);
+            for (int k = 0; k < 4; ++k) View(p, cx[k], cy[k]);
         } else {
             m_.AddBlockImage(bn, 0, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
         }
@@ -924,7 +1126,7 @@ private:
             const TEntJwwBlockTree& node = jw_.EntBlockTree[k];
             const int32_t parent = node.parent;
             rootGroup[k] = (parent >= 0 && static_cast<size_t>(parent) < k) ? rootGroup[static_cast<size_t>(parent)]
-                                                                             : Grp(node.att);
+                                                                             : DxfGroupOf(node.att);
             const int32_t d = node.defno;
             if (d < 0 || static_cast<size_t>(d) >= defIdx_.size()) continue;
             if (!done[d]) {
@@ -1004,9 +1206,7 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
 void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
     m.DataInit();
     const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
-    // Layouts per drawing frame are not built: every mode other than 1 is
-    // model space only.
-    m.SetDXFVer(ver, DxfOutSpace == 1 ? 1 : 0);
+    m.SetDXFVer(ver, std::clamp(DxfOutSpace, 0, 2));
     m.SetAppName(DxfOutAppName);
     const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
     m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
@@ -1079,7 +1279,7 @@ void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FNam
         DxfAddTenBlock(m);
         DxfAddTenMarkerBlocks(m);
     }
-    c.AddBlockDefs();
+    if (m.Spa == 2) DxfFindFrames(jw, m);
     c.ConvertAll();
 }
 

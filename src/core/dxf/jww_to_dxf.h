@@ -14,6 +14,7 @@ using JwString = std::u16string;
 class TJwwData;
 class TJwsData;
 class TDXFmodel;
+struct TEntJwwAttr;
 
 // Fills m (emptied first) with the drawing jw as TJwwData::FileOutDXF
 // exports it to FName (whose folder receives the image copies) in release Ver;
@@ -24,6 +25,15 @@ void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FNam
 // dwg becomes a new drawing (DataDefaultSet) holding the figure's entities,
 // block definitions and layer groups (scales), ready for FileOutDXF.
 void JwsAsDrawing(const TJwsData& fig, TJwwData& dwg);
+
+// Layer group and layer (0-15) of an entity as the export places it; a value
+// outside 0-15 counts as 0.
+int32_t DxfGroupOf(const TEntJwwAttr& a);
+int32_t DxfLayerOf(const TEntJwwAttr& a);
+// Whether layer l of group g is shown (a table the drawing lacks shows it).
+bool DxfLayerShown(const TJwwData& jw, int32_t g, int32_t l);
+// An image text: "^@BM" + file + "," + values.
+bool DxfIsImageText(const JwString& s);
 
 // DXF line-type index of a Jw_cad line type: 1-9 the standard types, 11-19
 // RAND1 ... DASHEDX4 (10-18), 32-45 the SXF types (19-32), 47-62 the extended

@@ -51,7 +51,7 @@ extern TgraAttribute* JwGraAttr;
 // DXF export settings of this thread, read by TJwwData::FileOutDXF (all zero,
 // empty or off until a caller sets them). Extents are in Jw_cad coordinates (paper mm,
 // origin at the paper centre) and are filled by GetMinMaxZahyo.
-extern thread_local int32_t DxfOutSpace;          // 0 model space only, 1 a viewport per layer-group scale
+extern thread_local int32_t DxfOutSpace;          // 0 model space only, 1 a viewport per layer-group scale, 2 a layout per frame
 extern thread_local JwString DxfOutAppName;       // comment on the first line of the DXF
 extern thread_local double DxfOutPaperX;          // paper width, mm
 extern thread_local double DxfOutPaperY;          // paper height, mm
@@ -66,9 +66,9 @@ extern thread_local double DxfOutTenRadius;       // point symbol radius, mm
 extern thread_local int32_t DxfOutMojiStyle;      // text-style mode 0, 1, 2
 extern thread_local bool DxfOutMojiExp1;          // expand text variables ("%f", "=y", "%%name", ...)
 extern thread_local bool DxfOutMojiExp2;          // lay out texts with "^" codes
-extern thread_local bool DxfOutJoinLines;         // join curve groups into polylines (not built yet)
-extern thread_local bool DxfOutDimension;         // rebuild dimension groups (not built yet)
-extern thread_local double DxfOutPrintX;          // printable width, mm
+extern thread_local bool DxfOutJoinLines;         // join curve groups into polylines
+extern thread_local bool DxfOutDimension;         // rebuild dimension groups as DIMENSIONs
+extern thread_local double DxfOutPrintX;          // printable width, mm (frames of print-origin texts)
 extern thread_local double DxfOutPrintY;          // printable height, mm
 extern thread_local int32_t DxfOutMainGroup;      // computed by the export: busiest group besides the reference
 // Clock of the text variables: local "now" and a file's last-write time as

@@ -227,13 +227,23 @@ void DxfWriter::Record(const TDXF_Ellipse& r, int32_t h, int32_t owner) {
         Pen(r);
         double sa = r.sa, da = r.da;
         if (full) sa = 0, da = 360;
-        const double ka = r.ka * kPi / 180;
+        double ka = r.ka, major = r.r, ratio = r.he;
+        if (ratio > 1) {
+            // DXF wants the ratio at most 1: the longer axis, a quarter turn
+            // on, becomes the major axis, and the parameters turn back by a
+            // quarter so that the same curve is drawn.
+            ka += 90;
+            major = r.r * r.he;
+            ratio = 1 / r.he;
+            if (!full) sa -= 90;
+        }
+        ka *= kPi / 180;
         XYZ(10, r.x, r.y);
-        XYZ(11, r.r * std::cos(ka), r.r * std::sin(ka));
+        XYZ(11, major * std::cos(ka), major * std::sin(ka));
         Str(210, "0.0");
         Str(220, "0.0");
         Str(230, "1.0");
-        Real(40, r.he);
+        Real(40, ratio);
         // A negative sweep runs clockwise: write it as the same arc counter-clockwise.
         const double from = da < 0 ? sa + da : sa, to = da < 0 ? sa : sa + da;
         Real(41, from * kPi / 180);

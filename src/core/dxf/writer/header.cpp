@@ -32,6 +32,7 @@ enum class From : uint8_t {
     ExtMin,   // (MinWx, MinWy, 0) x e
     ExtMax,   // (MaxWx, MaxWy, 0) x e
     LimMax,   // (papx, papy) x e
+    Paper,    // (papx, papy), the paper in mm
     Created,  // the source file's creation time, as a Julian date
     CreatedUniversal,
     Updated,  // its last-write time
@@ -265,7 +266,7 @@ constexpr HeaderVar kHeader[] = {
     P3("$PEXTMIN", 0, 0, 0),
     P3("$PEXTMAX", 0, 0, 0),
     P2("$PLIMMIN", 0, 0),
-    P2("$PLIMMAX", 12, 9),
+    M("$PLIMMAX", 10, From::Paper),
     I("$UNITMODE", 70, 0),
     I("$VISRETAIN", 70, 1),
     I("$PLINEGEN", 70, 0),
@@ -358,6 +359,7 @@ void DxfWriter::Header(const JwString& src) {
             case From::ExtMin: XYZ(v.code, m_.MinWx * e, m_.MinWy * e, 0); break;
             case From::ExtMax: XYZ(v.code, m_.MaxWx * e, m_.MaxWy * e, 0); break;
             case From::LimMax: XY(v.code, m_.papx * e, m_.papy * e); break;
+            case From::Paper: XY(v.code, m_.papx, m_.papy); break;
             case From::Created: Real(v.code, DxfJulianDate(created)); break;
             case From::CreatedUniversal: Real(v.code, DxfUniversalJulianDate(created)); break;
             case From::Updated: Real(v.code, DxfJulianDate(updated)); break;

@@ -125,6 +125,12 @@ void DxfWriter::Tables() {
     Str(0, "ENDTAB");
 
     const int32_t styleTable = TableHead("STYLE", static_cast<int32_t>(m_.msts.size()));
+    // The text style of the dimension styles (2000/2007): the record of
+    // "Standard", else the first; the records take the next handles in order.
+    int32_t dimText = 0;
+    for (size_t i = 0; i < m_.msts.size() && dimText == 0; ++i)
+        if (AsciiUpper(stName_[i]) == "STANDARD") dimText = m_.DXFHnd + static_cast<int32_t>(i);
+    if (dimText == 0 && !m_.msts.empty()) dimText = m_.DXFHnd;
     for (size_t i = 0; i < m_.msts.size(); ++i) {
         const TDXF_Style& s = m_.msts[i];
         RecordHead("STYLE", styleTable, "AcDbTextStyleTableRecord");
@@ -191,7 +197,7 @@ void DxfWriter::Tables() {
         Real(147, 0.625);
         if (!r12_) {
             Ints({{171, 3}, {172, 1}, {271, 2}, {272, 2}, {274, 3}, {278, 44}, {283, 0}, {284, 8}});
-            Hex(340, styleTable);
+            if (dimText != 0) Hex(340, dimText);
             if (!iso) {
                 AnnotativeData();
                 Str(1001, "ACAD_DSTYLE_DIMJAG");
