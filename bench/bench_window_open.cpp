@@ -25,48 +25,21 @@
 #include <memory>
 
 #include "main_window.h"
+#include "million_drawing.h"
 #include "model/jw_data.h"
 #include "qt_text.h"
 
 namespace {
 
-constexpr int kEntities = 1'000'000;
+constexpr int kEntities = jw::bench::kMillion;
 
 QString gDrawing;             // the drawing file
 jw::TForm1* gForm = nullptr;  // the shown window
 
-// One million entities: 60 % lines, 10 % arcs, 10 % points, 10 % texts, 5 %
-// solids, 4 % dimensions and 1 % block inserts of one small definition.
+// The drawing of bench/million_drawing.h, written as JWW 7.00.
 bool BuildDrawing(const QString& path) {
     jw::TJwwData jw;
-    jw.DataDefaultSet();
-    bool ok = jw.AddEntPre();
-    ok = ok && jw.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"部品");
-    ok = ok && jw.AddBlkLine(0, 0, 0, 0, 1, 1, 0, 0, 0.0, 0.0, 1.0, 1.0);
-    ok = ok && jw.AddBlkDefPost(0);
-    for (int i = 0; ok && i < kEntities; ++i) {
-        const double x = i % 1000;
-        const double y = i / 1000;
-        const int kind = i % 100;
-        if (kind < 60) {
-            ok = jw.AddEntLine(0, i % 16, (i / 16) % 16, 1 + i % 9, 1 + i % 9, 0, 0, x, y, x + 0.5, y + 0.25);
-        } else if (kind < 70) {
-            ok = jw.AddEntArc(0, 0, 0, 2, 1, 0, 0, x, y, 0.4, 1.0, 0.0, 90.0, 0.0);
-        } else if (kind < 80) {
-            ok = jw.AddEntTen(0, 0, 0, 3, 1, 0, 0, x, y, 0.0, 1.0);
-        } else if (kind < 90) {
-            ok = jw.AddEntMoji(0, 0, 0, 5, 1, 0, 0, 1, x, y, 2.5, 2.5, 0.0, 0.0, u"ＭＳ ゴシック", u"部屋名 ROOM-101");
-        } else if (kind < 95) {
-            ok = jw.AddEntSolid(0, 0, 0, 10, 1, 0, 0, 0xFF8000, x, y, x + 0.5, y, x + 0.5, y + 0.5, x, y + 0.5);
-        } else if (kind < 99) {
-            ok = jw.AddEntSunpo(0, 0, 0, 1, 1, 0, 0, 2, 1, 0, 0, 1, x, y, x + 10.0, y, x + 5.0, y + 0.5, 2.5, 2.5,
-                                0.0, 0.0, u"ＭＳ ゴシック", u"10");
-        } else {
-            ok = jw.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, x, y, 1.0, 1.0, 0.0);
-        }
-    }
-    ok = ok && jw.AddEntPost();
-    return ok && jw.FileOut(jw::FromQ(path), 700);
+    return jw::bench::BuildMillionDrawing(jw, kEntities) && jw.FileOut(jw::FromQ(path), 700);
 }
 
 // Runs the event loop until nothing is pending.

@@ -19,11 +19,17 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "drawing_view.h"
+#include "dxf/dxf_model.h"
+#include "dxf/export_defaults.h"
+#include "dxf/jww_to_dxf.h"
 #include "grid_model.h"
 #include "grid_view.h"
 #include "jww/save_losses.h"
 #include "model/file_formats.h"
 #include "qt_text.h"
+#include "render/renderer.h"
+#include "render_file.h"
 #include "report/file_report.h"
 #include "support/paths.h"
 #include "support/strings.h"
@@ -48,6 +54,13 @@ const char16_t kOpenFilterJww[] = u"Jw_cad 図面データ(*.jww)";
 const char16_t kOpenFilterJws[] = u"Jw_cad 図形データ(*.jws)";
 const char16_t kSaveFilterJww[] = u"Jw_cad図面ファイル(*.jww)";
 const char16_t kSaveFilterJws[] = u"Jw_cad図形ファイル(*.jws)";
+
+const char16_t kPictureFilterPng[] = u"PNG 画像(*.png)";
+const char16_t kPictureFilterSvg[] = u"SVG 画像(*.svg)";
+const char16_t kPictureFilterPdf[] = u"PDF(*.pdf)";
+const char16_t kDxfFilter[] = u"DXF ファイル(*.dxf)";
+// Resolution of a PNG of the view.
+constexpr double kPictureDpi = 150;
 
 const char16_t kDrawingFile[] = u"図面ファイル「";  // JWW
 const char16_t kFigureFile[] = u"図形ファイル「";   // JWS
@@ -218,6 +231,33 @@ void TForm1::BuildControls() {
         grids_[g] = view;
         TabControl1->addTab(view, ToQ(JwTableSource::Caption(g)));
     }
+    // The drawing itself, after the pages of tables and texts.
+    drawingPage_ = new QWidget;
+    drawingPage_->setObjectName(QStringLiteral("DrawingPage"));
+    auto* drawingRows = new QVBoxLayout(drawingPage_);
+    drawingRows->setContentsMargins(0, 0, 0, 0);
+    drawingRows->setSpacing(0);
+    auto* drawingBar = new QHBoxLayout;
+    drawingBar->setContentsMargins(4, 2, 4, 2);
+    drawingBar->setSpacing(4);
+    fitButton_ = new QPushButton(QStringLiteral("全体表示"), drawingPage_);
+    fitButton_->setObjectName(QStringLiteral("FitButton"));
+    fitButton_->setToolTip(QStringLiteral("図面をページに合わせる（Home）"));
+    saveViewButton_ = new QPushButton(QStringLiteral("図を保存…"), drawingPage_);
+    saveViewButton_->setObjectName(QStringLiteral("SaveViewButton"));
+    saveViewButton_->setToolTip(QStringLiteral("表示中の範囲を PNG・SVG・PDF で保存"));
+    dxfButton_ = new QPushButton(QStringLiteral("DXF出力…"), drawingPage_);
+    dxfButton_->setObjectName(QStringLiteral("DxfButton"));
+    dxfButton_->setToolTip(QStringLiteral("図面を DXF（2007）で書き出す"));
+    drawingBar->addWidget(fitButton_);
+    drawingBar->addWidget(saveViewButton_);
+    drawingBar->addWidget(dxfButton_);
+    drawingBar->addStretch(1);
+    drawingView_ = new JwDrawingView(drawingPage_);
+    drawingRows->addLayout(drawingBar);
+    drawingRows->addWidget(drawingView_, 1);
+    TabControl1->addTab(drawingPage_, QStringLiteral("図面"));
+
     outer->addWidget(TabControl1, 1);
     setCentralWidget(central);
 
@@ -229,7 +269,21 @@ void TForm1::BuildControls() {
     LabelMess->setObjectName(QStringLiteral("LabelMess"));
     LabelMess->setTextInteractionFlags(Qt::TextSelectableByMouse);
     StatusBar1->addWidget(LabelMess, 1);
+    cursorLabel_ = new QLabel(StatusBar1);
+    cursorLabel_->setObjectName(QStringLiteral("CursorLabel"));
+    StatusBar1->addPermanentWidget(cursorLabel_);
     setStatusBar(StatusBar1);
+
+    connect(TabControl1, &QTabWidget::currentChanged, this, [this](int) {
+        if (TabControl1->currentWidget() == drawingPage_ && drawingStale_) ShowDrawing();
+    });
+    connect(fitButton_, &QPushButton::clicked, drawingView_, &JwDrawingView::FitToWindow);
+    connect(saveViewButton_, &QPushButton::clicked, this, &TForm1::SaveViewClick);
+    connect(dxfButton_, &QPushButton::clicked, this, &TForm1::DxfClick);
+    connect(drawingView_, &JwDrawingView::CursorMoved, this, [this](double x, double y) {
+        cursorLabel_->setText(QStringLiteral("X %1 mm  Y %2 mm").arg(x, 0, 'f', 2).arg(y, 0, 'f', 2));
+    });
+    connect(drawingView_, &JwDrawingView::CursorLeft, cursorLabel_, &QLabel::clear);
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
@@ -285,6 +339,9 @@ void TForm1::ChangeTables(F change) {
 
 void TForm1::DisplayClear() {
     LabelMess->clear();
+    cursorLabel_->clear();
+    drawingView_->Clear();
+    drawingStale_ = true;
     Memo1->clear();
     ChangeTables([this] { tables_.Clear(); });
     for (QTableView* view : grids_) view->scrollToTop();
@@ -386,6 +443,9 @@ bool TForm1::FileInput(JwFileKind kind, const JwString& FName) {
         else
             tables_.SetJws(session_.JWS.get());
     });
+    drawingView_->Clear();
+    drawingStale_ = true;
+    if (TabControl1->currentWidget() == drawingPage_) ShowDrawing();
     return ok;
 }
 
@@ -482,6 +542,122 @@ void TForm1::Button3Click() {
     for (uint8_t b : bytes) counts += QStringLiteral("%1 ").arg(b, 4, 16, QLatin1Char('0')).toUpper();
     dialogs_->ShowMessage(this, counts);
     dialogs_->ShowMessage(this, ToQ(CharMid(text, 3, 2)));
+}
+
+// ---- the drawing page ----
+
+void TForm1::ShowDrawing() {
+    drawingStale_ = false;
+    auto list = std::make_unique<TJwDisplayList>();
+    const TJwDrawOptions options;
+    TJwBox paper, fit;
+    if (openedKind_ == JwFileKind::Jww && session_.JWW1) {
+        session_.JWW1->GLDrawALL(*list, options);
+        paper = fit = JwPaperBox(*session_.JWW1);
+    } else if (openedKind_ == JwFileKind::Jws && session_.JWS) {
+        TJwwData figure;
+        JwsAsDrawing(*session_.JWS, figure);
+        figure.BindImageFolder = session_.JWS->BindImageFolder;
+        figure.GLDrawALL(*list, options);
+        paper = JwPaperBox(figure);
+    } else {
+        drawingView_->Clear();
+        return;
+    }
+    list->Finish();
+    // A figure is small on its sheet: it is fitted by what it holds.
+    if (openedKind_ == JwFileKind::Jws) fit = list->Extents();
+    drawingView_->SetDrawing(std::move(list), paper, fit, JwBackgroundArgb(options));
+}
+
+QString TForm1::CursorText() const { return cursorLabel_->text(); }
+
+namespace {
+
+// The name of the file last opened with another extension, in its folder.
+JwFileRequest SaveRequestBeside(const QString& opened, const QString& ext, QStringList filters) {
+    JwFileRequest request;
+    const JwString path = FromQ(opened);
+    request.initialFolder = ToQ(FileDir(path));
+    request.fileName = ToQ(FileNameOnly(FileExtChange(path, FromQ(ext))));
+    request.filters = std::move(filters);
+    request.defaultSuffix = ext.mid(1);
+    return request;
+}
+
+}  // namespace
+
+void TForm1::SaveViewClick() {
+    LabelMess->clear();
+    if (!drawingView_->HasDrawing()) {
+        SetMessage(u"保存する図がありません（先に「参照」で図面を開いてください）");
+        return;
+    }
+    const std::optional<JwFileAnswer> answer = dialogs_->SaveFile(
+        this, SaveRequestBeside(Edit1->text(), QStringLiteral(".png"),
+                                {ToQ(kPictureFilterPng), ToQ(kPictureFilterSvg), ToQ(kPictureFilterPdf)}));
+    if (!answer) return;
+    QString path = answer->path;
+    JwPictureFormat format;
+    if (!JwPictureFormatOf(path, format)) {
+        static const char* const exts[] = {".png", ".svg", ".pdf"};
+        path += QString::fromLatin1(exts[std::clamp(answer->filterIndex, 0, 2)]);
+    }
+    SaveView(path);
+}
+
+bool TForm1::SaveView(const QString& path) {
+    TJwPictureRequest request;
+    if (!drawingView_->HasDrawing() || !JwPictureFormatOf(path, request.format)) {
+        SetMessage(u"図「" + FromQ(path) + u"」の保存に失敗しました（" +
+                   (drawingView_->HasDrawing() ? JwString(u"拡張子は .png・.svg・.pdf のどれか") : JwString(u"図面がありません")) +
+                   u"）");
+        return false;
+    }
+    const TJwBox view = drawingView_->VisibleBox();
+    request.width = static_cast<int>(std::max(2.0 * drawingView_->width(), view.Width() * kPictureDpi / 25.4));
+    request.width = std::min(request.width, 30000);
+    const TJwDisplayList* list = drawingView_->List();
+    std::string error;
+    const bool ok = JwRenderFile([list, view](TJwCanvas& c) { list->Replay(c, view, 0); }, view, request, path, error);
+    if (ok)
+        SetMessage(u"図「" + FromQ(path) + u"」を保存しました");
+    else
+        SetMessage(u"図「" + FromQ(path) + u"」の保存に失敗しました（" + FromUtf8(error) + u"）");
+    return ok;
+}
+
+void TForm1::DxfClick() {
+    LabelMess->clear();
+    if (!WindowKind(openedKind_)) {
+        SetMessage(u"書き出す図面がありません（先に「参照」で図面を開いてください）");
+        return;
+    }
+    const std::optional<JwFileAnswer> answer =
+        dialogs_->SaveFile(this, SaveRequestBeside(Edit1->text(), QStringLiteral(".dxf"), {ToQ(kDxfFilter)}));
+    if (!answer) return;
+    QString path = answer->path;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".dxf");
+    ExportDxf(path);
+}
+
+bool TForm1::ExportDxf(const QString& path) {
+    TJwwData figure;
+    TJwwData* dwg = session_.JWW1.get();
+    if (openedKind_ == JwFileKind::Jws && session_.JWS) {
+        JwsAsDrawing(*session_.JWS, figure);
+        figure.BindImageFolder = session_.JWS->BindImageFolder;
+        dwg = &figure;
+    }
+    if (!WindowKind(openedKind_) || dwg == nullptr) return false;
+    DxfSetDefaultExport(*dwg);
+    const JwString out = FromQ(path);
+    const bool ok = dwg->FileOutDXF(out, kDxf2007);
+    if (ok)
+        SetMessage(u"DXFファイル「" + out + u"」を書き出しました");
+    else
+        SetMessage(u"DXFファイル「" + out + u"」の書き出しに失敗しました（" + FromUtf8(dwg->LastError) + u"）");
+    return ok;
 }
 
 // ---- drag and drop ----

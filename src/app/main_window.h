@@ -1,6 +1,8 @@
 // The main window TForm1: a command row (path, "参照", "保存", version and
-// encoding lists), the status line and thirteen pages: the header report and
-// the twelve tables of the file last opened.
+// encoding lists), the status line and fourteen pages: the header report, the
+// twelve tables of the file last opened and the drawing itself ("図面", with
+// the cursor's paper position in the status line, saving of the view as PNG,
+// SVG or PDF and a DXF export).
 #pragma once
 
 #include <QIcon>
@@ -25,6 +27,7 @@ class QTableView;
 
 namespace jw {
 
+class JwDrawingView;
 class JwGridModel;
 
 class TForm1 : public QMainWindow {
@@ -74,6 +77,21 @@ public:
     void JwsFileOutput(const JwString& FName);
     // Text probe of the hidden Button3.
     void Button3Click();
+
+    // ---- the drawing page ----
+    // Records the drawing of the file last opened and shows it fitted (done
+    // when the page is first shown after an open).
+    void ShowDrawing();
+    // Saves what the page shows as PNG (150 dpi), SVG or PDF, by the
+    // extension of the name chosen; exports the drawing as DXF with the
+    // command line's defaults.
+    void SaveViewClick();
+    void DxfClick();
+    bool SaveView(const QString& path);
+    bool ExportDxf(const QString& path);
+    JwDrawingView* DrawingView() const { return drawingView_; }
+    // The cursor position shown in the status line ("X 12.34 mm  Y 5.67 mm").
+    QString CursorText() const;
 
     TJwSession& Session() { return session_; }
     // The status line's text.
@@ -129,6 +147,13 @@ private:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* LabelMess = nullptr;
     QTabWidget* TabControl1 = nullptr;
+    QWidget* drawingPage_ = nullptr;
+    JwDrawingView* drawingView_ = nullptr;
+    QPushButton* fitButton_ = nullptr;
+    QPushButton* saveViewButton_ = nullptr;
+    QPushButton* dxfButton_ = nullptr;
+    QLabel* cursorLabel_ = nullptr;
+    bool drawingStale_ = true;  // the page does not show the file last opened yet
     QPlainTextEdit* Memo1 = nullptr;
     std::array<QTableView*, kGridCount> grids_{};
     std::array<JwGridModel*, kGridCount> models_{};

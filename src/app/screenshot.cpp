@@ -19,7 +19,10 @@ bool SaveScreenshots(TForm1& form, const QString& folder) {
         int page;
         const char* file;
     };
-    const Shot shots[] = {{0, "header.png"}, {1 + kGridLine, "line.png"}, {1 + kGridColor, "color.png"}};
+    const Shot shots[] = {{0, "header.png"},
+                          {1 + kGridLine, "line.png"},
+                          {1 + kGridColor, "color.png"},
+                          {1 + kGridCount, "drawing.png"}};
     bool ok = true;
     for (const Shot& shot : shots) {
         tabs->setCurrentIndex(shot.page);

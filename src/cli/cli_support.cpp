@@ -3,6 +3,8 @@
 #include <ostream>
 #include <system_error>
 
+#include "dxf/jww_to_dxf.h"
+#include "model/jw_data.h"
 #include "support/paths.h"
 #include "support/text_encoding.h"
 
@@ -23,6 +25,40 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code e1, e2;
     const auto ca = std::filesystem::weakly_canonical(a, e1), cb = std::filesystem::weakly_canonical(b, e2);
     return !e1 && !e2 && ca == cb;
+}
+
+bool ReadDrawingForExport(const std::string& in, const std::filesystem::path& out,
+                          const std::filesystem::path& images, TJwFileModels& models, const char* what,
+                          std::string& error) {
+    const JwFileKind kind = FileKindOf(PathText(in));
+    if (kind != JwFileKind::Jww && kind != JwFileKind::Jws) {
+        error = kind == JwFileKind::Unsupported
+                    ? std::string(kUnsupportedFileType)
+                    : std::string("a legacy JWC/JWK file cannot be ") + what + " (only .jww and .jws)";
+        return false;
+    }
+    if (auto problem = FileProblem(in)) {
+        error = *problem;
+        return false;
+    }
+    if (SamePath(in, out)) {
+        error = "the output would replace the input";
+        return false;
+    }
+    TJwwData& dwg = models.Jww();
+    dwg.BindImageExp = true;
+    dwg.BindImageExr = true;
+    dwg.BindImageFolder = AddPathDelim(FromNativePath(images));
+    const TJwFileRead read = ReadJwFile(kind, PathText(in), models);
+    if (!read.ok) {
+        error = "read failed: " + read.error + "; nothing written";
+        return false;
+    }
+    if (kind == JwFileKind::Jws) {
+        JwsAsDrawing(*models.JWS, dwg);
+        dwg.BindImageFolder = AddPathDelim(FromNativePath(images));
+    }
+    return true;
 }
 
 void Complain(Console& io, std::string_view subject, std::string_view message) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "cli.h"
+#include "files/open_file.h"
 #include "support/strings.h"
 
 namespace jw::cli {
@@ -53,6 +54,15 @@ private:
     bool enabled_;
     bool shown_ = false;
 };
+
+// Reads a drawing (.jww) or a figure (.jws, made a drawing by JwsAsDrawing)
+// for an export: the drawing is models.Jww(), its bound images extracted into
+// images. False, with the reason in error, for a file of another kind (what
+// names the command's verb: "exported", "rendered"), one that cannot be
+// opened, one that is the output out itself, or a failed read.
+bool ReadDrawingForExport(const std::string& in, const std::filesystem::path& out,
+                          const std::filesystem::path& images, TJwFileModels& models, const char* what,
+                          std::string& error);
 
 // A folder of its own under the system's temporary folder (MakePrivateTempFolder),
 // removed with everything in it when the object goes away.

@@ -138,21 +138,6 @@ void SetExportSettings(const DxfOptions& o) {
 // whether the DXF was written, and why not in error. Runs on a worker thread.
 bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const std::string& in, const fs::path& out,
                std::string& error) {
-    const JwFileKind kind = FileKindOf(PathText(in));
-    if (kind != JwFileKind::Jww && kind != JwFileKind::Jws) {
-        error = kind == JwFileKind::Unsupported ? kUnsupportedFileType
-                                                : "a legacy JWC/JWK file cannot be exported (only .jww and .jws)";
-        return false;
-    }
-    if (auto problem = FileProblem(in)) {
-        error = *problem;
-        return false;
-    }
-    if (SamePath(in, out)) {
-        error = "the output would replace the input";
-        return false;
-    }
-
     // Bound images of a 7.00 drawing go to a private folder, so that the
     // export can copy them beside the DXF; the folder goes with this object.
     PrivateTempFolder images;
@@ -161,19 +146,8 @@ bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
         return false;
     }
     TJwFileModels models;
+    if (!ReadDrawingForExport(in, out, images.path(), models, "exported", error)) return false;
     TJwwData& dwg = models.Jww();
-    dwg.BindImageExp = true;
-    dwg.BindImageExr = true;
-    dwg.BindImageFolder = AddPathDelim(FromNativePath(images.path()));
-    const TJwFileRead read = ReadJwFile(kind, PathText(in), models);
-    if (!read.ok) {
-        error = "read failed: " + read.error + "; nothing written";
-        return false;
-    }
-    if (kind == JwFileKind::Jws) {
-        JwsAsDrawing(*models.JWS, dwg);
-        dwg.BindImageFolder = AddPathDelim(FromNativePath(images.path()));
-    }
 
     SetExportSettings(o);
     double pw = 0, ph = 0;

@@ -66,8 +66,11 @@ TEST_F(WindowTest, ControlsTextsAndOrder) {
     EXPECT_EQ(mess->parentWidget(), status);
     EXPECT_GT(mess->width(), status->width() / 2);
 
-    // Thirteen pages: the report, then one read-only grid per table.
-    ASSERT_EQ(tabs->count(), 13);
+    // Fourteen pages: the report, one read-only grid per table, then the
+    // drawing itself.
+    ASSERT_EQ(tabs->count(), 14);
+    EXPECT_EQ(tabs->tabText(13), QStringLiteral("図面"));
+    EXPECT_EQ(tabs->widget(13)->objectName(), QStringLiteral("DrawingPage"));
     EXPECT_EQ(tabs->tabText(0), QStringLiteral("ヘッダ"));
     EXPECT_EQ(tabs->widget(0)->objectName(), QStringLiteral("Memo1"));
     const char16_t* captions[kGridCount] = {u"レイヤＧ", u"レイヤ", u"線色", u"線種", u"文字種", u"線分",

@@ -512,10 +512,61 @@ const ArgsCase kArgsCases[] = {
      {"out/jww600-points-texts.jww", "out/jws351-blocks.jws"}, {}, "warning: 21 block definition(s) no insert uses"},
     {"ConvertOutdirIsInputFolder", {"convert", "@/top/jww600-points-texts.jww", "--outdir", "@/top"}, 1, {}, {},
      "the output would replace the input"},
+    // render: -o or --outdir, the format from the extension or --format.
+    {"RenderPng", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png"}, 0, {"a.png"}, {}, ""},
+    {"RenderOutdirFormats", {"render", "@/top/jww600-points-texts.jww", "@/top/jws351-blocks.jws", "--outdir",
+                             "@/out", "--format", "SVG"}, 0,
+     {"out/jww600-points-texts.svg", "out/jws351-blocks.svg"}, {"out/jww600-points-texts.png"}, ""},
+    {"RenderPdfByExtension", {"render", "@/top/jww700-utf16-2blocks.jww", "-o", "@/a.PDF", "--background", "black"},
+     0, {"a.PDF"}, {}, ""},
+    {"RenderNeedsAnOutput", {"render", "@/top/jww600-points-texts.jww"}, 2, {}, {"top/jww600-points-texts.png"},
+     "give either -o OUT"},
+    {"RenderNotBothOutputs", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png", "--outdir", "@/out"}, 2,
+     {}, {"a.png", "out"}, "give either -o OUT"},
+    {"RenderOutputOneInputOnly", {"render", "@/top/jww600-points-texts.jww", "@/top/jws351-blocks.jws", "-o",
+                                  "@/a.png"}, 2, {}, {"a.png"}, "-o takes one input"},
+    {"RenderUnknownExtension", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.bmp"}, 2, {}, {"a.bmp"},
+     "-o must name a .png, .svg or .pdf file"},
+    {"RenderExtensionAgainstFormat", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png", "--format", "pdf"},
+     2, {}, {"a.png"}, "the extension does not match --format pdf"},
+    {"RenderDpiOrWidth", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png", "--dpi", "96", "--width", "800"},
+     2, {}, {"a.png"}, "give either --dpi or --width"},
+    {"RenderOutputIsAFolder", {"render", "@/top/jww600-points-texts.jww", "-o", "@/empty/../empty"}, 2, {}, {},
+     "-o must name"},
+    {"RenderUnsupportedInput", {"render", "@/top/notes.txt", "--outdir", "@/out"}, 1, {}, {"out/notes.png"},
+     "unsupported file type"},
+    {"RenderMissingInput", {"render", "@/top/none.jww", "--outdir", "@/out"}, 1, {}, {"out/none.png"},
+     "no such file"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliArgs, ::testing::ValuesIn(kArgsCases),
                          [](const ::testing::TestParamInfo<ArgsCase>& info) { return info.param.name; });
+
+// The size of a PNG from its header (width, height).
+std::pair<uint32_t, uint32_t> PngSize(const fs::path& p) {
+    const std::string b = ReadAll(p);
+    if (b.size() < 24 || b.compare(1, 3, "PNG") != 0) return {0, 0};
+    auto be = [&](size_t i) {
+        return (uint32_t(uint8_t(b[i])) << 24) | (uint32_t(uint8_t(b[i + 1])) << 16) |
+               (uint32_t(uint8_t(b[i + 2])) << 8) | uint32_t(uint8_t(b[i + 3]));
+    };
+    return {be(16), be(20)};
+}
+
+// A PNG has the paper's proportions at the resolution asked for; an output
+// that is a folder is named and left alone.
+TEST_F(CliBatch, RenderSizesAndAFolderInTheWay) {
+    const std::string in = At("@/top/jww600-points-texts.jww");  // A2: 594 x 420 mm
+    EXPECT_EQ(Run({"render", in, "-o", At("@/w.png"), "--width", "594"}).status, 0);
+    EXPECT_EQ(PngSize(dir_ / "w.png"), std::make_pair(594u, 420u));
+    EXPECT_EQ(Run({"render", in, "-o", At("@/d.png"), "--dpi", "50.8"}).status, 0);
+    EXPECT_EQ(PngSize(dir_ / "d.png"), std::make_pair(1188u, 840u));
+    fs::create_directories(dir_ / "out" / "jww600-points-texts.png");
+    const CliResult r = Run({"render", in, "--outdir", At("@/out")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("exists and is not a regular file"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_directory(dir_ / "out" / "jww600-points-texts.png"));
+}
 
 // The losses of a save to an older version reach stderr as warnings, and the
 // exit status stays 0.

@@ -178,6 +178,11 @@ private:
     bool LayIndexOk(int32_t n) const { return n >= 0 && n < scpLayN && n < static_cast<int32_t>(scpLay.size()); }
 };
 
+// The display state of a layer from the state a of its group and its own
+// state b (0 hidden, 1 display only, 2 editable, 3 written to): 3 hidden when
+// either is 0, else 2 display only when either is 1, else 1.
+int32_t JwLayerState(int32_t a, int32_t b);
+
 // The window's set-up of a freshly created attribute object: display mode on,
 // white background with its pen colours, default layers, widths, radii and
 // line types, auxiliary and reference lines shown, grey 0xFF808080, one-colour

@@ -7,6 +7,12 @@
 
 namespace jw {
 
+int32_t JwLayerState(int32_t a, int32_t b) {
+    if (a == 0 || b == 0) return 3;
+    if (a == 1 || b == 1) return 2;
+    return 1;
+}
+
 void TJwwData::SetGAttLayer() {
     TgraAttribute* ga = JwGraAttr;
     if (ga == nullptr) return;
@@ -20,16 +26,7 @@ void TJwwData::SetGAttLayer() {
         if (g >= groups || n >= layers) continue;
         const TEntJwwLayerGroup& grp = EntLgrp[g];
         const TEntJwwLayer& lay = EntLay[n];
-        const int32_t a = grp.anGLay;
-        const int32_t b = lay.aanLay;
-        int32_t st;
-        if (a == 0 || b == 0) {
-            st = 3;
-        } else if (a == 1 || b == 1) {
-            st = 2;
-        } else {
-            st = 1;
-        }
+        const int32_t st = JwLayerState(grp.anGLay, lay.aanLay);
         // A zero or broken scale gives no usable layer scale; SetAttrLayer
         // takes a non-positive value as 1.0.
         double sc = 0.0;

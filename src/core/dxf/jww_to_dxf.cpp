@@ -26,6 +26,7 @@
 #include "dxf/dimension_rebuild.h"
 #include "dxf/dxf_palette.h"
 #include "dxf/frames.h"
+#include "dxf/placement.h"
 #include "dxf/text_variables.h"
 #include "model/entity_list_view.h"
 #include "model/file_formats.h"
@@ -158,20 +159,11 @@ void TJwwData::GetPaperSize(double& px, double& py) const {
     py = PaperHeight(code);
 }
 
-namespace {
-
-std::u16string_view WithoutAt(std::u16string_view s) {
-    for (int i = 0; i < 3 && !s.empty() && s[0] == u'@'; ++i) s.remove_prefix(1);
-    return s;
-}
-
-}  // namespace
-
 void TJwwData::GetFontNames() {
     FontNames.clear();
     std::unordered_set<JwString> seen;
     auto take = [&](const JwString& f) {
-        const std::u16string_view base = WithoutAt(f);
+        const std::u16string_view base = JwFontWithoutAt(f);
         if (base.empty()) return;
         JwString name(base);
         if (seen.insert(name).second) FontNames.push_back(std::move(name));
@@ -187,7 +179,7 @@ void TJwwData::GetFontNames() {
 }
 
 int32_t TJwwData::GetFontNamesIndex(const JwString& s) const {
-    const std::u16string_view base = WithoutAt(s);
+    const std::u16string_view base = JwFontWithoutAt(s);
     const size_t n = HeldCount(FontNames, FontNameN);
     for (size_t i = 0; i < n; ++i)
         if (FontNames[i] == base) return static_cast<int32_t>(i);
@@ -225,8 +217,6 @@ constexpr int32_t kLayHojo = 2;   // DXF layer of auxiliary lines
 constexpr int32_t kLayFirst = 4;  // DXF layer of Jw_cad layer 0 of group 0
 
 double Deg(double rad) { return rad * 180 / kPi; }
-
-double SafeScale(double s) { return (std::isfinite(s) && s > 0) ? s : 1.0; }
 
 void AddDxfLtype(TDXFmodel& m, const char16_t* name, const char16_t* desc, std::initializer_list<double> pat) {
     m.AddLtype(name, desc, std::span<const double>(pat.begin(), pat.size()));
@@ -348,6 +338,8 @@ void Disc(TDXFmodel& m, int32_t b, int32_t co) {
     m.AddBlockPLine(b, 0, 0, co, -1, -1, 1.25, 1.25, true, v);
 }
 
+}  // namespace
+
 void DxfAddTenMarkerBlocks(TDXFmodel& m) {
     const double q = 1.25, t = 5.0 / 3;
     int32_t b = m.AddBlockDef(u"_TRANS_TMARKER_1", -1);
@@ -398,6 +390,8 @@ void DxfAddTenMarkerBlocks(TDXFmodel& m) {
     Outline(m, b, {{0, 0}, {-7.5, q}, {-7.5, -q}});
 }
 
+namespace {
+
 // Axis-aligned box of points.
 struct Box {
     bool any = false;
@@ -441,8 +435,7 @@ public:
     uint32_t SolidArgb(const TEntJwwSolid& s) const {
         const uint16_t pen = s.att.nPenColor;
         if (pen != 10) return PenArgb(pen);
-        const uint32_t c = s.Color;
-        return MakeArgb(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+        return JwOwnSolidArgb(s.Color);
     }
     int32_t SolidAci(const TEntJwwSolid& s) const {
         return s.att.nPenColor != 10 ? PenAci(s.att.nPenColor) : RgbToAci(SolidArgb(s));
@@ -559,7 +552,7 @@ public:
     void ConvertAll() {
         for (int32_t g = 0; g < 16; ++g)
             m_.deLgp[static_cast<size_t>(g)].sc =
-                SafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
+                JwSafeScale(static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].adScale : 1.0);
         const int32_t mainGroup = std::clamp(DxfOutMainGroup, 0, 15);
         mainScale_ = m_.deLgp[static_cast<size_t>(mainGroup)].sc;
         m_.SetLgp(base_, mainGroup);
@@ -600,14 +593,7 @@ private:
     int32_t base_ = 0;
     double mainScale_ = 1;  // scale of the busiest group besides the reference one
 
-    // Placement of an entity of group g: top level (bn < 0) or in a block.
-    struct Place {
-        int32_t sp = 0;
-        double sc = 1, dx = 0, dy = 0;
-        bool top = true;    // a top-level entity (else a member of a block)
-        bool shift = true;  // its points are shifted by half the paper first
-        int32_t g = 0;
-    };
+    using Place = TJwPlace;
 
     // A rebuilt dimension: its group, its "*D" block, the placement of its
     // DIMENSION (which its block's members share) and what was recognised.
@@ -621,12 +607,15 @@ private:
     std::unordered_map<int32_t, std::vector<char>> taken_;      // members moved into "*D" blocks, by container
     const Place* forced_ = nullptr;  // while a "*D" block is filled: the placement of all its members
 
+    // Placement of an entity of group g: top level (bn < 0) or in a block.
     Place PlaceOf(int32_t g, int32_t bn) const {
         if (forced_ != nullptr) return *forced_;
         const TDXF_LGroup& l = m_.deLgp[static_cast<size_t>(g)];
         Place p;
         p.g = g;
         p.top = p.shift = bn < 0;
+        p.shiftX = shiftX_;
+        p.shiftY = shiftY_;
         if (m_.Spa == 2) {
             p.sc = mainScale_;  // every group; the reference group's entities in a frame: see InFrame
             return p;
@@ -654,24 +643,15 @@ private:
         p.dy = -(f.y1 + shiftY_);
         return p;
     }
-    // Shifted (top level) Jw_cad coordinates, before scaling.
-    double Sx(const Place& p, double x) const { return p.shift ? x + shiftX_ : x; }
-    double Sy(const Place& p, double y) const { return p.shift ? y + shiftY_ : y; }
-    double X(const Place& p, double x) const { return Sx(p, x) * p.sc + p.dx; }
-    double Y(const Place& p, double y) const { return Sy(p, y) * p.sc + p.dy; }
+    static double X(const Place& p, double x) { return p.X(x); }
+    static double Y(const Place& p, double y) { return p.Y(y); }
     // Widens the viewport of the entity's group (space mode 1, top level).
     void View(const Place& p, double x, double y) {
-        if (m_.Spa == 1 && p.top) m_.SetVPortMinMax(m_.deLgp[static_cast<size_t>(p.g)].n, Sx(p, x), Sy(p, y));
+        if (m_.Spa == 1 && p.top) m_.SetVPortMinMax(m_.deLgp[static_cast<size_t>(p.g)].n, p.Sx(x), p.Sy(y));
     }
 
-    static int32_t LayerIndex(const TEntJwwAttr& a) { return 16 * DxfGroupOf(a) + DxfLayerOf(a) + kLayFirst; }
-    // The DXF layer: HOJO for pen colour 9 (and line type 9 when it counts).
-    static int32_t LayerOf(const TEntJwwAttr& a, bool ltypeCounts) {
-        const uint16_t pen = a.nPenColor;
-        const uint8_t style = a.nPenStyle;
-        if (pen == 9 || (ltypeCounts && style == 9)) return kLayHojo;
-        return LayerIndex(a);
-    }
+    static int32_t LayerIndex(const TEntJwwAttr& a) { return DxfLayerIndex(a); }
+    static int32_t LayerOf(const TEntJwwAttr& a, bool ltypeCounts) { return DxfLayerFor(a, ltypeCounts); }
     static int32_t Ltype(const TEntJwwAttr& a) { return PenStyleToLtype(a.nPenStyle); }
     static int32_t Width(const TEntJwwAttr& a) { return PenWidthToLineWeight(a.nPenWidth); }
 
@@ -847,22 +827,11 @@ private:
     // flag: whole).
     void ArcShape(Place p, int32_t ly, int32_t co, int32_t tp, int32_t wd, int32_t bn, double cx, double cy,
                   double r, double h, double tilt, double start, double sweep, bool whole) {
-        if (!std::isfinite(r) || !(std::fabs(r) > 1e-12) || !std::isfinite(cx) || !std::isfinite(cy)) return;
-        r = std::fabs(r);
-        if (!std::isfinite(h)) h = 1;
-        if (std::fabs(h - 1) <= 1e-12) h = 1;
-        double sa = Deg(start), da = Deg(sweep);
-        if (whole) {
-            sa = 0;
-            da = 0;
-        }
-        if (da < 0) {
-            sa += da;
-            da = -da;
-        }
-        sa = DxfNormDeg(sa);
-        da = DxfNormDeg(da);
-        const double ka = DxfNormDeg(Deg(tilt));
+        const TJwArcShape shape = JwArcShapeOf(cx, cy, r, h, tilt, start, sweep, whole);
+        if (!shape.ok) return;
+        r = shape.r;
+        h = shape.h;
+        const double sa = shape.sa, da = shape.da, ka = shape.ka;
         p = InFrame(p, [&] { return m_.Zw_ClipArc(cx, cy, r, h, sa, da, ka); });
         if (p.top) {
             m_.AddArc(p.sp, ly, co, tp, wd, X(p, cx), Y(p, cy), r * p.sc, h, sa, da, ka);
@@ -903,23 +872,12 @@ private:
             }
             return;
         }
-        int32_t code = 0;
-        double rot = 0, scale = 1;
-        const uint8_t style = t.att.nPenStyle;
-        if (style == 100) {
-            code = static_cast<int32_t>(t.nCode);
-            rot = DxfNormDeg(Deg(t.radKaitenKaku));
-            scale = t.dBairitsu;
-        }
-        int32_t wd = Width(t.att);
+        const TJwPointMark mark = JwPointMarkOf(t, ga_);
+        const int32_t code = mark.code;
+        const double rot = mark.rot;
+        const int32_t wd = code == 0 ? 5 : Width(t.att);
         const uint16_t pen = t.att.nPenColor;
-        if (code == 0) {
-            const uint16_t width = t.att.nPenWidth;
-            scale = ga_.GetAttrColten(pen) + 0.5 * width;
-            wd = 5;
-        }
-        if (!std::isfinite(scale)) scale = 1;
-        scale *= p.sc;
+        const double scale = mark.scale * p.sc;
         if (p.top) {
             m_.AddTen(p.sp, ly, PenAci(pen), wd, code, X(p, x), Y(p, y), rot, scale);
             View(p, x, y);
@@ -940,36 +898,18 @@ private:
             return m_.Zw_ClipSquare(sx, sy, ex, ey, ex + nx, ey + ny, sx + nx, sy + ny);
         });
         const int32_t ly = LayerOf(t.att, false);
-        const uint32_t shu = t.nMojiShu;
-        const bool slanted = (shu / 10000) % 2 == 1;
-        int32_t typ = static_cast<int32_t>(2 * (shu % 100) + 2);
-        double w = t.dSizeX * p.sc, h = t.dSizeY * p.sc;
-        const double d = t.dKankaku * p.sc;
-        const double a = DxfNormDeg(Deg(std::atan2(ey - sy, ex - sx)));
-        double x1 = X(p, sx), y1 = Y(p, sy), x2 = X(p, ex), y2 = Y(p, ey);
-        JwString font = t.strFontName;
-        if (vertical) {
-            ++typ;
-            std::swap(w, h);
-            JwString at(1, u'@');
-            at.append(WithoutAt(font));
-            font = std::move(at);
-            if (DxfOutMojiStyle < 2) {
-                // The column is centred on Jw_cad's text line; DXF's base
-                // line is one side of it.
-                const double r = a * kPi / 180, mx = h / 2 * std::sin(r), my = -h / 2 * std::cos(r);
-                x1 += mx, y1 += my, x2 += mx, y2 += my;
-            }
-        }
-        const int32_t fl = (vertical ? 1 : 0) | (slanted ? 2 : 0);
+        // The column of a vertical text is centred on Jw_cad's text line;
+        // DXF's base line is one side of it (text styles of modes 0 and 1).
+        const TJwTextLine l = JwTextLineOf(t, p, DxfOutMojiStyle < 2);
         const uint8_t bas = t.att.nPenStyle;
         const int32_t co = PenAci(t.att.nPenColor);
         if (p.top) {
-            m_.AddMoji(p.sp, ly, co, typ, bas, fl, x1, y1, x2, y2, w, h, d, a, font, t.str);
+            m_.AddMoji(p.sp, ly, co, l.typ, bas, l.fl, l.x1, l.y1, l.x2, l.y2, l.w, l.h, l.d, l.a, l.font, t.str);
             View(p, sx, sy);
             View(p, ex, ey);
         } else {
-            m_.AddBlockMoji(bn, 0, ly, co, typ, bas, fl, x1, y1, x2, y2, w, h, d, a, font, t.str);
+            m_.AddBlockMoji(bn, 0, ly, co, l.typ, bas, l.fl, l.x1, l.y1, l.x2, l.y2, l.w, l.h, l.d, l.a, l.font,
+                            t.str);
         }
     }
 
@@ -994,15 +934,7 @@ private:
             const double cy[4] = {s.start_y, s.DPoint2_y, s.DPoint3_y, s.end_y};
             p = InFrame(p, [&] { return m_.Zw_ClipSquare(cx[0], cy[0], cx[1], cy[1], cx[2], cy[2], cx[3], cy[3]); });
             double x[4], y[4];
-            int n = 0;
-            for (int k = 0; k < 4; ++k) {
-                bool seen = false;
-                for (int j = 0; j < n; ++j) seen = seen || DxfCoincide(cx[k], cy[k], x[j], y[j]);
-                if (seen) continue;
-                x[n] = cx[k];
-                y[n] = cy[k];
-                ++n;
-            }
+            const int n = JwSolidCorners(s, x, y);
             if (n == 2) {
                 AddLine(p, ly, co, 1, Width(s.att), bn, x[0], y[0], x[1], y[1]);
                 return;
@@ -1026,9 +958,8 @@ private:
         }
         if (style == 111) {
             // A filled circle or sector, written as its outline.
-            const double mode = s.DPoint3_y;
             ArcShape(p, ly, co, 1, Width(s.att), bn, s.start_x, s.start_y, s.end_x, s.end_y, s.DPoint2_x,
-                     s.DPoint2_y, s.DPoint3_x, std::fabs(mode - 100) <= 1e-12);
+                     s.DPoint2_y, s.DPoint3_x, JwArcSolidWhole(s));
         }
     }
 
@@ -1062,24 +993,14 @@ private:
     void Image(const TEntJwwMoji& t, int32_t bn) {
         const double sx = t.start_x, sy = t.start_y, ex = t.end_x, ey = t.end_y;
         if (DxfCoincide(sx, sy, ex, ey)) return;
-        const std::u16string_view s(t.str);
-        const size_t comma = s.find(u',');
-        std::u16string_view file = s.substr(4, comma - 4);
-        std::vector<std::u16string_view> values;
-        for (size_t start = comma + 1;;) {
-            const size_t next = s.find(u',', start);
-            values.push_back(s.substr(start, next == std::u16string_view::npos ? next : next - start));
-            if (next == std::u16string_view::npos) break;
-            start = next + 1;
-        }
-        const double w = StrFloatDef0(values[0]);
-        const double rot = values.size() >= 6 ? StrFloatDef0(values[5]) : 0.0;
-        if (!(w > 0) || !std::isfinite(w)) return;
-        const JwString path = ImagePath(file);
+        const TJwImageText image = JwImageTextOf(t.str);
+        if (!image.ok) return;
+        const double w = image.w;
+        const JwString path = JwImagePath(image.file, jw_.BindImageFolder, JwFileName);
         int32_t pxw = 0, pxh = 0;
         if (path.empty() || !DxfImagePixelSize(path, pxw, pxh)) return;
         const double h = w * pxh / pxw;
-        const double a = std::isfinite(rot) ? rot : 0.0;
+        const double a = image.rot;
         const double r = a * kPi / 180, c = std::cos(r), sn = std::sin(r);
         double cx[4], cy[4];  // the corners of the placed picture
         const double u[4] = {0, w, w, 0}, v[4] = {0, 0, h, h};
@@ -1096,22 +1017,6 @@ private:
         } else {
             m_.AddBlockImage(bn, 0, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
         }
-    }
-
-    // The file of an image text: "%temp%" + name is an image bound into the
-    // drawing, in its working folder (a plain file name only); anything else
-    // is a path written on Windows, relative to the drawing's folder.
-    JwString ImagePath(std::u16string_view file) const {
-        if (file.size() >= 6 && StrLower(file.substr(0, 6)) == u"%temp%") {
-            const std::u16string_view name = file.substr(6);
-            if (name.empty() || name == u"." || name == u".." || name.find_first_of(u"\\/:") != std::u16string_view::npos ||
-                jw_.BindImageFolder.empty())
-                return JwString();
-            return jw_.BindImageFolder + JwString(name);
-        }
-        if (StrNoSpace(file).empty()) return JwString();
-        const JwString folder = FileDir(JwFileName);
-        return FromNativePath(ResolveWindowsPath(file, folder));
     }
 
     // Space mode 1: the contents of placed blocks widen the viewport of the
@@ -1203,23 +1108,8 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     return ok;
 }
 
-void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
-    m.DataInit();
-    const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
-    m.SetDXFVer(ver, std::clamp(DxfOutSpace, 0, 2));
-    m.SetAppName(DxfOutAppName);
-    const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
-    m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
-             DxfOutPaperY / 2 + ZahyoMaxY, DxfOutPaperX, DxfOutPaperY);
-    m.SetScale(SafeScale(static_cast<size_t>(base) < jw.EntLgrp.size() ? jw.EntLgrp[base].adScale : 1.0));
-
-    // The display attributes give every pen colour; without a session a
-    // freshly set-up table stands in.
-    TgraAttribute fallback;
-    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback);
-    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
-
-    // Text-variable context.
+void DxfSetMojiExpContext(const TJwwData& jw, const TgraAttribute& ga, TDXFmodel& m) {
+    // The memo splits at its first line break.
     const JwString& memo = jw.Enthd.strMemo;
     JwString memo1 = memo, memo2;
     size_t brk = memo.find(u"\r\n");
@@ -1238,6 +1128,25 @@ void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FNam
     for (int32_t p = 1; p <= 9; ++p) colors[static_cast<size_t>(p - 1)] = RgbToAci(ga.GetAttrColcol(p));
     m.SetMojiExpInfo(DxfOutMojiExp1, DxfOutMojiExp2, JwFileName, memo1, memo2, DxfFileDateDays(JwFileName),
                      DxfNowDays(), jw.Enthd.lnDrawTime, jw.Enthd.dPrtBairitsu, scales, colors);
+}
+
+void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
+    m.DataInit();
+    const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
+    m.SetDXFVer(ver, std::clamp(DxfOutSpace, 0, 2));
+    m.SetAppName(DxfOutAppName);
+    const int32_t base = std::clamp(DxfOutScaleGroup, 0, 15);
+    m.SetPap(DxfOutPaperX / 2 + ZahyoMinX, DxfOutPaperY / 2 + ZahyoMinY, DxfOutPaperX / 2 + ZahyoMaxX,
+             DxfOutPaperY / 2 + ZahyoMaxY, DxfOutPaperX, DxfOutPaperY);
+    m.SetScale(JwSafeScale(static_cast<size_t>(base) < jw.EntLgrp.size() ? jw.EntLgrp[base].adScale : 1.0));
+
+    // The display attributes give every pen colour; without a session a
+    // freshly set-up table stands in.
+    TgraAttribute fallback;
+    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback);
+    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
+
+    DxfSetMojiExpContext(jw, ga, m);
     m.SetLayerNameType(DxfOutLayerNameType);
     m.SetTenTransType(DxfOutTenType, DxfOutTenRadius);
     m.SetMojiStyle(DxfOutMojiStyle);

@@ -14,12 +14,24 @@ using JwString = std::u16string;
 class TJwwData;
 class TJwsData;
 class TDXFmodel;
+class TgraAttribute;
 struct TEntJwwAttr;
 
 // Fills m (emptied first) with the drawing jw as TJwwData::FileOutDXF
 // exports it to FName (whose folder receives the image copies) in release Ver;
 // FileOutDXF then writes m with SaveDXF.
 void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName);
+
+// The text-variable context of an export of jw (TDXFmodel::SetMojiExpInfo):
+// the memo split at its first line break, the layer-group scales, the colour
+// indexes of pens 1-9 in ga, the file name and dates of this thread's
+// JwFileName, the drawing time, the print scale and the expansion switches.
+void DxfSetMojiExpContext(const TJwwData& jw, const TgraAttribute& ga, TDXFmodel& m);
+
+// The point symbol blocks "_TRANS_TMARKER1" ... "_TRANS_TMARKER11" and
+// "_TRANS_TMARKER_1" ... "_TRANS_TMARKER_7" (see JwTenMarkerName), centred on
+// the origin, lengths in mm.
+void DxfAddTenMarkerBlocks(TDXFmodel& m);
 
 // A figure has the entities of a drawing without its settings and tables:
 // dwg becomes a new drawing (DataDefaultSet) holding the figure's entities,

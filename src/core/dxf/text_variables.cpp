@@ -15,14 +15,6 @@ namespace {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-// Length in code units of the character at s[i] (2 for a surrogate pair).
-size_t CharUnits(std::u16string_view s, size_t i) {
-    return (IsHighSurrogate(s[i]) && i + 1 < s.size() && IsLowSurrogate(s[i + 1])) ? 2 : 1;
-}
-
 // Pads a one-digit number to two characters by the variable's first
 // character: "0" before for "=" and "%", a space before for "_" and "&", a
 // space after for "$". Anything else (names, "元") stays as it is.
@@ -628,15 +620,9 @@ void GetMojiExp2exp(TDXF_Moji_Exp_Info& mexp, int32_t co, int32_t fl, double px1
 // ---------------------------------------------------------------------------
 // The text adder
 
-bool DxfAddMojiExpanded(TDXFmodel& m, int32_t bn, int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t bs,
-                        int32_t fl, double px1, double py1, double px2, double py2, double pw, double ph,
-                        double pd, double pa, const JwString& pf, const JwString& ps) {
-    auto store = [&](int32_t c, int32_t f, double x1, double y1, double x2, double y2, double w, double h,
-                     double d, double a, const JwString& s) {
-        return bn < 0 ? m.AddMojiA(sp, ly, c, tp, bs, f, x1, y1, x2, y2, w, h, d, a, pf, s)
-                      : m.AddBlockMojiA(bn, sp, ly, c, tp, bs, f, x1, y1, x2, y2, w, h, d, a, pf, s);
-    };
-    TDXF_Moji_Exp_Info& mexp = m.mexp;
+bool DxfExpandMoji(TDXF_Moji_Exp_Info& mexp, int32_t ly, int32_t co, int32_t fl, double px1, double py1,
+                   double px2, double py2, double pw, double ph, double pd, double pa, const JwString& ps,
+                   const DxfMojiPieceFn& store, const DxfMojiLineFn& line) {
     if (mexp.flag1 && CheckMojiExp1(ps)) {
         JwString v = GetMojiExp1(mexp, ly, ps);
         const double len = DxfMojiLength(v, (fl & 1) != 0, pw, pd);
@@ -653,12 +639,7 @@ bool DxfAddMojiExpanded(TDXFmodel& m, int32_t bn, int32_t sp, int32_t ly, int32_
         mexp.eLine.clear();
         mexp.eMoji.clear();
         GetMojiExp2exp(mexp, co, fl, px1, py1, cw, ph, pa, ps);
-        for (const TDXF_Line& l : mexp.eLine) {
-            if (bn < 0)
-                m.AddLine(sp, ly, l.col, 0, 0, l.x1, l.y1, l.x2, l.y2);
-            else
-                m.AddBlockLine(bn, sp, ly, l.col, 0, 0, l.x1, l.y1, l.x2, l.y2);
-        }
+        for (const TDXF_Line& l : mexp.eLine) line(l);
         for (const TDXF_Moji& e : mexp.eMoji) {
             const int32_t f = (e.tate ? 1 : 0) | (e.syat ? 2 : 0);
             store(e.col, f, e.x1, e.y1, e.x2, e.y2, e.w, e.h, 0, e.a, e.st);
@@ -668,6 +649,23 @@ bool DxfAddMojiExpanded(TDXFmodel& m, int32_t bn, int32_t sp, int32_t ly, int32_
         return true;
     }
     return store(co, fl, px1, py1, px2, py2, pw, ph, pd, pa, ps);
+}
+
+bool DxfAddMojiExpanded(TDXFmodel& m, int32_t bn, int32_t sp, int32_t ly, int32_t co, int32_t tp, int32_t bs,
+                        int32_t fl, double px1, double py1, double px2, double py2, double pw, double ph,
+                        double pd, double pa, const JwString& pf, const JwString& ps) {
+    auto store = [&](int32_t c, int32_t f, double x1, double y1, double x2, double y2, double w, double h,
+                     double d, double a, const JwString& s) {
+        return bn < 0 ? m.AddMojiA(sp, ly, c, tp, bs, f, x1, y1, x2, y2, w, h, d, a, pf, s)
+                      : m.AddBlockMojiA(bn, sp, ly, c, tp, bs, f, x1, y1, x2, y2, w, h, d, a, pf, s);
+    };
+    auto line = [&](const TDXF_Line& l) {
+        if (bn < 0)
+            m.AddLine(sp, ly, l.col, 0, 0, l.x1, l.y1, l.x2, l.y2);
+        else
+            m.AddBlockLine(bn, sp, ly, l.col, 0, 0, l.x1, l.y1, l.x2, l.y2);
+    };
+    return DxfExpandMoji(m.mexp, ly, co, fl, px1, py1, px2, py2, pw, ph, pd, pa, ps, store, line);
 }
 
 }  // namespace jw

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -58,6 +59,18 @@ double GetMojiExp2Len(int32_t fl, double pw, double pd, std::u16string_view s);
 // the text.
 void GetMojiExp2exp(TDXF_Moji_Exp_Info& mexp, int32_t co, int32_t fl, double px1, double py1, double pw,
                     double ph, double pa, std::u16string_view s);
+
+// The expansion of one text of DXF layer index ly and colour co (flags fl,
+// line from (px1, py1) to (px2, py2), character width pw, height ph, spacing
+// pd, angle pa in degrees): a variable is handed to piece as its value, a
+// text with layout codes as its lines (line, first) and pieces, any other
+// text as it is. Answers piece's answer, or true for a laid-out text.
+using DxfMojiPieceFn = std::function<bool(int32_t col, int32_t fl, double x1, double y1, double x2, double y2,
+                                          double w, double h, double d, double a, const JwString& s)>;
+using DxfMojiLineFn = std::function<void(const TDXF_Line& l)>;
+bool DxfExpandMoji(TDXF_Moji_Exp_Info& mexp, int32_t ly, int32_t co, int32_t fl, double px1, double py1,
+                   double px2, double py2, double pw, double ph, double pd, double pa, const JwString& ps,
+                   const DxfMojiPieceFn& piece, const DxfMojiLineFn& line);
 
 // The text adder with expansion: into block definition bn, or the top level
 // when bn < 0. Arguments as TDXFmodel::AddMoji.

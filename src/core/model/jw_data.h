@@ -12,6 +12,8 @@
 //   FileIn, FilePrevIn, BufferIn, FileOut ....... jww/model_files.cpp (both formats)
 //   block tree and numbering .................... model/block_tree.cpp
 //   bound images ................................ jww/bound_images.cpp
+//   DXF export, extents ......................... dxf/jww_to_dxf.cpp, dxf/extents.cpp
+//   screen rendering (GLDrawALL) ................ render/renderer.cpp
 #pragma once
 
 #include <cstdint>
@@ -27,6 +29,8 @@ namespace jw {
 class ArchiveReader;
 class ArchiveWriter;
 class ModelFiles;
+class TJwCanvas;
+struct TJwDrawOptions;
 
 // Entries of the header tables of a JWW drawing (SizeHeaderTables); a JWS
 // figure has the layer groups only.
@@ -370,6 +374,11 @@ public:
     // ZahyoMaxY (program-wide values); also sets JwLayerScale.
     void GetMinMaxZahyo();
 
+    // ---- screen rendering (render/renderer.cpp) ----
+    // Draws the whole drawing onto cv in paper mm (origin at the paper's
+    // lower-left corner).
+    void GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const;
+
 private:
     friend class ModelFiles;
     // The header (jww/jww_header.cpp).
@@ -405,6 +414,10 @@ public:
     // A figure holds no image data: these only look for existing files.
     void BindImageExplode();
     void BindImagePack();
+
+    // Draws the figure as the drawing JwsAsDrawing makes of it (a new
+    // drawing's paper and settings) onto cv (render/renderer.cpp).
+    void GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const;
 
 private:
     friend class ModelFiles;

@@ -113,6 +113,8 @@ JwString StrNoBreakMark(std::u16string_view s) {
 
 JwString StrOutClean(std::u16string_view s) { return s.empty() ? JwString() : StrNoBreakMark(s); }
 
+size_t CharUnits(std::u16string_view s, size_t i) { return IsSurrogatePair(s, i) ? 2 : 1; }
+
 int32_t CharCount(std::u16string_view s) {
     int32_t count = 0;
     for (size_t i = 0; i < s.size(); ++i) {

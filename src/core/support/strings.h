@@ -36,6 +36,8 @@ JwString StrNoBreakMark(std::u16string_view s);
 // string stays empty; any other is StrNoBreakMark of it (so a string that
 // loses every character becomes " ").
 JwString StrOutClean(std::u16string_view s);
+// Length in code units of the character at s[i] (2 for a surrogate pair).
+size_t CharUnits(std::u16string_view s, size_t i);
 // Number of code points (a surrogate pair counts once).
 int32_t CharCount(std::u16string_view s);
 // count code points starting at code-point index start.

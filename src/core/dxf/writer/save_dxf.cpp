@@ -3,6 +3,7 @@
 #include <exception>
 #include <string>
 
+#include "dxf/placement.h"
 #include "dxf/writer/writer.h"
 #include "support/numbers.h"
 #include "support/paths.h"
@@ -92,8 +93,8 @@ void DxfWriter::Prepare() {
     for (const TDXF_BlockDef& b : m_.deBlockDef) blkName_.push_back(Name(b.nam));
     ttfStyle_.clear();
     for (int k = 1; k <= 11; ++k) {
-        marker_[0][k] = m_.GetBlockIdx(u"_TRANS_TMARKER" + IntStr(k));
-        marker_[1][k] = m_.GetBlockIdx(u"_TRANS_TMARKER_" + IntStr(k));
+        marker_[0][k] = m_.GetBlockIdx(JwTenMarkerName(k));
+        marker_[1][k] = m_.GetBlockIdx(JwTenMarkerName(-k));
     }
     marker_[0][0] = marker_[1][0] = -1;
     // Handles of an earlier save must not leak into this one.

@@ -1,0 +1,476 @@
+// GLDrawALL and its family: a drawing onto a TJwCanvas, placed as the DXF
+// export places it, at paper scale.
+#include "render/renderer.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <numbers>
+#include <unordered_map>
+#include <vector>
+
+#include "attributes/gra_attribute.h"
+#include "dxf/dxf_model.h"
+#include "dxf/dxf_palette.h"
+#include "dxf/jww_to_dxf.h"
+#include "dxf/placement.h"
+#include "dxf/text_variables.h"
+#include "model/entity_list_view.h"
+#include "model/file_formats.h"
+#include "model/jw_data.h"
+#include "support/paths.h"
+#include "support/program_values.h"
+
+namespace jw {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+constexpr double kDeg = kPi / 180;
+// Inserts nested deeper than this are not drawn (a guard against hostile
+// nesting; the block tree of a real drawing is a few levels deep).
+constexpr int kMaxNesting = 32;
+// Upper bound of the block contents drawn, so that exponential nesting stays
+// bounded.
+constexpr int64_t kMaxBlockEntities = 20'000'000;
+// Radius of the circle that shows a temporary point, mm.
+constexpr double kTemporaryPointRadius = 0.5;
+// Segments of the outline of an arc-shaped solid.
+constexpr int kArcSolidSegments = 72;
+
+// The point symbol blocks of the export, built once.
+const TDXFmodel& MarkerBlocks() {
+    static const TDXFmodel m = [] {
+        TDXFmodel model;
+        DxfAddTenMarkerBlocks(model);
+        return model;
+    }();
+    return m;
+}
+
+// Where the entities of one container are drawn: the placement onto paper,
+// and the strongest layer state met on the way (1 normal, 2 grey).
+struct Ctx {
+    TJwAffine m;
+    int32_t state = 1;
+    int depth = 0;
+};
+
+class Drawer {
+public:
+    Drawer(const TJwwData& jw, TJwCanvas& cv, const TJwDrawOptions& o) : jw_(jw), cv_(cv), o_(o) {
+        JwGraAttrSetup(ga_);
+        if (o.blackBackground) {
+            ga_.SetBackColor(1);
+            ga_.SetDefaultColor();
+        }
+        for (int32_t p = 0; p < static_cast<int32_t>(penArgb_.size()); ++p) {
+            const bool known = TgraAttribute::ColorEntry(p) >= 0;
+            penArgb_[static_cast<size_t>(p)] = known ? ga_.GetAttrColcol(p) : ga_.GetForeColor();
+            penWidth_[static_cast<size_t>(p)] = known ? ga_.GetAttrColwid(p) : 0.18;
+        }
+        for (int32_t e = 0; e < TgraAttribute::kLtypeCount; ++e) {
+            const int32_t n = std::clamp(ga_.GetAttrTypseg_(e), 0, TscpLtype::kMaxSeg);
+            const auto pat = ga_.GetAttrTyppat_(e);
+            dash_[static_cast<size_t>(e)].assign(pat.begin(), pat.begin() + n);
+        }
+        for (int32_t n = 0; n < 256; ++n) {
+            const size_t g = static_cast<size_t>(n / 16);
+            const bool known = g < jw.EntLgrp.size() && static_cast<size_t>(n) < jw.EntLay.size();
+            layState_[static_cast<size_t>(n)] = known ? JwLayerState(jw.EntLgrp[g].anGLay, jw.EntLay[n].aanLay) : 1;
+        }
+        widths100_ = jw.Enthd.bSenHaba100;
+        // The text-variable context of an export of this drawing, both kinds
+        // expanded.
+        TDXFmodel scratch;
+        DxfSetMojiExpContext(jw, ga_, scratch);
+        mexp_ = std::move(scratch.mexp);
+        mexp_.flag1 = mexp_.flag2 = true;
+        for (size_t d = 0; d < HeldCount(jw.EntBlockDef, jw.EntBlockDefN); ++d)
+            byNumber_.emplace(jw.EntBlockDef[d].nNumber, static_cast<int32_t>(d));  // the first one wins
+    }
+
+    void DrawAll() {
+        const TJwBox paper = JwPaperBox(jw_);
+        Ctx top;
+        top.m = TJwAffine::Move(paper.x2 / 2, paper.y2 / 2);
+        Container(EntityListOf(jw_), top);
+    }
+
+private:
+    const TJwwData& jw_;
+    TJwCanvas& cv_;
+    const TJwDrawOptions& o_;
+    TgraAttribute ga_;
+    std::array<uint32_t, 357> penArgb_{};
+    std::array<double, 357> penWidth_{};
+    std::array<std::vector<double>, TgraAttribute::kLtypeCount> dash_;
+    std::array<int32_t, 256> layState_{};
+    bool widths100_ = false;
+    TDXF_Moji_Exp_Info mexp_;
+    std::unordered_map<uint32_t, int32_t> byNumber_;
+    std::vector<int32_t> path_;  // definitions being drawn, outermost first
+    int64_t blockBudget_ = kMaxBlockEntities;
+
+    // ---- attributes ----
+
+    // The layer state of an entity under ctx: 3 hidden, 2 grey, 1 normal.
+    int32_t StateOf(const TEntJwwAttr& a, const Ctx& ctx) const {
+        return std::max(ctx.state, layState_[static_cast<size_t>(DxfGroupOf(a) * 16 + DxfLayerOf(a))]);
+    }
+    uint32_t PenArgb(int32_t pen) const {
+        return pen >= 0 && pen < static_cast<int32_t>(penArgb_.size()) ? penArgb_[static_cast<size_t>(pen)]
+                                                                        : ga_.GetForeColor();
+    }
+    uint32_t Colour(uint32_t argb, int32_t state) const { return state >= 2 ? ga_.GetGrayColor() : argb; }
+    TJwPen PenOf(const TEntJwwAttr& a, int32_t state, bool dashed = true) const {
+        TJwPen p;
+        const uint16_t pen = a.nPenColor;
+        p.argb = Colour(PenArgb(pen), state);
+        const uint16_t width = a.nPenWidth;
+        if (widths100_ && width > 0)
+            p.width = width / 100.0;
+        else
+            p.width = pen < penWidth_.size() ? penWidth_[pen] : 0.18;
+        if (dashed) {
+            const int32_t e = TgraAttribute::LtypeEntry(a.nPenStyle);
+            if (e >= 0) p.dash = dash_[static_cast<size_t>(e)];
+        }
+        return p;
+    }
+
+    // ---- containers ----
+
+    void Container(const EntityListView& c, const Ctx& ctx) {
+        // Images first, as the export converts them before everything else.
+        c.ForEach([&](int32_t kind, size_t i) {
+            if (kind == kEntMoji && DxfIsImageText(c.moji[i].str)) GLDrawImage(c.moji[i], ctx);
+        });
+        c.ForEach([&](int32_t kind, size_t i) {
+            if (ctx.depth > 0 && --blockBudget_ < 0) return;
+            switch (kind) {
+                case kEntLine: GLDrawSen(c.line[i], ctx); break;
+                case kEntEnko: GLDrawEnko(c.enko[i], ctx); break;
+                case kEntTen: GLDrawTen(c.ten[i], ctx); break;
+                case kEntMoji: GLDrawMoji(c.moji[i], ctx); break;
+                case kEntSunpo: GLDrawSunpo(c.sunpo[i], ctx); break;
+                case kEntSolid: GLDrawSolid(c.solid[i], ctx); break;
+                case kEntBlock: GLDrawBlock(c.block[i], ctx); break;
+                default: break;
+            }
+        });
+    }
+
+    // ---- entities ----
+
+    void GLDrawSen(const TEntJwwLine& l, const Ctx& ctx) {
+        const int32_t st = StateOf(l.att, ctx);
+        if (st >= 3 || DxfCoincide(l.start_x, l.start_y, l.end_x, l.end_y)) return;
+        const TJwPoint pts[2] = {ctx.m.Map(l.start_x, l.start_y), ctx.m.Map(l.end_x, l.end_y)};
+        cv_.Polyline(PenOf(l.att, st), pts, false);
+    }
+
+    void GLDrawEnko(const TEntJwwEnko& e, const Ctx& ctx) {
+        const int32_t st = StateOf(e.att, ctx);
+        if (st >= 3) return;
+        const TJwArcShape a = JwArcShapeOf(e);
+        if (!a.ok) return;
+        TJwArc arc;
+        arc.m = ctx.m * TJwAffine::Move(a.cx, a.cy) * TJwAffine::Turn(a.ka * kDeg) * TJwAffine::Scale(a.r, a.r * a.h);
+        arc.whole = a.da == 0;
+        arc.start = a.sa * kDeg;
+        arc.sweep = arc.whole ? 2 * kPi : a.da * kDeg;
+        cv_.Arc(PenOf(e.att, st), arc);
+    }
+
+    void GLDrawTen(const TEntJwwTen& t, const Ctx& ctx) {
+        const int32_t st = StateOf(t.att, ctx);
+        if (st >= 3 || !std::isfinite(t.start_x) || !std::isfinite(t.start_y)) return;
+        const TJwPointMark mark = JwPointMarkOf(t, ga_);
+        const uint32_t argb = Colour(PenArgb(t.att.nPenColor), st);
+        const TJwAffine at = ctx.m * TJwAffine::Move(t.start_x, t.start_y);
+        if (mark.temporary) {
+            if (!o_.temporaryPoints) return;
+            TJwArc arc;
+            arc.m = at * TJwAffine::Scale(kTemporaryPointRadius, kTemporaryPointRadius);
+            arc.whole = true;
+            arc.sweep = 2 * kPi;
+            cv_.Arc(TJwPen{argb, 0.1, {}}, arc);
+            return;
+        }
+        const TDXFmodel& markers = MarkerBlocks();
+        const int32_t b = mark.code == 0 ? -1 : markers.GetBlockIdx(JwTenMarkerName(mark.code));
+        if (b < 0) {
+            // A real point: a dot of the pen's real-point radius.
+            Disc(argb, at, mark.code == 0 ? mark.scale : ga_.GetAttrColten(t.att.nPenColor));
+            return;
+        }
+        const TJwAffine m = at * TJwAffine::Turn(mark.rot * kDeg) * TJwAffine::Scale(mark.scale, mark.scale);
+        Marker(markers.deBlockDef[static_cast<size_t>(b)].dm, m, argb);
+    }
+
+    void Disc(uint32_t argb, const TJwAffine& at, double r) {
+        if (!(r > 0) || !std::isfinite(r)) return;
+        std::array<TJwPoint, 24> pts;
+        for (size_t k = 0; k < pts.size(); ++k) {
+            const double t = 2 * kPi * static_cast<double>(k) / pts.size();
+            pts[k] = at.Map(r * std::cos(t), r * std::sin(t));
+        }
+        cv_.FillPolygon(argb, pts);
+    }
+
+    // The members of a symbol block: ByBlock and ByLayer take the point's
+    // colour, a colour index its palette colour.
+    void Marker(const TDXF_Entities& e, const TJwAffine& m, uint32_t argb) {
+        auto colour = [&](int32_t col) { return col >= 1 && col <= 255 ? AciPalette()[static_cast<size_t>(col)] : argb; };
+        for (const TDXF_EntNo& n : e.No) {
+            const size_t k = static_cast<size_t>(n.no);
+            switch (n.tp) {
+                case kDxfLine: {
+                    const TDXF_Line& l = e.Line[k];
+                    const TJwPoint pts[2] = {m.Map(l.x1, l.y1), m.Map(l.x2, l.y2)};
+                    cv_.Polyline(TJwPen{colour(l.col), 0.1, {}}, pts, false);
+                    break;
+                }
+                case kDxfCircle: {
+                    const TDXF_Circle& c = e.Circ[k];
+                    TJwArc arc{m * TJwAffine::Move(c.x, c.y) * TJwAffine::Scale(c.r, c.r), 0, 2 * kPi, true};
+                    cv_.Arc(TJwPen{colour(c.col), 0.1, {}}, arc);
+                    break;
+                }
+                case kDxfArc: {
+                    const TDXF_Arc& c = e.Arc[k];
+                    TJwArc arc{m * TJwAffine::Move(c.x, c.y) * TJwAffine::Scale(c.r, c.r), c.sa * kDeg, c.da * kDeg,
+                               false};
+                    cv_.Arc(TJwPen{colour(c.col), 0.1, {}}, arc);
+                    break;
+                }
+                case kDxfSolid3: {
+                    const TDXF_Solid3& s = e.Sld3[k];
+                    const TJwPoint pts[3] = {m.Map(s.x1, s.y1), m.Map(s.x2, s.y2), m.Map(s.x3, s.y3)};
+                    cv_.FillPolygon(colour(s.col), pts);
+                    break;
+                }
+                case kDxfSolid4: {
+                    const TDXF_Solid4& s = e.Sld4[k];
+                    const TJwPoint pts[4] = {m.Map(s.x1, s.y1), m.Map(s.x2, s.y2), m.Map(s.x3, s.y3),
+                                             m.Map(s.x4, s.y4)};
+                    cv_.FillPolygon(colour(s.col), pts);
+                    break;
+                }
+                case kDxfPLine: {
+                    // A filled disc: a closed polyline of two half circles
+                    // and a width.
+                    const TDXF_PLine& p = e.PLin[k];
+                    if (p.v.size() != 2) break;
+                    const double r = std::hypot(p.v[1].x - p.v[0].x, p.v[1].y - p.v[0].y) / 2 + p.wd1 / 2;
+                    Disc(colour(p.col), m * TJwAffine::Move((p.v[0].x + p.v[1].x) / 2, (p.v[0].y + p.v[1].y) / 2), r);
+                    break;
+                }
+                default: break;
+            }
+        }
+    }
+
+    void GLDrawMoji(const TEntJwwMoji& t, const Ctx& ctx) {
+        const int32_t st = StateOf(t.att, ctx);
+        if (st >= 3 || DxfCoincide(t.start_x, t.start_y, t.end_x, t.end_y) || DxfIsImageText(t.str)) return;
+        TJwPlace p;
+        p.top = p.shift = false;  // the paper shift is in ctx.m
+        const TJwTextLine l = JwTextLineOf(t, p, true);
+        const uint32_t argb = Colour(PenArgb(t.att.nPenColor), st);
+        const int32_t ly = DxfLayerFor(t.att, false);
+        const int32_t co = RgbToAci(PenArgb(t.att.nPenColor));
+        auto colourOf = [&](int32_t col) {
+            if (col == co || st >= 2) return argb;
+            for (int32_t pen = 1; pen <= 9; ++pen)
+                if (mexp_.col[static_cast<size_t>(pen - 1)] == col) return PenArgb(pen);
+            return col >= 1 && col <= 255 ? AciPalette()[static_cast<size_t>(col)] : argb;
+        };
+        auto piece = [&](int32_t col, int32_t fl, double x1, double y1, double x2, double y2, double w, double h,
+                         double d, double a, const JwString& s) {
+            TJwTextRun run;
+            run.x1 = x1, run.y1 = y1, run.x2 = x2, run.y2 = y2;
+            run.w = w, run.h = h, run.d = d, run.a = a;
+            run.vertical = (fl & 1) != 0;
+            run.slanted = !run.vertical && (fl & 2) != 0;
+            run.argb = colourOf(col);
+            run.font = l.font;
+            run.text = s;
+            run.m = ctx.m;
+            if (std::isfinite(w) && std::isfinite(h) && h != 0 && w != 0) cv_.Text(run);
+            return true;
+        };
+        auto line = [&](const TDXF_Line& dl) {
+            const TJwPoint pts[2] = {ctx.m.Map(dl.x1, dl.y1), ctx.m.Map(dl.x2, dl.y2)};
+            cv_.Polyline(TJwPen{colourOf(dl.col), penWidth_[1], {}}, pts, false);
+        };
+        DxfExpandMoji(mexp_, ly, co, l.fl, l.x1, l.y1, l.x2, l.y2, l.w, l.h, l.d, l.a, t.str, piece, line);
+    }
+
+    void GLDrawSunpo(const TEntJwwSunpo& s, const Ctx& ctx) {
+        GLDrawSen(s.Sen, ctx);
+        GLDrawMoji(s.Moji, ctx);
+        if (s.bSxfMode != 0) {
+            GLDrawSen(s.Ho1, ctx);
+            GLDrawSen(s.Ho2, ctx);
+            GLDrawTen(s.Te1, ctx);
+            GLDrawTen(s.Te2, ctx);
+        }
+    }
+
+    void GLDrawSolid(const TEntJwwSolid& s, const Ctx& ctx) {
+        const int32_t st = StateOf(s.att, ctx);
+        if (st >= 3) return;
+        const uint16_t pen = s.att.nPenColor;
+        const uint32_t argb = Colour(pen == 10 ? JwOwnSolidArgb(s.Color) : PenArgb(pen), st);
+        if (!JwIsArcSolid(s)) {
+            double x[4], y[4];
+            const int n = JwSolidCorners(s, x, y);
+            if (n < 2) return;
+            TJwPoint pts[4];
+            for (int k = 0; k < n; ++k) pts[k] = ctx.m.Map(x[k], y[k]);
+            if (n == 2) {
+                TJwPen p = PenOf(s.att, st, false);
+                p.argb = argb;
+                cv_.Polyline(p, std::span<const TJwPoint>(pts, 2), false);
+            } else {
+                cv_.FillPolygon(argb, std::span<const TJwPoint>(pts, static_cast<size_t>(n)));
+            }
+            return;
+        }
+        const uint8_t style = s.att.nPenStyle;
+        const bool ring = style == 105 || style == 106;  // the mode field holds the inner radius
+        const bool whole = !ring && JwArcSolidWhole(s);
+        const TJwArcShape a =
+            JwArcShapeOf(s.start_x, s.start_y, s.end_x, s.end_y, s.DPoint2_x, s.DPoint2_y, s.DPoint3_x, whole);
+        if (!a.ok) return;
+        const TJwAffine m =
+            ctx.m * TJwAffine::Move(a.cx, a.cy) * TJwAffine::Turn(a.ka * kDeg) * TJwAffine::Scale(a.r, a.r * a.h);
+        const double sweep = a.da == 0 ? 2 * kPi : a.da * kDeg, start = a.sa * kDeg;
+        std::vector<TJwPoint> pts;
+        pts.reserve(2 * kArcSolidSegments + 4);
+        for (int k = 0; k <= kArcSolidSegments; ++k) {
+            const double t = start + sweep * k / kArcSolidSegments;
+            pts.push_back(m.Map(std::cos(t), std::sin(t)));
+        }
+        const double mode = s.DPoint3_y;
+        if (ring) {
+            // Back along the inner edge.
+            const double k = std::isfinite(mode) ? std::clamp(std::fabs(mode) / a.r, 0.0, 1.0) : 0.0;
+            for (int j = kArcSolidSegments; j >= 0; --j) {
+                const double t = start + sweep * j / kArcSolidSegments;
+                pts.push_back(m.Map(k * std::cos(t), k * std::sin(t)));
+            }
+        } else if (!whole && a.da != 0) {
+            if (std::fabs(mode) <= 1e-12) {
+                pts.push_back(m.Map(0, 0));  // a sector
+            } else if (std::fabs(mode + 1) <= 1e-12) {
+                // The corner where the tangents at both ends meet (on the
+                // unit circle: at the middle angle, 1 / cos(half sweep) out).
+                const double half = sweep / 2, c = std::cos(half);
+                const double mid = start + half;
+                pts.push_back(std::fabs(c) > 1e-10 ? m.Map(std::cos(mid) / c, std::sin(mid) / c) : m.Map(0, 0));
+            }
+            // Any other mode: the segment closed by its chord.
+        }
+        cv_.FillPolygon(argb, pts);
+    }
+
+    void GLDrawBlock(const TEntJwwBlock& b, const Ctx& ctx) {
+        const int32_t st = StateOf(b.att, ctx);
+        if (st >= 3 || ctx.depth >= kMaxNesting || blockBudget_ < 0) return;
+        const auto it = byNumber_.find(b.nNumber);
+        if (it == byNumber_.end()) return;
+        const int32_t d = it->second;
+        if (std::find(path_.begin(), path_.end(), d) != path_.end()) return;  // a definition holding itself
+        double bx = b.dBairitsuX, by = b.dBairitsuY, rot = b.radKaitenKaku;
+        if (!std::isfinite(bx)) bx = 1;
+        if (!std::isfinite(by)) by = 1;
+        if (!std::isfinite(rot)) rot = 0;
+        if (!std::isfinite(b.DPKijunTen_x) || !std::isfinite(b.DPKijunTen_y)) return;
+        Ctx child;
+        child.m = ctx.m * TJwAffine::Move(b.DPKijunTen_x, b.DPKijunTen_y) * TJwAffine::Turn(rot) *
+                  TJwAffine::Scale(bx, by);
+        child.state = st;
+        child.depth = ctx.depth + 1;
+        path_.push_back(d);
+        Container(EntityListOf(jw_.EntBlockDef[static_cast<size_t>(d)]), child);
+        path_.pop_back();
+    }
+
+    // Image text "^@BM" + file + "," + width, ...: the image at the text's
+    // start, as wide as the text says and as high as its pixels make it.
+    void GLDrawImage(const TEntJwwMoji& t, const Ctx& ctx) {
+        const int32_t st = StateOf(t.att, ctx);
+        if (st >= 3 || DxfCoincide(t.start_x, t.start_y, t.end_x, t.end_y)) return;
+        const TJwImageText image = JwImageTextOf(t.str);
+        if (!image.ok) return;
+        TJwImage im;
+        im.path = JwImagePath(image.file, jw_.BindImageFolder, JwFileName);
+        if (im.path.empty() || !DxfImagePixelSize(im.path, im.width, im.height)) return;
+        const double h = image.w * im.height / im.width;
+        im.m = ctx.m * TJwAffine::Move(t.start_x, t.start_y) * TJwAffine::Turn(image.rot * kDeg) *
+               TJwAffine::Scale(image.w, h);
+        cv_.Image(im);
+    }
+};
+
+}  // namespace
+
+TJwBox JwPaperBox(const TJwwData& jw) {
+    double w = 0, h = 0;
+    jw.GetPaperSize(w, h);
+    TJwBox b;
+    b.Add(0, 0);
+    b.Add(w, h);
+    return b;
+}
+
+uint32_t JwBackgroundArgb(const TJwDrawOptions& o) { return o.blackBackground ? 0xFF000000u : 0xFFFFFFFFu; }
+
+bool JwReadImageBytes(const JwString& path, std::string& bytes, size_t limit) {
+    bytes.clear();
+    if (path.empty()) return false;
+    const std::filesystem::path p = NativePath(path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(p, ec)) return false;
+    // gzread reads a file that is not gzip-compressed as it is.
+    gzFile f = gzopen(p.c_str(), "rb");
+    if (f == nullptr) return false;
+    char buf[1 << 16];
+    bool ok = true;
+    for (;;) {
+        const int n = gzread(f, buf, sizeof buf);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        if (bytes.size() + static_cast<size_t>(n) > limit) {
+            ok = false;
+            break;
+        }
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    gzclose(f);
+    if (!ok) bytes.clear();
+    return ok && !bytes.empty();
+}
+
+void TJwwData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {
+    Drawer d(*this, cv, opt);
+    d.DrawAll();
+}
+
+void TJwsData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {
+    TJwwData dwg;
+    JwsAsDrawing(*this, dwg);
+    dwg.BindImageFolder = BindImageFolder;
+    dwg.GLDrawALL(cv, opt);
+}
+
+}  // namespace jw

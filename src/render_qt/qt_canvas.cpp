@@ -1,0 +1,292 @@
+#include "qt_canvas.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QStringList>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <numbers>
+#include <string>
+
+#include "render/renderer.h"
+#include "render/text_cells.h"
+
+namespace jw {
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+// Pixel size of the fonts the glyphs are scaled from.
+constexpr double kGlyphPixels = 100;
+
+QColor Argb(uint32_t c) { return QColor::fromRgba(c); }
+
+QString Q(std::u16string_view s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
+
+const QStringList& Families() {
+    static const QStringList families = QFontDatabase::families();
+    return families;
+}
+
+}  // namespace
+
+void JwSetUpRenderFonts() { (void)Families(); }
+
+QString JwFontFamily(std::u16string_view jwFont) {
+    while (!jwFont.empty() && jwFont.front() == u'@') jwFont.remove_prefix(1);
+    const QString name = Q(jwFont).trimmed();
+    const QStringList& families = Families();
+    if (!name.isEmpty() && families.contains(name, Qt::CaseInsensitive)) return name;
+    const bool mincho = name.contains(QStringLiteral("明朝")) || name.contains(QStringLiteral("Mincho"), Qt::CaseInsensitive) ||
+                        name.contains(QStringLiteral("Serif"), Qt::CaseInsensitive);
+    for (const QString& f : mincho ? QStringList{QStringLiteral("IPAMincho"), QStringLiteral("IPAGothic")}
+                                   : QStringList{QStringLiteral("IPAGothic"), QStringLiteral("IPAMincho")})
+        if (families.contains(f)) return f;
+    return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+TJwQtCanvas::TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth)
+    : p_(painter), t_(toDevice), minWidth_(minWidth) {
+    scale_ = std::sqrt(std::fabs(t_.determinant()));
+    if (!(scale_ > 0) || !std::isfinite(scale_)) scale_ = 1;
+}
+
+QPen TJwQtCanvas::QtPen(const TJwPen& pen) const {
+    const double w = std::max(pen.width * scale_, minWidth_);
+    QPen q(Argb(pen.argb), w > 0 ? w : 1);
+    q.setCapStyle(Qt::FlatCap);
+    q.setJoinStyle(Qt::RoundJoin);
+    if (!pen.dash.empty()) {
+        double period = 0;
+        for (double v : pen.dash) period += std::fabs(v);
+        const double unit = q.widthF();
+        if (period * scale_ >= 2 * std::max(unit, 1.0)) {
+            // Qt's pattern alternates dash and gap, starting with a dash, in
+            // units of the pen's width.
+            QList<qreal> pattern;
+            for (double v : pen.dash) {
+                const double len = std::max(std::fabs(v) * scale_, 0.5) / unit;
+                if ((pattern.size() % 2 == 1) != (v < 0)) pattern.append(0.01);
+                pattern.append(len);
+            }
+            if (pattern.size() % 2 == 1) pattern.append(0.01);
+            if (pattern.size() >= 2) q.setDashPattern(pattern);
+        }
+    }
+    return q;
+}
+
+TJwQtCanvas::~TJwQtCanvas() { Flush(); }
+
+void TJwQtCanvas::DotAt(uint32_t argb, QPointF at) {
+    dots_[argb].append(at);
+    if (++dotCount_ >= 1 << 16) Flush();
+}
+
+void TJwQtCanvas::Dot(uint32_t argb, TJwPoint at) { DotAt(argb, Dev(at)); }
+
+void TJwQtCanvas::Flush() {
+    if (dotCount_ == 0) return;
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing, false);
+    for (auto& [argb, points] : dots_) {
+        if (points.isEmpty()) continue;
+        p_.setPen(QPen(Argb(argb), std::max(minWidth_, 1.0)));
+        p_.drawPoints(points.constData(), static_cast<int>(points.size()));
+        points.clear();
+    }
+    p_.restore();
+    dotCount_ = 0;
+}
+
+void TJwQtCanvas::UsePen(const TJwPen& pen) {
+    // Consecutive entities mostly share a pen: Qt's pen is made and set
+    // only when it changes.
+    if (!penSet_ || pen.argb != penArgb_ || pen.width != penWidth_ ||
+        !std::equal(pen.dash.begin(), pen.dash.end(), penDash_.begin(), penDash_.end())) {
+        p_.setPen(QtPen(pen));
+        penArgb_ = pen.argb;
+        penWidth_ = pen.width;
+        penDash_.assign(pen.dash.begin(), pen.dash.end());
+        penSet_ = true;
+        textPen_ = false;
+    }
+    if (!noBrush_) {
+        p_.setBrush(Qt::NoBrush);
+        noBrush_ = true;
+    }
+}
+
+void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) {
+    if (points.size() < 2) return;
+    if (points.size() == 2 && !closed) {
+        const QPointF a = Dev(points[0]), b = Dev(points[1]);
+        if (std::fabs(a.x() - b.x()) < 1 && std::fabs(a.y() - b.y()) < 1) {
+            DotAt(pen.argb, (a + b) / 2);
+            return;
+        }
+        UsePen(pen);
+        p_.drawLine(QLineF(a, b));
+        return;
+    }
+    QPolygonF poly;
+    poly.reserve(static_cast<qsizetype>(points.size() + 1));
+    for (const TJwPoint& q : points) poly.append(Dev(q));
+    if (closed) poly.append(poly.front());
+    const QRectF box = poly.boundingRect();
+    if (box.width() < 1 && box.height() < 1) {
+        DotAt(pen.argb, box.center());
+        return;
+    }
+    UsePen(pen);
+    p_.drawPolyline(poly);
+}
+
+void TJwQtCanvas::Arc(const TJwPen& pen, const TJwArc& arc) {
+    const QTransform m(arc.m.a, arc.m.b, arc.m.c, arc.m.d, arc.m.e, arc.m.f);
+    const QTransform d = m * t_;
+    const double r = std::max(std::hypot(d.m11(), d.m12()), std::hypot(d.m21(), d.m22()));
+    if (!std::isfinite(r)) return;
+    if (r < 0.5) {
+        DotAt(pen.argb, d.map(QPointF(0, 0)));
+        return;
+    }
+    // Segments short enough that the chord stays within a quarter pixel of
+    // the curve.
+    const double step = 2 * std::acos(std::max(0.0, 1 - 0.25 / r));
+    const double sweep = arc.whole ? 2 * kPi : arc.sweep;
+    const int n = std::clamp(static_cast<int>(std::ceil(sweep / std::max(step, 1e-3))), 4, 4000);
+    QPolygonF poly;
+    poly.reserve(n + 1);
+    for (int k = 0; k <= n; ++k) {
+        const double t = arc.start + sweep * k / n;
+        poly.append(d.map(QPointF(std::cos(t), std::sin(t))));
+    }
+    UsePen(pen);
+    p_.drawPolyline(poly);
+}
+
+void TJwQtCanvas::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
+    if (points.size() < 3) return;
+    QPolygonF poly;
+    poly.reserve(static_cast<qsizetype>(points.size()));
+    for (const TJwPoint& q : points) poly.append(Dev(q));
+    const QRectF box = poly.boundingRect();
+    if (box.width() < 1 && box.height() < 1) {
+        DotAt(argb, box.center());
+        return;
+    }
+    p_.setPen(Qt::NoPen);
+    p_.setBrush(Argb(argb));
+    penSet_ = noBrush_ = textPen_ = false;
+    p_.drawPolygon(poly, Qt::WindingFill);
+}
+
+TJwQtCanvas::FontEntry& TJwQtCanvas::FontOf(std::u16string_view jwFont) {
+    const std::u16string key(jwFont);
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    FontEntry e;
+    e.font = QFont(JwFontFamily(jwFont));
+    e.font.setPixelSize(static_cast<int>(kGlyphPixels));
+    e.font.setHintingPreference(QFont::PreferNoHinting);
+    e.font.setKerning(false);
+    const QFontMetricsF fm(e.font);
+    e.ascent = fm.ascent();
+    e.descent = fm.descent();
+    if (!(e.ascent + e.descent > 0)) {
+        e.ascent = kGlyphPixels * 0.88;
+        e.descent = kGlyphPixels * 0.12;
+    }
+    return fonts_.emplace(key, e).first->second;
+}
+
+const TJwQtCanvas::Glyphs& TJwQtCanvas::GlyphsOf(FontEntry& f, std::u16string_view ch) {
+    const std::u16string key(ch);
+    auto it = f.glyphs.find(key);
+    if (it != f.glyphs.end()) return it->second;
+    Glyphs g;
+    const QString s = Q(ch);
+    g.blank = s.trimmed().isEmpty();
+    if (!g.blank) {
+        QTextLayout layout(s, f.font);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        g.runs = layout.glyphRuns();
+        // The layout puts the base line at the line's ascent.
+        for (QGlyphRun& r : g.runs) {
+            QList<QPointF> at = r.positions();
+            for (QPointF& p : at) p.ry() -= line.ascent();
+            r.setPositions(at);
+        }
+        g.advance = QFontMetricsF(f.font).horizontalAdvance(s);
+    }
+    if (!(g.advance > 0)) g.advance = kGlyphPixels;
+    return f.glyphs.emplace(key, std::move(g)).first->second;
+}
+
+void TJwQtCanvas::Text(const TJwTextRun& run) {
+    const double height = JwTextHeight(run) * scale_;
+    if (!std::isfinite(height) || height < 0.5) return;
+    if (height < 3) {
+        // Too small to read: a stroke along the middle of its box.
+        TJwPoint c[4];
+        JwTextCorners(run, c);
+        const TJwPoint pts[2] = {{(c[0].x + c[3].x) / 2, (c[0].y + c[3].y) / 2},
+                                 {(c[1].x + c[2].x) / 2, (c[1].y + c[2].y) / 2}};
+        TJwPen pen{run.argb, height / 2 / scale_, {}};
+        Polyline(pen, pts, false);
+        return;
+    }
+    FontEntry& f = FontOf(run.font);
+    const double em = f.ascent + f.descent;
+    // The glyph runs carry their fonts; the pen gives their colour. The
+    // painter's transform is put back afterwards (no save and restore,
+    // which copy the whole painter state for every text).
+    if (!textPen_ || textArgb_ != run.argb) {
+        p_.setPen(Argb(run.argb));
+        textPen_ = true;
+        textArgb_ = run.argb;
+        penSet_ = false;
+    }
+    const QTransform before = p_.transform();
+    JwTextCells(run, [&](std::u16string_view ch, bool, const TJwAffine& frame) {
+        const Glyphs& g = GlyphsOf(f, ch);
+        if (g.blank) return;
+        // Glyph coordinates (y down, base line at 0) onto the unit cell.
+        const QTransform glyph(1 / g.advance, 0, 0, -1 / em, 0, f.descent / em);
+        const QTransform cell(frame.a, frame.b, frame.c, frame.d, frame.e, frame.f);
+        p_.setTransform(glyph * cell * t_);
+        for (const QGlyphRun& r : g.runs) p_.drawGlyphRun(QPointF(0, 0), r);
+    });
+    p_.setTransform(before);
+}
+
+void TJwQtCanvas::Image(const TJwImage& image) {
+    auto it = images_.find(image.path);
+    if (it == images_.end()) {
+        std::string bytes;
+        QImage img;
+        if (JwReadImageBytes(image.path, bytes))
+            img.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+        it = images_.emplace(image.path, img).first;
+    }
+    const QImage& img = it->second;
+    if (img.isNull()) return;
+    const QTransform unit(1.0 / img.width(), 0, 0, -1.0 / img.height(), 0, 1);
+    const QTransform m(image.m.a, image.m.b, image.m.c, image.m.d, image.m.e, image.m.f);
+    p_.save();
+    p_.setTransform(unit * m * t_);
+    p_.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    p_.drawImage(QPointF(0, 0), img);
+    p_.restore();
+}
+
+}  // namespace jw

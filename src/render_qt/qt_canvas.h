@@ -1,0 +1,89 @@
+// The Qt back end of the screen rendering: a TJwCanvas that paints with
+// QPainter (the window, PNG, SVG and PDF), paper millimetres mapped onto the
+// device by a transform. What is smaller than a device pixel is drawn as a
+// dot or left out; dash patterns finer than two pixels are drawn solid.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QGlyphRun>
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "render/canvas.h"
+
+namespace jw {
+
+class TJwQtCanvas : public TJwCanvas {
+public:
+    // toDevice maps paper mm onto the painter's device; minWidth is the
+    // least width of a line in device units (1 for pixels, 0 for vector
+    // output).
+    TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth);
+    // Draws the dots still held (Flush).
+    ~TJwQtCanvas() override;
+
+    void Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) override;
+    void Arc(const TJwPen& pen, const TJwArc& arc) override;
+    void FillPolygon(uint32_t argb, std::span<const TJwPoint> points) override;
+    void Text(const TJwTextRun& run) override;
+    void Image(const TJwImage& image) override;
+    void Dot(uint32_t argb, TJwPoint at) override;
+    // Dots are drawn in batches, one per colour; this draws those held.
+    void Flush();
+
+    // Device units per paper mm.
+    double Scale() const { return scale_; }
+
+private:
+    // The glyphs of one character cell's text, laid out once (fallback
+    // fonts chosen, shaped) and drawn again for every cell that holds it.
+    struct Glyphs {
+        QList<QGlyphRun> runs;  // base line at y = 0
+        double advance = 0;
+        bool blank = false;  // nothing to draw (white space)
+    };
+    struct FontEntry {
+        QFont font;
+        double ascent = 0, descent = 0;
+        std::unordered_map<std::u16string, Glyphs> glyphs;
+    };
+    QPainter& p_;
+    QTransform t_;
+    double scale_ = 1;
+    double minWidth_ = 1;
+    std::unordered_map<std::u16string, FontEntry> fonts_;
+    std::unordered_map<std::u16string, QImage> images_;
+
+    QPointF Dev(TJwPoint q) const { return t_.map(QPointF(q.x, q.y)); }
+    QPen QtPen(const TJwPen& pen) const;
+    // Sets pen (and no brush) unless the painter has them already.
+    void UsePen(const TJwPen& pen);
+    uint32_t penArgb_ = 0;  // the pen last set, when penSet_
+    double penWidth_ = 0;
+    std::vector<double> penDash_;
+    bool penSet_ = false, noBrush_ = false;
+    uint32_t textArgb_ = 0;  // the colour of texts set, when textPen_
+    bool textPen_ = false;
+    std::unordered_map<uint32_t, QList<QPointF>> dots_;
+    size_t dotCount_ = 0;
+
+    void DotAt(uint32_t argb, QPointF at);
+    FontEntry& FontOf(std::u16string_view jwFont);
+    static const Glyphs& GlyphsOf(FontEntry& f, std::u16string_view ch);
+};
+
+// The family drawn for a Jw_cad font name (leading "@" ignored): the font
+// itself when installed, else IPAMincho for a Mincho face and IPAGothic for
+// any other (the system's default when neither is installed).
+QString JwFontFamily(std::u16string_view jwFont);
+
+// Loads the font database once; call before painting on worker threads.
+void JwSetUpRenderFonts();
+
+}  // namespace jw
