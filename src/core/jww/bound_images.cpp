@@ -181,8 +181,9 @@ void TJwEntities::ReadBindImageSection(ArchiveReader& ar) {
         img.Fsize = ar.ReadInt();
         if (!img.Fname.empty() && img.Fsize != 0) {
             if (img.Fsize < 0 || static_cast<size_t>(img.Fsize) > ar.Remaining()) throw JwIOError(kErrFileIO);
-            const uint8_t* data = ar.Data() + ar.Pos();
             const size_t size = static_cast<size_t>(img.Fsize);
+            const uint8_t* data = ar.Peek(size);
+            if (data == nullptr) throw JwIOError(kErrFileIO);  // the file got shorter
             if (extract && IsSafeImageName(img.Fname)) {
                 const JwString path = BindImageFolder + img.Fname;
                 const bool ok = ReplaceFile(path, [&](const std::function<bool(const void*, size_t)>& write) {

@@ -130,6 +130,7 @@ T& NextSlot(std::vector<T>& v, int32_t n, size_t step, size_t minBytes, const Li
             // A prediction the address space cannot hold: grow by steps.
             v.reserve(have + std::max<size_t>(1, std::min(std::max(step, have / 2), grow)));
         }
+        AdviseLargeArray(v.data(), v.capacity() * sizeof(T));
     }
     return v.emplace_back();
 }
@@ -246,6 +247,13 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
     return false;
 }
 
+// An order list of n entries (0, 0), filled in as the entities are read.
+void SizeOrderList(std::vector<TEntJwwNo>& no, size_t n) {
+    no.clear();
+    ReserveLarge(no, n);
+    no.resize(n, TEntJwwNo{0, 0});
+}
+
 // n tagged entities into L; the arrays are trimmed to their counts however the
 // list ends.
 void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget) {
@@ -256,7 +264,7 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget)
                 if (budget.Exhausted()) break;
                 ++budget.used;
             }
-            const int kind = KindOfClass(ar.ClassTagIn());
+            const int kind = ar.ClassKindIn();
             if (kind == 0) throw JwIOError(kErrFileIO);
             const ListProgress progress{static_cast<size_t>(k),
                                         static_cast<size_t>(std::min<int64_t>(
@@ -304,7 +312,7 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
     hd.n2 = 0;
     EntBlockDef.clear();
     EntBlockDefN = 0;
-    EntNo.assign(CappedCount(n1, ar.Remaining(), kMinEntityBytes), TEntJwwNo{0, 0});
+    SizeOrderList(EntNo, CappedCount(n1, ar.Remaining(), kMinEntityBytes));
     ListTarget drawing = DrawingTarget(*this);
     ReadTaggedList(ar, drawing, n1, b);
     if (b.Exhausted()) return;
@@ -330,7 +338,7 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
         d.mLineN = d.mEnkoN = d.mTenN = d.mMojiN = d.mSunpoN = d.mSolidN = d.mBlockN = 0;
         const int32_t members = ar.CountIn();
         d.N = members;
-        d.mNo.assign(CappedCount(members, ar.Remaining(), kMinEntityBytes), TEntJwwNo{0, 0});
+        SizeOrderList(d.mNo, CappedCount(members, ar.Remaining(), kMinEntityBytes));
         ar.NextObject();
         ListTarget def = DefinitionTarget(d);
         ReadTaggedList(ar, def, members, b);
