@@ -5,8 +5,10 @@
 #include <iostream>
 
 #include "cli.h"
+#include "support/file_io.h"
 
 int main(int argc, char** argv) {
+    jw::AdviseLargeHeap();
     std::ios::sync_with_stdio(false);
     jw::cli::Console io{std::cout, std::cerr};
     io.progress = ::isatty(STDERR_FILENO) == 1;

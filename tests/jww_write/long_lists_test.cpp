@@ -108,4 +108,31 @@ TEST(LongLists, RunsOfEachKindReadBackWhole) {
     }
 }
 
+// A file of many pieces of the sequential read, strings and fixed parts
+// crossing their borders, reads from its file as from its bytes in memory.
+TEST(LongLists, AFileOfManyPiecesReadsAsItsBytes) {
+    jw::JwGlobalInit();
+    TJwwData built;
+    built.DataDefaultSet();
+    ASSERT_TRUE(built.AddEntPre());
+    // Definitions for the inserts to refer to (0 and 1).
+    ASSERT_TRUE(built.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"部品"));
+    ASSERT_TRUE(built.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"ユニット"));
+    for (int i = 0; i < 200; ++i) ASSERT_TRUE(Append(built, 1, 1 + i % 6, i));
+    for (int i = 0; i < 30000; ++i) ASSERT_TRUE(Append(built, -1, 1 + i % 7, i));
+    ASSERT_TRUE(built.AddEntPost());
+    TempDir dir;
+    const auto path = dir / "many.jww";
+    ASSERT_TRUE(built.FileOut(path, 700)) << built.LastError;
+    const std::vector<uint8_t> bytes = jw::test::ReadFileBytes(dir.path() / "many.jww");
+    ASSERT_GT(bytes.size(), size_t{2} << 20);  // many windows of the sequential read
+    TJwwData fromFile, fromMemory;
+    ASSERT_TRUE(fromFile.FileIn(path)) << fromFile.LastError;
+    ASSERT_TRUE(fromMemory.BufferIn(bytes.data(), bytes.size(), path));
+    EXPECT_EQ(fromFile.ReadEnd, fromMemory.ReadEnd);
+    jwt::ModelDiff d;
+    d.Common(fromMemory, fromFile);
+    EXPECT_TRUE(d.Same()) << d.Text();
+}
+
 }  // namespace

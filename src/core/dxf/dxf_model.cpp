@@ -5,6 +5,7 @@
 #include <new>
 
 #include "dxf/text_variables.h"
+#include "support/file_io.h"
 #include "support/numbers.h"
 #include "support/paths.h"
 #include "support/strings.h"
@@ -35,14 +36,23 @@ JwString UniqueName(const JwString& name, const std::unordered_map<JwString, int
 
 // Appends rec to arr and its order entry to e.No; undoes both on an allocation
 // failure.
+// Room for one more record: a full array doubles, and a large one is backed
+// by large pages before it is filled.
+template <class T>
+void Grow(std::vector<T>& arr) {
+    if (arr.size() == arr.capacity()) ReserveLarge(arr, std::max<size_t>(16, 2 * arr.size()));
+}
+
 template <class T>
 bool Put(TDXF_Entities& e, std::vector<T>& arr, int32_t kind, T&& rec) {
     try {
+        Grow(arr);
         arr.push_back(std::move(rec));
     } catch (const std::bad_alloc&) {
         return false;
     }
     try {
+        Grow(e.No);
         e.No.push_back({kind, static_cast<int32_t>(arr.size() - 1)});
     } catch (const std::bad_alloc&) {
         arr.pop_back();

@@ -2,7 +2,9 @@
 // (paper mm, origin at the paper centre), over its entities and the contents
 // of every placed block, into the program-wide ZahyoMinX ... ZahyoMaxY.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <type_traits>
 #include <vector>
@@ -41,12 +43,18 @@ public:
 
     void Arc(const TEntJwwEnko& a) {
         const double cx = a.start_x, cy = a.start_y, r = a.dHankei, h = a.dHenpeiRitsu;
-        const double tilt = a.radKatamukiKaku;
+        // Every outline point lies within r * max(1, h) of the centre: an arc
+        // whose whole reach the extents already hold cannot change them.
+        if constexpr (requires { put_.Covers(cx, cy, r); }) {
+            if (put_.Covers(cx, cy, std::fabs(r) * std::max(1.0, std::fabs(h)))) return;
+        }
+        const Tilt tilt(a.radKatamukiKaku);
         if (a.bZenEnFlg != 0) {
             for (int k = 0; k < 4; ++k) Outline(cx, cy, r, h, tilt, k * kPi / 2);
         } else {
             const double s = a.radKaishiKaku, d = a.radEnkoKaku;
-            for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, s + k * d / 72);
+            const Angles& t = arcAngles_.Of(s, d, [s, d](int k) { return s + k * d / 72; });
+            for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, t.cos[k], t.sin[k]);
         }
     }
 
@@ -95,29 +103,66 @@ public:
         }
         // An arc figure: centre, radius, flatness, tilt, start, sweep, mode.
         const double cx = s.start_x, cy = s.start_y, r = s.end_x, h = s.end_y;
-        const double tilt = s.DPoint2_x, start = s.DPoint2_y, sweep = s.DPoint3_x, mode = s.DPoint3_y;
+        const Tilt tilt(s.DPoint2_x);
+        const double start = s.DPoint2_y, sweep = s.DPoint3_x, mode = s.DPoint3_y;
         if (style == 101 && std::fabs(mode) <= 1e-12) Add(cx, cy);
         if (style == 101 && std::fabs(mode + 1) <= 1e-12) TangentPoint(cx, cy, r, h, tilt, start, sweep);
         const bool whole = (style == 101 || style == 111) && std::fabs(mode - 100) <= 1e-12;
         const double step = whole ? 2 * kPi / 72 : sweep / 72;
-        for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, start + k * step);
+        const Angles& t = figureAngles_.Of(start, step, [start, step](int k) { return start + k * step; });
+        for (int k = 0; k <= 72; ++k) Outline(cx, cy, r, h, tilt, t.cos[k], t.sin[k]);
     }
 
 private:
     Put& put_;
 
-    void Rotated(double cx, double cy, double tilt, double x, double y) {
-        const double c = std::cos(tilt), s = std::sin(tilt);
-        Add(cx + x * c - y * s, cy + x * s + y * c);
+    // The cosine and sine of a figure's tilt, taken once for all its points.
+    struct Tilt {
+        explicit Tilt(double a) : c(std::cos(a)), s(std::sin(a)) {}
+        double c, s;
+    };
+
+    void Rotated(double cx, double cy, const Tilt& tilt, double x, double y) {
+        Add(cx + x * tilt.c - y * tilt.s, cy + x * tilt.s + y * tilt.c);
     }
 
-    void Outline(double cx, double cy, double r, double h, double tilt, double t) {
-        Rotated(cx, cy, tilt, r * std::cos(t), r * h * std::sin(t));
+    void Outline(double cx, double cy, double r, double h, const Tilt& tilt, double t) {
+        Outline(cx, cy, r, h, tilt, std::cos(t), std::sin(t));
     }
+    void Outline(double cx, double cy, double r, double h, const Tilt& tilt, double cosT, double sinT) {
+        Rotated(cx, cy, tilt, r * cosT, r * h * sinT);
+    }
+
+    // The cosines and sines of the 73 outline angles of the last arc of a
+    // form: the arcs of a drawing mostly share their start and sweep, and
+    // then their angles, which are taken once for all of them.
+    struct Angles {
+        uint64_t key1 = 0, key2 = 0;
+        bool held = false;
+        double cos[73], sin[73];
+
+        // The angles of (a, b), the k-th of them angle(k).
+        template <class Angle>
+        const Angles& Of(double a, double b, Angle angle) {
+            const uint64_t k1 = std::bit_cast<uint64_t>(a), k2 = std::bit_cast<uint64_t>(b);
+            if (!held || k1 != key1 || k2 != key2) {
+                for (int k = 0; k <= 72; ++k) {
+                    const double t = angle(k);
+                    cos[k] = std::cos(t);
+                    sin[k] = std::sin(t);
+                }
+                key1 = k1;
+                key2 = k2;
+                held = true;
+            }
+            return *this;
+        }
+    };
+    Angles arcAngles_, figureAngles_;
 
     // Where the tangents at the start and the end of the arc meet (the
     // centre when they are parallel).
-    void TangentPoint(double cx, double cy, double r, double h, double tilt, double start, double sweep) {
+    void TangentPoint(double cx, double cy, double r, double h, const Tilt& tilt, double start, double sweep) {
         const double t1 = start, t2 = start + sweep;
         const double p1x = r * std::cos(t1), p1y = r * h * std::sin(t1);
         const double p2x = r * std::cos(t2), p2y = r * h * std::sin(t2);
@@ -169,6 +214,14 @@ public:
     void Extend(double x, double y) {
         if (!Valid(x, y)) return;
         Take(x, y);
+    }
+
+    // Whether every point within reach of (cx, cy), rounding included, lies
+    // inside the extents.
+    bool Covers(double cx, double cy, double reach) const {
+        if (pending) return false;
+        const double m = reach + 1e-12 * (std::fabs(cx) + std::fabs(cy) + reach);
+        return cx - m >= minX && cx + m <= maxX && cy - m >= minY && cy + m <= maxY;
     }
 
     // (x, y) placed by a block-tree node.
@@ -236,7 +289,12 @@ void TJwwData::GetMinMaxZahyo() {
     // starts the extents.
 
     // 2. The drawing's own entities, kind by kind.
-    CollectMembers(top, [&e](double x, double y) { e.Extend(x, y); });
+    struct Extend {
+        Extents& e;
+        void operator()(double x, double y) const { e.Extend(x, y); }
+        bool Covers(double cx, double cy, double reach) const { return e.Covers(cx, cy, reach); }
+    };
+    CollectMembers(top, Extend{e});
 
     // 3. The contents of every placed block; each definition's points are
     // collected once.

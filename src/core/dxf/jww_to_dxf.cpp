@@ -31,6 +31,7 @@
 #include "model/entity_list_view.h"
 #include "model/file_formats.h"
 #include "model/jw_data.h"
+#include "support/file_io.h"
 #include "support/numbers.h"
 #include "support/paths.h"
 #include "support/program_values.h"
@@ -580,7 +581,14 @@ public:
         cut_ = 0;
         if (DxfOutDimension) DimensionBlocks();
         AddBlockDefs();
-        Container(EntityListOf(jw_), -1, -1);
+        // The drawing's records come in their kinds' numbers: room for them at once.
+        const EntityListView top = EntityListOf(jw_);
+        ReserveLarge(m_.de.No, top.noN);
+        ReserveLarge(m_.de.Line, top.lineN);
+        ReserveLarge(m_.de.Arc, top.enkoN);
+        ReserveLarge(m_.de.Ten, top.tenN);
+        ReserveLarge(m_.de.Moji, top.mojiN);
+        Container(top, -1, -1);
         for (size_t d = 0; d < defIdx_.size(); ++d) {
             if (defIdx_[d] < 0) continue;
             m_.Pw_Init();

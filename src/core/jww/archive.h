@@ -85,13 +85,18 @@ std::string DescribePlace(const ReadPlace& p);
 
 class ArchiveReader {
 public:
-    ArchiveReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    // A file image held in memory.
+    ArchiveReader(const uint8_t* data, size_t size) : win_(data), size_(size), winEnd_(size) {}
+    // A file read through a window that moves on with the reading.
+    explicit ArchiveReader(SequentialFile& file) : size_(file.Size()), file_(&file) {}
 
     size_t Pos() const { return pos_; }
     size_t Size() const { return size_; }
     size_t Remaining() const { return size_ - pos_; }
     bool AtEnd() const { return pos_ >= size_; }
-    const uint8_t* Data() const { return data_; }
+    // The next n bytes without reading them (valid until the next read);
+    // null when the file ends before.
+    const uint8_t* Peek(size_t n) { return Have(n) ? Cur() : nullptr; }
 
     // Copies up to n bytes into dst and zero-fills the rest of dst; answers the
     // number of bytes delivered (0 at the end of the file). Never throws.
@@ -144,6 +149,17 @@ public:
     // end of the file or for a reference to an index that no new-class tag of
     // this archive registered. Advances the object index for a new class.
     const std::string& ClassTagIn();
+    // ClassTagIn answering the entity kind of the class (KindOfClass), 0
+    // for a class that is no entity's.
+    int ClassKindIn();
+    // A registered class: its object index, name and entity kind.
+    struct ClassEntry {
+        uint32_t index;
+        std::string name;
+        int kind;
+    };
+    // ClassTagIn answering the whole entry (valid until the next tag is read).
+    const ClassEntry& ClassEntryIn();
     // The tag of a block definition: registers a new class like ClassTagIn,
     // reads a class reference without resolving it. Throws "File I/O Error"
     // only at the end of the file.
@@ -160,16 +176,28 @@ private:
         // Inside the header the offset says where the file ended.
         if (place.section == ReadSection::Header) shortPlace.start = pos_;
     }
+    // Whether the next n bytes are there, moving the window of a file read
+    // through one.
+    bool Have(size_t n) { return n <= winEnd_ - pos_ || Load(n); }
+    bool Load(size_t n);
+    // Bytes held from the reading position on, and where they are.
+    size_t Held() const { return winEnd_ - pos_; }
+    const uint8_t* Cur() const { return win_ + (pos_ - winStart_); }
     JwString ReadString(bool filter);
     // The rest of a new-class record after its tag: schema, name length and
     // name; registers the class under the next object index.
     const std::string& NewClassIn();
 
-    const uint8_t* data_;
+    // The bytes [winStart_, winEnd_) of the file are at win_ (all of a file
+    // image held in memory).
+    const uint8_t* win_ = nullptr;
     size_t size_;
+    size_t winStart_ = 0;
+    size_t winEnd_ = 0;
+    SequentialFile* file_ = nullptr;
     size_t pos_ = 0;
     uint32_t objectIndex_ = 1;
-    std::vector<std::pair<uint32_t, std::string>> classes_;  // index -> name
+    std::vector<ClassEntry> classes_;  // sorted by index
 };
 
 class ArchiveWriter {

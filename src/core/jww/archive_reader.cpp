@@ -63,9 +63,20 @@ std::string ArchiveReader::FailureDetail() const {
     return DescribePlace(place) + ": " + failure;
 }
 
+bool ArchiveReader::Load(size_t n) {
+    if (file_ == nullptr) return false;
+    size_t avail = 0;
+    win_ = file_->Window(pos_, std::min(n, Remaining()), avail);
+    winStart_ = pos_;
+    winEnd_ = pos_ + avail;
+    size_ = file_->Size();  // less than first stated when the file got shorter
+    return n <= avail;
+}
+
 size_t ArchiveReader::Read(void* dst, size_t n) {
-    const size_t got = std::min(n, Remaining());
-    if (got) std::memcpy(dst, data_ + pos_, got);
+    Have(n);
+    const size_t got = std::min(n, Held());
+    if (got) std::memcpy(dst, Cur(), got);
     if (got < n) {
         std::memset(static_cast<uint8_t*>(dst) + got, 0, n - got);
         ShortRead();
@@ -75,14 +86,19 @@ size_t ArchiveReader::Read(void* dst, size_t n) {
 }
 
 size_t ArchiveReader::Skip(size_t n) {
-    const size_t got = std::min(n, Remaining());
+    Have(n);
+    const size_t got = std::min(n, Held());
     if (got < n) ShortRead();
     pos_ += got;
     return got;
 }
 
 uint8_t ArchiveReader::ReadByte() {
-    if (pos_ < size_) return data_[pos_++];
+    if (Have(1)) {
+        const uint8_t b = *Cur();
+        ++pos_;
+        return b;
+    }
     ShortRead();
     return 0;
 }
@@ -145,9 +161,10 @@ JwString ArchiveReader::ReadString(bool filter) {
             len *= 2;
         }
     }
-    const size_t got = std::min(len, Remaining());
+    Have(len);
+    const size_t got = std::min(len, Held());
     if (got < len) ShortRead();
-    const uint8_t* p = data_ + pos_;
+    const uint8_t* p = Cur();
     pos_ += got;
     if (got == 0) return {};
     if (!wide) return AnsiText(p, got, filter);
@@ -196,6 +213,7 @@ namespace {
 // Class names are compared byte for byte up to their first zero byte, which
 // is what decoding them in code page 932 and comparing the text amounts to.
 std::string ClassNameFrom(const uint8_t* p, size_t n) {
+    if (n == 0) return {};
     const void* z = std::memchr(p, 0, n);
     if (z) n = static_cast<size_t>(static_cast<const uint8_t*>(z) - p);
     return std::string(reinterpret_cast<const char*>(p), n);
@@ -206,21 +224,30 @@ std::string ClassNameFrom(const uint8_t* p, size_t n) {
 const std::string& ArchiveReader::NewClassIn() {
     ReadWord();  // schema number, not used
     const size_t stated = ReadWord();
-    const size_t n = std::min(stated, Remaining());
+    Have(stated);
+    const size_t n = std::min(stated, Held());
     if (n < stated) ShortRead();
-    std::string name = ClassNameFrom(data_ + pos_, n);
+    std::string name = ClassNameFrom(Cur(), n);
     pos_ += n;
     // The counter only grows, so the registry stays sorted by index.
-    classes_.emplace_back(objectIndex_, std::move(name));
+    const int kind = KindOfClass(name);
+    classes_.push_back(ClassEntry{objectIndex_, std::move(name), kind});
     ++objectIndex_;
-    return classes_.back().second;
+    return classes_.back().name;
 }
 
-const std::string& ArchiveReader::ClassTagIn() {
+const std::string& ArchiveReader::ClassTagIn() { return ClassEntryIn().name; }
+
+int ArchiveReader::ClassKindIn() { return ClassEntryIn().kind; }
+
+const ArchiveReader::ClassEntry& ArchiveReader::ClassEntryIn() {
     uint16_t tag;
     if (Read(&tag, sizeof tag) == 0) Fail("the file ends before the class tag");
     uint32_t index;
-    if (tag == 0xFFFF) return NewClassIn();
+    if (tag == 0xFFFF) {
+        NewClassIn();
+        return classes_.back();
+    }
     if (tag == 0x7FFF) {
         index = ReadCard() & 0x7FFFFFFFu;
     } else if (tag & 0x8000) {
@@ -229,10 +256,10 @@ const std::string& ArchiveReader::ClassTagIn() {
         Fail("the class tag " + Hex(tag) + " names no class");
     }
     auto it = std::lower_bound(classes_.begin(), classes_.end(), index,
-                               [](const std::pair<uint32_t, std::string>& e, uint32_t i) { return e.first < i; });
-    if (it == classes_.end() || it->first != index)
+                               [](const ClassEntry& e, uint32_t i) { return e.index < i; });
+    if (it == classes_.end() || it->index != index)
         Fail("the class tag refers to index " + std::to_string(index) + ", which no class of the file took");
-    return it->second;
+    return *it;
 }
 
 void ArchiveReader::ClassTagSkip() {

@@ -187,8 +187,9 @@ void TJwEntities::ReadBindImageSection(ArchiveReader& ar) {
         if (!img.Fname.empty() && img.Fsize != 0) {
             if (img.Fsize < 0 || static_cast<size_t>(img.Fsize) > ar.Remaining())
                 ar.Fail("the image's size " + std::to_string(img.Fsize) + " is more than the rest of the file");
-            const uint8_t* data = ar.Data() + ar.Pos();
             const size_t size = static_cast<size_t>(img.Fsize);
+            const uint8_t* data = ar.Peek(size);
+            if (data == nullptr) ar.Fail("the file ends inside the image");  // it got shorter
             if (BindImageExp) {
                 // The folder is made when the first image needs it.
                 if (BindImageFolder.empty() && BindImageFolderMake && !folderTried) {

@@ -131,6 +131,7 @@ T& NextSlot(std::vector<T>& v, int32_t n, size_t step, size_t minBytes, const Li
             // A prediction the address space cannot hold: grow by steps.
             v.reserve(have + std::max<size_t>(1, std::min(std::max(step, have / 2), grow)));
         }
+        AdviseLargeArray(v.data(), v.capacity() * sizeof(T));
     }
     return v.emplace_back();
 }
@@ -247,6 +248,13 @@ bool ReadEntityBody(ArchiveReader& ar, int kind, ListTarget& L, const ListProgre
     return false;
 }
 
+// An order list of n entries (0, 0), filled in as the entities are read.
+void SizeOrderList(std::vector<TEntJwwNo>& no, size_t n) {
+    no.clear();
+    ReserveLarge(no, n);
+    no.resize(n, TEntJwwNo{0, 0});
+}
+
 // n tagged entities into L; the arrays are trimmed to their counts however the
 // list ends. The reader's place counts the records in `counter` (the entity
 // or the member number).
@@ -261,11 +269,11 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget,
             counter = k;
             ar.place.start = ar.Pos();
             ar.place.kind = 0;
-            const std::string& name = ar.ClassTagIn();
-            const int kind = KindOfClass(name);
+            const ArchiveReader::ClassEntry& cls = ar.ClassEntryIn();
+            const int kind = cls.kind;
             if (kind == 0) {
-                const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
-                ar.Fail("the class name \"" + ToUtf8(AnsiBytesStr(bytes, name.size())) + "\" is no entity's");
+                const auto* bytes = reinterpret_cast<const uint8_t*>(cls.name.data());
+                ar.Fail("the class name \"" + ToUtf8(AnsiBytesStr(bytes, cls.name.size())) + "\" is no entity's");
             }
             ar.place.kind = kind;
             const ListProgress progress{static_cast<size_t>(k),
@@ -315,7 +323,7 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
     hd.n2 = 0;
     EntBlockDef.clear();
     EntBlockDefN = 0;
-    EntNo.assign(CappedCount(n1, ar.Remaining(), kMinEntityBytes), TEntJwwNo{0, 0});
+    SizeOrderList(EntNo, CappedCount(n1, ar.Remaining(), kMinEntityBytes));
     ListTarget drawing = DrawingTarget(*this);
     ar.place.section = ReadSection::Entity;
     ReadTaggedList(ar, drawing, n1, b, ar.place.item);
@@ -350,7 +358,7 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
         d.mLineN = d.mEnkoN = d.mTenN = d.mMojiN = d.mSunpoN = d.mSolidN = d.mBlockN = 0;
         const int32_t members = ar.CountIn();
         d.N = members;
-        d.mNo.assign(CappedCount(members, ar.Remaining(), kMinEntityBytes), TEntJwwNo{0, 0});
+        SizeOrderList(d.mNo, CappedCount(members, ar.Remaining(), kMinEntityBytes));
         ar.NextObject();
         ListTarget def = DefinitionTarget(d);
         ar.place.section = ReadSection::Member;

@@ -45,16 +45,17 @@ bool TJwEntities::HeaderFileIn(const JwString& FName, const std::function<bool(A
     }
 }
 
-bool TJwEntities::WholeFileIn(const JwString& FName, const std::function<bool(const uint8_t*, size_t)>& parse) {
+bool TJwEntities::WholeFileIn(const JwString& FName, const std::function<bool(ArchiveReader&)>& parse) {
     DataInit();
     ReadEnd = 0;
-    FileBytes buf;
+    SequentialFile file;
     std::string err;
-    if (!ReadWholeFile(FName, buf, err)) {
+    if (!file.Open(FName, err)) {
         LastError = err;
         return false;
     }
-    return parse(buf.data.get(), buf.size);
+    ArchiveReader ar(file);
+    return parse(ar);
 }
 
 bool TJwEntities::BodyIn(ArchiveReader& ar, int32_t budget, bool images) {
@@ -183,8 +184,13 @@ public:
     // ZMaxN < 0: FileIn; otherwise FilePrevIn's budget of entities.
     template <class Model>
     static bool BufferIn(Model& m, const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN) {
-        m.DataInit();
         ArchiveReader ar(data, size);
+        return ReaderIn(m, ar, FName, ZMaxN);
+    }
+
+    template <class Model>
+    static bool ReaderIn(Model& m, ArchiveReader& ar, const JwString& FName, int32_t ZMaxN) {
+        m.DataInit();
         if (!m.HeaderIn(ar)) {
             m.ReadEnd = ar.Pos();
             return false;
@@ -197,8 +203,7 @@ public:
 
     template <class Model>
     static bool FileIn(Model& m, const JwString& FName, int32_t ZMaxN) {
-        return m.WholeFileIn(FName,
-                             [&](const uint8_t* data, size_t size) { return BufferIn(m, data, size, FName, ZMaxN); });
+        return m.WholeFileIn(FName, [&](ArchiveReader& ar) { return ReaderIn(m, ar, FName, ZMaxN); });
     }
 
     // Into the file FName, or into bytes when FName is null.

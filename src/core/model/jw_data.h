@@ -321,9 +321,9 @@ protected:
     // FileHeaderIn: clears the model and reads the header at the start of
     // FName.
     bool HeaderFileIn(const JwString& FName, const std::function<bool(ArchiveReader&)>& header);
-    // FileIn, FilePrevIn: clears the model and hands the whole of FName to
-    // parse (the model's BufferIn).
-    bool WholeFileIn(const JwString& FName, const std::function<bool(const uint8_t*, size_t)>& parse);
+    // FileIn, FilePrevIn: clears the model and hands a reader of the whole
+    // of FName, read in pieces as it goes on, to parse.
+    bool WholeFileIn(const JwString& FName, const std::function<bool(ArchiveReader&)>& parse);
     // BufferIn after the header: the entity lists (budget as in
     // ReadEntityLists), then the bound-image section when images is set;
     // completes the block tree whatever happened.

@@ -2,7 +2,9 @@
 #include "support/file_io.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <stdio.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -158,6 +160,103 @@ bool CopyFileInto(const JwString& src, OutputSink& sink, size_t head,
 }
 
 // ---------------------------------------------------------------------------
+// SequentialFile
+
+namespace {
+
+// The size of a large page: an array that holds whole ones can be backed by
+// them.
+constexpr size_t kLargePage = size_t{2} << 20;
+// The least window of a sequential read: few reads, and it stays in the cache.
+constexpr size_t kWindow = size_t{256} << 10;
+
+}  // namespace
+
+void AdviseLargeArray(const void* p, size_t bytes) {
+    if (bytes < 2 * kLargePage) return;
+    const uintptr_t at = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t first = (at + kLargePage - 1) & ~(uintptr_t{kLargePage} - 1);
+    const size_t n = static_cast<size_t>(at + bytes - first) & ~(kLargePage - 1);
+    // Advice only: a refusal changes nothing.
+    if (n > 0) ::madvise(reinterpret_cast<void*>(first), n, MADV_HUGEPAGE);
+}
+
+void AdviseLargeHeap() {
+    constexpr int kStep = 64 << 20;
+    if (::mallopt(M_TOP_PAD, kStep) == 0 || ::mallopt(M_TRIM_THRESHOLD, 2 * kStep) == 0 ||
+        ::mallopt(M_MMAP_THRESHOLD, 4 << 20) == 0)
+        return;
+    // Grow the heap by one step now, so that the advice covers it.
+    const uintptr_t before = reinterpret_cast<uintptr_t>(::sbrk(0));
+    void* volatile grown = ::malloc(size_t{1} << 20);  // volatile: the pair must not be left out
+    ::free(grown);
+    const uintptr_t after = reinterpret_cast<uintptr_t>(::sbrk(0));
+    const uintptr_t first = (before + kLargePage - 1) & ~(uintptr_t{kLargePage} - 1);
+    const uintptr_t last = after & ~(uintptr_t{kLargePage} - 1);
+    if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    ::mallopt(M_MMAP_THRESHOLD, 1 << 20);
+}
+
+SequentialFile::~SequentialFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool SequentialFile::Open(const JwString& path, std::string& error) {
+    if (fd_ >= 0) ::close(fd_);
+    start_ = len_ = size_ = 0;
+    error.clear();
+    fd_ = OpenRegularFile(path, size_);
+    if (fd_ < 0) {
+        size_ = 0;
+        error = kErrFileIO;
+        return false;
+    }
+    return true;
+}
+
+const uint8_t* SequentialFile::Window(size_t pos, size_t n, size_t& avail) {
+    if (pos >= start_ && pos - start_ <= len_ && n <= len_ - (pos - start_)) {
+        avail = len_ - (pos - start_);
+        return buf_.get() + (pos - start_);
+    }
+    // Keep what is held from pos on, at the front of the window.
+    size_t keep = 0;
+    if (pos >= start_ && pos - start_ < len_) {
+        keep = len_ - (pos - start_);
+        std::memmove(buf_.get(), buf_.get() + (pos - start_), keep);
+    }
+    start_ = pos;
+    len_ = keep;
+    n = std::min(n, size_ > pos ? size_ - pos : 0);
+    if (n > cap_ || !buf_) {
+        const size_t cap = std::max(n, kWindow);
+        std::unique_ptr<uint8_t[]> bigger(new (std::nothrow) uint8_t[cap]);
+        if (!bigger) {
+            avail = len_;
+            return buf_ ? buf_.get() : nullptr;
+        }
+        AdviseLargeArray(bigger.get(), cap);
+        if (keep > 0) std::memcpy(bigger.get(), buf_.get(), keep);
+        buf_ = std::move(bigger);
+        cap_ = cap;
+    }
+    // Fill the window, at least up to n bytes, from the file where it stands.
+    const size_t fill = std::min(cap_, size_ > start_ ? size_ - start_ : 0);
+    while (fd_ >= 0 && len_ < fill) {
+        const ssize_t r = ::pread(fd_, buf_.get() + len_, fill - len_, static_cast<off_t>(start_ + len_));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) {
+            // The file got shorter (or cannot be read on): it ends here.
+            size_ = start_ + len_;
+            break;
+        }
+        len_ += static_cast<size_t>(r);
+    }
+    avail = len_;
+    return buf_.get();
+}
+
+// ---------------------------------------------------------------------------
 // AtomicFileSink
 
 namespace {
@@ -250,10 +349,13 @@ AtomicFileSink::~AtomicFileSink() {
 
 void AtomicFileSink::Write(const uint8_t* data, size_t n) {
     if (fd_ < 0) throw JwIOError(kErrFileIO);
-    if (n > static_cast<size_t>(end_ - next_)) {
+    // Large blocks (of a writer with a buffer of its own) go straight to the
+    // file; small pieces are gathered.
+    const bool large = n >= kSinkBuffer / 16;
+    if (large || n > static_cast<size_t>(end_ - next_)) {
         if (buf_) Flush();
-        if (n >= kSinkBuffer) {
-            WriteOut(data, n);  // large blocks go straight to the file
+        if (large) {
+            WriteOut(data, n);
             return;
         }
         const size_t cap = buf_ ? static_cast<size_t>(end_ - buf_.get()) : 0;

@@ -40,6 +40,55 @@ bool ReadWholeFile(const JwString& path, FileBytes& out, std::string& error);
 // they are the entire file. False (with a message) like ReadWholeFile.
 bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& whole, std::string& error);
 
+// A regular file read from front to back through a window of a few hundred
+// kilobytes that moves on as the reading does: the reader looks at each byte
+// about once, and the file takes no more memory than the window. A file that
+// gets shorter while it is read ends where the reading found its end.
+class SequentialFile {
+public:
+    SequentialFile() = default;
+    SequentialFile(const SequentialFile&) = delete;
+    SequentialFile& operator=(const SequentialFile&) = delete;
+    ~SequentialFile();
+
+    // False (with a message) when path names no regular file that can be opened.
+    bool Open(const JwString& path, std::string& error);
+    // The file's size when opened; less once the reading found an earlier end.
+    size_t Size() const { return size_; }
+    // The bytes of the file from offset pos on, at least n of them unless the
+    // file ends before: answers where byte pos is and sets avail to the
+    // number of bytes there. Bytes before pos are gone once a later window is
+    // asked for; pos never goes back.
+    const uint8_t* Window(size_t pos, size_t n, size_t& avail);
+
+private:
+    int fd_ = -1;
+    std::unique_ptr<uint8_t[]> buf_;
+    size_t cap_ = 0;
+    size_t start_ = 0;  // file offset of buf_[0]
+    size_t len_ = 0;    // bytes held from there
+    size_t size_ = 0;
+};
+
+// Asks the system to back a large array that is about to be filled with
+// large pages: filling it then costs a few page faults instead of one for
+// every 4 KiB. Small arrays and systems without the advice are left as they are.
+void AdviseLargeArray(const void* p, size_t bytes);
+// The same for the heap the many small allocations of the process come from
+// (records' strings, lists, the arrays below a few MiB): it is made to grow
+// in steps of 64 MiB of address space, never given back, and the present
+// step is backed by large pages. For a program that reads or writes one
+// large drawing; called once at its start. Costs at most one large page of
+// memory more than the heap holds.
+void AdviseLargeHeap();
+// Room for n records in v at once, a large array advised as above.
+template <class T>
+void ReserveLarge(std::vector<T>& v, size_t n) {
+    if (n <= v.capacity()) return;
+    v.reserve(n);
+    AdviseLargeArray(v.data(), v.capacity() * sizeof(T));
+}
+
 // Destination of a file writer (the JWW/JWS archive, DXF, JWK).
 class OutputSink {
 public:

@@ -20,12 +20,24 @@ constexpr char16_t kReplacement = 0xFFFD;
 // Lookup tables of Windows code page 932, built once from glibc's "CP932"
 // converter. Converting through the tables instead of iconv keeps the hot
 // paths (millions of short strings per drawing) free of per-call set-up.
-struct Cp932Tables {
-    char16_t single[256];     // decoding of a single byte (lead bytes: 0)
-    bool lead[256];           // true for a lead byte of a double-byte code
-    char16_t pair[65536];     // (lead << 8 | trail) -> code unit, 0 = undefined
-    uint16_t encode[65536];   // code unit -> byte (< 0x100) or lead << 8 | trail
+// Each direction is built when it is first needed: a program that only
+// reads (info, the DXF export) never builds the encoding table, whose 65,536
+// conversions take most of the time of the two.
+struct Cp932Decoding {
+    char16_t single[256];  // decoding of a single byte (lead bytes: 0)
+    bool lead[256];        // true for a lead byte of a double-byte code
+    char16_t pair[65536];  // (lead << 8 | trail) -> code unit, 0 = undefined
 };
+struct Cp932Encoding {
+    uint16_t encode[65536];  // code unit -> byte (< 0x100) or lead << 8 | trail
+};
+
+// Single bytes that the code page leaves undefined: Windows maps them to
+// U+0080 and private-use characters, in both directions.
+constexpr struct {
+    uint8_t byte;
+    char16_t unit;
+} kWindowsSingles[] = {{0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3}};
 
 // Converts in[0..inLen) with cd; true when all input was consumed.
 bool IconvAll(iconv_t cd, const char* in, size_t inLen, char* out, size_t outCap, size_t& outLen,
@@ -45,30 +57,25 @@ bool IconvAll(iconv_t cd, const char* in, size_t inLen, char* out, size_t outCap
     return inLeft == 0;
 }
 
-void FillFallback(Cp932Tables& t) {
-    // Without the converter: ASCII and half-width katakana, which need no table.
-    for (int b = 0; b < 256; ++b) {
-        if (b < 0x80) t.single[b] = static_cast<char16_t>(b);
-        else if (b >= 0xA1 && b <= 0xDF) t.single[b] = static_cast<char16_t>(0xFF61 + (b - 0xA1));
-        t.lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    }
-    for (int b = 0; b < 0x80; ++b) t.encode[b] = static_cast<uint16_t>(b);
-    for (int b = 0xA1; b <= 0xDF; ++b) t.encode[0xFF61 + (b - 0xA1)] = static_cast<uint16_t>(b);
+// A converter between code page 932 and UTF-16LE; false when the system has none.
+bool OpenCp932(iconv_t& cd, const char* to, const char* from) {
+    cd = iconv_open(to, from);
+    return cd != reinterpret_cast<iconv_t>(-1);
 }
 
-std::unique_ptr<Cp932Tables> BuildTables() {
-    auto t = std::make_unique<Cp932Tables>();
+std::unique_ptr<Cp932Decoding> BuildDecoding() {
+    auto t = std::make_unique<Cp932Decoding>();
     std::memset(t->single, 0, sizeof t->single);
     std::memset(t->lead, 0, sizeof t->lead);
     std::memset(t->pair, 0, sizeof t->pair);
-    for (auto& e : t->encode) e = kNoCode;
-
-    iconv_t dec = iconv_open("UTF-16LE", "CP932");
-    iconv_t enc = iconv_open("CP932", "UTF-16LE");
-    if (dec == reinterpret_cast<iconv_t>(-1) || enc == reinterpret_cast<iconv_t>(-1)) {
-        if (dec != reinterpret_cast<iconv_t>(-1)) iconv_close(dec);
-        if (enc != reinterpret_cast<iconv_t>(-1)) iconv_close(enc);
-        FillFallback(*t);
+    iconv_t dec;
+    if (!OpenCp932(dec, "UTF-16LE", "CP932")) {
+        // Without the converter: ASCII and half-width katakana, which need no table.
+        for (int b = 0; b < 256; ++b) {
+            if (b < 0x80) t->single[b] = static_cast<char16_t>(b);
+            else if (b >= 0xA1 && b <= 0xDF) t->single[b] = static_cast<char16_t>(0xFF61 + (b - 0xA1));
+            t->lead[b] = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        }
     } else {
         char out[16];
         size_t outLen = 0;
@@ -92,6 +99,24 @@ std::unique_ptr<Cp932Tables> BuildTables() {
                 }
             }
         }
+        iconv_close(dec);
+    }
+    for (const auto& m : kWindowsSingles)
+        if (t->single[m.byte] == 0 && !t->lead[m.byte]) t->single[m.byte] = m.unit;
+    return t;
+}
+
+std::unique_ptr<Cp932Encoding> BuildEncoding() {
+    auto t = std::make_unique<Cp932Encoding>();
+    for (auto& e : t->encode) e = kNoCode;
+    iconv_t enc;
+    if (!OpenCp932(enc, "CP932", "UTF-16LE")) {
+        for (int b = 0; b < 0x80; ++b) t->encode[b] = static_cast<uint16_t>(b);
+        for (int b = 0xA1; b <= 0xDF; ++b) t->encode[0xFF61 + (b - 0xA1)] = static_cast<uint16_t>(b);
+    } else {
+        char out[16];
+        size_t outLen = 0;
+        int err = 0;
         for (int u = 0; u < 0x10000; ++u) {
             if (u >= 0xD800 && u <= 0xDFFF) continue;
             const char in[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
@@ -103,34 +128,28 @@ std::unique_ptr<Cp932Tables> BuildTables() {
                                                      static_cast<uint8_t>(out[1]));
             }
         }
-        iconv_close(dec);
         iconv_close(enc);
     }
-
-    // Single bytes that the code page leaves undefined: Windows maps them to
-    // U+0080 and private-use characters, in both directions.
-    static const struct { uint8_t byte; char16_t unit; } kWindowsSingles[] = {
-        {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3}};
-    for (const auto& m : kWindowsSingles) {
-        if (t->single[m.byte] == 0 && !t->lead[m.byte]) t->single[m.byte] = m.unit;
+    for (const auto& m : kWindowsSingles)
         if (t->encode[m.unit] == kNoCode) t->encode[m.unit] = m.byte;
-    }
     return t;
 }
 
-const Cp932Tables& Tables() {
-    static const std::unique_ptr<Cp932Tables> tables = BuildTables();  // thread-safe once
+const Cp932Decoding& DecodeTables() {
+    static const std::unique_ptr<Cp932Decoding> tables = BuildDecoding();  // thread-safe once
+    return *tables;
+}
+
+const Cp932Encoding& EncodeTables() {
+    static const std::unique_ptr<Cp932Encoding> tables = BuildEncoding();  // thread-safe once
     return *tables;
 }
 
 inline bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
-JwString AnsiDecode(const uint8_t* data, size_t n, bool stopAtZero) {
-    JwString out;
-    if (data == nullptr || n == 0) return out;
-    const Cp932Tables& t = Tables();
-    out.resize(n);
-    char16_t* o = out.data();
+// Decodes n bytes into o (room for n characters); answers the characters written.
+size_t AnsiDecodeTo(const uint8_t* data, size_t n, bool stopAtZero, char16_t* o) {
+    const Cp932Decoding& t = DecodeTables();
     size_t k = 0;
     size_t i = 0;
     while (i < n) {
@@ -155,14 +174,28 @@ JwString AnsiDecode(const uint8_t* data, size_t n, bool stopAtZero) {
             ++i;
         }
     }
-    out.resize(k);
+    return k;
+}
+
+JwString AnsiDecode(const uint8_t* data, size_t n, bool stopAtZero) {
+    if (data == nullptr || n == 0) return {};
+    // A double-byte character gives one code unit for two bytes: short texts
+    // are decoded on the stack first, so that the string takes only what it
+    // holds (a short one none at all) instead of a unit for every byte.
+    constexpr size_t kOnStack = 256;
+    if (n <= kOnStack) {
+        char16_t buf[kOnStack];
+        return JwString(buf, AnsiDecodeTo(data, n, stopAtZero, buf));
+    }
+    JwString out(n, u'\0');
+    out.resize(AnsiDecodeTo(data, n, stopAtZero, out.data()));
     return out;
 }
 
 // Number of code page 932 bytes of s up to its first U+0000 (only U+0000
 // encodes to a zero byte).
 size_t EncodedLen(std::u16string_view s) {
-    const Cp932Tables& t = Tables();
+    const Cp932Encoding& t = EncodeTables();
     size_t len = 0;
     const size_t n = s.size();
     for (size_t i = 0; i < n; ++i) {
@@ -227,14 +260,14 @@ void Utf8Encode(std::u16string_view s, Out& out) {
 }  // namespace
 
 bool AnsiCanHold(std::u16string_view s) {
-    const Cp932Tables& t = Tables();
+    const Cp932Encoding& t = EncodeTables();
     for (char16_t c : s)
         if (c >= 0x80 && (IsSurrogate(c) || t.encode[c] == kNoCode)) return false;
     return true;
 }
 
 void AnsiAppend(std::u16string_view s, Bytes& out) {
-    const Cp932Tables& t = Tables();
+    const Cp932Encoding& t = EncodeTables();
     // Grow geometrically: callers append many short strings to one buffer.
     const size_t worst = out.size() + s.size() * 2;
     if (worst > out.capacity()) out.reserve(std::max(worst, out.capacity() * 2));
@@ -268,7 +301,7 @@ Bytes AnsiBytes(std::u16string_view s) {
     return out;
 }
 
-bool AnsiLeadByte(uint8_t b) { return Tables().lead[b]; }
+bool AnsiLeadByte(uint8_t b) { return DecodeTables().lead[b]; }
 
 JwString AnsiBytesStr(const uint8_t* data, size_t n) { return AnsiDecode(data, n, true); }
 

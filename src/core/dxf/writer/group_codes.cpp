@@ -3,28 +3,105 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 namespace jw {
+
+namespace {
+
+// |x| rounded to 15 significant digits: the digits without trailing zeros
+// and the decimal exponent of the first one.
+struct Digits15 {
+    char d[20];
+    int n = 0;
+    int exp10 = 0;
+};
+
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+
+// The digits of an integer 0 < v < 1e15 that stands for v * 10^-decimals.
+void FromInteger(uint64_t v, int decimals, Digits15& g) {
+    char b[20];
+    char* e = std::to_chars(b, b + sizeof b, v).ptr;
+    const int len = static_cast<int>(e - b);
+    g.exp10 = len - 1 - decimals;
+    while (e > b + 1 && e[-1] == '0') --e;
+    g.n = static_cast<int>(e - b);
+    std::memcpy(g.d, b, static_cast<size_t>(g.n));
+}
+
+// Parses "d.ddde+XX" (or "de+XX") of std::to_chars into digits and exponent.
+void FromScientific(const char* p, const char* end, Digits15& g) {
+    g.n = 0;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') g.d[g.n++] = *p;
+    ++p;
+    std::from_chars(*p == '+' ? p + 1 : p, end, g.exp10);
+}
+
+// Any decimal of at most 15 significant digits comes back unchanged from the
+// double nearest to it (a double carries 15.95 decimal digits): so when a
+// short decimal names x exactly, its digits are those of x rounded to 15.
+// Three ways, cheapest first: a decimal with few places checked by one exact
+// division; the shortest form that names x, rounded when its two extra digits
+// lie far enough from a half that x itself rounds the same way; the digits
+// rounded from x's exact value.
+void RoundTo15(double ax, Digits15& g) {
+    if (ax >= 1e-4 && ax < 1e15) {
+        for (int k = 0; k < static_cast<int>(std::size(kPow10)); ++k) {
+            const double v = std::nearbyint(ax * kPow10[k]);
+            if (v >= 1e15) break;
+            if (v / kPow10[k] == ax && v >= 1) {
+                FromInteger(static_cast<uint64_t>(v), k, g);
+                return;
+            }
+        }
+    }
+    char sci[40];
+    auto res = std::to_chars(sci, sci + sizeof sci, ax, std::chars_format::scientific);
+    FromScientific(sci, res.ptr, g);
+    if (g.n > 15) {
+        // The shortest form lies within half a unit in its last place of x,
+        // less than 0.12 of a unit in the 15th digit: a tail outside
+        // 0.38 .. 0.62 of that unit rounds as x does.
+        const int tail = g.n == 16 ? (g.d[15] - '0') * 10 : (g.d[15] - '0') * 10 + (g.d[16] - '0');
+        if (tail <= 37 || tail >= 63) {
+            g.n = 15;
+            bool up = tail >= 63;
+            for (int i = 14; up && i >= 0; --i) {
+                if (g.d[i] == '9') {
+                    g.d[i] = '0';
+                } else {
+                    ++g.d[i];
+                    up = false;
+                }
+            }
+            if (up) {  // 9.99..9 became 10
+                g.d[0] = '1';
+                g.n = 1;
+                ++g.exp10;
+            }
+        } else {
+            // Correctly rounded to 15 significant digits from x itself.
+            res = std::to_chars(sci, sci + sizeof sci, ax, std::chars_format::scientific, 14);
+            FromScientific(sci, res.ptr, g);
+        }
+    }
+    while (g.n > 1 && g.d[g.n - 1] == '0') --g.n;
+}
+
+}  // namespace
 
 size_t DxfRealChars(double x, char* out) {
     if (!std::isfinite(x) || std::fabs(x) <= 1e-14) {
         std::memcpy(out, "0.0", 3);
         return 3;
     }
-    // 15 significant digits, correctly rounded: "d.ddddddddddddddde+XX".
-    char sci[40];
-    const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(x), std::chars_format::scientific, 14);
-    const char* end = res.ptr;
-    char digits[16];
-    int nd = 0;
-    const char* p = sci;
-    digits[nd++] = *p++;
-    ++p;  // '.'
-    while (*p != 'e') digits[nd++] = *p++;
-    ++p;
-    int exp10 = 0;
-    std::from_chars(*p == '+' ? p + 1 : p, end, exp10);
-    while (nd > 1 && digits[nd - 1] == '0') --nd;
+    Digits15 g;
+    RoundTo15(std::fabs(x), g);
+    char* digits = g.d;
+    int nd = g.n;
+    int exp10 = g.exp10;
 
     const bool fixed = exp10 >= -4 && exp10 < 15;
     if (fixed) {
@@ -103,9 +180,31 @@ void DxfGroupWriter::Encode(std::u16string_view s, std::string& out) {
         if (b >= 0x20) out.push_back(static_cast<char>(b));
 }
 
+DxfGroupWriter::DxfGroupWriter(OutputSink& sink, bool utf8) : sink_(sink), utf8_(utf8) {
+    // Twice the buffer's size holds one whole large page, where it starts.
+    storage_.reset(new char[2 * kBufferSize]);
+    AdviseLargeArray(storage_.get(), 2 * kBufferSize);
+    const uintptr_t at = reinterpret_cast<uintptr_t>(storage_.get());
+    buf_ = storage_.get() + ((kBufferSize - at % kBufferSize) % kBufferSize);
+    next_ = buf_;
+    end_ = buf_ + kBufferSize;
+}
+
+void DxfGroupWriter::Append(std::string_view v) {
+    if (v.size() > static_cast<size_t>(end_ - next_)) {
+        Flush();
+        if (v.size() > kFlushSize) {  // longer than the buffer holds: straight on
+            sink_.Write(reinterpret_cast<const uint8_t*>(v.data()), v.size());
+            return;
+        }
+    }
+    if (!v.empty()) std::memcpy(next_, v.data(), v.size());
+    next_ += v.size();
+}
+
 void DxfGroupWriter::Flush() {
-    if (!buf_.empty()) sink_.Write(reinterpret_cast<const uint8_t*>(buf_.data()), buf_.size());
-    buf_.clear();
+    if (next_ != buf_) sink_.Write(reinterpret_cast<const uint8_t*>(buf_), static_cast<size_t>(next_ - buf_));
+    next_ = buf_;
 }
 
 }  // namespace jw

@@ -8,7 +8,9 @@
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -29,7 +31,8 @@ constexpr size_t kDxfRealMax = 32;
 size_t DxfRealChars(double x, char* out);
 std::string DxfRealStr(double x);
 
-// Formats groups into a large buffer that goes to the output sink in blocks.
+// Formats groups into a buffer of one large page that goes to the output
+// sink whenever it is full.
 class DxfGroupWriter {
 public:
     // Widths of integer values besides the usual six characters: the 90
@@ -38,39 +41,34 @@ public:
     static constexpr size_t kPlain = 0;
 
     // utf8: user text in UTF-8 (release 2007), else in code page 932.
-    // The buffer starts small (a small drawing makes a small DXF) and grows
-    // up to the flush size.
-    DxfGroupWriter(OutputSink& sink, bool utf8) : sink_(sink), utf8_(utf8) { buf_.reserve(kFirstBuffer); }
+    DxfGroupWriter(OutputSink& sink, bool utf8);
 
     // A value written as it is (the writer's fixed ASCII literals).
     void Str(int code, std::string_view value) {
         Code(code);
-        buf_.append(value);
+        Append(value);
         Eol();
     }
     // An integer right-aligned in width characters.
     void Int(int code, int64_t value, size_t width = 6) {
-        Code(code);
+        char* o = Room(kCodeMax + 24 + width + 2);
+        o = PutCode(o, code);
         char b[24];
         const size_t n = static_cast<size_t>(std::to_chars(b, b + sizeof b, value).ptr - b);
-        if (n < width) buf_.append(width - n, ' ');
-        buf_.append(b, n);
-        Eol();
+        for (size_t i = n; i < width; ++i) *o++ = ' ';
+        std::memcpy(o, b, n);
+        Done(PutEol(o + n));
     }
     void Real(int code, double value) {
-        Code(code);
-        char b[kDxfRealMax];
-        buf_.append(b, DxfRealChars(value, b));
-        Eol();
+        char* o = PutCode(Room(kCodeMax + kDxfRealMax + 2), code);
+        Done(PutEol(o + DxfRealChars(value, o)));
     }
     void Hex(int code, int64_t handle) {
-        Code(code);
-        char b[24];
-        char* e = std::to_chars(b, b + sizeof b, handle, 16).ptr;
-        for (char* p = b; p < e; ++p)
+        char* o = PutCode(Room(kCodeMax + 24 + 2), code);
+        char* e = std::to_chars(o, o + 24, handle, 16).ptr;
+        for (char* p = o; p < e; ++p)
             if (*p >= 'a' && *p <= 'f') *p = static_cast<char>(*p - 'a' + 'A');
-        buf_.append(b, static_cast<size_t>(e - b));
-        Eol();
+        Done(PutEol(e));
     }
     // A point: x under code, y under code + 10 (and z under code + 20).
     void XY(int code, double x, double y) {
@@ -92,42 +90,67 @@ public:
     // User text in the release's encoding.
     void Text(int code, std::u16string_view s) {
         Code(code);
-        Encode(s, buf_);
+        text_.clear();
+        Encode(s, text_);
+        Append(text_);
         Eol();
     }
     // Appends s in the release's encoding to out. Control characters are
     // dropped: they would break the line structure of the file.
     void Encode(std::u16string_view s, std::string& out);
 
-    // Hands the text to the sink once the buffer is full; called between records.
+    // Hands the text to the sink once the buffer is nearly full; called
+    // between records.
     void FlushFull() {
-        if (buf_.size() >= kFlushSize) Flush();
+        if (static_cast<size_t>(next_ - buf_) >= kFlushSize) Flush();
     }
     // Hands the rest of the text to the sink.
     void Flush();
 
 private:
-    static constexpr size_t kFlushSize = size_t{1} << 22;
-    static constexpr size_t kFirstBuffer = size_t{1} << 16;
+    // The buffer is one large page; text goes to the sink once this much of
+    // it is used, or when a group would not fit.
+    static constexpr size_t kBufferSize = size_t{2} << 20;
+    static constexpr size_t kFlushSize = kBufferSize - (size_t{64} << 10);
+    // Longest group code with its line end ("1071\r\n").
+    static constexpr size_t kCodeMax = 8;
 
-    void Eol() { buf_.append("\r\n", 2); }
-    void Code(int code) {
+    // Room for n more characters; the group is written there and ended with Done.
+    char* Room(size_t n) {
+        if (static_cast<size_t>(end_ - next_) < n) Flush();
+        return next_;
+    }
+    void Done(char* o) { next_ = o; }
+    static char* PutEol(char* o) {
+        o[0] = '\r';
+        o[1] = '\n';
+        return o + 2;
+    }
+    // The group code right-aligned in three characters, and its line end.
+    static char* PutCode(char* o, int code) {
         if (code >= 0 && code < 1000) {  // the usual case: exactly three characters
-            const char b[5] = {code >= 100 ? static_cast<char>('0' + code / 100) : ' ',
-                               code >= 10 ? static_cast<char>('0' + code / 10 % 10) : ' ',
-                               static_cast<char>('0' + code % 10), '\r', '\n'};
-            buf_.append(b, sizeof b);
-            return;
+            o[0] = code >= 100 ? static_cast<char>('0' + code / 100) : ' ';
+            o[1] = code >= 10 ? static_cast<char>('0' + code / 10 % 10) : ' ';
+            o[2] = static_cast<char>('0' + code % 10);
+            return PutEol(o + 3);
         }
         char b[12];
         const size_t n = static_cast<size_t>(std::to_chars(b, b + sizeof b, code).ptr - b);
-        if (n < 3) buf_.append(3 - n, ' ');
-        buf_.append(b, n);
-        Eol();
+        for (size_t i = n; i < 3; ++i) *o++ = ' ';
+        std::memcpy(o, b, n);
+        return PutEol(o + n);
     }
+    void Code(int code) { Done(PutCode(Room(kCodeMax + 12), code)); }
+    void Eol() { Done(PutEol(Room(2))); }
+    // Text of any length: through the buffer, or past it when longer.
+    void Append(std::string_view v);
 
     OutputSink& sink_;
-    std::string buf_;
+    std::unique_ptr<char[]> storage_;
+    char* buf_ = nullptr;   // start of the buffer within storage_
+    char* next_ = nullptr;  // where the next group goes
+    char* end_ = nullptr;
+    std::string text_;      // user text in the release's encoding
     Bytes scratch_;
     bool utf8_;
 };
