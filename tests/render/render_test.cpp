@@ -201,6 +201,8 @@ struct LayerCase {
     int expect;  // 0 nothing, 1 the pen's colour, 2 grey
 };
 
+void PrintTo(const LayerCase& c, std::ostream* os) { *os << c.name; }
+
 class LayerState : public ::testing::TestWithParam<LayerCase> {};
 
 TEST_P(LayerState, HiddenDrawsNothingDisplayOnlyGrey) {
@@ -238,6 +240,8 @@ struct TextCase {
     const char16_t* text;
 };
 
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+
 class TextBox : public ::testing::TestWithParam<TextCase> {};
 
 // Every pixel a text colours lies inside its box: from its start along its
@@ -251,8 +255,9 @@ TEST_P(TextBox, PixelsLieInsideItsBox) {
     ASSERT_TRUE(dr.d.AddEntMoji(0, 0, 0, 2, 1, 0, fl, 0, -40, 20, w, h, d, c.vertical ? -90 : 0, u"ＭＳ ゴシック",
                                 c.text));
     const TEntJwwMoji& t = dr.d.EntMoji[0];
-    const double x1 = std::min(t.start_x, t.end_x), x2 = std::max(t.start_x, t.end_x);
-    const double y1 = std::min(t.start_y, t.end_y), y2 = std::max(t.start_y, t.end_y);
+    const double sx = t.start_x, ex = t.end_x, sy = t.start_y, ey = t.end_y;  // copies: the record is packed
+    const double x1 = std::min(sx, ex), x2 = std::max(sx, ex);
+    const double y1 = std::min(sy, ey), y2 = std::max(sy, ey);
     // The box in Jw_cad coordinates, one pixel of slack.
     const double slack = 1 / kPxPerMm;
     double bx1, bx2, by1, by2;

@@ -89,8 +89,10 @@ public:
         DxfSetMojiExpContext(jw, ga_, scratch);
         mexp_ = std::move(scratch.mexp);
         mexp_.flag1 = mexp_.flag2 = true;
-        for (size_t d = 0; d < HeldCount(jw.EntBlockDef, jw.EntBlockDefN); ++d)
-            byNumber_.emplace(jw.EntBlockDef[d].nNumber, static_cast<int32_t>(d));  // the first one wins
+        for (size_t d = 0; d < HeldCount(jw.EntBlockDef, jw.EntBlockDefN); ++d) {
+            const auto number = jw.EntBlockDef[d].nNumber;  // a copy: the record is packed
+            byNumber_.emplace(number, static_cast<int32_t>(d));  // the first one wins
+        }
     }
 
     void DrawAll() {
@@ -383,7 +385,8 @@ private:
     void GLDrawBlock(const TEntJwwBlock& b, const Ctx& ctx) {
         const int32_t st = StateOf(b.att, ctx);
         if (st >= 3 || ctx.depth >= kMaxNesting || blockBudget_ < 0) return;
-        const auto it = byNumber_.find(b.nNumber);
+        const auto number = b.nNumber;  // a copy: the record is packed
+        const auto it = byNumber_.find(number);
         if (it == byNumber_.end()) return;
         const int32_t d = it->second;
         if (std::find(path_.begin(), path_.end(), d) != path_.end()) return;  // a definition holding itself
