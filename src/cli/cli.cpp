@@ -50,7 +50,7 @@ int Run(const std::vector<std::string>& args, Console& io) {
     std::vector<std::pair<CLI::App*, CommandAction>> actions;
     for (const CommandEntry& c : commands) {
         CLI::App* sub = app.add_subcommand(c.name, c.summary);
-        actions.emplace_back(sub, c.setup(*sub));
+        if (c.setup != nullptr) actions.emplace_back(sub, c.setup(*sub));
     }
 
     // An unknown first word gets a message naming the commands, rather than
@@ -64,6 +64,11 @@ int Run(const std::vector<std::string>& args, Console& io) {
             io.err << ")\nRun with --help for more information.\n";
             return kExitUsage;
         }
+    }
+
+    for (const CommandEntry& c : commands) {
+        if (c.forward != nullptr && !args.empty() && args[0] == c.name)
+            return c.forward(std::vector<std::string>(args.begin() + 1, args.end()), io);
     }
 
     try {

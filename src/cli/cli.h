@@ -30,4 +30,8 @@ struct Console {
 // the exit status.
 int Run(const std::vector<std::string>& args, Console& io);
 
+// Run on the process's own streams (a progress line when stderr is a
+// terminal); what main answers.
+int RunProcess(const std::vector<std::string>& args);
+
 }  // namespace jw::cli

@@ -1,6 +1,7 @@
 // `render IN... (-o OUT | --outdir DIR)`: pictures of drawings and figures
 // as PNG, SVG or PDF, each of its paper's size, as the window's "図面" page
-// draws them. Needs no display.
+// draws them. Needs no display. Linked into zumenscope-render (and the
+// tests), never into zumenscope-cli, which runs that program instead.
 #include <QGuiApplication>
 #include <QString>
 #include <QtGlobal>
@@ -18,6 +19,7 @@
 #include "model/jw_data.h"
 #include "qt_canvas.h"
 #include "render/renderer.h"
+#include "render_command.h"
 #include "render_file.h"
 #include "support/jw_settings.h"
 #include "support/paths.h"
@@ -197,7 +199,7 @@ CommandAction Setup(CLI::App& sub) {
     return [o](Console& io) { return RunRender(*o, io); };
 }
 
-const CommandRegistrar registrar({"render", "Draw drawings and figures as PNG, SVG or PDF", 40, Setup});
+const CommandRegistrar registrar({kRenderName, kRenderSummary, kRenderOrder, Setup});
 
 }  // namespace
 

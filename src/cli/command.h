@@ -29,6 +29,10 @@ struct CommandEntry {
     // summary are already set) and answers the action to run after a
     // successful parse; the action reads the values the parse stored.
     CommandAction (*setup)(CLI::App& sub) = nullptr;
+    // Instead of setup: a command that another program carries out gets the
+    // arguments after its name unparsed, exactly as given, --help included,
+    // and answers the exit status.
+    int (*forward)(const std::vector<std::string>& args, Console& io) = nullptr;
 };
 
 class CommandRegistrar {
