@@ -1,22 +1,16 @@
 // libFuzzer target: any bytes, parsed as a legacy JWC drawing and as a JWK
 // figure straight from memory. A JWK figure that parsed is also built back
-// into file bytes in memory.
+// into file bytes in memory, which must parse again.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "fuzz_common.h"
 #include "legacy/jwc_data.h"
 #include "legacy/jwk_data.h"
-#include "support/program_values.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool init = [] {
-        jw::JwDefMojiTypeInit();
-        jw::JwGlobalInit();
-        return true;
-    }();
-    (void)init;
-
+    jw::fuzz::Setup();
     jw::TJwcData jwc;
     jwc.ParseBytes(data, size);
 
@@ -25,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::vector<uint8_t> out;
         std::vector<jw::JwString> prepared;
         int32_t strSpace = 0;
-        jwk.BuildBytes(out, prepared, strSpace);
+        if (jwk.BuildBytes(out, prepared, strSpace)) {
+            jw::TJwkData back;
+            if (!back.ParseBytes(out.data(), out.size())) __builtin_trap();
+        }
     }
     return 0;
 }

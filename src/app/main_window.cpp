@@ -362,7 +362,9 @@ void TForm1::ShowReport(const std::vector<JwString>& lines) {
     Memo1->setPlainText(text);
 }
 
-void TForm1::SetMessage(const JwString& text) { LabelMess->setText(ToQ(text)); }
+// File names and reasons inside a message are shown with their control
+// characters escaped, as on the command line.
+void TForm1::SetMessage(const JwString& text) { LabelMess->setText(ToQ(FromUtf8(EscapeControls(ToUtf8(text))))); }
 
 QString TForm1::StatusText() const { return LabelMess->text(); }
 
@@ -389,14 +391,19 @@ bool TForm1::OpenChosenFile(const QString& chosen, int filterIndex) {
     const JwFileKind kind = FileKindOf(path);
     DisplayClear();
     Edit1->setText(ToQ(path));
-    if (!FileExistsEx(path) || !WindowKind(kind)) return false;
+    // Any file the system holds, also one whose name has control characters
+    // (shown escaped in the messages).
+    if (!QFileInfo(ToQ(path)).isFile() || !WindowKind(kind)) return false;
     const bool ok = kind == JwFileKind::Jww ? JwwFileInput(path) : JwsFileInput(path);
     if (ok) {
         PresetLists(kind);
-        SetMessage(FileWord(kind) + path + u"」を開きました」");
+        JwString text = FileWord(kind) + path + u"」を開きました」";
+        // Bound images that could not be extracted are named.
+        for (const std::string& e : session_.LastRead.imageErrors) text += u"（" + FromUtf8(e) + u"）";
+        SetMessage(text);
     } else {
-        SetMessage(FileWord(kind) + path + u"」の読み込みに失敗しました（" + FromUtf8(session_.LastRead.error) +
-                   u"）");
+        SetMessage(FileWord(kind) + path + u"」の読み込みに失敗しました（" +
+                   FromUtf8(ReadFailureText(session_.LastRead)) + u"）");
     }
     return ok;
 }
@@ -458,7 +465,7 @@ void TForm1::Button2Click() {
         return;
     }
     const JwString path = FromQ(Edit1->text());
-    if (path.empty() || !FileExistsEx(path)) return;
+    if (path.empty() || !QFileInfo(ToQ(path)).isFile()) return;
     const JwFileKind kind = FileKindOf(path);
     if (!WindowKind(kind)) return;
     const JwString ext = KindExtension(kind);
@@ -522,8 +529,15 @@ void TForm1::FileOutput(Model& model, JwFileKind kind, const JwString& FName) {
     const int encoding = ComboBox2->currentIndex();
     if (encoding < 0) return;
     model.SetFileOutOption(encoding == 1 ? kFileOutOptUtf16 : encoding);
+    // Inserts of definitions the drawing lacks are left out; the status line
+    // says how many.
+    int32_t dropped = 0;
+    for (const JwSaveLoss& loss : SaveLosses(model, ver, encoding == 1))
+        if (loss.kind == JwLossKind::InsertsOfMissingDefinitions) dropped = loss.count;
     if (model.FileOut(FName, ver)) {
-        SetMessage(FileWord(kind) + FName + u"」を保存しました");
+        JwString text = FileWord(kind) + FName + u"」を保存しました";
+        if (dropped > 0) text += u"（定義のないブロック挿入 " + FromUtf8(std::to_string(dropped)) + u" 個を除きました）";
+        SetMessage(text);
     } else {
         // With the writer's reason, as a failed open shows the reader's.
         SetMessage(FileWord(kind) + FName + u"」の保存に失敗しました（" + FromUtf8(model.LastError) + u"）");

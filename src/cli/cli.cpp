@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "command.h"
+#include "support/text_encoding.h"
 
 namespace jw::cli {
 
@@ -29,8 +30,10 @@ std::vector<CommandEntry> Commands() {
 int Run(const std::vector<std::string>& args, Console& io) {
     CLI::App app{"Inspect and convert Jw_cad drawings (JWW) and figures (JWS).", kProgramName};
     app.require_subcommand(1);
+    // The parser's messages quote the arguments, which may hold anything.
     app.failure_message([](const CLI::App*, const CLI::Error& e) {
-        return std::string(kProgramName) + ": " + e.what() + "\nRun with --help for more information.\n";
+        return std::string(kProgramName) + ": " + EscapeControls(e.what()) +
+               "\nRun with --help for more information.\n";
     });
     app.footer(
         "Run 'zumenscope-cli COMMAND --help' for the options of a command.\n"
@@ -56,7 +59,7 @@ int Run(const std::vector<std::string>& args, Console& io) {
         const bool known = std::any_of(commands.begin(), commands.end(),
                                        [&](const CommandEntry& c) { return c.name == args[0]; });
         if (!known) {
-            io.err << kProgramName << ": unknown command '" << args[0] << "' (commands:";
+            io.err << kProgramName << ": unknown command '" << EscapeControls(args[0]) << "' (commands:";
             for (const CommandEntry& c : commands) io.err << ' ' << c.name;
             io.err << ")\nRun with --help for more information.\n";
             return kExitUsage;

@@ -22,14 +22,18 @@ std::optional<std::string> FileProblem(std::string_view path) {
 }
 
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {
+    // Two names of one existing file (a link, a hard link, another spelling)
+    // are the same device and inode.
+    std::error_code ec;
+    if (std::filesystem::equivalent(a, b, ec) && !ec) return true;
     std::error_code e1, e2;
     const auto ca = std::filesystem::weakly_canonical(a, e1), cb = std::filesystem::weakly_canonical(b, e2);
     return !e1 && !e2 && ca == cb;
 }
 
-bool ReadDrawingForExport(const std::string& in, const std::filesystem::path& out,
-                          const std::filesystem::path& images, TJwFileModels& models, const char* what,
-                          std::string& error) {
+bool ReadDrawingForExport(const std::string& in, const std::filesystem::path& out, PrivateTempFolder& images,
+                          TJwFileModels& models, const char* what, std::string& error,
+                          std::vector<std::string>& imageErrors) {
     const JwFileKind kind = FileKindOf(PathText(in));
     if (kind != JwFileKind::Jww && kind != JwFileKind::Jws) {
         error = kind == JwFileKind::Unsupported
@@ -48,22 +52,24 @@ bool ReadDrawingForExport(const std::string& in, const std::filesystem::path& ou
     TJwwData& dwg = models.Jww();
     dwg.BindImageExp = true;
     dwg.BindImageExr = true;
-    dwg.BindImageFolder = AddPathDelim(FromNativePath(images));
+    dwg.BindImageFolderMake = images.ImageFolderMaker();
     const TJwFileRead read = ReadJwFile(kind, PathText(in), models);
     if (!read.ok) {
-        error = "read failed: " + read.error + "; nothing written";
+        error = "read failed: " + ReadFailureText(read) + "; nothing written";
         return false;
     }
+    imageErrors = read.imageErrors;
     if (kind == JwFileKind::Jws) {
         JwsAsDrawing(*models.JWS, dwg);
-        dwg.BindImageFolder = AddPathDelim(FromNativePath(images));
+        dwg.BindImageFolderMake = images.ImageFolderMaker();
     }
     return true;
 }
 
 void Complain(Console& io, std::string_view subject, std::string_view message) {
     io.out.flush();  // keeps the order of both streams on a shared terminal
-    io.err << kProgramName << ": " << subject << ": " << message << '\n';
+    // Names and drawing texts inside a message never act on the terminal.
+    io.err << kProgramName << ": " << EscapeControls(subject) << ": " << EscapeControls(message) << '\n';
     io.err.flush();
 }
 
@@ -153,7 +159,18 @@ void ProgressLine::Clear() {
     shown_ = false;
 }
 
-PrivateTempFolder::PrivateTempFolder() { path_ = MakePrivateTempFolder(error_); }
+const std::filesystem::path& PrivateTempFolder::Make() {
+    if (path_.empty()) path_ = MakePrivateTempFolder(error_);
+    return path_;
+}
+
+std::function<JwString(std::string&)> PrivateTempFolder::ImageFolderMaker() {
+    return [this](std::string& error) {
+        const std::filesystem::path& p = Make();
+        error = error_;
+        return p.empty() ? JwString() : AddPathDelim(FromNativePath(p));
+    };
+}
 
 PrivateTempFolder::~PrivateTempFolder() {
     if (path_.empty()) return;

@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli.h"
 #include "files/open_file.h"
@@ -21,8 +23,9 @@ JwString PathText(std::string_view path);
 // file", "is a directory"); nothing when it is a file that can be tried.
 std::optional<std::string> FileProblem(std::string_view path);
 
-// Whether a and b name the same file (after resolving links and ".."); false
-// when either cannot be resolved.
+// Whether a and b name the same file: the same device and inode when both
+// exist (through symbolic and hard links and any spelling), else the same
+// path after resolving links and ".."; false when either cannot be resolved.
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // "zumenscope-cli: <subject>: <message>" on the error stream.
@@ -55,28 +58,35 @@ private:
     bool shown_ = false;
 };
 
+class PrivateTempFolder;
+
 // Reads a drawing (.jww) or a figure (.jws, made a drawing by JwsAsDrawing)
 // for an export: the drawing is models.Jww(), its bound images extracted into
-// images. False, with the reason in error, for a file of another kind (what
-// names the command's verb: "exported", "rendered"), one that cannot be
-// opened, one that is the output out itself, or a failed read.
-bool ReadDrawingForExport(const std::string& in, const std::filesystem::path& out,
-                          const std::filesystem::path& images, TJwFileModels& models, const char* what,
-                          std::string& error);
+// images (made only when there is one). False, with the reason in error, for
+// a file of another kind (what names the command's verb: "exported",
+// "rendered"), one that cannot be opened, one that is the output out itself,
+// or a failed read. Images that could not be extracted are named in
+// imageErrors.
+bool ReadDrawingForExport(const std::string& in, const std::filesystem::path& out, PrivateTempFolder& images,
+                          TJwFileModels& models, const char* what, std::string& error,
+                          std::vector<std::string>& imageErrors);
 
 // A folder of its own under the system's temporary folder (MakePrivateTempFolder),
-// removed with everything in it when the object goes away.
+// made when it is first asked for and removed with everything in it when the
+// object goes away.
 class PrivateTempFolder {
 public:
-    PrivateTempFolder();
+    PrivateTempFolder() = default;
     ~PrivateTempFolder();
     PrivateTempFolder(const PrivateTempFolder&) = delete;
     PrivateTempFolder& operator=(const PrivateTempFolder&) = delete;
 
-    bool ok() const { return !path_.empty(); }
-    // Empty when the folder could not be created; error() then says why.
-    const std::filesystem::path& path() const { return path_; }
+    // The folder, made now when it is not there yet; empty when it cannot be
+    // made, and error() then says why.
+    const std::filesystem::path& Make();
     const std::string& error() const { return error_; }
+    // A model's BindImageFolderMake that makes this folder.
+    std::function<JwString(std::string&)> ImageFolderMaker();
 
 private:
     std::filesystem::path path_;

@@ -2,7 +2,6 @@
 // format version and text encoding.
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "files/open_file.h"
 #include "job_runner.h"
 #include "jww/save_losses.h"
+#include "jww/versions.h"
 #include "support/paths.h"
 #include "support/text_encoding.h"
 
@@ -47,13 +47,21 @@ std::string WriteFailure(const std::string& error) {
     return "write failed: " + (error.empty() ? std::string("error") : error);
 }
 
+// The format version to write: --version, else the input's own (a figure's
+// version is adjusted by its writer).
+template <class Model>
+int32_t TargetVersion(const Model& m, const ConvertOptions& opts) {
+    int32_t ver = m.Enthd.jwVer;
+    for (const JwFormatVersion& v : kJwFormatVersions)
+        if (opts.version == v.text) ver = v.ver;
+    return ver;
+}
+
 // Writes a drawing or figure read from in; the losses of the chosen version
 // and encoding become warnings.
 template <class Model>
 void WriteModel(Model& m, const ConvertOptions& opts, const std::string& out, ConvertResult& r) {
-    int32_t ver = m.Enthd.jwVer;  // a figure's version is adjusted by its writer
-    for (const JwFormatVersion& v : kJwFormatVersions)
-        if (opts.version == v.text) ver = v.ver;
+    const int32_t ver = TargetVersion(m, opts);
     const bool utf16 = opts.encoding.empty() ? m.MojiEncode : opts.encoding == "utf16";
     const std::vector<JwSaveLoss> losses = SaveLosses(m, ver, utf16);
     m.SetFileOutOption(utf16 ? kFileOutOptUtf16 : 0);
@@ -100,22 +108,25 @@ ConvertResult ConvertOne(const ConvertOptions& opts, const std::string& in, cons
 
     // A 7.00 drawing's bound images are extracted into a private folder, so
     // that the writer can store them again, and removed with it afterwards.
-    std::optional<PrivateTempFolder> images;
+    // The folder is made only when there is an image to put in it.
+    PrivateTempFolder images;
     TJwFileModels models;
     if (kind == JwFileKind::Jww) {
-        images.emplace();
-        if (!images->ok()) {
-            r.Fail(kExitFailed, in, images->error());
-            return r;
-        }
         TJwwData& m = models.Jww();
         m.BindImageExp = true;
         m.BindImageExr = true;
-        m.BindImageFolder = AddPathDelim(FromNativePath(images->path()));
+        m.BindImageFolderMake = images.ImageFolderMaker();
     }
     const TJwFileRead read = ReadJwFile(kind, PathText(in), models);
     if (!read.ok) {
-        r.Fail(kExitFailed, in, "read failed: " + read.error + "; nothing written");
+        r.Fail(kExitFailed, in, "read failed: " + ReadFailureText(read) + "; nothing written");
+        return r;
+    }
+    // A bound image that could not be extracted would be missing from a
+    // version that holds bound images.
+    if (!read.imageErrors.empty() && TargetVersion(*models.JWW1, opts) >= kVerBoundImages) {
+        for (const std::string& e : read.imageErrors) r.Fail(kExitFailed, in, e);
+        r.Fail(kExitFailed, out, "nothing written: the bound images above would be missing");
         return r;
     }
     if (kind == JwFileKind::Jww) {

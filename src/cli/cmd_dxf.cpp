@@ -9,7 +9,9 @@
 #include <set>
 #include <system_error>
 #include <tuple>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "attributes/gra_attribute.h"
 #include "cli_support.h"
@@ -43,6 +45,7 @@ struct DxfOptions {
     int textStyle = 0;
     bool noVars = false;
     bool noCodes = false;
+    bool noLinkedImages = false;
     bool joinLines = false;
     bool dimensions = false;
     std::string appName = "zumenscope";
@@ -132,22 +135,38 @@ void SetExportSettings(const DxfOptions& o) {
     DxfOutMojiExp2 = !o.noCodes;
     DxfOutJoinLines = o.joinLines;
     DxfOutDimension = o.dimensions;
+    DxfOutNoLinkedImages = o.noLinkedImages;
 }
 
-// Exports one file on paper (the drawing's paper size when none); answers
-// whether the DXF was written, and why not in error. Runs on a worker thread.
-bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const std::string& in, const fs::path& out,
-               std::string& error) {
-    // Bound images of a 7.00 drawing go to a private folder, so that the
-    // export can copy them beside the DXF; the folder goes with this object.
-    PrivateTempFolder images;
-    if (!images.ok()) {
-        error = images.error();
-        return false;
+// What exporting one file said: whether every part of it succeeded, and the
+// messages for stderr in order (failures, and warnings beginning "warning: ").
+struct Outcome {
+    bool ok = true;
+    std::vector<std::string> messages;
+    void Fail(std::string text) {
+        ok = false;
+        messages.push_back(std::move(text));
     }
+};
+
+// Exports one file on paper (the drawing's paper size when none). Runs on a
+// worker thread.
+void ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const std::string& in, const fs::path& out,
+               Outcome& r) {
+    // Bound images of a 7.00 drawing go to a private folder, made when there
+    // is one, so that the export can copy them beside the DXF; the folder
+    // goes with this object.
+    PrivateTempFolder images;
     TJwFileModels models;
-    if (!ReadDrawingForExport(in, out, images.path(), models, "exported", error)) return false;
+    std::string error;
+    std::vector<std::string> imageErrors;
+    if (!ReadDrawingForExport(in, out, images, models, "exported", error, imageErrors)) {
+        r.Fail(error);
+        return;
+    }
     TJwwData& dwg = models.Jww();
+    // An image that could not be extracted is missing beside the DXF.
+    for (const std::string& e : imageErrors) r.Fail(e);
 
     SetExportSettings(o);
     double pw = 0, ph = 0;
@@ -170,8 +189,8 @@ bool ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
     // The extracted images (both forms) go now, the folder with `images`.
     dwg.BindImageDeleteGzFile();
     dwg.BindImageDeleteNonGzFile();
-    if (!ok) error = "write failed: " + dwg.LastError;
-    return ok;
+    for (const std::string& w : dwg.DxfWarnings) r.messages.push_back("warning: " + w);
+    if (!ok) r.Fail("write failed: " + dwg.LastError);
 }
 
 // One input of the batch: the file, where its DXF goes, and why it is not
@@ -294,23 +313,20 @@ int RunDxf(const DxfOptions& o, Console& io) {
     int status = kExitOk;
     std::vector<std::string> names;
     for (const DxfJob& job : jobs) names.push_back(job.in);
-    struct Outcome {
-        bool ok = false;
-        std::string error;
-    };
     RunInOrder<Outcome>(
         io, names, o.jobs,
         [&](size_t i) {
             Outcome r;
             const DxfJob& job = jobs[i];
-            r.error = job.error;
-            if (r.error.empty()) r.ok = ExportOne(o, paper, job.in, job.out, r.error);
+            if (!job.error.empty())
+                r.Fail(job.error);
+            else
+                ExportOne(o, paper, job.in, job.out, r);
             return r;
         },
         [&](size_t i, Outcome& r) {
-            if (r.ok) return;
-            status = kExitFailed;
-            Complain(io, jobs[i].in, r.error);
+            if (!r.ok) status = kExitFailed;
+            for (const std::string& m : r.messages) Complain(io, jobs[i].in, m);
         });
     io.out.flush();
     return status;
@@ -355,6 +371,8 @@ CommandAction Setup(CLI::App& sub) {
         ->check(CLI::Range(0, 2));
     sub.add_flag("--no-expand-vars", o->noVars, "Keep text variables (%f, =y, %%name, ...) as written");
     sub.add_flag("--no-expand-codes", o->noCodes, "Keep texts with layout codes (^_, ^u, ^$3, ...) as written");
+    sub.add_flag("--no-linked-images", o->noLinkedImages,
+                 "Leave out the images a drawing links to (only bound images are exported and copied)");
     sub.add_flag("--join-lines", o->joinLines,
                  "Join the lines and arcs of a curve group that meet end to end into polylines");
     sub.add_flag("--dimensions", o->dimensions,
@@ -367,12 +385,15 @@ CommandAction Setup(CLI::App& sub) {
         "drawing's write layer group as reference scale, both kinds of text variables expanded.\n"
         "Coordinates are measured from the paper's lower-left corner and scaled to real size.\n"
         "Bound images of a 7.00 drawing are copied beside the DXF; the temporary copies are\n"
-        "removed afterwards. A figure (.jws) is exported as a drawing with default settings.\n"
+        "removed afterwards. An image the drawing links to is copied only when it is a picture\n"
+        "(BMP, JPEG, PNG, GIF). A copy never replaces a file: a name that is taken gets \"_1\",\n"
+        "\"_2\", ... A figure (.jws) is exported as a drawing with default settings.\n"
         "Without -o or --outdir each DXF goes beside its input as <stem>.dxf; with --outdir a\n"
         "folder argument's subfolders are kept below DIR.\n"
         "An existing DXF is replaced only by a complete file. Several inputs convert in one\n"
         "call, on every core at once; a failing file does not stop the others.\n"
-        "Exit status: 0 every file written, 1 a file could not be read or written, 2 usage error.");
+        "Exit status: 0 every file written, 1 a file could not be read or written (or an image\n"
+        "not extracted or copied), 2 usage error.");
     return [o](Console& io) { return RunDxf(*o, io); };
 }
 

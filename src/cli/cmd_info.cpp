@@ -27,6 +27,8 @@ struct FileInfo {
     bool opened = false;  // a model was read, completely or in part
     bool ok = false;      // read completely
     std::string error;    // why not, when !ok
+    std::string detail;   // where and what, when the reader knows
+    std::string failure;  // both, as the message says it
     std::vector<JwString> report;  // text mode
     nlohmann::ordered_json summary;  // JSON mode: the summary fields
 };
@@ -51,6 +53,8 @@ FileInfo ReadForInfo(std::string_view path, bool json) {
     info.opened = true;
     info.ok = read.ok;
     info.error = read.error;
+    info.detail = read.detail;
+    info.failure = ReadFailureText(read);
     if (json)
         info.summary = FileSummaryJson(read, models);
     else
@@ -63,6 +67,7 @@ std::string JsonLine(std::string_view path, const FileInfo& info) {
     j["file"] = std::string(path);
     j["ok"] = info.ok;
     j["error"] = info.ok ? nlohmann::ordered_json() : nlohmann::ordered_json(info.error);
+    j["detail"] = info.detail.empty() ? nlohmann::ordered_json() : nlohmann::ordered_json(info.detail);
     if (info.opened) {
         for (const auto& [key, value] : info.summary.items()) j[key] = value;
         std::error_code ec;
@@ -91,7 +96,7 @@ int RunInfo(const InfoOptions& opts, Console& io) {
             }
             if (!info.ok) {
                 status = kExitFailed;
-                Complain(io, path, info.opened ? "read failed: " + info.error : info.error);
+                Complain(io, path, info.opened ? "read failed: " + info.failure : info.error);
             }
         });
     io.out.flush();
@@ -109,7 +114,8 @@ CommandAction Setup(CLI::App& sub) {
         "Prints the header report of each file in UTF-8, files separated by a blank line.\n"
         "Bound images are listed, never extracted. A file that fails to read still shows what\n"
         "was read, and a message naming the file and the reader's failure goes to stderr.\n"
-        "JSON fields: file, ok, error (null or the failure), format, version, encoding\n"
+        "JSON fields: file, ok, error (null or the failure), detail (null or where and what\n"
+        "failed: section, record, byte offset), format, version, encoding\n"
         "(sjis/utf16), memo, n1, counts, block_definitions, bound_images, text_sha1, size.\n"
         "A legacy .jwc/.jwk file gives format, version null, encoding, id, comments, counts\n"
         "(read), stated_counts (header), text_sha1 and size.\n"

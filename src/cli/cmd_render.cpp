@@ -71,13 +71,16 @@ void SetUpRendering() {
 // error. Runs on a worker thread.
 bool RenderOne(const TJwPictureRequest& request, const std::string& in, const fs::path& out,
                std::string& error) {
-    PrivateTempFolder images;
-    if (!images.ok()) {
-        error = images.error();
+    PrivateTempFolder images;  // made when the drawing holds a bound image
+    TJwFileModels models;
+    std::vector<std::string> imageErrors;
+    if (!ReadDrawingForExport(in, out, images, models, "rendered", error, imageErrors)) return false;
+    // A picture without one of its images would pass for the drawing.
+    if (!imageErrors.empty()) {
+        for (const std::string& e : imageErrors) error += (error.empty() ? "" : "; ") + e;
+        error += "; nothing written";
         return false;
     }
-    TJwFileModels models;
-    if (!ReadDrawingForExport(in, out, images.path(), models, "rendered", error)) return false;
     const TJwwData& dwg = models.Jww();
     const bool ok = JwRenderFile([&](TJwCanvas& c) { dwg.GLDrawALL(c, request.draw); }, JwPaperBox(dwg), request,
                                  QString::fromStdString(out.string()), error);

@@ -1,5 +1,6 @@
 // The open command: dialog presets, extension rules, the report page, the
 // twelve grids, status messages, failed reads, drops and the command line.
+#include <cstring>
 #include <functional>
 
 #include <QDir>
@@ -172,8 +173,9 @@ TEST_F(WindowTest, FailedReadSaysSoAndShowsWhatWasRead) {
     }
     Open(Sample("jww600-points-texts.jww"));
     Open(path);
-    const std::string error = form->Session().JWW1->LastError;
-    EXPECT_FALSE(error.empty());
+    // The reader's message, then where and what it met.
+    const std::string error = form->Session().JWW1->LastError + ": " + form->Session().JWW1->LastErrorDetail;
+    EXPECT_EQ(error, "JWW-Header Error: header at byte 0x0: the file does not begin with the signature \"JwwData.\"");
     EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + path + QStringLiteral("」の読み込みに失敗しました（") +
                              QString::fromStdString(error) + QStringLiteral("）"));
     EXPECT_TRUE(Memo().startsWith(QStringLiteral("ファイル名：") + path + QLatin1Char('\n')));
@@ -273,6 +275,55 @@ TEST_F(WindowTest, ProgramOpensFileFromCommandLine) {
     EXPECT_TRUE(QString::fromUtf8(program.readAllStandardError())
                     .contains(QStringLiteral("missing.jww」の読み込みに失敗しました（no such file）")));
     EXPECT_FALSE(QFileInfo::exists(QDir(none).filePath(QStringLiteral("header.png"))));
+}
+
+// A name with control characters is shown with them escaped; a save that
+// leaves out inserts of missing definitions says how many.
+TEST_F(WindowTest, HostileNamesAndLeftOutInserts) {
+    const QString path = WorkPath("a\x1b[31m\x07" "b.jww");
+    {
+        // The model refuses an insert of a definition it lacks: an insert of
+        // A at (5, 6) is written, and the definition number that follows its
+        // point, scales and angle then set to 42, which no definition has.
+        TJwwData jw;
+        jw.DataDefaultSet();
+        ASSERT_TRUE(jw.AddEntPre());
+        jw.AddEntLine(0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1);
+        ASSERT_TRUE(jw.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"A"));
+        ASSERT_TRUE(jw.AddBlkLine(0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1));
+        ASSERT_TRUE(jw.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, 5.0, 6.0, 1.0, 1.0, 0.0));
+        ASSERT_TRUE(jw.AddEntPost());
+        ASSERT_TRUE(jw.FileOut(FromQ(path), 600));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        QByteArray bytes = file.readAll();
+        const double place[5] = {5.0, 6.0, 1.0, 1.0, 0.0};
+        const QByteArray pattern(reinterpret_cast<const char*>(place), sizeof place);
+        const qsizetype at = bytes.indexOf(pattern);
+        ASSERT_GE(at, 0);
+        ASSERT_EQ(bytes.indexOf(pattern, at + 1), -1);
+        const uint32_t missing = 42;  // no definition 42
+        ASSERT_LE(at + qsizetype{sizeof place} + qsizetype{sizeof missing}, bytes.size());
+        std::memcpy(bytes.data() + at + sizeof place, &missing, sizeof missing);
+        ASSERT_TRUE(file.seek(0));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+        file.close();
+        TJwwData in;
+        ASSERT_TRUE(in.FileIn(FromQ(path)));
+        ASSERT_EQ(in.EntBlockN, 1);
+        ASSERT_EQ(in.EntBlock[0].nNumber, missing);
+    }
+    Open(path);
+    EXPECT_FALSE(Message().contains(QChar(0x1B)));
+    EXPECT_FALSE(Message().contains(QChar(0x07)));
+    EXPECT_TRUE(Message().contains(QStringLiteral("a\\x1B[31m\\x07b.jww」を開きました"))) << Message().toStdString();
+
+    Save(WorkPath("saved.jww"));
+    EXPECT_EQ(Message(), QStringLiteral("図面ファイル「") + WorkPath("saved.jww") +
+                             QStringLiteral("」を保存しました（定義のないブロック挿入 1 個を除きました）"));
+    TJwwData back;
+    ASSERT_TRUE(back.FileIn(FromQ(WorkPath("saved.jww"))));
+    EXPECT_EQ(back.EntBlockN, 0);
 }
 
 }  // namespace

@@ -1,13 +1,22 @@
 // zumenscope-cli run in-process on the real sample drawings.
+#include <fcntl.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -624,6 +633,225 @@ TEST_F(CliBatch, ParallelOutputIsSerialOutput) {
             EXPECT_EQ(ReadAll(dir_ / c / name), ReadAll(dir_ / "conv1" / name)) << f;
         }
     }
+}
+
+// ---- Hostile input and hostile file systems ----
+
+// A drawing built here: a line, and, with an image, a bound image pic.png
+// that a text refers to; written as 7.00 at p.
+void SmallDrawing(const fs::path& p, bool withImage, const std::function<void(jw::TJwwData&)>& more = {}) {
+    jw::TJwwData m;
+    m.DataDefaultSet();
+    m.Enthd.jwVer = 700;
+    ASSERT_TRUE(m.AddEntPre());
+    m.AddEntLine(0, 0, 0, 1, 1, 0, 0, 0, 0, 10, 10);
+    const fs::path images = p.parent_path() / (p.stem().string() + "_images");
+    if (withImage) {
+        fs::create_directories(images);
+        WriteAll(images / "pic.png", std::string(3000, 'p'));
+        m.AddEntMoji(0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 10, 0, 2, 2, 0, 0, u"", u"^@BM%temp%pic.png,10,0,0,0,0,0");
+        m.BindImage = {jw::TBindImageType{u"pic.png", 3000}};
+        m.BindImageN = 1;
+        m.BindImageExp = true;
+        m.BindImageFolder = jw::AddPathDelim(jw::FromNativePath(images));
+    }
+    if (more) more(m);
+    ASSERT_TRUE(m.AddEntPost());
+    ASSERT_TRUE(m.FileOut(jw::FromUtf8(p.string()), 700)) << m.LastError;
+    fs::remove_all(images);
+}
+
+// An output that is the input under another name (a symbolic or hard link,
+// another spelling) is refused, even when the version would drop the bound
+// image: the only copy stays as it was.
+TEST_F(CliTest, ConvertRefusesItsOwnInputUnderAnyName) {
+    SmallDrawing(Path("in.jww"), true);
+    const std::string before = ReadAll(Path("in.jww"));
+    fs::create_symlink("in.jww", Path("link.jww"));
+    fs::create_hard_link(Path("in.jww"), Path("hard.jww"));
+    fs::create_directory(Path("sub"));
+    for (const std::string& out : {Path("link.jww"), Path("hard.jww"), Path("sub") + "/../in.jww",
+                                   (dir_ / "." / "in.jww").string()}) {
+        SCOPED_TRACE(out);
+        const CliResult r = RunCli({"convert", Path("in.jww"), out, "--version", "6.00"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("the output would replace the input"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadAll(Path("in.jww")), before);
+    }
+}
+
+// A temporary folder is made only for a bound image; one that cannot be
+// made fails the files that need it, naming the image, and nothing is
+// written in place of a drawing that would lack it.
+TEST_F(CliTest, TemporaryFolderOnlyForImages) {
+    SmallDrawing(Path("plain.jww"), false);
+    SmallDrawing(Path("image.jww"), true);
+    const jw::test::ScopedEnv tmp("TMPDIR", "/proc");  // a folder nobody can create anything in
+    CliResult r = RunCli({"convert", Path("plain.jww"), Path("plain-out.jww")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunCli({"dxf", Path("plain.jww")}).status, 0);
+
+    r = RunCli({"convert", Path("image.jww"), Path("image-out.jww")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find(Path("image.jww") + ": bound image pic.png could not be extracted: cannot create a "
+                                              "temporary folder in /proc"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("nothing written"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(Path("image-out.jww")));
+    // A version without bound images loses the image anyway (and says so).
+    r = RunCli({"convert", Path("image.jww"), Path("image-600.jww"), "--version", "6.00"});
+    EXPECT_EQ(r.status, 0) << r.err;
+
+    r = RunCli({"dxf", Path("image.jww")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("bound image pic.png could not be extracted"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::exists(Path("image.dxf")));
+}
+
+// With the temporary folder's file system full (here: a file size limit),
+// the image that cannot be extracted fails convert and dxf by name.
+TEST_F(CliTest, FullTemporaryFolderFailsByName) {
+    SmallDrawing(Path("image.jww"), true);
+    const fs::path tmp = dir_ / "tmp";
+    fs::create_directory(tmp);
+    const jw::test::ScopedEnv env("TMPDIR", tmp.string());
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"convert", Path("image.jww"), Path("out.jww")},
+          std::vector<std::string>{"dxf", Path("image.jww"), "--release", "r12"}}) {
+        SCOPED_TRACE(args[0]);
+        // In a child process, whose writes beyond 2000 bytes fail.
+        int pipeFd[2];
+        ASSERT_EQ(::pipe(pipeFd), 0);
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(pipeFd[0]);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{2000, 2000};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            const CliResult r = RunCli(args);
+            const std::string text = std::to_string(r.status) + "\n" + r.err;
+            if (::write(pipeFd[1], text.data(), text.size()) < 0) ::_exit(99);
+            ::_exit(0);
+        }
+        ::close(pipeFd[1]);
+        std::string text;
+        char buf[4096];
+        for (ssize_t n; (n = ::read(pipeFd[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+        ::close(pipeFd[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        EXPECT_TRUE(text.starts_with("1\n")) << text;
+        EXPECT_NE(text.find("bound image pic.png could not be extracted: cannot write "), std::string::npos) << text;
+        EXPECT_TRUE(fs::is_empty(tmp));
+    }
+    EXPECT_FALSE(fs::exists(Path("out.jww")));
+}
+
+// File names with control characters reach stderr escaped.
+TEST_F(CliTest, ControlCharactersInNamesAreEscaped) {
+    const std::string name = Path("a\x1b[2J\x07" "b.jww");
+    CliResult r = RunCli({"info", name});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("a\\x1B[2J\\x07b.jww: no such file"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find_first_of("\x1b\x07"), std::string::npos);
+    r = RunCli({"\x1b]0;title\x07"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.find_first_of("\x1b\x07"), std::string::npos) << r.err;
+}
+
+// A read that fails says where, on stderr and in the JSON's detail.
+TEST_F(CliTest, InfoSaysWhereReadingStopped) {
+    SmallDrawing(Path("whole.jww"), false);
+    std::string bytes = ReadAll(Path("whole.jww"));
+    bytes.resize(bytes.size() - 20);  // inside the line
+    WriteAll(Path("cut.jww"), bytes);
+    const CliResult r = RunCli({"info", "--json", Path("cut.jww"), Path("whole.jww")});
+    EXPECT_EQ(r.status, 1);
+    const std::vector<json> lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["error"], "File I/O Error");
+    const std::string detail = lines[0]["detail"].get<std::string>();
+    EXPECT_TRUE(std::regex_match(detail, std::regex("entity 1 \\(CDataSen\\) at byte 0x[0-9A-F]+: the file ends inside the record")))
+        << detail;
+    EXPECT_TRUE(lines[1]["detail"].is_null());
+    EXPECT_NE(r.err.find(Path("cut.jww") + ": read failed: File I/O Error: " + detail + "\n"), std::string::npos)
+        << r.err;
+}
+
+// An output that is a device or a FIFO is written to and stays what it is.
+TEST_F(CliTest, OutputsThatAreNoRegularFiles) {
+    SmallDrawing(Path("in.jww"), false);
+    ASSERT_EQ(RunCli({"convert", Path("in.jww"), Path("regular.jww")}).status, 0);
+    fs::create_symlink("/dev/null", Path("null.jww"));
+    CliResult r = RunCli({"convert", Path("in.jww"), Path("null.jww")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    EXPECT_TRUE(fs::is_symlink(Path("null.jww")));
+    fs::create_symlink("/dev/null", Path("null.dxf"));
+    r = RunCli({"dxf", Path("in.jww"), "-o", Path("null.dxf")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    ASSERT_EQ(::mkfifo(Path("fifo.jww").c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = ReadAll(Path("fifo.jww")); });
+    r = RunCli({"convert", Path("in.jww"), Path("fifo.jww")});
+    // Should the command not have opened the FIFO, this lets the reader end.
+    if (const int fd = ::open(Path("fifo.jww").c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+    reader.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(received, ReadAll(Path("regular.jww")));
+    EXPECT_EQ(fs::status(Path("fifo.jww")).type(), fs::file_type::fifo);
+}
+
+// Inserts of a number no definition has are left out and counted; inserts
+// that would make a definition contain itself stay out of the DXF.
+TEST_F(CliTest, BlockInsertsThatReferToNothingOrCloseCycles) {
+    // The model refuses an insert of a definition it lacks: the file is
+    // written with an insert of A at (9, 9), and the definition number that
+    // follows the insert's point, scales and angle is then set to 42, which
+    // no definition has.
+    SmallDrawing(Path("blocks.jww"), false, [](jw::TJwwData& m) {
+        ASSERT_TRUE(m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"A"));
+        m.AddBlkLine(0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 1, 1);
+        m.AddBlkBlock(0, 0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 1, 1, 0);  // A holds A
+        ASSERT_TRUE(m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, 5, 5, 1, 1, 0));
+        ASSERT_TRUE(m.AddEntBlock(0, 0, 0, 1, 1, 0, 0, 0, 9, 9, 1, 1, 0));
+    });
+    std::string bytes = ReadAll(Path("blocks.jww"));
+    const double place[5] = {9, 9, 1, 1, 0};
+    const std::string_view pattern(reinterpret_cast<const char*>(place), sizeof place);
+    const size_t at = bytes.find(pattern);
+    ASSERT_NE(at, std::string::npos);
+    ASSERT_EQ(bytes.find(pattern, at + 1), std::string::npos);
+    const uint32_t missing = 42;  // no definition 42
+    ASSERT_LE(at + sizeof place + sizeof missing, bytes.size());
+    std::memcpy(bytes.data() + at + sizeof place, &missing, sizeof missing);
+    WriteAll(Path("blocks.jww"), bytes);
+    {
+        jw::TJwwData in;
+        ASSERT_TRUE(in.FileIn(jw::FromUtf8(Path("blocks.jww")))) << in.LastError;
+        ASSERT_EQ(in.EntBlockN, 2);
+        ASSERT_EQ(in.EntBlock[1].nNumber, missing);
+    }
+
+    CliResult r = RunCli({"convert", Path("blocks.jww"), Path("out.jww")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(Path("out.jww") + ": warning: 1 block insert(s) of a definition the drawing lacks: left out\n"),
+              std::string::npos)
+        << r.err;
+    jw::TJwwData back;
+    ASSERT_TRUE(back.FileIn(jw::FromUtf8(Path("out.jww")))) << back.LastError;
+    EXPECT_EQ(back.EntBlockN, 1);
+
+    r = RunCli({"dxf", Path("out.jww")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(Path("out.jww") +
+                         ": warning: 1 block insert left out: each would make a block definition contain itself\n"),
+              std::string::npos)
+        << r.err;
 }
 
 }  // namespace

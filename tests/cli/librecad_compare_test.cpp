@@ -209,11 +209,13 @@ TEST(RenderAgainstLibreCad, LineWorkOfEverySampleAgrees) {
 
         // Ours, without texts and images.
         cli::PrivateTempFolder images;
-        ASSERT_TRUE(images.ok());
         TJwFileModels models;
         std::string error;
-        ASSERT_TRUE(cli::ReadDrawingForExport(in, dir / (stem + ".png"), images.path(), models, "rendered", error))
+        std::vector<std::string> imageErrors;
+        ASSERT_TRUE(
+            cli::ReadDrawingForExport(in, dir / (stem + ".png"), images, models, "rendered", error, imageErrors))
             << error;
+        EXPECT_TRUE(imageErrors.empty());
         const TJwwData& dwg = models.Jww();
         const TJwBox paper = JwPaperBox(dwg);
         std::vector<TJwBox> left;

@@ -1180,7 +1180,7 @@ TEST_F(DxfFiles, FailuresKeepTheirReason) {
     m.AddFList(U(dir / "good.png"), out, 4, 3, 4, 3, 0);
     EXPECT_FALSE(m.SaveDXF(u"", U(dir / "out" / "b.dxf")));
     EXPECT_EQ(m.LastError, "cannot copy the image " + (dir / "gone.png").string() + " to " +
-                               (dir / "out" / "gone.png").string());
+                               (dir / "out" / "gone.png").string() + ": not a readable file");
     EXPECT_EQ(Read(dir / "out" / "b.dxf"), m.SaveDXFText(u""));
     EXPECT_EQ(Read(dir / "out" / "good.png"), "image");
     EXPECT_FALSE(fs::exists(dir / "out" / "gone.png"));

@@ -138,6 +138,74 @@ TEST(BoundImagesTest, NamesThatLeaveTheFolderTouchNothing) {
     EXPECT_FALSE(fs::exists(images / "ok.png"));
 }
 
+// An image that cannot be extracted is named with the reason; the read and
+// the other images go on.
+TEST(BoundImagesTest, ImagesThatCannotBeExtractedAreNamed) {
+    test::TempFolder t;
+    fs::create_directories(t.path() / "taken.png");  // a folder stands where the image would go
+    const std::vector<Entry> entries = {
+        {"taken.png", Pattern(4, 1)}, {"../out.png", Pattern(4, 2)}, {"ok.png", Pattern(4, 3)}};
+    const std::vector<uint8_t> f = DrawingWithImages(entries);
+    TJwwData m;
+    m.BindImageFolder = t.Folder();
+    m.BindImageExp = m.BindImageExr = true;
+    ASSERT_TRUE(m.BufferIn(f.data(), f.size(), u"d.jww")) << m.LastError;
+    ASSERT_EQ(m.BindImageErrors.size(), 2u);
+    EXPECT_TRUE(m.BindImageErrors[0].starts_with("bound image taken.png could not be extracted: cannot create "))
+        << m.BindImageErrors[0];
+    EXPECT_EQ(m.BindImageErrors[1], "bound image ../out.png could not be extracted: its name leaves the image folder");
+    EXPECT_EQ(test::ReadFileBytes(t.path() / "ok.png"), entries[2].data);
+
+    // Without a folder to extract into (a full or unwritable temporary
+    // directory) every image is named with the reason the folder gave.
+    TJwwData n;
+    n.BindImageExp = n.BindImageExr = true;
+    n.BindImageFolderMake = [](std::string& error) {
+        error = "cannot create a temporary folder in /full: No space left on device";
+        return JwString();
+    };
+    ASSERT_TRUE(n.BufferIn(f.data(), f.size(), u"d.jww")) << n.LastError;
+    ASSERT_EQ(n.BindImageErrors.size(), 3u);
+    EXPECT_EQ(n.BindImageErrors[2],
+              "bound image ok.png could not be extracted: cannot create a temporary folder in /full: No space left on "
+              "device");
+    // A new read starts without them.
+    const std::vector<uint8_t> none = DrawingWithImages({});
+    ASSERT_TRUE(n.BufferIn(none.data(), none.size(), u"d.jww"));
+    EXPECT_TRUE(n.BindImageErrors.empty());
+}
+
+// The folder for extracted images is asked for once, and only when an image
+// has data to put in it.
+TEST(BoundImagesTest, FolderIsMadeOnlyForAnImage) {
+    test::TempFolder t;
+    struct Case {
+        const char* what;
+        std::vector<Entry> entries;
+        int made;
+    };
+    const Case cases[] = {
+        {"no images", {}, 0},
+        {"entries without data", {{"", {}}, {"zero.png", {}}}, 0},
+        {"two images", {{"a.png", Pattern(3, 1)}, {"b.png", Pattern(3, 2)}}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<uint8_t> f = DrawingWithImages(c.entries);
+        int made = 0;
+        TJwwData m;
+        m.BindImageExp = m.BindImageExr = true;
+        m.BindImageFolderMake = [&](std::string&) {
+            ++made;
+            return t.Folder();
+        };
+        ASSERT_TRUE(m.BufferIn(f.data(), f.size(), u"d.jww")) << m.LastError;
+        EXPECT_EQ(made, c.made);
+        EXPECT_TRUE(m.BindImageErrors.empty());
+    }
+    EXPECT_EQ(Listing(t.path()), (std::vector<std::string>{"a.png", "b.png"}));
+}
+
 TEST(BoundImagesTest, DamagedSectionsEndTheRead) {
     struct Case {
         const char* what;
@@ -282,6 +350,20 @@ TEST(BoundImagesTest, WritesTheReferencedImages) {
     ByteBuilder want;
     want.I32(2).Str("a.png.gz").I32(5000).Raw(a.data(), a.size()).Str("b.bmp").I32(2048).Raw(b.data(), b.size());
     EXPECT_EQ(sink.bytes, want.bytes);
+
+    // A text names an image exactly: that one is written, even when an
+    // earlier name begins with it.
+    m.BindImage = {{u"b.bmp.bak", 0, false}, {u"b.bmp", 0, false}};
+    m.BindImageN = 2;
+    t.File("b.bmp.bak", c);
+    MemorySink exact;
+    ArchiveWriter xw(exact);
+    m.WriteBindImageSection(xw);
+    EXPECT_FALSE(m.BindImage[0].exf);
+    EXPECT_TRUE(m.BindImage[1].exf);
+    ByteBuilder wantExact;
+    wantExact.I32(1).Str("b.bmp").I32(2048).Raw(b.data(), b.size());
+    EXPECT_EQ(exact.bytes, wantExact.bytes);
 
     // Both switches off: only the count 0.
     m.BindImageExp = m.BindImageExr = false;

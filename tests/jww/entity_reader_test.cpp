@@ -172,6 +172,13 @@ TEST(EntityReaderTest, DefinitionTimeStamp) {
     EXPECT_EQ(m.EntBlockDef[1].mLineN, 1);
     EXPECT_EQ(+m.EntBlockDef[2].dtime, 3u);
     EXPECT_EQ(m.EntBlockDef[2].strName, u"stamped2");
+    // The stamp itself is kept for the writer, with the dtime the file held.
+    EXPECT_FALSE(m.EntBlockDef[0].bTime64);
+    ASSERT_TRUE(m.EntBlockDef[1].bTime64);
+    EXPECT_EQ(m.EntBlockDef[1].dtimeFile, 0x80000005u);
+    EXPECT_EQ(std::vector<uint8_t>(std::begin(m.EntBlockDef[1].time64), std::end(m.EntBlockDef[1].time64)),
+              std::vector<uint8_t>(8, 0x77));
+    EXPECT_EQ(m.EntBlockDef[2].dtimeFile, 0x80000001u);
 }
 
 TEST(EntityReaderTest, OldFormatDefinition) {

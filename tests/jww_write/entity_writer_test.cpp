@@ -166,7 +166,7 @@ TEST(EntityWriter, OnlyReferencedDefinitionsWithOutputNumbers) {
     m.EntBlockNum = 2;
     AddBlock(m, Insert(12, 1));
     AddBlock(m, Insert(9, 2));
-    AddBlock(m, Insert(99, 3));  // no definition has 99: written as 0
+    AddBlock(m, Insert(99, 3));  // no definition has 99: left out
     {
         // The flags set above are those of the block tree.
         TJwwData tree = m;
@@ -181,17 +181,18 @@ TEST(EntityWriter, OnlyReferencedDefinitionsWithOutputNumbers) {
         EXPECT_EQ(tree.ChangeBlockNo(99), 0u);
     }
 
+    // Written as 0, the insert of 99 would become one of the first written
+    // definition: it is left out, and the count says so.
     B e;
-    e.w(3).newClass(700, "CDataBlock");  // class 1, insert 2
+    e.w(2).newClass(700, "CDataBlock");  // class 1, insert 2
     BlockBody(e, Insert(12, 1), 1).w(0x8001);  // 3
-    BlockBody(e, Insert(9, 2), 0).w(0x8001);  // 4
-    BlockBody(e, Insert(99, 3), 0);
-    e.w(2).newClass(700, "CDataList");  // class 5
-    e.att(d9.att).c(0).c(1).c(5).str("B").w(3);  // definition 6, counted before its members
-    e.newClass(700, "CDataSen");  // class 7, line 8
-    LineBody(e, ml1).w(0x8001);  // insert 9
-    BlockBody(e, Insert(12, 3), 1).w(0x8007);  // line 10
-    LineBody(e, ml2).w(0x8005);
+    BlockBody(e, Insert(9, 2), 0);
+    e.w(2).newClass(700, "CDataList");  // class 4
+    e.att(d9.att).c(0).c(1).c(5).str("B").w(3);  // definition 5, counted before its members
+    e.newClass(700, "CDataSen");  // class 6, line 7
+    LineBody(e, ml1).w(0x8001);  // insert 8
+    BlockBody(e, Insert(12, 3), 1).w(0x8006);  // line 9
+    LineBody(e, ml2).w(0x8004);
     e.att(d12.att).c(1).c(1).c(5).str("C").w(1);
     e.newClass(700, "CDataEnko");
     EnkoBody(e, Arc());
@@ -213,6 +214,35 @@ TEST(EntityWriter, DefinitionTimeWithoutStampFlag) {
     e.w(1).newClass(700, "CDataBlock");
     BlockBody(e, Insert(1), 0).w(1).newClass(700, "CDataList").att(d.att).c(0).c(0).c(3).str("").w(0);
     EXPECT_EQ(Hex(out), Hex(e));
+}
+
+// A definition read with a 64-bit time stamp gets it back from 7.00 on (with
+// the dtime the file held); older versions get the position without it.
+TEST(EntityWriter, DefinitionTimeStampWrittenBack) {
+    TJwwData m = Model();
+    jw::TEntJwwBlockDef d;
+    d.nNumber = 1;
+    d.dtime = 2;  // the position, as the reader leaves it
+    d.bTime64 = true;
+    d.dtimeFile = 0x80000005u;
+    const uint8_t stamp[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    std::copy(std::begin(stamp), std::end(stamp), d.time64);
+    d.ref_flag = true;
+    d.ref_no = 0;
+    m.EntBlockDef = {d};
+    m.EntBlockDefN = m.Enthd.n2 = 1;
+    AddBlock(m, Insert(1));
+    for (const int ver : {700, 600}) {
+        B e;
+        e.w(1).newClass(ver, "CDataBlock");
+        BlockBody(e, Insert(1), 0, ver).w(1).newClass(ver, "CDataList").att(d.att, ver).c(0).c(0);
+        if (ver == 700)
+            e.c(0x80000005u).bytes(Bytes(std::begin(stamp), std::end(stamp)));
+        else
+            e.c(2);
+        e.str("").w(0);
+        EXPECT_EQ(Hex(EntityBytes(m, ver)), Hex(e)) << ver;
+    }
 }
 
 TEST(EntityWriter, OutOfRangeEntriesAreNeitherCountedNorWritten) {

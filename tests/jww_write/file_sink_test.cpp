@@ -1,6 +1,11 @@
 // Saving through a temporary file: a failed save leaves an existing drawing
 // untouched and creates nothing; a successful one keeps the file's mode.
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 
 #include "write_helpers.h"
 
@@ -106,6 +111,66 @@ TEST(FileSink, LargeOutputAndSymbolicLinks) {
     // Saving through a link replaces the file it points to; the link stays.
     EXPECT_TRUE(fs::is_symlink(dir.path() / "link.jww"));
     EXPECT_EQ(ReadFileBytes(dir.path() / "real" / "d.jww"), data);
+}
+
+// A new file never replaces or follows what stands at its name: a file, or a
+// link that points nowhere. Given another name, it takes that one.
+TEST(FileSink, NewFilesReplaceNothing) {
+    TempDir dir;
+    WriteFile(dir.path() / "taken.png", "theirs");
+    fs::create_symlink("../elsewhere/x.png", dir.path() / "link.png");
+    for (const char* name : {"taken.png", "link.png"}) {
+        SCOPED_TRACE(name);
+        AtomicFileSink sink(dir / name, jw::SinkTarget::New);
+        const Bytes data = {'o', 'u', 'r', 's'};
+        sink.Write(data.data(), data.size());
+        EXPECT_THROW(sink.Commit(), jw::JwFileExists);
+        sink.Rename(dir / (std::string("free-") + name));
+        sink.Commit();
+        EXPECT_EQ(ReadFileBytes(dir.path() / (std::string("free-") + name)), data);
+    }
+    EXPECT_EQ(ReadFileBytes(dir.path() / "taken.png"), Bytes({'t', 'h', 'e', 'i', 'r', 's'}));
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.png"));
+    EXPECT_FALSE(fs::exists(dir.path().parent_path() / "elsewhere"));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"free-link.png", "free-taken.png", "link.png", "taken.png"}));
+}
+
+// A working file replaces the entry of its name, a link itself rather than
+// what it points to.
+TEST(FileSink, ReplacedEntriesAreNotFollowed) {
+    TempDir dir;
+    WriteFile(dir.path() / "target", "keep");
+    fs::create_symlink("target", dir.path() / "image.png");
+    AtomicFileSink sink(dir / "image.png", jw::SinkTarget::ReplaceEntry);
+    const Bytes data = {'n', 'e', 'w'};
+    sink.Write(data.data(), data.size());
+    sink.Commit();
+    EXPECT_FALSE(fs::is_symlink(dir.path() / "image.png"));
+    EXPECT_EQ(ReadFileBytes(dir.path() / "image.png"), data);
+    EXPECT_EQ(ReadFileBytes(dir.path() / "target"), Bytes({'k', 'e', 'e', 'p'}));
+}
+
+// A save onto a device is written to it, never in its place; a socket is
+// refused.
+TEST(FileSink, DevicesAreWrittenNotReplaced) {
+    if (!fs::is_character_file("/dev/null")) GTEST_SKIP() << "no /dev/null";
+    TJwwData m = SmallDrawing();
+    ASSERT_TRUE(m.FileOut(u"/dev/null", 700)) << m.LastError;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    TempDir dir;
+    const std::string path = (dir.path() / "s.jww").string();
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof addr.sun_path);
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+    EXPECT_FALSE(m.FileOut(dir / "s.jww", 700));
+    EXPECT_NE(m.LastError.find("not a regular file"), std::string::npos) << m.LastError;
+    EXPECT_TRUE(fs::is_socket(dir.path() / "s.jww"));
+    ::close(fd);
 }
 
 }  // namespace

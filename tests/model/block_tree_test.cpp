@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/jw_data.h"
+#include "support/numbers.h"
 #include "support/program_values.h"
 
 // Fields of the packed records are compared as +field: the unary plus copies
@@ -82,7 +83,7 @@ TEST_F(BlockTree, TwoInsertsOfOneDefinitionCountItOnce) {
         EXPECT_EQ(m.EntBlockTree[i].level, 0);
         EXPECT_EQ(m.EntBlockTree[i].parent, -1);
         EXPECT_EQ(m.EntBlockTree[i].defno, 0);
-        EXPECT_EQ(m.EntBlockTree[i].name, u"A");
+        EXPECT_EQ(m.BlockTreeName(m.EntBlockTree[i]), u"A");
         EXPECT_EQ(+m.EntBlockTree[i].att.nPenColor, 7);  // the insert's own attribute at level 0
     }
     EXPECT_EQ(m.EntBlockTree[1].x, 3);
@@ -139,7 +140,7 @@ TEST_F(BlockTree, UnknownNumbersAndDuplicateNumbers) {
     m.MakeBlockTree();
     ASSERT_EQ(m.EntBlockTreeN, 3);
     EXPECT_EQ(m.EntBlockTree[0].defno, -1);
-    EXPECT_TRUE(m.EntBlockTree[0].name.empty());
+    EXPECT_TRUE(m.BlockTreeName(m.EntBlockTree[0]).empty());
     EXPECT_EQ(m.EntBlockTree[1].defno, 0);
     EXPECT_EQ(m.EntBlockTree[2].defno, -1);  // nested unknown number, child of node 1
     EXPECT_EQ(m.EntBlockTree[2].parent, 1);
@@ -197,10 +198,31 @@ TEST_F(BlockTree, ExponentialNestingIsBounded) {
     }
     Place(0);
     m.MakeBlockTree();
-    EXPECT_EQ(m.EntBlockTreeN, 1000000);
+    EXPECT_EQ(m.EntBlockTreeN, jw::kMaxBlockTreeNodes);
     // Every definition is in use even though the tree was cut short.
     EXPECT_EQ(m.EntBlockNum, kLevels);
     EXPECT_EQ(m.EntBlockDef[kLevels - 1].ref_no, kLevels - 1);
+}
+
+// Forty definitions with names of 60,000 characters, each holding two
+// inserts of the next: the nodes refer to the definitions, so the tree takes
+// no more than its byte budget however long the names are.
+TEST_F(BlockTree, LongNamesCostTheNodesNothing) {
+    constexpr int kLevels = 40;
+    const JwString longName(60000, u'N');
+    for (int i = 0; i < kLevels; ++i) {
+        Def(static_cast<uint32_t>(i), longName + IntStr(i));
+        if (i + 1 < kLevels) {
+            Nest(i, static_cast<uint32_t>(i + 1));
+            Nest(i, static_cast<uint32_t>(i + 1), 1, 0);
+        }
+    }
+    Place(0);
+    m.MakeBlockTree();
+    EXPECT_EQ(m.EntBlockTreeN, kMaxBlockTreeNodes);
+    EXPECT_LE(m.EntBlockTree.capacity() * sizeof(TEntJwwBlockTree), kBlockTreeBytes);
+    const TEntJwwBlockTree& last = m.EntBlockTree[static_cast<size_t>(m.EntBlockTreeN - 1)];
+    EXPECT_EQ(m.BlockTreeName(last), longName + IntStr(last.defno));
 }
 
 TEST_F(BlockTree, LongCyclicPathsStayBounded) {

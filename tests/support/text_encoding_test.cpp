@@ -193,5 +193,23 @@ TEST(Utf8, AppendAddsToTheBuffer) {
     EXPECT_EQ(text, std::string(bytes.begin(), bytes.end()));
 }
 
+// Control characters and broken UTF-8 in a message are written as escapes;
+// every other character, a backslash included, stays as it is.
+TEST(EscapeControls, OnlyWhatCouldActOnATerminal) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"plain.jww", "plain.jww"},
+        {"\u56f3\u9762 a\\b.jww", "\u56f3\u9762 a\\b.jww"},
+        {"a\x1b[2Jb", "a\\x1B[2Jb"},
+        {"bell\x07", "bell\\x07"},
+        {"tab\tlf\ncr\r", "tab\\tlf\\ncr\\r"},
+        {"del\x7f", "del\\x7F"},
+        {"csi\xc2\x9b", "csi\\xC2\\x9B"},  // U+009B, the terminal's one-character escape
+        {"raw\x9b", "raw\\x9B"},            // not UTF-8 at all
+        {"cut\xe3\x81", "cut\\xE3\\x81"},
+        {"\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(EscapeControls(in), out) << in;
+}
+
 }  // namespace
 }  // namespace jw

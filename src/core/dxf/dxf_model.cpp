@@ -104,7 +104,9 @@ void TDXFmodel::DataInit() {
     Ltn = 2;
     AppNam.clear();
     srcName.clear();
+    dstName.clear();
     LastError.clear();
+    Warnings.clear();
     MinWx = 0, MinWy = 0, MaxWx = 10, MaxWy = 10;
     papx = 297, papy = 210;
     pscale = 1;
@@ -345,25 +347,29 @@ JwString TDXFmodel::AdjustLayerName(int32_t lg, int32_t ly, const JwString& s) c
     return out;
 }
 
+JwString TDXFmodel::CopyName(const JwString& srcfile, const JwString& dstpath, int32_t i) {
+    const JwString name = FileNameOnly(srcfile);
+    const JwString ext = FileExtLower(name);
+    const JwString stem = FileExtChange(name, u"");
+    return i == 0 ? dstpath + stem + ext : dstpath + stem + u"_" + IntStr(i) + ext;
+}
+
+bool TDXFmodel::CopyNameFree(const JwString& path, int32_t self) const {
+    // Names are compared without regard to case, as Windows would.
+    const JwString up = StrUpper(path);
+    if (PathEntryExists(path) || (!dstName.empty() && StrUpper(dstName) == up)) return false;
+    for (size_t k = 0; k < deFList.size(); ++k)
+        if (static_cast<int32_t>(k) != self && StrUpper(deFList[k].dst) == up) return false;
+    return true;
+}
+
 int32_t TDXFmodel::AddFList(const JwString& srcfile, const JwString& dstpath, double pix, double piy,
                             double psx, double psy, int32_t phnd) {
     const int32_t known = GetFList(srcfile);
     if (known >= 0) return known;
     try {
-        const JwString name = FileNameOnly(srcfile);
-        const JwString ext = FileExtLower(name);
-        const JwString stem = FileExtChange(name, u"");
-        // A name is taken when the file exists or another entry of this export
-        // already copies to it.
-        auto taken = [&](const JwString& path) {
-            if (FileExistsEx(path)) return true;
-            const JwString up = StrUpper(path);
-            for (const TDXF_FileNameList& f : deFList)
-                if (StrUpper(f.dst) == up) return true;
-            return false;
-        };
-        JwString dst = dstpath + stem + ext;
-        for (int32_t i = 1; i <= 99999 && taken(dst); ++i) dst = dstpath + stem + u"_" + IntStr(i) + ext;
+        JwString dst = CopyName(srcfile, dstpath, 0);
+        for (int32_t i = 1; i <= 99999 && !CopyNameFree(dst, -1); ++i) dst = CopyName(srcfile, dstpath, i);
         TDXF_FileNameList f;
         f.src = srcfile;
         f.dst = dst;

@@ -238,6 +238,7 @@ struct TDXF_BlockDef {
 struct TDXF_FileNameList {
     JwString src;           // source image path
     JwString dst;           // path of the copy beside the DXF
+    bool linked = false;    // an image the drawing links to (not one bound into it)
     double ix = 0, iy = 0;  // pixel size
     double sx = 0, sy = 0;  // displayed size
     int32_t hnd = 0;        // IMAGEDEF handle (assigned by SaveDXF)
@@ -311,7 +312,11 @@ public:
     int32_t Ltn = 2;     // number of paper-space layouts, at least 2
     JwString AppNam;     // leading comment
     JwString srcName;    // source drawing (its file times give the header dates)
+    JwString dstName;    // the DXF to be written: no image copy takes its name
     std::string LastError;  // why the last SaveDXF failed (empty after a success)
+    // What the conversion and the last SaveDXF left out without failing, one
+    // line each.
+    std::vector<std::string> Warnings;
     double MinWx = 0, MinWy = 0, MaxWx = 10, MaxWy = 10;  // extents, paper mm
     double papx = 297, papy = 210;                          // paper size, mm
     double pscale = 1;   // model-space scale when Spa is 0
@@ -404,9 +409,17 @@ public:
     JwString DefautLayerName(int32_t l, const JwString& lg, const JwString& ly) const;
     JwString AdjustLayerName(int32_t lg, int32_t ly, const JwString& s) const;
     // Registers an image file once; dstpath is the folder of the copy (ending
-    // in a separator).
+    // in a separator). The copy gets the first of the names CopyName(srcfile,
+    // dstpath, 0, 1, ...) that nothing stands at, no other copy takes and is
+    // not dstName.
     int32_t AddFList(const JwString& srcfile, const JwString& dstpath, double pix, double piy,
                      double psx, double psy, int32_t phnd);
+    // Name number i of the copy of srcfile in dstpath: its file name with the
+    // extension lower-cased, and from i = 1 on "_" + i before the extension.
+    static JwString CopyName(const JwString& srcfile, const JwString& dstpath, int32_t i);
+    // Whether a copy may take the name path: nothing stands there, it is not
+    // dstName, and no listed copy but entry `self` has it.
+    bool CopyNameFree(const JwString& path, int32_t self) const;
     int32_t GetFList(std::u16string_view srcfile) const;
     int32_t AddBlockDef(const JwString& na, int32_t id);
     int32_t GetBlockIdx(std::u16string_view name) const;
@@ -475,11 +488,15 @@ public:
                        double px, double py, double pa, double pbx, double pby);
 
     // ---- writing (dxf/writer/) ----
-    // Writes the model as an ASCII DXF of release Ver at dst (through a
-    // temporary file that replaces dst only when complete), then copies the
-    // listed images beside it. src is the source drawing (header dates).
+    // Copies the listed images beside dst, then writes the model as an ASCII
+    // DXF of release Ver at dst (through a temporary file that replaces dst
+    // only when complete). A copy never replaces or follows anything: one
+    // whose name was taken meanwhile gets the next free name (and the DXF
+    // names that); a linked image is copied only when its bytes are a picture
+    // (DxfImageBytesPixelSize). src is the source drawing (header dates).
     // False, with the reason in LastError, when the DXF cannot be written
-    // (nothing is left at dst then) or an image cannot be copied.
+    // (nothing is left at dst then, nor any copy) or an image cannot be
+    // copied. A DXF that goes to a device or FIFO gets no copies (Warnings).
     bool SaveDXF(const JwString& src, const JwString& dst);
     // The same DXF text into memory (no image copies).
     std::string SaveDXFText(const JwString& src);

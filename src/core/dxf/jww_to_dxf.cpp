@@ -47,10 +47,14 @@
 #define STBI_ONLY_JPEG
 #define STBI_ONLY_PNG
 #define STBI_ONLY_GIF
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <stb/stb_image.h>
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 namespace jw {
 
@@ -67,7 +71,11 @@ int32_t PenStyleToLtype(int32_t s) {
 
 void TJwLayerCount::JWW_Init() {
     cn = 256;
-    w.assign(static_cast<size_t>(cn), TJwLayerCount_Work{});
+    // Zeroed in place when already sized: the tallies take a third of a megabyte.
+    if (w.size() == static_cast<size_t>(cn))
+        std::fill(w.begin(), w.end(), TJwLayerCount_Work{});
+    else
+        w.assign(static_cast<size_t>(cn), TJwLayerCount_Work{});
     gn.fill(0);
     gnmax = -1;
     gnmaxr = -1;
@@ -129,6 +137,16 @@ void StbSkip(void* user, int n) { gzseek(static_cast<gzFile>(user), n, SEEK_CUR)
 int StbEof(void* user) { return gzeof(static_cast<gzFile>(user)); }
 
 }  // namespace
+
+bool DxfImageBytesPixelSize(const uint8_t* data, size_t n, int32_t& width, int32_t& height) {
+    width = height = 0;
+    int x = 0, y = 0, comp = 0;
+    if (n == 0 || n > static_cast<size_t>(INT32_MAX)) return false;
+    if (!stbi_info_from_memory(data, static_cast<int>(n), &x, &y, &comp) || x <= 0 || y <= 0) return false;
+    width = x;
+    height = y;
+    return true;
+}
 
 bool DxfImagePixelSize(const JwString& path, int32_t& width, int32_t& height) {
     width = height = 0;
@@ -557,6 +575,10 @@ public:
         mainScale_ = m_.deLgp[static_cast<size_t>(mainGroup)].sc;
         m_.SetLgp(base_, mainGroup);
 
+        // A definition must not contain itself, directly or through others:
+        // the inserts that would close such a cycle are left out.
+        closing_ = jw_.CycleClosingInserts();
+        cut_ = 0;
         if (DxfOutDimension) DimensionBlocks();
         AddBlockDefs();
         // The drawing's records come in their kinds' numbers: room for them at once.
@@ -572,6 +594,9 @@ public:
             m_.Pw_Init();
             Container(EntityListOf(jw_.EntBlockDef[d]), static_cast<int32_t>(d), defIdx_[d]);
         }
+        if (cut_ > 0)
+            m_.Warnings.push_back(std::to_string(cut_) + (cut_ == 1 ? " block insert" : " block inserts") +
+                                  " left out: each would make a block definition contain itself");
         if (m_.Spa == 1) {
             BlockContentsExtents();
             m_.SetVPortArea();
@@ -605,6 +630,8 @@ private:
     };
     std::unordered_map<int32_t, std::vector<Dimension>> dims_;  // by container (-1 top level), in ga order
     std::unordered_map<int32_t, std::vector<char>> taken_;      // members moved into "*D" blocks, by container
+    std::vector<std::vector<char>> closing_;  // per definition, the inserts that would close a cycle
+    int64_t cut_ = 0;                         // inserts left out for that
     const Place* forced_ = nullptr;  // while a "*D" block is filled: the placement of all its members
 
     // Placement of an entity of group g: top level (bn < 0) or in a block.
@@ -664,9 +691,15 @@ private:
         });
         const auto marks = taken_.find(d);
         const std::vector<char>* taken = marks == taken_.end() ? nullptr : &marks->second;
+        const std::vector<char>* cuts = d >= 0 && static_cast<size_t>(d) < closing_.size() ? &closing_[d] : nullptr;
         for (size_t k = 0; k < c.noN; ++k) {
             if (!c.Valid(c.no[k]) || (taken != nullptr && (*taken)[k] != 0)) continue;
-            Entity(c, c.no[k].EntType, static_cast<size_t>(c.no[k].EntNo), bn, static_cast<int32_t>(k));
+            const size_t i = static_cast<size_t>(c.no[k].EntNo);
+            if (c.no[k].EntType == kEntBlock && cuts != nullptr && i < cuts->size() && (*cuts)[i] != 0) {
+                ++cut_;  // would close a cycle
+                continue;
+            }
+            Entity(c, c.no[k].EntType, i, bn, static_cast<int32_t>(k));
         }
         Dimensions(d, bn);
         Chains(bn);
@@ -996,6 +1029,9 @@ private:
         const TJwImageText image = JwImageTextOf(t.str);
         if (!image.ok) return;
         const double w = image.w;
+        // "%temp%" + name is a bound image; anything else is linked.
+        const bool linked = !(image.file.size() >= 6 && StrLower(image.file.substr(0, 6)) == u"%temp%");
+        if (linked && DxfOutNoLinkedImages) return;
         const JwString path = JwImagePath(image.file, jw_.BindImageFolder, JwFileName);
         int32_t pxw = 0, pxh = 0;
         if (path.empty() || !DxfImagePixelSize(path, pxw, pxh)) return;
@@ -1009,7 +1045,9 @@ private:
             return m_.Zw_ClipSquare(cx[0], cy[0], cx[1], cy[1], cx[2], cy[2], cx[3], cy[3]);
         });
         const double dw = w * p.sc, dh = h * p.sc;
-        if (m_.AddFList(path, dstFolder_, pxw, pxh, dw, dh, 0) < 0) return;
+        const int32_t listed = m_.AddFList(path, dstFolder_, pxw, pxh, dw, dh, 0);
+        if (listed < 0) return;
+        if (linked) m_.deFList[static_cast<size_t>(listed)].linked = true;
         const int32_t ly = LayerIndex(t.att);
         if (p.top) {
             m_.AddImage(p.sp, ly, X(p, sx), Y(p, sy), pxw, pxh, dw, dh, a, path);
@@ -1105,6 +1143,7 @@ bool TJwwData::FileOutDXF(const JwString& FName, int32_t Ver) {
     JwwToDxfModel(*this, m, Ver, FName);
     const bool ok = m.SaveDXF(JwFileName, FName);
     LastError = m.LastError;
+    DxfWarnings = m.Warnings;
     return ok;
 }
 
@@ -1132,6 +1171,7 @@ void DxfSetMojiExpContext(const TJwwData& jw, const TgraAttribute& ga, TDXFmodel
 
 void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FName) {
     m.DataInit();
+    m.dstName = FName;  // the image copies never take the DXF's own name
     const int32_t ver = std::clamp(Ver, int32_t{kDxfR12}, int32_t{kDxf2007});
     m.SetDXFVer(ver, std::clamp(DxfOutSpace, 0, 2));
     m.SetAppName(DxfOutAppName);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -88,5 +89,8 @@ public:
 // Pixel size of a BMP, JPEG, PNG or GIF file (the file may be gzip
 // compressed); false when path is no regular file or no such image.
 bool DxfImagePixelSize(const JwString& path, int32_t& width, int32_t& height);
+// The same for the first n bytes of such a file as they are (not gzip
+// compressed): whether they begin a picture the export reads.
+bool DxfImageBytesPixelSize(const uint8_t* data, size_t n, int32_t& width, int32_t& height);
 
 }  // namespace jw

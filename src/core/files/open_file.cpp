@@ -11,10 +11,18 @@ TJwFileRead Read(JwFileKind kind, std::unique_ptr<Model>& model, const JwString&
     r.kind = kind;
     r.ok = model->FileIn(FName);
     if (!r.ok) r.error = model->LastError.empty() ? std::string("read failed") : model->LastError;
+    if constexpr (requires { model->LastErrorDetail; }) {
+        if (!r.ok) r.detail = model->LastErrorDetail;
+        r.imageErrors = model->BindImageErrors;
+    }
     return r;
 }
 
 }  // namespace
+
+std::string ReadFailureText(const TJwFileRead& read) {
+    return read.detail.empty() ? read.error : read.error + ": " + read.detail;
+}
 
 TJwwData& TJwFileModels::Jww() {
     if (!JWW1) JWW1 = std::make_unique<TJwwData>();

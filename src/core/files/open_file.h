@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "legacy/jwc_data.h"
 #include "legacy/jwk_data.h"
@@ -34,7 +35,17 @@ struct TJwFileRead {
     // Why not: the reader's message ("JWW-Header Error", "File I/O Error", ...)
     // or kUnsupportedFileType; empty after a success.
     std::string error;
+    // Where and what, when the reader knows ("entity 1,234 (CDataSen) at
+    // byte 0x1A2B: the file ends inside the record"); may be empty.
+    std::string detail;
+    // Bound images that could not be extracted (the read itself may have
+    // succeeded), one line each.
+    std::vector<std::string> imageErrors;
 };
+
+// The reader's message followed by its detail: "File I/O Error: entity 3
+// (CDataSen) at byte 0x1F4: the file ends inside the record".
+std::string ReadFailureText(const TJwFileRead& read);
 
 // Reads FName into the model of kind in models, made when missing (a JWW
 // model that is there keeps its bound-image settings). After a failure the

@@ -45,7 +45,7 @@ inline constexpr std::string_view kClassNames[] = {
 inline int KindOfClass(std::string_view name) {
     return [name]<int... Kind>(std::integer_sequence<int, Kind...>) {
         int kind = 0;
-        ((name == kClassNames[Kind] && (kind = Kind, true)) || ...);
+        (void)((name == kClassNames[Kind] && (kind = Kind, true)) || ...);
         return kind;
     }(std::integer_sequence<int, kEntLine, kEntEnko, kEntTen, kEntMoji, kEntSunpo, kEntSolid, kEntBlock>{});
 }
@@ -54,6 +54,34 @@ inline int KindOfClass(std::string_view name) {
 // bytes at this offset of the 3.51 form.
 inline constexpr size_t kPenWidthOffset = 7;
 inline constexpr size_t kPenWidthSize = 2;
+
+// The part of a file a reader is in, for the detail of a failure.
+enum class ReadSection : uint8_t {
+    Header,
+    EntityCount,
+    Entity,
+    DefinitionCount,
+    Definition,
+    Member,
+    ImageCount,
+    Image,
+};
+
+// Where a reader is: the section, the record (0-based index of the entity,
+// definition or image; member within a definition), the entity kind of the
+// record once its tag was read (0 before), and the byte offset at which the
+// record starts. The reader loops set it as they go; it is formatted only
+// when a read fails.
+struct ReadPlace {
+    ReadSection section = ReadSection::Header;
+    int64_t item = -1;
+    int64_t member = -1;
+    int kind = 0;
+    size_t start = 0;
+};
+
+// "entity 1,234 (CDataSen) at byte 0x1A2B": a place in words.
+std::string DescribePlace(const ReadPlace& p);
 
 class ArchiveReader {
 public:
@@ -90,6 +118,17 @@ public:
     // Set when a read met the end of the file before its last byte.
     bool shortRead = false;
 
+    // Where the reader is (set by the reader loops), where the first short
+    // read happened, and what made the read fail (Fail).
+    ReadPlace place;
+    ReadPlace shortPlace;
+    std::string failure;
+    // Fails the read with message, saying what went wrong at place.
+    [[noreturn]] void Fail(std::string what, const char* message = kErrFileIO);
+    // What made the read fail and where ("entity 3 (CDataSen) at byte 0x1F4:
+    // the file ends inside the record"); empty when nothing is known.
+    std::string FailureDetail() const;
+
     // Archive string; the decoded text ends at its first NUL.
     JwString StrIn();
     // StrIn without every character below U+0020.
@@ -113,6 +152,14 @@ public:
     // ClassTagIn answering the entity kind of the class (KindOfClass), 0
     // for a class that is no entity's.
     int ClassKindIn();
+    // A registered class: its object index, name and entity kind.
+    struct ClassEntry {
+        uint32_t index;
+        std::string name;
+        int kind;
+    };
+    // ClassTagIn answering the whole entry (valid until the next tag is read).
+    const ClassEntry& ClassEntryIn();
     // The tag of a block definition: registers a new class like ClassTagIn,
     // reads a class reference without resolving it. Throws "File I/O Error"
     // only at the end of the file.
@@ -122,6 +169,13 @@ public:
     uint32_t ObjectIndex() const { return objectIndex_; }
 
 private:
+    void ShortRead() {
+        if (shortRead) return;
+        shortRead = true;
+        shortPlace = place;
+        // Inside the header the offset says where the file ended.
+        if (place.section == ReadSection::Header) shortPlace.start = pos_;
+    }
     // Whether the next n bytes are there, moving the window of a file read
     // through one.
     bool Have(size_t n) { return n <= winEnd_ - pos_ || Load(n); }
@@ -133,13 +187,6 @@ private:
     // The rest of a new-class record after its tag: schema, name length and
     // name; registers the class under the next object index.
     const std::string& NewClassIn();
-    // A registered class: its object index, name and entity kind.
-    struct ClassEntry {
-        uint32_t index;
-        std::string name;
-        int kind;
-    };
-    const ClassEntry& ClassEntryIn();
 
     // The bytes [winStart_, winEnd_) of the file are at win_ (all of a file
     // image held in memory).

@@ -1,12 +1,67 @@
 // Reading half of the archive primitives: the whole file is read into memory
 // once and parsed from that buffer.
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 #include <cstring>
+#include <string>
 
 #include "jww/archive.h"
 #include "support/text_encoding.h"
 
 namespace jw {
+
+namespace {
+
+std::string Hex(uint64_t v) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
+    return buf;
+}
+
+// 1-based number with thousands separated: 1,234.
+std::string Ordinal(int64_t index) {
+    std::string digits = std::to_string(index + 1);
+    for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
+    return digits;
+}
+
+}  // namespace
+
+std::string DescribePlace(const ReadPlace& p) {
+    std::string s;
+    switch (p.section) {
+        case ReadSection::Header: s = "header"; break;
+        case ReadSection::EntityCount: s = "entity count"; break;
+        case ReadSection::Entity: s = "entity " + Ordinal(p.item); break;
+        case ReadSection::DefinitionCount: s = "block definition count"; break;
+        case ReadSection::Definition: s = "block definition " + Ordinal(p.item); break;
+        case ReadSection::Member: s = "block definition " + Ordinal(p.item) + ", member " + Ordinal(p.member); break;
+        case ReadSection::ImageCount: s = "bound image count"; break;
+        case ReadSection::Image: s = "bound image " + Ordinal(p.item); break;
+    }
+    if (p.kind > 0 && p.kind < static_cast<int>(std::size(kClassNames)))
+        s += " (" + std::string(kClassNames[p.kind]) + ")";
+    return s + " at byte " + Hex(p.start);
+}
+
+void ArchiveReader::Fail(std::string what, const char* message) {
+    failure = std::move(what);
+    throw JwIOError(message);
+}
+
+std::string ArchiveReader::FailureDetail() const {
+    // A file cut short fails wherever the reader noticed it; the record it
+    // ended in is where the damage is, unless the failure says more of it.
+    const bool samePlace = shortPlace.section == place.section && shortPlace.item == place.item &&
+                           shortPlace.member == place.member && shortPlace.start == place.start;
+    if (shortRead && !(samePlace && !failure.empty()))
+        return DescribePlace(shortPlace) + (shortPlace.section == ReadSection::Header
+                                                ? ": the file ends inside the header"
+                                                : ": the file ends inside the record");
+    if (failure.empty()) return std::string();
+    return DescribePlace(place) + ": " + failure;
+}
 
 bool ArchiveReader::Load(size_t n) {
     if (file_ == nullptr) return false;
@@ -24,7 +79,7 @@ size_t ArchiveReader::Read(void* dst, size_t n) {
     if (got) std::memcpy(dst, Cur(), got);
     if (got < n) {
         std::memset(static_cast<uint8_t*>(dst) + got, 0, n - got);
-        shortRead = true;
+        ShortRead();
     }
     pos_ += got;
     return got;
@@ -33,7 +88,7 @@ size_t ArchiveReader::Read(void* dst, size_t n) {
 size_t ArchiveReader::Skip(size_t n) {
     Have(n);
     const size_t got = std::min(n, Held());
-    if (got < n) shortRead = true;
+    if (got < n) ShortRead();
     pos_ += got;
     return got;
 }
@@ -44,7 +99,7 @@ uint8_t ArchiveReader::ReadByte() {
         ++pos_;
         return b;
     }
-    shortRead = true;
+    ShortRead();
     return 0;
 }
 
@@ -108,7 +163,7 @@ JwString ArchiveReader::ReadString(bool filter) {
     }
     Have(len);
     const size_t got = std::min(len, Held());
-    if (got < len) shortRead = true;
+    if (got < len) ShortRead();
     const uint8_t* p = Cur();
     pos_ += got;
     if (got == 0) return {};
@@ -121,10 +176,10 @@ JwString ArchiveReader::ReadString(bool filter) {
 
 int32_t ArchiveReader::CountIn() {
     uint16_t w;
-    if (Read(&w, sizeof w) == 0) throw JwIOError(kErrFileIO);
+    if (Read(&w, sizeof w) == 0) Fail("the file ends before the count");
     if (w != 0xFFFF) return w;
     int32_t n;
-    if (Read(&n, sizeof n) == 0) throw JwIOError(kErrFileIO);
+    if (Read(&n, sizeof n) == 0) Fail("the file ends inside the count");
     return n;
 }
 
@@ -171,7 +226,7 @@ const std::string& ArchiveReader::NewClassIn() {
     const size_t stated = ReadWord();
     Have(stated);
     const size_t n = std::min(stated, Held());
-    if (n < stated) shortRead = true;
+    if (n < stated) ShortRead();
     std::string name = ClassNameFrom(Cur(), n);
     pos_ += n;
     // The counter only grows, so the registry stays sorted by index.
@@ -187,7 +242,7 @@ int ArchiveReader::ClassKindIn() { return ClassEntryIn().kind; }
 
 const ArchiveReader::ClassEntry& ArchiveReader::ClassEntryIn() {
     uint16_t tag;
-    if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
+    if (Read(&tag, sizeof tag) == 0) Fail("the file ends before the class tag");
     uint32_t index;
     if (tag == 0xFFFF) {
         NewClassIn();
@@ -198,17 +253,18 @@ const ArchiveReader::ClassEntry& ArchiveReader::ClassEntryIn() {
     } else if (tag & 0x8000) {
         index = tag & 0x7FFFu;
     } else {
-        throw JwIOError(kErrFileIO);  // a tag below 0x8000 names no class
+        Fail("the class tag " + Hex(tag) + " names no class");
     }
     auto it = std::lower_bound(classes_.begin(), classes_.end(), index,
                                [](const ClassEntry& e, uint32_t i) { return e.index < i; });
-    if (it == classes_.end() || it->index != index) throw JwIOError(kErrFileIO);
+    if (it == classes_.end() || it->index != index)
+        Fail("the class tag refers to index " + std::to_string(index) + ", which no class of the file took");
     return *it;
 }
 
 void ArchiveReader::ClassTagSkip() {
     uint16_t tag;
-    if (Read(&tag, sizeof tag) == 0) throw JwIOError(kErrFileIO);
+    if (Read(&tag, sizeof tag) == 0) Fail("the file ends before the class tag");
     if (tag == 0xFFFF) {
         NewClassIn();
     } else if (tag == 0x7FFF) {

@@ -21,6 +21,7 @@
 #include "model/jw_data.h"
 #include "support/paths.h"
 #include "support/strings.h"
+#include "support/text_encoding.h"
 
 namespace jw {
 
@@ -47,38 +48,37 @@ bool HasGzExt(const JwString& name) { return FileExtLower(name) == u".gz"; }
 // name without its last extension (".gz").
 JwString WithoutLastExt(const JwString& name) { return FileExtChange(name, u""); }
 
+using ProduceFn = std::function<bool(OutputSink&)>;
+
 // Writes a file through a temporary file in the same folder that replaces the
-// target (never following a link at the target). `produce` receives a writer
-// that answers false on failure. False when anything failed; nothing is left
-// behind then.
-bool ReplaceFile(const JwString& target, const std::function<bool(const std::function<bool(const void*, size_t)>&)>& produce) {
-    const std::filesystem::path dst = NativePath(target);
-    std::string tmpl = (dst.parent_path() / ".zs-image-XXXXXX").string();
-    if (dst.parent_path().empty()) tmpl = ".zs-image-XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
-    const int fd = ::mkstemp(name.data());
-    if (fd < 0) return false;
-    ::fchmod(fd, 0644);
-    bool ok = true;
-    auto write = [&](const void* data, size_t n) {
-        const char* p = static_cast<const char*>(data);
-        while (n > 0) {
-            const ssize_t w = ::write(fd, p, n);
-            if (w < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            p += w;
-            n -= static_cast<size_t>(w);
+// entry at target (never following a link there). `produce` answers false on
+// failure. False, with the reason in why, when anything failed; nothing is
+// left behind then.
+bool ReplaceFile(const JwString& target, const ProduceFn& produce, std::string* why = nullptr) {
+    try {
+        AtomicFileSink sink(target, SinkTarget::ReplaceEntry);
+        if (!produce(sink)) {
+            if (why) *why = "the image data cannot be read";
+            return false;
         }
+        sink.Commit();
         return true;
-    };
-    ok = produce(write);
-    if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(name.data(), dst.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(name.data());
-    return ok;
+    } catch (const JwIOError& e) {
+        if (why) *why = e.what();
+    } catch (const std::exception&) {
+        if (why) *why = kErrFileIO;
+    }
+    return false;
+}
+
+// A write into sink that answers false instead of throwing.
+bool WriteTo(OutputSink& sink, const void* data, size_t n) {
+    try {
+        sink.Write(static_cast<const uint8_t*>(data), n);
+        return true;
+    } catch (const JwIOError&) {
+        return false;
+    }
 }
 
 bool ReadFileBytes(const JwString& path, std::vector<uint8_t>& out) {
@@ -90,7 +90,8 @@ bool ReadFileBytes(const JwString& path, std::vector<uint8_t>& out) {
 bool GunzipFile(const JwString& src, const JwString& dst) {
     std::ifstream in(NativePath(src), std::ios::binary);
     if (!in) return false;
-    return ReplaceFile(dst, [&](const std::function<bool(const void*, size_t)>& write) {
+    return ReplaceFile(dst, [&](OutputSink& sink) {
+        auto write = [&](const void* data, size_t n) { return WriteTo(sink, data, n); };
         z_stream zs{};
         if (inflateInit2(&zs, 16 + MAX_WBITS) != Z_OK) return false;
         std::vector<unsigned char> inBuf(kChunk), outBuf(kChunk);
@@ -135,7 +136,8 @@ bool GunzipFile(const JwString& src, const JwString& dst) {
 bool GzipFile(const JwString& src, const JwString& dst) {
     std::ifstream in(NativePath(src), std::ios::binary);
     if (!in) return false;
-    return ReplaceFile(dst, [&](const std::function<bool(const void*, size_t)>& write) {
+    return ReplaceFile(dst, [&](OutputSink& sink) {
+        auto write = [&](const void* data, size_t n) { return WriteTo(sink, data, n); };
         z_stream zs{};
         if (deflateInit2(&zs, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
             return false;
@@ -168,28 +170,45 @@ bool GzipFile(const JwString& src, const JwString& dst) {
 void TJwEntities::ReadBindImageSection(ArchiveReader& ar) {
     BindImageInit();
     if (!BindImageExp && !BindImageExr) return;
+    ar.place = {ReadSection::ImageCount, -1, -1, 0, ar.Pos()};
     const int32_t count = ar.ReadInt();
     if (count <= 0) return;
     BindImage.reserve(std::min<size_t>(static_cast<size_t>(count), ar.Remaining() / kMinImageEntryBytes));
-    const bool extract = BindImageExp && !BindImageFolder.empty();
+    bool folderTried = false;
+    std::string folderError;
     for (int32_t i = 0; i < count; ++i) {
+        ar.place = {ReadSection::Image, i, -1, 0, ar.Pos()};
         // A count the rest of the file cannot hold, or an image larger than
         // the rest, ends the read; the entries before it stay.
-        if (ar.Remaining() < kMinImageEntryBytes) throw JwIOError(kErrFileIO);
+        if (ar.Remaining() < kMinImageEntryBytes) ar.Fail("the file ends before the image's name and size");
         TBindImageType img;
         img.Fname = ar.StrInFilter();
         img.Fsize = ar.ReadInt();
         if (!img.Fname.empty() && img.Fsize != 0) {
-            if (img.Fsize < 0 || static_cast<size_t>(img.Fsize) > ar.Remaining()) throw JwIOError(kErrFileIO);
+            if (img.Fsize < 0 || static_cast<size_t>(img.Fsize) > ar.Remaining())
+                ar.Fail("the image's size " + std::to_string(img.Fsize) + " is more than the rest of the file");
             const size_t size = static_cast<size_t>(img.Fsize);
             const uint8_t* data = ar.Peek(size);
-            if (data == nullptr) throw JwIOError(kErrFileIO);  // the file got shorter
-            if (extract && IsSafeImageName(img.Fname)) {
-                const JwString path = BindImageFolder + img.Fname;
-                const bool ok = ReplaceFile(path, [&](const std::function<bool(const void*, size_t)>& write) {
-                    return write(data, size);
-                });
-                if (!ok && FileExistsEx(path)) FileDelete(path);
+            if (data == nullptr) ar.Fail("the file ends inside the image");  // it got shorter
+            if (BindImageExp) {
+                // The folder is made when the first image needs it.
+                if (BindImageFolder.empty() && BindImageFolderMake && !folderTried) {
+                    folderTried = true;
+                    BindImageFolder = BindImageFolderMake(folderError);
+                }
+                std::string why;
+                if (BindImageFolder.empty()) {
+                    why = folderError.empty() ? "no folder for extracted images" : folderError;
+                } else if (!IsSafeImageName(img.Fname)) {
+                    why = "its name leaves the image folder";
+                } else {
+                    const JwString path = BindImageFolder + img.Fname;
+                    if (!ReplaceFile(path, [&](OutputSink& sink) { return WriteTo(sink, data, size); }, &why) &&
+                        FileExistsEx(path))
+                        FileDelete(path);
+                }
+                if (!why.empty())
+                    BindImageErrors.push_back("bound image " + ToUtf8(img.Fname) + " could not be extracted: " + why);
             }
             ar.Skip(size);
         }
@@ -213,6 +232,14 @@ void TJwEntities::WriteBindImageSection(ArchiveWriter& aw) {
         const size_t c = s.find(u',');
         if (c == JwString::npos || c <= kPrefix.size()) return;
         const JwString ref = StrUpper(std::u16string_view(s).substr(kPrefix.size(), c - kPrefix.size()));
+        // The image of exactly that name; failing that, the first whose name
+        // begins with it (the name with ".gz" appended, in any case).
+        for (size_t i = 0; i < n; ++i) {
+            if (upper[i] == ref) {
+                BindImage[i].exf = true;
+                return;
+            }
+        }
         for (size_t i = 0; i < n; ++i) {
             if (upper[i].compare(0, ref.size(), ref) == 0 && upper[i].size() >= ref.size()) {
                 BindImage[i].exf = true;
@@ -233,27 +260,32 @@ void TJwEntities::WriteBindImageSection(ArchiveWriter& aw) {
         }
     }
 
+    // Without either switch the section is empty.
+    if (!BindImageExp && !BindImageExr) {
+        for (auto& img : BindImage) img.exf = false;
+        aw.WriteInt(0);
+        return;
+    }
+
     // Load the marked files now, so that the count written agrees with the
-    // entries that follow it even when a file cannot be read.
+    // entries that follow it. An image whose file is gone is dropped; one
+    // whose file is there but cannot be stored fails the save.
     std::vector<std::vector<uint8_t>> data(n);
     int32_t count = 0;
     for (size_t i = 0; i < n; ++i) {
         TBindImageType& img = BindImage[i];
         if (!img.exf) continue;
-        const bool usable = !BindImageFolder.empty() && IsSafeImageName(img.Fname) &&
-                            FileExistsEx(BindImageFolder + img.Fname) &&
-                            ReadFileBytes(BindImageFolder + img.Fname, data[i]) &&
-                            static_cast<int64_t>(data[i].size()) <= kMaxImageSize;
-        if (usable)
-            ++count;
-        else
+        const JwString path = BindImageFolder + img.Fname;
+        if (BindImageFolder.empty() || !IsSafeImageName(img.Fname) || !FileExistsEx(path)) {
             img.exf = false;
+            continue;
+        }
+        if (!ReadFileBytes(path, data[i]))
+            throw JwIOError("cannot store the bound image " + ToUtf8(img.Fname) + ": its file cannot be read");
+        if (static_cast<int64_t>(data[i].size()) > kMaxImageSize)
+            throw JwIOError("cannot store the bound image " + ToUtf8(img.Fname) + ": 2 GiB or larger");
+        ++count;
     }
-    if (!BindImageExp && !BindImageExr) {
-        for (auto& img : BindImage) img.exf = false;
-        count = 0;
-    }
-
     aw.WriteInt(count);
     for (size_t i = 0; i < n; ++i) {
         if (!BindImage[i].exf) continue;

@@ -5,6 +5,7 @@
 #include "jww/archive.h"
 #include "model/jw_data.h"
 #include "support/numbers.h"
+#include "support/text_encoding.h"
 
 namespace jw {
 
@@ -255,8 +256,9 @@ void SizeOrderList(std::vector<TEntJwwNo>& no, size_t n) {
 }
 
 // n tagged entities into L; the arrays are trimmed to their counts however the
-// list ends.
-void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget) {
+// list ends. The reader's place counts the records in `counter` (the entity
+// or the member number).
+void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget, int64_t& counter) {
     try {
         size_t j = 0;
         for (int64_t k = 0; k < n; ++k) {
@@ -264,8 +266,16 @@ void ReadTaggedList(ArchiveReader& ar, ListTarget& L, int64_t n, Budget& budget)
                 if (budget.Exhausted()) break;
                 ++budget.used;
             }
-            const int kind = ar.ClassKindIn();
-            if (kind == 0) throw JwIOError(kErrFileIO);
+            counter = k;
+            ar.place.start = ar.Pos();
+            ar.place.kind = 0;
+            const ArchiveReader::ClassEntry& cls = ar.ClassEntryIn();
+            const int kind = cls.kind;
+            if (kind == 0) {
+                const auto* bytes = reinterpret_cast<const uint8_t*>(cls.name.data());
+                ar.Fail("the class name \"" + ToUtf8(AnsiBytesStr(bytes, cls.name.size())) + "\" is no entity's");
+            }
+            ar.place.kind = kind;
             const ListProgress progress{static_cast<size_t>(k),
                                         static_cast<size_t>(std::min<int64_t>(
                                             n - k, static_cast<int64_t>(ar.Remaining() / kMinEntityBytes) + 1)),
@@ -307,6 +317,7 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
     Budget b{budget};
 
     // Drawing entities.
+    ar.place = {ReadSection::EntityCount, -1, -1, 0, ar.Pos()};
     const int32_t n1 = ar.CountIn();
     hd.n1 = n1;
     hd.n2 = 0;
@@ -314,10 +325,12 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
     EntBlockDefN = 0;
     SizeOrderList(EntNo, CappedCount(n1, ar.Remaining(), kMinEntityBytes));
     ListTarget drawing = DrawingTarget(*this);
-    ReadTaggedList(ar, drawing, n1, b);
+    ar.place.section = ReadSection::Entity;
+    ReadTaggedList(ar, drawing, n1, b, ar.place.item);
     if (b.Exhausted()) return;
 
     // Block definitions.
+    ar.place = {ReadSection::DefinitionCount, -1, -1, 0, ar.Pos()};
     const int32_t c = ar.CountIn();
     hd.n2 = c;
     const size_t defCap = CappedCount(c, ar.Remaining(), kMinBlockDefBytes);
@@ -326,12 +339,19 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
     for (int64_t i = 0; i < c; ++i) {
         if (b.Exhausted()) break;
         // A stated count the rest of the file cannot hold ends like a short read.
-        if (static_cast<size_t>(i) >= defCap) throw JwIOError(kErrFileIO);
+        ar.place = {ReadSection::Definition, i, -1, 0, ar.Pos()};
+        if (static_cast<size_t>(i) >= defCap)
+            ar.Fail("the file states " + std::to_string(c) + " block definitions, more than the rest of it holds");
         TEntJwwBlockDef& d = EntBlockDef[static_cast<size_t>(i)];
         ar.ClassTagSkip();
-        if (ar.ReadFixed(&d.Fixed(), sizeof(TEntJwwBlockDefFixed)) == 0) throw JwIOError(kErrFileIO);
-        if (d.dtime & 0x80000000u) {
-            ar.Skip(8);  // 64-bit time stamp
+        if (ar.ReadFixed(&d.Fixed(), sizeof(TEntJwwBlockDefFixed)) == 0)
+            ar.Fail("the file ends before the block definition");
+        d.bTime64 = (d.dtime & 0x80000000u) != 0;
+        if (d.bTime64) {
+            // The 64-bit time stamp is kept for the writer; dtime becomes the
+            // definition's position.
+            d.dtimeFile = d.dtime;
+            ar.Read(d.time64, sizeof d.time64);
             d.dtime = static_cast<uint32_t>(i + 1);
         }
         d.strName = ar.StrInFilter();
@@ -341,7 +361,8 @@ void TJwEntities::ReadEntityLists(ArchiveReader& ar, int32_t budget) {
         SizeOrderList(d.mNo, CappedCount(members, ar.Remaining(), kMinEntityBytes));
         ar.NextObject();
         ListTarget def = DefinitionTarget(d);
-        ReadTaggedList(ar, def, members, b);
+        ar.place.section = ReadSection::Member;
+        ReadTaggedList(ar, def, members, b, ar.place.member);
     }
 }
 

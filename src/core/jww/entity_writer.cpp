@@ -1,6 +1,7 @@
 // Entity-list writer shared by JWW and JWS: the drawing's entities in the
 // order of EntNo, then the referenced block definitions with their members,
 // each entity preceded by its class record or class tag.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
@@ -69,10 +70,18 @@ private:
 
     bool Splits(const TEntJwwSunpo& d) const { return splitSxf_ && d.bSxfMode != 0; }
 
+    // An insert of a number no definition has is left out: written, it
+    // would refer to whichever definition the reader numbers 0.
+    bool Dropped(const EntityListView& l, int32_t kind, size_t i) const {
+        return kind == kEntBlock && !m_.HasBlkDef(l.block[i].nNumber);
+    }
+
     // Objects written for a list: a split dimension is seven of them.
     int32_t CountOf(const EntityListView& l) const {
         uint32_t n = 0;
-        l.ForEach([&](int32_t kind, size_t i) { n += (kind == kEntSunpo && Splits(l.sunpo[i])) ? 7 : 1; });
+        l.ForEach([&](int32_t kind, size_t i) {
+            if (!Dropped(l, kind, i)) n += (kind == kEntSunpo && Splits(l.sunpo[i])) ? 7 : 1;
+        });
         return static_cast<int32_t>(n);
     }
 
@@ -262,7 +271,9 @@ private:
     }
 
     void WriteList(const EntityListView& l) {
-        l.ForEach([&](int32_t kind, size_t i) { WriteEntity(l, kind, i); });
+        l.ForEach([&](int32_t kind, size_t i) {
+            if (!Dropped(l, kind, i)) WriteEntity(l, kind, i);
+        });
     }
 
     void WriteDefinition(const TEntJwwBlockDef& d) {
@@ -270,9 +281,14 @@ private:
         FixedBuf<kDefSize> f;
         Load(f, &d.Fixed(), kEntBlockDef);
         f.Put(offsetof(TEntJwwBlockDefFixed, nNumber), m_.ChangeBlockNo(d.nNumber));
-        // Bit 31 would announce a 64-bit time stamp that is not written.
-        f.Put(offsetof(TEntJwwBlockDefFixed, dtime), static_cast<uint32_t>(d.dtime & 0x7FFFFFFFu));
+        // The time stamp read with the definition goes back to the versions
+        // that hold one: 7.00, and any version from that of the file it came
+        // from on. Elsewhere bit 31 would announce a stamp that is not there.
+        const bool stamp = d.bTime64 && ver_ >= std::min(m_.Hd().jwVer, kVerBlockTime64);
+        f.Put(offsetof(TEntJwwBlockDefFixed, dtime),
+              stamp ? (d.dtimeFile | 0x80000000u) : static_cast<uint32_t>(d.dtime & 0x7FFFFFFFu));
         Emit(f);
+        if (stamp) aw_.WriteBytes(d.time64, sizeof d.time64);
         aw_.StrOut(Clean(d.strName));
         const EntityListView members = EntityListOf(d);
         aw_.CountOut(CountOf(members));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "support/strings.h"
 #include "support/text_encoding.h"
@@ -15,14 +16,20 @@ JwString CleanName::Out(const JwString& held) const { return StrOutClean(held); 
 void HeaderReading::Signature(JwString& id, std::string_view sig, const char* error) {
     uint8_t bytes[16];
     const size_t n = std::min(sig.size(), sizeof bytes);
+    ar_.place.start = ar_.Pos();
     ar_.Read(bytes, n);
     id = AnsiBytesStr(bytes, n);
-    if (!std::equal(id.begin(), id.end(), sig.begin(), sig.end())) throw JwIOError(error);
+    if (!std::equal(id.begin(), id.end(), sig.begin(), sig.end()))
+        ar_.Fail("the file does not begin with the signature \"" + std::string(sig) + "\"", error);
 }
 
 void HeaderReading::Version(int32_t& v, int32_t first, const char* error) {
+    ar_.place.start = ar_.Pos();
     Field(v);
-    if (v < first || v > kLastVersion) throw JwIOError(error);
+    if (v < first || v > kLastVersion)
+        ar_.Fail("the version " + std::to_string(v) + " is outside " + std::to_string(first) + "-" +
+                     std::to_string(kLastVersion),
+                 error);
     ver = v;
     ar_.version = v;
 }

@@ -147,14 +147,19 @@ template <class Model, class Walk>
 bool ReadHeader(Model& m, ArchiveReader& ar, Walk&& walk) {
     HeaderReading io(ar);
     bool ok = true;
+    ar.place = ReadPlace{ReadSection::Header, -1, -1, 0, ar.Pos()};
     try {
         walk(io);
     } catch (const JwIOError& e) {
         m.LastError = e.what();
+        m.LastErrorDetail = ar.FailureDetail();
         ok = false;
     }
     m.MojiEncode = m.MojiEncode || ar.mojiEncode;
-    if (ok) m.LastError.clear();
+    if (ok) {
+        m.LastError.clear();
+        m.LastErrorDetail.clear();
+    }
     return ok;
 }
 

@@ -48,6 +48,8 @@ struct MaxDrawWidth {
         return v;
     }
 };
+template <class Header>
+MaxDrawWidth(Header&, int32_t) -> MaxDrawWidth<Header>;
 
 // nPrtDispOnlyNonDraw and nPrtDpi share one Integer: flag + 10 × resolution
 // from 6.00 on (a resolution of 0 or less is written as 1), the flag alone
@@ -67,6 +69,8 @@ struct PrintFlags {
         return packed % 10;
     }
 };
+template <class Dpi>
+PrintFlags(Dpi&, int32_t) -> PrintFlags<Dpi>;
 
 // A pen colour is an RGB value: anything else is written as 0.
 struct RgbColor {
@@ -85,6 +89,8 @@ struct Clamped {
     T lo, hi;
     T Out(T v) const { return std::clamp(v, lo, hi); }
 };
+template <class T>
+Clamped(T, T) -> Clamped<T>;
 
 // Text widths and heights: written as their absolute value within 1e-10 ..
 // 1e10; a NaN or infinite one in a file reads as 3.
@@ -109,6 +115,8 @@ struct SxfPrinterColor {
     Color& screen;
     int32_t Out(int32_t printer) const { return i < kSxfFirstUserEntry ? printer : screen; }
 };
+template <class Color>
+SxfPrinterColor(int, Color&) -> SxfPrinterColor<Color>;
 
 // An SXF colour or line type name: cleaned, or prefix + index when nothing
 // visible is left of it.

@@ -68,28 +68,43 @@ bool TJwEntities::BodyIn(ArchiveReader& ar, int32_t budget, bool images) {
         if (ar.shortRead) throw JwIOError(kErrFileIO);
     } catch (const JwIOError& e) {
         LastError = e.what();
+        LastErrorDetail = ar.FailureDetail();
         ok = false;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        // Out of memory, most likely: where it happened is still worth saying.
         LastError = kErrFileIO;
+        LastErrorDetail = DescribePlace(ar.place) + ": " + e.what();
         ok = false;
     }
     MojiEncode = MojiEncode || ar.mojiEncode;
     ReadEnd = ar.Pos();
     MakeBlockTree();
-    if (ok) LastError.clear();
+    if (ok) {
+        LastError.clear();
+        LastErrorDetail.clear();
+    }
     return ok;
 }
 
-bool TJwEntities::WholeFileOut(const JwString& FName, int32_t Ver, const std::function<void(ArchiveWriter&)>& header,
-                               bool images) {
-    try {
-        AtomicFileSink sink(FName);
+bool TJwEntities::WholeFileOut(const JwString* FName, std::vector<uint8_t>* bytes, int32_t Ver,
+                               const std::function<void(ArchiveWriter&)>& header, bool images) {
+    auto write = [&](OutputSink& sink) {
         ArchiveWriter aw(sink);
         aw.fileOutOpt = FileOutOpt;
         header(aw);
         WriteEntityLists(aw, Ver);
         if (images) WriteBindImageSection(aw);
-        sink.Commit();
+    };
+    try {
+        if (FName != nullptr) {
+            AtomicFileSink sink(*FName);
+            write(sink);
+            sink.Commit();
+        } else {
+            MemorySink sink;
+            write(sink);
+            *bytes = std::move(sink.bytes);
+        }
         return true;
     } catch (const JwIOError& e) {
         LastError = e.what();
@@ -191,8 +206,9 @@ public:
         return m.WholeFileIn(FName, [&](ArchiveReader& ar) { return ReaderIn(m, ar, FName, ZMaxN); });
     }
 
+    // Into the file FName, or into bytes when FName is null.
     template <class Model>
-    static bool FileOut(Model& m, const JwString& FName, int32_t Ver) {
+    static bool FileOut(Model& m, const JwString* FName, std::vector<uint8_t>* bytes, int32_t Ver) {
         using Format = FileFormat<Model>;
         Ver = Format::WrittenVersion(Ver);
         m.LastError.clear();
@@ -201,7 +217,8 @@ public:
             m.LastError = "header tables are incomplete";
             return false;
         }
-        return m.WholeFileOut(FName, Ver, [&](ArchiveWriter& aw) { m.HeaderOut(aw, Ver); }, Format::HasImages(Ver));
+        return m.WholeFileOut(FName, bytes, Ver, [&](ArchiveWriter& aw) { m.HeaderOut(aw, Ver); },
+                              Format::HasImages(Ver));
     }
 };
 
@@ -215,7 +232,13 @@ bool TJwwData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
     return ModelFiles::BufferIn(*this, data, size, FName, ZMaxN);
 }
 
-bool TJwwData::FileOut(const JwString& FName, int32_t Ver) { return ModelFiles::FileOut(*this, FName, Ver); }
+bool TJwwData::FileOut(const JwString& FName, int32_t Ver) {
+    return ModelFiles::FileOut(*this, &FName, nullptr, Ver);
+}
+
+bool TJwwData::BufferOut(std::vector<uint8_t>& bytes, int32_t Ver) {
+    return ModelFiles::FileOut(*this, nullptr, &bytes, Ver);
+}
 
 bool TJwsData::FileIn(const JwString& FName) { return ModelFiles::FileIn(*this, FName, -1); }
 
@@ -227,6 +250,12 @@ bool TJwsData::BufferIn(const uint8_t* data, size_t size, const JwString& FName,
     return ModelFiles::BufferIn(*this, data, size, FName, ZMaxN);
 }
 
-bool TJwsData::FileOut(const JwString& FName, int32_t Ver) { return ModelFiles::FileOut(*this, FName, Ver); }
+bool TJwsData::FileOut(const JwString& FName, int32_t Ver) {
+    return ModelFiles::FileOut(*this, &FName, nullptr, Ver);
+}
+
+bool TJwsData::BufferOut(std::vector<uint8_t>& bytes, int32_t Ver) {
+    return ModelFiles::FileOut(*this, nullptr, &bytes, Ver);
+}
 
 }  // namespace jw

@@ -13,7 +13,8 @@ namespace {
 // Tallies of one model for one target.
 class LossCounter {
 public:
-    LossCounter(int32_t ver, int32_t fileVer, bool utf16) : ver_(ver), fileVer_(fileVer), utf16_(utf16) {}
+    LossCounter(const TJwEntities& m, int32_t ver, int32_t fileVer, bool utf16)
+        : m_(m), ver_(ver), fileVer_(fileVer), utf16_(utf16) {}
 
     // Every entity the writer writes from list, the members of referenced
     // block definitions included; an entity counts once whatever number of
@@ -28,7 +29,13 @@ public:
                 case kEntMoji: changes = Moji(list.moji[i]); break;
                 case kEntSunpo: changes = Sunpo(list.sunpo[i]); break;
                 case kEntSolid: changes = Attr(list.solid[i].att, kind); break;
-                case kEntBlock: changes = Attr(list.block[i].att, kind); break;
+                case kEntBlock:
+                    if (!m_.HasBlkDef(list.block[i].nNumber)) {
+                        ++counts_[Index(JwLossKind::InsertsOfMissingDefinitions)];
+                        return;
+                    }
+                    changes = Attr(list.block[i].att, kind);
+                    break;
                 default: break;
             }
             for (JwLossKind k : {JwLossKind::SxfColors, JwLossKind::SxfLineTypes, JwLossKind::LineWidths})
@@ -49,7 +56,7 @@ public:
     }
 
 private:
-    static constexpr size_t kKinds = static_cast<size_t>(JwLossKind::UnusedBlockDefinitions) + 1;
+    static constexpr size_t kKinds = static_cast<size_t>(JwLossKind::InsertsOfMissingDefinitions) + 1;
     static size_t Index(JwLossKind kind) { return static_cast<size_t>(kind); }
 
     static unsigned Bit(JwLossKind kind) { return 1u << Index(kind); }
@@ -75,6 +82,7 @@ private:
         return Attr(d.att, kEntSunpo) | Attr(d.Sen.att, kEntLine) | Moji(d.Moji);
     }
 
+    const TJwEntities& m_;
     int32_t ver_, fileVer_;
     bool utf16_;
     int32_t counts_[kKinds] = {};
@@ -107,7 +115,7 @@ void CountShared(const TJwEntities& m, LossCounter& c, bool images, int32_t ver)
 }  // namespace
 
 std::vector<JwSaveLoss> SaveLosses(const TJwwData& m, int32_t ver, bool utf16) {
-    LossCounter c(ver, m.Enthd.jwVer, utf16);
+    LossCounter c(m, ver, m.Enthd.jwVer, utf16);
     c.Text(m.Enthd.strMemo);
     for (const TEntJwwLayer& l : m.EntLay) c.Text(l.aStrLayName);
     for (const TEntJwwLayerGroup& g : m.EntLgrp) c.Text(g.aStrGLayName);
@@ -121,7 +129,7 @@ std::vector<JwSaveLoss> SaveLosses(const TJwwData& m, int32_t ver, bool utf16) {
 
 std::vector<JwSaveLoss> SaveLosses(const TJwsData& m, int32_t ver, bool utf16) {
     const int32_t written = FigureVersion(ver);
-    LossCounter c(written, m.Enthd.jwVer, utf16);
+    LossCounter c(m, written, m.Enthd.jwVer, utf16);
     CountShared(m, c, false, written);
     return c.Losses();
 }
@@ -138,6 +146,8 @@ std::string SaveLossText(const JwSaveLoss& loss) {
         case JwLossKind::ShiftJisText:
             return n + " string(s) with characters Shift-JIS lacks: written as \"?\" (UTF-16 keeps them)";
         case JwLossKind::UnusedBlockDefinitions: return n + " block definition(s) no insert uses: left out";
+        case JwLossKind::InsertsOfMissingDefinitions:
+            return n + " block insert(s) of a definition the drawing lacks: left out";
     }
     return n;
 }
@@ -155,6 +165,8 @@ JwString SaveLossTextJa(const JwSaveLoss& loss) {
             return u"Shift-JIS で表せない文字を含む文字列 " + n + u" 個（「?」になります。UTF-16 なら保たれます）";
         case JwLossKind::UnusedBlockDefinitions:
             return u"どの挿入にも使われていないブロック定義 " + n + u" 個（書き出されません）";
+        case JwLossKind::InsertsOfMissingDefinitions:
+            return u"定義のないブロック挿入 " + n + u" 個（書き出されません）";
     }
     return n;
 }

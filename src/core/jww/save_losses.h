@@ -21,6 +21,7 @@ enum class JwLossKind {
     LineWidths,              // entities whose line width is not written (below 3.51)
     ShiftJisText,            // strings with characters Shift-JIS lacks ("?" is written)
     UnusedBlockDefinitions,  // block definitions no insert uses (left out at every version)
+    InsertsOfMissingDefinitions,  // block inserts whose number no definition has (left out at every version)
 };
 
 struct JwSaveLoss {

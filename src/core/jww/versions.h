@@ -28,6 +28,9 @@ inline constexpr int32_t kVerPrintDpi = 600;  // the printer resolution, packed 
 // Entities and what follows them.
 inline constexpr int32_t kVerPenWidth = 351;     // nPenWidth in the attribute (its 15-byte form)
 inline constexpr int32_t kVerBoundImages = 700;  // bound images after the block definitions
+// A block definition's 64-bit time stamp, announced by bit 31 of its dtime
+// (also in older versions that a newer program wrote).
+inline constexpr int32_t kVerBlockTime64 = 700;
 
 // The version a figure is written in when ver is asked for: no figure is
 // older than 2.30, and a 3.00 figure takes the 3.51 layout.

@@ -19,10 +19,6 @@ namespace jw {
 
 namespace {
 
-// Upper bound of the tree. Acyclic nesting can still grow exponentially (a
-// definition holding two inserts of the next one, thirty levels deep); the
-// expansion stops once the tree holds this many nodes.
-constexpr int32_t kMaxBlockTreeNodes = 1000000;
 // Upper bound of the ancestor steps spent on cycle detection, so that a
 // hostile nesting of long paths cannot make the expansion crawl.
 constexpr int64_t kMaxAncestorSteps = int64_t(1) << 24;
@@ -170,14 +166,11 @@ void TJwEntities::MakeBlockTree() {
     std::vector<TEntJwwBlockTree>& tree = EntBlockTree;
     auto makeRoom = [&tree] {
         if (tree.size() == tree.capacity()) {
-            const std::size_t grown = std::max<std::size_t>(4096, tree.capacity() * 2);
+            const std::size_t grown = std::max<std::size_t>(16, tree.capacity() * 2);
             tree.reserve(std::min<std::size_t>(grown, std::max<std::size_t>(kMaxBlockTreeNodes, tree.size() + 1)));
         }
     };
-    auto resolve = [this](TEntJwwBlockTree& node) {
-        node.defno = FindBlkDef(node.no);
-        if (node.defno >= 0) node.name = EntBlockDef[node.defno].strName;
-    };
+    auto resolve = [this](TEntJwwBlockTree& node) { node.defno = FindBlkDef(node.no); };
 
     // Level 0: one node per insert of the drawing.
     tree.reserve(static_cast<std::size_t>(insN));
@@ -284,6 +277,51 @@ void TJwEntities::MakeBlockTree() {
         if (EntBlockDef[i].ref_flag) EntBlockDef[i].ref_no = used++;
     }
     EntBlockNum = used;
+}
+
+std::vector<std::vector<char>> TJwEntities::CycleClosingInserts() const {
+    const int32_t defN = Usable(EntBlockDef, EntBlockDefN);
+    std::vector<std::vector<char>> closing(static_cast<std::size_t>(defN));
+    // 0 not reached yet, 1 on the path walked, 2 done.
+    std::vector<char> state(static_cast<std::size_t>(defN), 0);
+    struct Frame {
+        int32_t def, child;
+    };
+    std::vector<Frame> path;
+    const int32_t insN = Usable(EntBlock, EntBlockN);
+    for (int32_t i = 0; i < insN; ++i) {
+        const int32_t root = FindBlkDef(EntBlock[i].nNumber);
+        if (root < 0 || state[root] != 0) continue;
+        state[root] = 1;
+        path.push_back(Frame{root, 0});
+        while (!path.empty()) {
+            Frame& f = path.back();
+            const TEntJwwBlockDef& d = EntBlockDef[f.def];
+            if (f.child >= Usable(d.mBlock, d.mBlockN)) {
+                state[f.def] = 2;
+                path.pop_back();
+                continue;
+            }
+            const int32_t c = f.child++;
+            const int32_t w = FindBlkDef(d.mBlock[c].nNumber);
+            if (w < 0) continue;
+            if (state[w] == 1) {
+                std::vector<char>& flags = closing[f.def];
+                if (flags.empty()) flags.assign(static_cast<std::size_t>(Usable(d.mBlock, d.mBlockN)), 0);
+                flags[c] = 1;
+            } else if (state[w] == 0) {
+                state[w] = 1;
+                path.push_back(Frame{w, 0});  // f is not used after this
+            }
+        }
+    }
+    return closing;
+}
+
+const JwString& TJwEntities::BlockTreeName(const TEntJwwBlockTree& node) const {
+    static const JwString kNone;
+    const int32_t d = node.defno;
+    return d >= 0 && d < Usable(EntBlockDef, EntBlockDefN) ? EntBlockDef[d].strName : kNone;
 }
 
 uint32_t TJwEntities::ChangeBlockNo(uint32_t n) const {

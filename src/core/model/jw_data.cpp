@@ -34,6 +34,7 @@ void TJwEntities::DataInit() {
     gaN = 0;
     ga.clear();
     LastError.clear();
+    LastErrorDetail.clear();
     // BindImageFolder, BindImageExp, BindImageExr, dd, dc and dl survive.
 }
 
@@ -57,6 +58,7 @@ void TJwEntities::DataFree() {
 void TJwEntities::BindImageInit() {
     BindImage.clear();
     BindImageN = 0;
+    BindImageErrors.clear();
 }
 
 void TJwEntities::SetFileOutOption(int32_t n) { FileOutOpt = (n >= 0 && n <= 63) ? n : 0; }

@@ -44,6 +44,12 @@ inline constexpr int kMojCount = 10;     // EntMoj
 inline constexpr int kColSCount = 257;   // EntColS
 inline constexpr int kLtpSCount = 33;    // EntLtpS
 
+// Upper bound of the block tree, in bytes of its nodes. Acyclic nesting can
+// grow exponentially (a definition holding two inserts of the next one,
+// thirty levels deep); the expansion stops once the nodes take this much.
+inline constexpr size_t kBlockTreeBytes = 80'000'000;
+inline constexpr int32_t kMaxBlockTreeNodes = static_cast<int32_t>(kBlockTreeBytes / sizeof(TEntJwwBlockTree));
+
 // The part common to JWW drawings and JWS figures.
 class TJwEntities {
 public:
@@ -83,6 +89,13 @@ public:
     int32_t BindImageN = 0;
     bool BindImageExp = false;
     bool BindImageExr = false;
+    // Makes the folder for extracted images when a read first has an image to
+    // extract and BindImageFolder is empty; answers it (with its separator)
+    // and becomes BindImageFolder, or answers empty with the reason in error.
+    std::function<JwString(std::string& error)> BindImageFolderMake;
+    // The bound images the last read could not extract, one line each
+    // (name and reason); the read itself goes on (BindImageInit empties it).
+    std::vector<std::string> BindImageErrors;
 
     int32_t FileOutOpt = 0;
     int32_t FontNameN = 0;
@@ -97,6 +110,10 @@ public:
     // Failure message of the last read or write ("JWW-Version Error", "File I/O
     // Error", ...); empty after a success.
     std::string LastError;
+    // Where and why the last read failed, in words ("entity 1,234 (CDataSen)
+    // at byte 0x1A2B: the file ends inside the record"); empty when the read
+    // succeeded or nothing more is known.
+    std::string LastErrorDetail;
     // Offset in the file at which the last read stopped (the file size when
     // the reader took every byte of it).
     size_t ReadEnd = 0;
@@ -114,7 +131,19 @@ public:
 
     // ---- block tree and numbering ----
     void MakeBlockTree();
+    // Name of the definition a tree node refers to; empty when none.
+    const JwString& BlockTreeName(const TEntJwwBlockTree& node) const;
+    // The inserts inside definitions that would close a cycle: entry d holds,
+    // for definition d, a flag per insert of its mBlock (empty when none of
+    // them does). The definitions are walked depth-first from the drawing's
+    // inserts in order; an insert of a definition that stands on the path
+    // walked to it closes a cycle (an insert of its own definition too).
+    // Leaving these out makes the nesting of the definitions in use acyclic.
+    std::vector<std::vector<char>> CycleClosingInserts() const;
     uint32_t ChangeBlockNo(uint32_t n) const;
+    // Whether a definition has the number n (an insert of any other number
+    // is left out by the writers).
+    bool HasBlkDef(uint32_t n) const { return FindBlkDef(n) >= 0; }
     int32_t GetBlkNo(const JwString& ps) const;
     int32_t GetBlkNumber(int32_t bdn) const;
     JwString GetBlkName(const JwString& ps) const;
@@ -301,9 +330,10 @@ protected:
     bool BodyIn(ArchiveReader& ar, int32_t budget, bool images);
     // FileOut after the model's own checks: header, entity lists and, when
     // images is set, the bound-image section, through a temporary file that
-    // replaces FName only when all of it was written.
-    bool WholeFileOut(const JwString& FName, int32_t Ver, const std::function<void(ArchiveWriter&)>& header,
-                      bool images);
+    // replaces FName only when all of it was written; into bytes instead
+    // when FName is null (BufferOut).
+    bool WholeFileOut(const JwString* FName, std::vector<uint8_t>* bytes, int32_t Ver,
+                      const std::function<void(ArchiveWriter&)>& header, bool images);
 
 private:
     // Definition number -> index of the first definition with that number, so
@@ -353,6 +383,8 @@ public:
     // memory; FName is the file name FileIn publishes.
     bool BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN = -1);
     bool FileOut(const JwString& FName, int32_t Ver);
+    // FileOut into memory: the file's bytes.
+    bool BufferOut(std::vector<uint8_t>& bytes, int32_t Ver);
 
     // Copies the drawing's layer states into the display attributes JwGraAttr.
     void SetGAttLayer();
@@ -363,6 +395,9 @@ public:
     // the reason in LastError, when the file could not be written or an
     // image could not be copied beside it.
     bool FileOutDXF(const JwString& FName, int32_t Ver);
+    // What the last FileOutDXF left out without failing, one line each (block
+    // inserts that would close a cycle, images a device output gets no copy of).
+    std::vector<std::string> DxfWarnings;
     // Paper width and height in mm of Enthd.nZumen.
     void GetPaperSize(double& px, double& py) const;
     // Collects the distinct font names (leading "@" removed) of the texts,
@@ -410,6 +445,8 @@ public:
     // memory; FName is the file name FileIn publishes.
     bool BufferIn(const uint8_t* data, size_t size, const JwString& FName, int32_t ZMaxN = -1);
     bool FileOut(const JwString& FName, int32_t Ver);
+    // FileOut into memory: the file's bytes.
+    bool BufferOut(std::vector<uint8_t>& bytes, int32_t Ver);
 
     // A figure holds no image data: these only look for existing files.
     void BindImageExplode();

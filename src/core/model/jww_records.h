@@ -153,19 +153,28 @@ struct TEntJwwBlockDef : TEntJwwBlockDefFixed {
     std::vector<TEntJwwBlock> mBlock;
     bool ref_flag = false;  // computed by MakeBlockTree
     int32_t ref_no = -1;    // computed by MakeBlockTree
+    // The 64-bit time stamp that follows the fixed part when bit 31 of the
+    // dtime in the file is set (dtime then holds the definition's 1-based
+    // position): whether there was one, the dtime the file held, and the
+    // stamp as stored. Written back at 7.00, and at the version of the file
+    // it came from and later ones.
+    bool bTime64 = false;
+    uint32_t dtimeFile = 0;
+    uint8_t time64[8] = {};
 
     TEntJwwBlockDefFixed& Fixed() { return *this; }
     const TEntJwwBlockDefFixed& Fixed() const { return *this; }
 };
 
-// One node of the block nesting tree (not stored in files).
+// One node of the block nesting tree (not stored in files). A node refers to
+// its definition by defno; the definition's name is not copied into it
+// (TJwEntities::BlockTreeName), so that every node costs the same few bytes.
 struct TEntJwwBlockTree {
     TEntJwwAttr att{};
     int32_t level = 0;
     int32_t parent = -1;
     uint32_t no = 0;
     int32_t defno = -1;
-    JwString name;
     double x = 0, y = 0;
     double r1 = 0, r2 = 0, r3 = 0, r4 = 0;
 };

@@ -58,7 +58,8 @@ DrawingSummary SummarizeEntities(const TJwEntities& m) {
 }
 
 nlohmann::ordered_json CountsJson(const EntityCounts& c) {
-    nlohmann::ordered_json j;
+    nlohmann::ordered_json j = nlohmann::ordered_json::object();
+    j.get_ref<nlohmann::ordered_json::object_t&>().reserve(7);
     j["line"] = c.line;
     j["arc"] = c.arc;
     j["point"] = c.point;
@@ -85,24 +86,36 @@ DrawingSummary SummarizeDrawing(const TJwsData& m) {
 }
 
 nlohmann::ordered_json SummaryToJson(const DrawingSummary& s) {
-    nlohmann::ordered_json j;
+    // An object keeps its members in a vector of pairs whose keys are
+    // const: growing it copies every member, nested ones too. Room for all
+    // members first, and the lists built before they go in, so that nothing
+    // is copied however many definitions a drawing has.
+    using Json = nlohmann::ordered_json;
+    Json defs = Json::array();
+    defs.get_ref<Json::array_t&>().reserve(s.block_definitions.size());
+    for (const auto& b : s.block_definitions) {
+        Json d = Json::object();
+        d.get_ref<Json::object_t&>().reserve(4);
+        d["name"] = b.name;
+        d["number"] = b.number;
+        d["members"] = b.members;
+        d["counts"] = CountsJson(b.counts);
+        defs.push_back(std::move(d));
+    }
+    Json images = Json::array();
+    images.get_ref<Json::array_t&>().reserve(s.bound_images.size());
+    for (const auto& b : s.bound_images) images.push_back({{"name", b.name}, {"size", b.size}});
+
+    Json j = Json::object();
+    j.get_ref<Json::object_t&>().reserve(9);
     j["format"] = s.format;
     j["version"] = s.version;
     j["encoding"] = s.encoding;
     j["memo"] = s.memo;
     j["n1"] = s.n1;
     j["counts"] = CountsJson(s.counts);
-    j["block_definitions"] = nlohmann::ordered_json::array();
-    for (const auto& b : s.block_definitions) {
-        nlohmann::ordered_json d;
-        d["name"] = b.name;
-        d["number"] = b.number;
-        d["members"] = b.members;
-        d["counts"] = CountsJson(b.counts);
-        j["block_definitions"].push_back(std::move(d));
-    }
-    j["bound_images"] = nlohmann::ordered_json::array();
-    for (const auto& b : s.bound_images) j["bound_images"].push_back({{"name", b.name}, {"size", b.size}});
+    j["block_definitions"] = std::move(defs);
+    j["bound_images"] = std::move(images);
     j["text_sha1"] = s.text_sha1;
     return j;
 }

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <stdio.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,6 +112,53 @@ bool ReadFileStart(const JwString& path, size_t limit, FileBytes& out, bool& who
     return true;
 }
 
+bool CopyFileInto(const JwString& src, OutputSink& sink, size_t head,
+                  const std::function<bool(const uint8_t*, size_t)>& check, std::string& error) {
+    error.clear();
+    size_t size = 0;
+    const int fd = OpenRegularFile(src, size);
+    if (fd < 0) {
+        error = "not a readable file";
+        return false;
+    }
+    constexpr size_t kBlock = 256 * 1024;
+    std::vector<uint8_t> buf(std::max(kBlock, std::min(head, size)));
+    size_t done = 0;
+    bool first = true;
+    bool ok = true;
+    while (ok && (done < size || first)) {
+        // The first block is the head that check sees.
+        const size_t want = first ? std::min(std::max(head, size_t{1}), size) : std::min(kBlock, size - done);
+        size_t got = 0;
+        while (got < want) {
+            const ssize_t r = ::read(fd, buf.data() + got, want - got);
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) break;
+            got += static_cast<size_t>(r);
+        }
+        if (got < want) {
+            error = "the file ends early or cannot be read";
+            ok = false;
+            break;
+        }
+        if (first && !check(buf.data(), got)) {
+            error = "refused";
+            ok = false;
+            break;
+        }
+        first = false;
+        try {
+            sink.Write(buf.data(), got);
+        } catch (const JwIOError& e) {
+            error = e.what();
+            ok = false;
+        }
+        done += got;
+    }
+    ::close(fd);
+    return ok;
+}
+
 // ---------------------------------------------------------------------------
 // SequentialFile
 
@@ -213,6 +261,9 @@ const uint8_t* SequentialFile::Window(size_t pos, size_t n, size_t& avail) {
 
 namespace {
 
+// The write buffer starts small (most files written are small: an image, a
+// settings file) and doubles each time it fills, up to kSinkBuffer.
+constexpr size_t kSinkFirstBuffer = size_t{1} << 16;
 constexpr size_t kSinkBuffer = size_t{1} << 20;
 
 std::string ErrText(int err) { return std::strerror(err); }
@@ -237,7 +288,7 @@ mode_t CurrentUmask() {
 
 }  // namespace
 
-AtomicFileSink::AtomicFileSink(const JwString& target) {
+AtomicFileSink::AtomicFileSink(const JwString& target, SinkTarget how) : how_(how) {
     namespace fs = std::filesystem;
     fs::path path = NativePath(target);
     const std::string shown = path.string();
@@ -246,13 +297,22 @@ AtomicFileSink::AtomicFileSink(const JwString& target) {
 
     std::error_code ec;
     // Saving over a symbolic link updates the file it points to.
-    if (fs::is_symlink(fs::symlink_status(path, ec))) {
+    if (how == SinkTarget::Save && fs::is_symlink(fs::symlink_status(path, ec))) {
         fs::path real = fs::canonical(path, ec);
         if (!ec) path = real;
     }
     struct stat st {};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
+    const bool exists = (how == SinkTarget::Save ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) == 0;
     if (exists && S_ISDIR(st.st_mode)) throw JwIOError("cannot create " + shown + ": " + ErrText(EISDIR));
+    target_ = path.string();
+    if (how == SinkTarget::Save && exists && !S_ISREG(st.st_mode)) {
+        // A device or a FIFO is written to, never replaced by a file.
+        if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode))
+            throw JwIOError("cannot write " + shown + ": not a regular file, a device or a FIFO");
+        fd_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd_ < 0) throw JwIOError("cannot write " + shown + ": " + ErrText(errno));
+        return;
+    }
 
     fs::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
@@ -260,17 +320,18 @@ AtomicFileSink::AtomicFileSink(const JwString& target) {
     if (name.size() > 200) name.resize(200);  // keep the temporary name within NAME_MAX
     std::string tmpl = (dir / ("." + name + ".XXXXXX")).string();
 
+    // mkstemp creates the file exclusively: it never opens what a link points to.
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0) throw JwIOError("cannot create " + shown + ": " + ErrText(errno));
     fd_ = fd;
     temp_ = tmpl;
-    target_ = path.string();
 
     // Keep the owner of a file that is replaced where the system allows it.
-    if (exists && (::fchown(fd_, st.st_uid, st.st_gid) != 0)) {
+    const bool keep = how == SinkTarget::Save && exists;
+    if (keep && (::fchown(fd_, st.st_uid, st.st_gid) != 0)) {
         // Not permitted for other users' files: the new file keeps ours.
     }
-    const mode_t mode = exists ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
+    const mode_t mode = keep ? (st.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (::fchmod(fd_, mode) != 0) {
         const int err = errno;
         ::close(fd_);
@@ -279,9 +340,6 @@ AtomicFileSink::AtomicFileSink(const JwString& target) {
         temp_.clear();
         throw JwIOError("cannot create " + shown + ": " + ErrText(err));
     }
-    buf_.reset(new uint8_t[kSinkBuffer]);
-    next_ = buf_.get();
-    end_ = next_ + kSinkBuffer;
 }
 
 AtomicFileSink::~AtomicFileSink() {
@@ -295,10 +353,19 @@ void AtomicFileSink::Write(const uint8_t* data, size_t n) {
     // file; small pieces are gathered.
     const bool large = n >= kSinkBuffer / 16;
     if (large || n > static_cast<size_t>(end_ - next_)) {
-        Flush();
+        if (buf_) Flush();
         if (large) {
             WriteOut(data, n);
             return;
+        }
+        const size_t cap = buf_ ? static_cast<size_t>(end_ - buf_.get()) : 0;
+        if (cap < kSinkBuffer) {
+            size_t want = cap == 0 ? kSinkFirstBuffer : 2 * cap;
+            while (want < n) want *= 2;
+            want = std::min(want, kSinkBuffer);
+            buf_.reset(new uint8_t[want]);
+            next_ = buf_.get();
+            end_ = next_ + want;
         }
     }
     if (n > 0) std::memcpy(next_, data, n);
@@ -321,20 +388,56 @@ void AtomicFileSink::WriteOut(const uint8_t* data, size_t n) {
 
 void AtomicFileSink::Flush() {
     uint8_t* const base = buf_.get();
+    if (base == nullptr) return;
     const size_t n = static_cast<size_t>(next_ - base);
     next_ = base;
     WriteOut(base, n);
 }
 
+void AtomicFileSink::Rename(const JwString& target) {
+    if (how_ != SinkTarget::New || committed_) throw JwIOError(kErrFileIO);
+    const std::filesystem::path path = NativePath(target);
+    if (path.parent_path() != std::filesystem::path(target_).parent_path())
+        throw JwIOError("cannot create " + path.string() + ": not beside " + target_);
+    target_ = path.string();
+}
+
 void AtomicFileSink::Commit() {
-    if (fd_ < 0 || committed_) throw JwIOError(kErrFileIO);
-    Flush();
-    next_ = end_ = nullptr;  // anything written after this reaches Write, which refuses it
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) throw JwIOError("cannot write " + target_ + ": " + ErrText(errno));
-    if (::rename(temp_.c_str(), target_.c_str()) != 0)
+    if (committed_ || (fd_ < 0 && temp_.empty())) throw JwIOError(kErrFileIO);
+    if (fd_ >= 0) {
+        Flush();
+        next_ = end_ = nullptr;  // anything written after this reaches Write, which refuses it
+        buf_.reset();
+        const int fd = fd_;
+        fd_ = -1;
+        if (::close(fd) != 0) {
+            const int err = errno;
+            if (!temp_.empty()) ::unlink(temp_.c_str());
+            temp_.clear();
+            throw JwIOError("cannot write " + target_ + ": " + ErrText(err));
+        }
+    }
+    if (temp_.empty()) {
+        committed_ = true;  // written directly
+        return;
+    }
+    if (how_ == SinkTarget::New) {
+        // Takes the name only while nothing stands there. A file system
+        // without that kind of rename gets a hard link, which fails the same
+        // way on an existing name.
+        int rc = ::renameat2(AT_FDCWD, temp_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            rc = ::link(temp_.c_str(), target_.c_str());
+            if (rc == 0) ::unlink(temp_.c_str());
+        }
+        if (rc != 0) {
+            const int err = errno;
+            if (err == EEXIST) throw JwFileExists("cannot create " + target_ + ": " + ErrText(err));
+            throw JwIOError("cannot create " + target_ + ": " + ErrText(err));
+        }
+    } else if (::rename(temp_.c_str(), target_.c_str()) != 0) {
         throw JwIOError("cannot replace " + target_ + ": " + ErrText(errno));
+    }
     committed_ = true;
 }
 

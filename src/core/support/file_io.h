@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -114,31 +115,69 @@ protected:
     uint8_t* end_ = nullptr;
 };
 
+// Copies the regular file src into sink, reading it once. check sees the
+// first min(head, file size) bytes before anything is written and may refuse
+// the copy by answering false. False, with the reason in error, when src is
+// no regular file, cannot be read, is refused, or the sink fails.
+bool CopyFileInto(const JwString& src, OutputSink& sink, size_t head,
+                  const std::function<bool(const uint8_t*, size_t)>& check, std::string& error);
+
 class MemorySink : public OutputSink {
 public:
     void Write(const uint8_t* data, size_t n) override { bytes.insert(bytes.end(), data, data + n); }
     std::vector<uint8_t> bytes;
 };
 
-// Writes a file through a temporary file in the target's folder that replaces
-// the target only when Commit() succeeds; a destroyed, uncommitted sink removes
-// its temporary file, so a failed save never touches an existing file.
+// How an AtomicFileSink treats what stands at its target.
+enum class SinkTarget {
+    // A save: a regular file is replaced (keeping its mode and, where allowed,
+    // its owner); a symbolic link saves into the file it points to; a
+    // character device or FIFO is written to directly and never replaced;
+    // anything else is refused.
+    Save,
+    // A working file of the program's own folder: whatever entry stands at
+    // the target is replaced, a symbolic link itself and never what it
+    // points to.
+    ReplaceEntry,
+    // A new file: nothing that stands at the target is ever replaced or
+    // followed. Commit throws JwFileExists when an entry of that name exists
+    // by then.
+    New,
+};
+
+// Commit of a SinkTarget::New sink found an entry of the target's name.
+class JwFileExists : public JwIOError {
+public:
+    using JwIOError::JwIOError;
+};
+
+// Writes a file through a temporary file in the target's folder (created
+// exclusively, never through a link) that takes the target's name only when
+// Commit() succeeds; a destroyed, uncommitted sink removes its temporary
+// file, so a failed save never touches an existing file. A device or FIFO
+// target (SinkTarget::Save) is written directly instead.
 class AtomicFileSink : public OutputSink {
 public:
-    // Throws JwIOError when the temporary file cannot be created.
-    explicit AtomicFileSink(const JwString& target);
+    // Throws JwIOError when the target cannot be written.
+    explicit AtomicFileSink(const JwString& target, SinkTarget how = SinkTarget::Save);
     ~AtomicFileSink() override;
     void Write(const uint8_t* data, size_t n) override;
-    // Flushes, closes and renames over the target. Throws JwIOError on failure.
+    // Flushes, closes and gives the file its name. Throws JwIOError on failure.
     void Commit();
+    // For a SinkTarget::New sink whose Commit found its name taken: the file
+    // is to take another name in the same folder at the next Commit.
+    void Rename(const JwString& target);
+    // The path the file is written to (a link's target for a save).
+    const std::string& Target() const { return target_; }
 
 private:
     void Flush();
     void WriteOut(const uint8_t* data, size_t n);
     std::string target_;
-    std::string temp_;
+    std::string temp_;  // empty when the target is written directly
     int fd_ = -1;
-    std::unique_ptr<uint8_t[]> buf_;  // next_ and end_ point into it
+    SinkTarget how_;
+    std::unique_ptr<uint8_t[]> buf_;  // next_ and end_ point into it; made at the first small write, grown as it fills
     bool committed_ = false;
 };
 

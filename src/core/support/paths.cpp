@@ -133,6 +133,13 @@ bool FileExistsEx(std::u16string_view path) {
     return fs::is_regular_file(NativePath(path), ec);
 }
 
+bool PathEntryExists(std::u16string_view path) {
+    if (path.empty()) return false;
+    // A path that cannot be looked at counts as taken.
+    std::error_code ec;
+    return fs::symlink_status(NativePath(path), ec).type() != fs::file_type::not_found;
+}
+
 bool FolderCreate(std::u16string_view path) {
     if (!Usable(path)) return false;
     std::error_code ec;

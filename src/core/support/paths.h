@@ -32,6 +32,10 @@ bool PathHasInvalidChars(std::u16string_view path);
 // File system (paths are converted to the platform's encoding).
 std::filesystem::path NativePath(std::u16string_view path);
 bool FileExistsEx(std::u16string_view path);
+// True when anything at all stands at path: a file, a folder, a device, a
+// symbolic link (also one that points nowhere); also when path cannot be
+// looked at.
+bool PathEntryExists(std::u16string_view path);
 bool FolderCreate(std::u16string_view path);
 bool FileDelete(std::u16string_view path);
 // Removes the folder only when it is empty (never the program's own folder).

@@ -37,6 +37,7 @@ thread_local bool DxfOutMojiExp1 = false;
 thread_local bool DxfOutMojiExp2 = false;
 thread_local bool DxfOutJoinLines = false;
 thread_local bool DxfOutDimension = false;
+thread_local bool DxfOutNoLinkedImages = false;
 thread_local double DxfOutPrintX = 0;
 thread_local double DxfOutPrintY = 0;
 thread_local int32_t DxfOutMainGroup = 0;

@@ -68,6 +68,7 @@ extern thread_local bool DxfOutMojiExp1;          // expand text variables ("%f"
 extern thread_local bool DxfOutMojiExp2;          // lay out texts with "^" codes
 extern thread_local bool DxfOutJoinLines;         // join curve groups into polylines
 extern thread_local bool DxfOutDimension;         // rebuild dimension groups as DIMENSIONs
+extern thread_local bool DxfOutNoLinkedImages;    // leave out images the drawing links to (bound ones stay)
 extern thread_local double DxfOutPrintX;          // printable width, mm (frames of print-origin texts)
 extern thread_local double DxfOutPrintY;          // printable height, mm
 extern thread_local int32_t DxfOutMainGroup;      // computed by the export: busiest group besides the reference

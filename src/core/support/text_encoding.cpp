@@ -355,71 +355,97 @@ std::string ToUtf8(std::u16string_view s) {
     return out;
 }
 
+namespace {
+
+// The code point of the UTF-8 sequence at p[i]: answers how many bytes it
+// takes, or, for a byte that begins no valid sequence, how many bytes make
+// up the broken one (cp is then kBroken). Overlong forms, surrogates and
+// values beyond U+10FFFF are broken.
+constexpr uint32_t kBroken = 0xFFFFFFFF;
+size_t Utf8Sequence(const uint8_t* p, size_t n, size_t i, uint32_t& cp) {
+    const uint8_t b = p[i];
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    }
+    // Length and smallest value of the sequence, and the allowed range of its
+    // second byte.
+    size_t len = 0;
+    uint8_t lo = 0x80, hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        len = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        len = 3;
+        cp = b & 0x0F;
+        if (b == 0xE0) lo = 0xA0;
+        if (b == 0xED) hi = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        len = 4;
+        cp = b & 0x07;
+        if (b == 0xF0) lo = 0x90;
+        if (b == 0xF4) hi = 0x8F;
+    }
+    if (len == 0) {
+        cp = kBroken;
+        return 1;
+    }
+    for (size_t k = 1; k < len; ++k) {
+        const uint8_t c = i + k < n ? p[i + k] : 0;
+        if (i + k >= n || c < (k == 1 ? lo : 0x80) || c > (k == 1 ? hi : 0xBF)) {
+            cp = kBroken;  // one broken sequence up to the byte that breaks it
+            return k;
+        }
+        cp = cp << 6 | (c & 0x3F);
+    }
+    return len;
+}
+
+}  // namespace
+
 JwString FromUtf8(std::string_view s) {
     JwString out;
     out.reserve(s.size());
     const auto* p = reinterpret_cast<const uint8_t*>(s.data());
     const size_t n = s.size();
-    size_t i = 0;
-    while (i < n) {
-        uint8_t b = p[i];
-        if (b < 0x80) {
-            out.push_back(b);
-            ++i;
-            continue;
-        }
-        // Length and smallest value of the sequence, and the allowed range of
-        // its second byte (which rules out overlong forms, surrogates and
-        // values beyond U+10FFFF).
-        size_t len = 0;
+    for (size_t i = 0; i < n;) {
         uint32_t cp = 0;
-        uint8_t lo = 0x80, hi = 0xBF;
-        if (b >= 0xC2 && b <= 0xDF) {
-            len = 2;
-            cp = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            len = 3;
-            cp = b & 0x0F;
-            if (b == 0xE0) lo = 0xA0;
-            if (b == 0xED) hi = 0x9F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            len = 4;
-            cp = b & 0x07;
-            if (b == 0xF0) lo = 0x90;
-            if (b == 0xF4) hi = 0x8F;
-        }
-        if (len == 0) {
-            out.push_back(kReplacement);
-            ++i;
-            continue;
-        }
-        size_t k = 1;
-        bool ok = true;
-        for (; k < len; ++k) {
-            if (i + k >= n) {
-                ok = false;
-                break;
-            }
-            uint8_t c = p[i + k];
-            uint8_t cl = (k == 1) ? lo : 0x80;
-            uint8_t ch = (k == 1) ? hi : 0xBF;
-            if (c < cl || c > ch) {
-                ok = false;
-                break;
-            }
-            cp = cp << 6 | (c & 0x3F);
-        }
-        if (!ok) {
+        const size_t len = Utf8Sequence(p, n, i, cp);
+        if (cp == kBroken) {
             out.push_back(kReplacement);  // one replacement per broken sequence
-            i += k;
-            continue;
-        }
-        if (cp >= 0x10000) {
+        } else if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
         } else {
             out.push_back(static_cast<char16_t>(cp));
+        }
+        i += len;
+    }
+    return out;
+}
+
+std::string EscapeControls(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    const auto* p = reinterpret_cast<const uint8_t*>(utf8.data());
+    const size_t n = utf8.size();
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (size_t i = 0; i < n;) {
+        uint32_t cp = 0;
+        const size_t len = Utf8Sequence(p, n, i, cp);
+        const bool control = cp < 0x20 || cp == 0x7F || (cp >= 0x80 && cp <= 0x9F);
+        if (cp != kBroken && !control) {
+            out.append(utf8.substr(i, len));
+        } else if (cp == u'\t' || cp == u'\n' || cp == u'\r') {
+            out += cp == u'\t' ? "\\t" : cp == u'\n' ? "\\n" : "\\r";
+        } else {
+            // Each byte of a control character or of a broken sequence.
+            for (size_t k = 0; k < len; ++k) {
+                out += "\\x";
+                out += kHex[p[i + k] >> 4];
+                out += kHex[p[i + k] & 0xF];
+            }
         }
         i += len;
     }

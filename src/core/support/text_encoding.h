@@ -51,4 +51,11 @@ void Utf8Append(std::u16string_view s, std::string& out);
 std::string ToUtf8(std::u16string_view s);
 JwString FromUtf8(std::string_view s);
 
+// A message for a terminal or a status line: UTF-8 text in which every
+// control character (below U+0020, U+007F, U+0080 to U+009F) and every byte
+// that begins no valid UTF-8 sequence is written as an escape ("\x1B",
+// "\x07"; TAB, LF and CR as "\t", "\n", "\r"), so that file names and
+// drawing texts inside it cannot act on the terminal. A backslash stays as it is.
+std::string EscapeControls(std::string_view utf8);
+
 }  // namespace jw

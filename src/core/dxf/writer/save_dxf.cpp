@@ -1,13 +1,19 @@
 // SaveDXF: the sections in file order, the names encoded once per save, and
 // the handle plan.
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
 
+#include "dxf/jww_to_dxf.h"
 #include "dxf/placement.h"
 #include "dxf/writer/writer.h"
+#include "support/file_io.h"
 #include "support/numbers.h"
 #include "support/paths.h"
 #include "support/strings.h"
+#include "support/text_encoding.h"
 
 namespace jw {
 
@@ -174,30 +180,90 @@ void DxfWriter::PlanHandles() {
 // ---------------------------------------------------------------------------
 // TDXFmodel entry points
 
+namespace {
+
+// The first bytes of a linked image that must show it is a picture.
+constexpr size_t kImageHead = 4 << 20;
+
+// Copies image f beside the DXF: into a new file (created exclusively, never
+// through a link, never replacing anything), under f.dst or, when that name
+// was taken meanwhile, the next free one, which f.dst then becomes. Answers
+// why it failed, or empty.
+std::string CopyImage(TDXFmodel& m, int32_t index) {
+    TDXF_FileNameList& f = m.deFList[static_cast<size_t>(index)];
+    try {
+        AtomicFileSink sink(f.dst, SinkTarget::New);
+        std::string error;
+        const auto picture = [&f](const uint8_t* data, size_t n) {
+            int32_t w = 0, h = 0;
+            return !f.linked || DxfImageBytesPixelSize(data, n, w, h);
+        };
+        if (!CopyFileInto(f.src, sink, kImageHead, picture, error))
+            return error == "refused" ? "it is not a picture the export reads" : error;
+        const JwString folder = AddPathDelim(FromNativePath(NativePath(f.dst).parent_path()));
+        for (int32_t i = 0;;) {
+            try {
+                sink.Commit();
+                return std::string();
+            } catch (const JwFileExists&) {
+            }
+            do {
+                if (++i > 99999) return "no free name for the copy";
+                f.dst = TDXFmodel::CopyName(f.src, folder, i);
+            } while (!m.CopyNameFree(f.dst, index));
+            sink.Rename(f.dst);
+        }
+    } catch (const JwIOError& e) {
+        return e.what();
+    } catch (const std::exception&) {
+        return kErrFileIO;
+    }
+}
+
+// True when dst is a device or FIFO, which a save writes to directly.
+bool StreamTarget(const JwString& dst) {
+    std::error_code ec;
+    const auto st = std::filesystem::status(NativePath(dst), ec);
+    return !ec && std::filesystem::exists(st) && !std::filesystem::is_regular_file(st) &&
+           !std::filesystem::is_directory(st);
+}
+
+}  // namespace
+
 bool TDXFmodel::SaveDXF(const JwString& src, const JwString& dst) {
     LastError.clear();
+    dstName = dst;
+    // The images first, so that the DXF names the copies as they were made.
+    // A failed copy leaves no partial file and does not stop the others.
+    std::vector<JwString> made;
+    if (!deFList.empty() && StreamTarget(dst)) {
+        Warnings.push_back("the images are not copied: the DXF goes to a device or FIFO");
+    } else {
+        for (size_t i = 0; i < deFList.size(); ++i) {
+            const std::string why = CopyImage(*this, static_cast<int32_t>(i));
+            if (why.empty()) {
+                made.push_back(deFList[i].dst);
+                continue;
+            }
+            if (!LastError.empty()) LastError += "; ";
+            LastError += "cannot copy the image " + ToUtf8(deFList[i].src) + " to " + ToUtf8(deFList[i].dst) + ": " +
+                         why;
+        }
+    }
     try {
         AtomicFileSink sink(dst);
         dxfwriter::DxfWriter w(*this, sink);
         w.Write(src);
         sink.Commit();
+        return LastError.empty();
     } catch (const JwIOError& e) {
         LastError = e.what();
-        return false;
     } catch (const std::exception&) {
         LastError = kErrFileIO;
-        return false;
     }
-    // The images beside the DXF: a failed copy leaves no partial file and
-    // does not stop the others, and the save reports it.
-    for (const TDXF_FileNameList& f : deFList) {
-        const bool existed = FileExistsEx(f.dst);
-        if (FileCopyReplace(f.src, f.dst)) continue;
-        if (!existed) FileDelete(f.dst);
-        if (!LastError.empty()) LastError += "; ";
-        LastError += "cannot copy the image " + NativePath(f.src).string() + " to " + NativePath(f.dst).string();
-    }
-    return LastError.empty();
+    // Without the DXF the copies made for it are of no use.
+    for (const JwString& copy : made) FileDelete(copy);
+    return false;
 }
 
 std::string TDXFmodel::SaveDXFText(const JwString& src) {
