@@ -73,6 +73,21 @@ void Complain(Console& io, std::string_view subject, std::string_view message) {
     io.err.flush();
 }
 
+bool MakeOutputFolder(Console& io, const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(dir), ec);
+    if (std::filesystem::is_directory(std::filesystem::path(dir))) return true;
+    Complain(io, dir, "cannot create the output folder" + (ec ? ": " + ec.message() : std::string()));
+    return false;
+}
+
+std::string OutputClaims::Claim(const std::filesystem::path& out) {
+    std::error_code ec;
+    const std::filesystem::path key = std::filesystem::weakly_canonical(out, ec);
+    if (taken_.insert(ec ? out : key).second) return {};
+    return "output " + out.string() + " was already written by an earlier input; skipped";
+}
+
 std::string ReportLineUtf8(std::u16string_view line) {
     JwString text;
     text.reserve(line.size());

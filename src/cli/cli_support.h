@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,21 @@ bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // "zumenscope-cli: <subject>: <message>" on the error stream.
 void Complain(Console& io, std::string_view subject, std::string_view message);
+
+// Makes the output folder dir (with its parents); says so and answers false
+// when it cannot be made.
+bool MakeOutputFolder(Console& io, const std::string& dir);
+
+// The outputs of a batch: of two inputs that would write the same file (the
+// same path after resolving links and ".."), the first one writes it.
+class OutputClaims {
+public:
+    // Empty for the first claim of out; for a later one, the error of its job.
+    std::string Claim(const std::filesystem::path& out);
+
+private:
+    std::set<std::filesystem::path> taken_;
+};
 
 // Text of one report line for a UTF-8 text stream: a line break held inside
 // it (CR LF or a lone CR, as in a file memo) becomes a plain LF; any other

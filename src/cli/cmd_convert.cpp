@@ -152,12 +152,7 @@ int RunConvert(const ConvertOptions& opts, Console& io) {
         inputs = {opts.files[0]};
         outputs = {opts.files[1]};
     } else {
-        std::error_code ec;
-        fs::create_directories(fs::path(opts.outdir), ec);
-        if (!fs::is_directory(fs::path(opts.outdir))) {
-            Complain(io, opts.outdir, "cannot create the output folder" + (ec ? ": " + ec.message() : std::string()));
-            return kExitFailed;
-        }
+        if (!MakeOutputFolder(io, opts.outdir)) return kExitFailed;
         inputs = opts.files;
         for (const std::string& in : inputs) outputs.push_back((fs::path(opts.outdir) / fs::path(in).filename()).string());
     }

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <set>
 #include <system_error>
 #include <tuple>
 #include <string>
@@ -261,14 +260,9 @@ bool PlanJobs(const DxfOptions& o, Console& io, std::vector<DxfJob>& jobs) {
         return false;
     }
     // Two inputs that would write the same DXF: the first one wins.
-    std::set<fs::path> taken;
-    for (DxfJob& job : jobs) {
-        if (!job.error.empty()) continue;
-        std::error_code ec;
-        const fs::path key = fs::weakly_canonical(job.out, ec);
-        if (!taken.insert(ec ? job.out : key).second)
-            job.error = "output " + job.out.string() + " was already written by an earlier input; skipped";
-    }
+    OutputClaims claims;
+    for (DxfJob& job : jobs)
+        if (job.error.empty()) job.error = claims.Claim(job.out);
     return true;
 }
 
@@ -292,14 +286,10 @@ int RunDxf(const DxfOptions& o, Console& io) {
     std::vector<DxfJob> jobs;
     if (!PlanJobs(o, io, jobs)) return kExitUsage;
     if (!o.outdir.empty()) {
-        std::error_code ec;
-        fs::create_directories(fs::path(o.outdir), ec);
-        if (!fs::is_directory(fs::path(o.outdir))) {
-            Complain(io, o.outdir, "cannot create the output folder" + (ec ? ": " + ec.message() : std::string()));
-            return kExitFailed;
-        }
+        if (!MakeOutputFolder(io, o.outdir)) return kExitFailed;
         // The subfolders of folder arguments, made here once rather than by
         // jobs running at the same time.
+        std::error_code ec;
         for (DxfJob& job : jobs) {
             if (!job.error.empty()) continue;
             fs::create_directories(job.out.parent_path(), ec);

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <set>
 
 #include "cli_support.h"
 #include "command.h"
@@ -129,26 +128,15 @@ int RunRender(const RenderOptions& o, Console& io) {
     request.draw.temporaryPoints = o.temporaryPoints;
 
     std::vector<RenderJob> jobs;
-    std::set<fs::path> taken;
+    OutputClaims claims;
     for (const std::string& in : o.files) {
         fs::path out = o.out.empty() ? fs::path(o.outdir) / fs::path(in).filename().replace_extension(
                                                                 JwPictureExtension(request.format))
                                      : fs::path(o.out);
-        RenderJob job{in, out, {}};
-        std::error_code ec;
-        const fs::path key = fs::weakly_canonical(out, ec);
-        if (!taken.insert(ec ? out : key).second)
-            job.error = "output " + out.string() + " was already written by an earlier input; skipped";
-        jobs.push_back(std::move(job));
+        std::string error = claims.Claim(out);
+        jobs.push_back(RenderJob{in, std::move(out), std::move(error)});
     }
-    if (!o.outdir.empty()) {
-        std::error_code ec;
-        fs::create_directories(fs::path(o.outdir), ec);
-        if (!fs::is_directory(fs::path(o.outdir))) {
-            Complain(io, o.outdir, "cannot create the output folder" + (ec ? ": " + ec.message() : std::string()));
-            return kExitFailed;
-        }
-    }
+    if (!o.outdir.empty() && !MakeOutputFolder(io, o.outdir)) return kExitFailed;
 
     SetUpRendering();
     int status = kExitOk;

@@ -546,6 +546,15 @@ const ArgsCase kArgsCases[] = {
      "unsupported file type"},
     {"RenderMissingInput", {"render", "@/top/none.jww", "--outdir", "@/out"}, 1, {}, {"out/none.png"},
      "no such file"},
+    // Output folders that cannot be made, and two inputs with one output.
+    {"DxfOutdirCannotBeMade", {"dxf", "@/top/jws351-blocks.jws", "--outdir", "@/top/notes.txt/out"}, 1, {}, {},
+     "cannot create the output folder"},
+    {"ConvertOutdirCannotBeMade", {"convert", "@/top/jws351-blocks.jws", "--outdir", "@/top/notes.txt/out"}, 1, {},
+     {}, "cannot create the output folder"},
+    {"RenderOutdirCannotBeMade", {"render", "@/top/jws351-blocks.jws", "--outdir", "@/top/notes.txt/out"}, 1, {}, {},
+     "cannot create the output folder"},
+    {"RenderSameOutputTwice", {"render", "@/top/jws351-blocks.jws", "@/top/jws351-blocks.jws", "--outdir", "@/out"},
+     1, {"out/jws351-blocks.png"}, {}, "was already written by an earlier input; skipped"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliArgs, ::testing::ValuesIn(kArgsCases),
