@@ -32,6 +32,7 @@
 #include "model/file_formats.h"
 #include "model/jw_data.h"
 #include "support/file_io.h"
+#include "support/geometry.h"
 #include "support/numbers.h"
 #include "support/paths.h"
 #include "support/program_values.h"
@@ -410,25 +411,6 @@ void DxfAddTenMarkerBlocks(TDXFmodel& m) {
 
 namespace {
 
-// Axis-aligned box of points.
-struct Box {
-    bool any = false;
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    void Add(double x, double y) {
-        if (!std::isfinite(x) || !std::isfinite(y)) return;
-        if (!any) {
-            any = true;
-            x1 = x2 = x;
-            y1 = y2 = y;
-            return;
-        }
-        x1 = std::min(x1, x);
-        y1 = std::min(y1, y);
-        x2 = std::max(x2, x);
-        y2 = std::max(y2, y);
-    }
-};
-
 class Converter {
 public:
     Converter(const TJwwData& jw, TDXFmodel& m, const TgraAttribute& ga, const JwString& dstFolder)
@@ -776,7 +758,7 @@ private:
         for (const TDXF_PolyWorkSub& ch : m_.dpw2) {
             const int32_t g = std::clamp(ch.lay / 16, 0, 15);
             const Place p = InFrame(PlaceOf(g, bn), [&] {
-                Box b;
+                TJwBox b;
                 for (const TDXF_PLinePoint& v : ch.v) b.Add(v.x, v.y);
                 return m_.Zw_ClipSquare(b.x1, b.y1, b.x2, b.y1, b.x2, b.y2, b.x1, b.y2);
             });
@@ -1062,7 +1044,7 @@ private:
     void BlockContentsExtents() {
         const size_t nodeN = HeldCount(jw_.EntBlockTree, jw_.EntBlockTreeN);
         if (nodeN == 0) return;
-        std::vector<Box> boxes(defIdx_.size());
+        std::vector<TJwBox> boxes(defIdx_.size());
         std::vector<char> done(defIdx_.size(), 0);
         std::vector<int32_t> rootGroup(nodeN, 0);
         for (size_t k = 0; k < nodeN; ++k) {
@@ -1076,8 +1058,8 @@ private:
                 boxes[d] = DefinitionBox(jw_.EntBlockDef[d]);
                 done[d] = 1;
             }
-            const Box& b = boxes[d];
-            if (!b.any) continue;
+            const TJwBox& b = boxes[d];
+            if (b.Empty()) continue;
             Place p = PlaceOf(rootGroup[k], -1);
             for (const auto& [u, v] :
                  std::initializer_list<std::pair<double, double>>{{b.x1, b.y1}, {b.x2, b.y1}, {b.x2, b.y2}, {b.x1, b.y2}}) {
@@ -1087,8 +1069,8 @@ private:
         }
     }
 
-    static Box DefinitionBox(const TEntJwwBlockDef& d) {
-        Box b;
+    static TJwBox DefinitionBox(const TEntJwwBlockDef& d) {
+        TJwBox b;
         const EntityListView c = EntityListOf(d);
         for (size_t i = 0; i < c.lineN; ++i) {
             b.Add(c.line[i].start_x, c.line[i].start_y);

@@ -10,13 +10,11 @@
 #include <string>
 #include <string_view>
 
+#include "support/geometry.h"
+
 namespace jw {
 
 using JwString = std::u16string;
-
-struct TJwPoint {
-    double x = 0, y = 0;
-};
 
 // x' = a x + c y + e, y' = b x + d y + f.
 struct TJwAffine {
@@ -37,34 +35,6 @@ struct TJwAffine {
     }
     static TJwAffine Scale(double sx, double sy) { return {sx, 0, 0, sy, 0, 0}; }
     bool Identity() const { return a == 1 && b == 0 && c == 0 && d == 1 && e == 0 && f == 0; }
-};
-
-// Axis-aligned box in paper mm; empty until a point is added.
-struct TJwBox {
-    double x1 = 1, y1 = 1, x2 = 0, y2 = 0;
-
-    bool Empty() const { return !(x1 <= x2 && y1 <= y2); }
-    void Add(double x, double y) {
-        if (!std::isfinite(x) || !std::isfinite(y)) return;
-        if (Empty()) {
-            x1 = x2 = x;
-            y1 = y2 = y;
-            return;
-        }
-        x1 = std::fmin(x1, x);
-        y1 = std::fmin(y1, y);
-        x2 = std::fmax(x2, x);
-        y2 = std::fmax(y2, y);
-    }
-    void Add(TJwPoint p) { Add(p.x, p.y); }
-    void Add(const TJwBox& b) {
-        if (b.Empty()) return;
-        Add(b.x1, b.y1);
-        Add(b.x2, b.y2);
-    }
-    bool Meets(const TJwBox& b) const { return !Empty() && !b.Empty() && x1 <= b.x2 && b.x1 <= x2 && y1 <= b.y2 && b.y1 <= y2; }
-    double Width() const { return Empty() ? 0 : x2 - x1; }
-    double Height() const { return Empty() ? 0 : y2 - y1; }
 };
 
 // A pen: opaque ARGB colour, width in mm and dash pattern in mm (> 0 drawn,
