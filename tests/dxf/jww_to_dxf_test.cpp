@@ -142,13 +142,15 @@ TEST(LayerCount, CountUpMapsColoursAndLineTypes) {
     lc.JWW_CountUp(16, 3, 0xFF00FF00u, 2);
     lc.JWW_CountUp(2, -1, 0xFF00FF00u, 2);
     lc.CaluMax();
-    const TJwLayerCount_Work& r = lc.w[2 * 16 + 3];
+    const TJwLayerCount_Work& r = lc.w(2 * 16 + 3);
     EXPECT_EQ(r.col[3 - 1], 2);
     EXPECT_EQ(r.col[5 - 1], 1);
     EXPECT_EQ(r.colman, 3 - 1);
     EXPECT_EQ(r.ltp[19], 1);
     EXPECT_EQ(r.ltp[2], 1);
     EXPECT_EQ(r.ltpman, 2);  // a tie: the first wins
+    EXPECT_EQ(lc.w(2 * 16 + 4).colman, -1);  // nothing counted there
+    EXPECT_EQ(lc.w(2 * 16 + 4).col[3 - 1], 0);
     EXPECT_EQ(lc.gn[2], 3);
     EXPECT_EQ(lc.gnmax, 2);
 }

@@ -349,7 +349,7 @@ TEST(BoundImagesTest, WritesTheReferencedImages) {
 
     ByteBuilder want;
     want.I32(2).Str("a.png.gz").I32(5000).Raw(a.data(), a.size()).Str("b.bmp").I32(2048).Raw(b.data(), b.size());
-    EXPECT_EQ(sink.bytes, want.bytes);
+    EXPECT_EQ(sink.Take(), want.Take());
 
     // A text names an image exactly: that one is written, even when an
     // earlier name begins with it.
@@ -363,14 +363,14 @@ TEST(BoundImagesTest, WritesTheReferencedImages) {
     EXPECT_TRUE(m.BindImage[1].exf);
     ByteBuilder wantExact;
     wantExact.I32(1).Str("b.bmp").I32(2048).Raw(b.data(), b.size());
-    EXPECT_EQ(exact.bytes, wantExact.bytes);
+    EXPECT_EQ(exact.Take(), wantExact.Take());
 
     // Both switches off: only the count 0.
     m.BindImageExp = m.BindImageExr = false;
     MemorySink empty;
     ArchiveWriter ew(empty);
     m.WriteBindImageSection(ew);
-    EXPECT_EQ(empty.bytes, (std::vector<uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(empty.Take(), (std::vector<uint8_t>{0, 0, 0, 0}));
     EXPECT_FALSE(m.BindImage[0].exf);
 }
 

@@ -14,7 +14,7 @@ Bytes Str(const JwString& s, int opt) {
     ArchiveWriter aw(sink);
     aw.fileOutOpt = opt;
     aw.StrOut(s);
-    return sink.bytes;
+    return sink.Take();
 }
 
 struct StrCase {
@@ -102,7 +102,7 @@ TEST(CountOutClassOut, Encodings) {
         ArchiveWriter aw(sink);
         if (c.count) aw.CountOut(c.n);
         else aw.ClassOut(c.n);
-        EXPECT_EQ(Hex(sink.bytes), Hex(c.expected)) << (c.count ? "count " : "class ") << c.n;
+        EXPECT_EQ(Hex(sink.Take()), Hex(c.expected)) << (c.count ? "count " : "class ") << c.n;
     }
 }
 
@@ -111,7 +111,7 @@ TEST(NewClassOut, SchemaIsLowWordOfVersion) {
     ArchiveWriter aw(sink);
     aw.NewClassOut(700, "CDataSen");
     aw.NewClassOut(0x10000 + 351, "CDataList");
-    EXPECT_EQ(Hex(sink.bytes), Hex(B().newClass(700, "CDataSen").newClass(351, "CDataList")));
+    EXPECT_EQ(Hex(sink.Take()), Hex(B().newClass(700, "CDataSen").newClass(351, "CDataList")));
 }
 
 // Line types 31..62 and colours 101..356 of the formats before 4.20.
@@ -183,8 +183,9 @@ TEST(AttrOut, ThirteenBytesBefore351) {
         aw.AttrOut(ver, a, 1);
         // Below 4.20 line type 33 becomes 3 and colour 150 becomes 1.
         const auto mapped = ver < 420 ? Att(3, 1, 25, 3, 4, 0x2000, 0x01020304) : a;
-        EXPECT_EQ(Hex(sink.bytes), Hex(B().att(mapped, ver))) << ver;
-        EXPECT_EQ(sink.bytes.size(), ver >= 351 ? 15u : 13u);
+        const Bytes out = sink.Take();
+        EXPECT_EQ(Hex(out), Hex(B().att(mapped, ver))) << ver;
+        EXPECT_EQ(out.size(), ver >= 351 ? 15u : 13u);
     }
 }
 
@@ -198,12 +199,13 @@ TEST(WriteFixed, ReadFixedTakesItBack) {
         aw.version = ver;
         aw.WriteFixed(line);
         B written;
-        EXPECT_EQ(Hex(sink.bytes), Hex(LineBody(written, line, ver))) << ver;
+        const Bytes out = sink.Take();
+        EXPECT_EQ(Hex(out), Hex(LineBody(written, line, ver))) << ver;
 
-        jw::ArchiveReader ar(sink.bytes.data(), sink.bytes.size());
+        jw::ArchiveReader ar(out.data(), out.size());
         ar.version = ver;
         jw::TEntJwwLine back;
-        EXPECT_EQ(ar.ReadFixed(&back, sizeof back), sink.bytes.size()) << ver;
+        EXPECT_EQ(ar.ReadFixed(&back, sizeof back), out.size()) << ver;
         EXPECT_TRUE(ar.AtEnd()) << ver;
         jw::TEntJwwLine expected = line;
         if (ver < 351) expected.att.nPenWidth = 0;

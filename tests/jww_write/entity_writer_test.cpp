@@ -374,7 +374,7 @@ Bytes AnsiStr(const JwString& s) {
     jw::MemorySink sink;
     jw::ArchiveWriter aw(sink);
     aw.StrOut(s);
-    return sink.bytes;
+    return sink.Take();
 }
 
 TEST(EntityWriter, TextStringOptions) {

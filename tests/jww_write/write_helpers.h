@@ -136,7 +136,7 @@ inline Bytes EntityBytes(const jw::TJwwData& m, int32_t ver, int32_t opt = 0) {
     jw::ArchiveWriter aw(sink);
     aw.fileOutOpt = opt;
     p.WriteEntityLists(aw, ver);
-    return sink.bytes;
+    return sink.Take();
 }
 
 using jw::test::ReadFileBytes;

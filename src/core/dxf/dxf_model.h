@@ -29,6 +29,8 @@
 
 namespace jw {
 
+class OutputSink;
+
 using JwString = std::u16string;
 
 // Output releases (Ver).
@@ -500,6 +502,9 @@ public:
     bool SaveDXF(const JwString& src, const JwString& dst);
     // The same DXF text into memory (no image copies).
     std::string SaveDXFText(const JwString& src);
+    // The same DXF text into sink (no image copies); throws JwIOError when
+    // the sink fails.
+    void SaveDXFTo(OutputSink& sink, const JwString& src);
 
 private:
     std::unordered_map<JwString, int32_t> ltpNames_, layNames_, stsNames_, blkNames_;  // upper-cased

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -72,19 +73,28 @@ int32_t PenStyleToLtype(int32_t s) {
 
 void TJwLayerCount::JWW_Init() {
     cn = 256;
-    // Zeroed in place when already sized: the tallies take a third of a megabyte.
-    if (w.size() == static_cast<size_t>(cn))
-        std::fill(w.begin(), w.end(), TJwLayerCount_Work{});
-    else
-        w.assign(static_cast<size_t>(cn), TJwLayerCount_Work{});
+    slot_.fill(0);
+    used_.clear();
     gn.fill(0);
     gnmax = -1;
     gnmaxr = -1;
 }
 
+const TJwLayerCount_Work& TJwLayerCount::w(int32_t i) const {
+    static const TJwLayerCount_Work none;
+    if (i < 0 || i >= cn) return none;
+    const uint16_t s = slot_[static_cast<size_t>(i)];
+    return s == 0 ? none : used_[s - 1u];
+}
+
 void TJwLayerCount::JWW_CountUp(int32_t lg, int32_t ly, uint32_t co, int32_t lt) {
     if (lg < 0 || lg > 15 || ly < 0 || ly > 15) return;
-    TJwLayerCount_Work& r = w[static_cast<size_t>(lg * 16 + ly)];
+    uint16_t& s = slot_[static_cast<size_t>(lg * 16 + ly)];
+    if (s == 0) {
+        used_.emplace_back();
+        s = static_cast<uint16_t>(used_.size());
+    }
+    TJwLayerCount_Work& r = used_[s - 1u];
     const int32_t aci = RgbToAci(co);
     if (aci >= 1 && aci <= r.coln) ++r.col[static_cast<size_t>(aci - 1)];
     if (lt >= 0) {
@@ -113,7 +123,7 @@ void MostUsed(const std::array<int32_t, N>& counts, int32_t n, int32_t& max, int
 }  // namespace
 
 void TJwLayerCount::CaluMax() {
-    for (TJwLayerCount_Work& r : w) {
+    for (TJwLayerCount_Work& r : used_) {
         MostUsed(r.col, r.coln, r.colmax, r.colman);
         MostUsed(r.ltp, r.ltpn, r.ltpmax, r.ltpman);
     }
@@ -479,7 +489,7 @@ public:
             const int32_t g = i / 16;
             const JwString gname = static_cast<size_t>(g) < jw_.EntLgrp.size() ? jw_.EntLgrp[g].aStrGLayName : JwString();
             const JwString lname = static_cast<size_t>(i) < jw_.EntLay.size() ? jw_.EntLay[i].aStrLayName : JwString();
-            const TJwLayerCount_Work& r = lc.w[static_cast<size_t>(i)];
+            const TJwLayerCount_Work& r = lc.w(i);
             const int32_t col = r.colman >= 0 ? r.colman + 1 : 7;
             const int32_t ltp = r.ltpman >= 0 ? r.ltpman : 1;
             const JwString name = m_.AdjustLayerName(g, i % 16, m_.DefautLayerName(i, gname, lname));
@@ -1164,9 +1174,9 @@ void JwwToDxfModel(TJwwData& jw, TDXFmodel& m, int32_t Ver, const JwString& FNam
 
     // The display attributes give every pen colour; without a session a
     // freshly set-up table stands in.
-    TgraAttribute fallback;
-    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback);
-    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : fallback;
+    std::optional<TgraAttribute> fallback;
+    if (JwGraAttr == nullptr) JwGraAttrSetup(fallback.emplace());
+    const TgraAttribute& ga = JwGraAttr ? *JwGraAttr : *fallback;
 
     DxfSetMojiExpContext(jw, ga, m);
     m.SetLayerNameType(DxfOutLayerNameType);

@@ -72,7 +72,10 @@ struct TJwLayerCount_Work {
 class TJwLayerCount {
 public:
     int32_t cn = 256;
-    std::vector<TJwLayerCount_Work> w;
+    // The tallies of entry i (0 to cn - 1); all zero for an entry that
+    // nothing was counted on. Only such entries take memory: a tally is a
+    // kilobyte and a drawing uses few of its 256 layers.
+    const TJwLayerCount_Work& w(int32_t i) const;
     std::array<int32_t, 16> gn{};
     int32_t gnmax = -1;   // group with the largest total (CaluMax)
     int32_t gnmaxr = -1;  // group left out of that choice
@@ -84,6 +87,10 @@ public:
     // PenStyleToLtype(lt) on layer ly of group lg; nothing outside 0-15.
     void JWW_CountUp(int32_t lg, int32_t ly, uint32_t co, int32_t lt);
     void CaluMax();
+
+private:
+    std::array<uint16_t, 256> slot_{};       // 1 + index into used_, 0 for none
+    std::vector<TJwLayerCount_Work> used_;  // the entries counted on
 };
 
 // Pixel size of a BMP, JPEG, PNG or GIF file (the file may be gzip

@@ -103,7 +103,7 @@ bool TJwEntities::WholeFileOut(const JwString* FName, std::vector<uint8_t>* byte
         } else {
             MemorySink sink;
             write(sink);
-            *bytes = std::move(sink.bytes);
+            *bytes = sink.Take();
         }
         return true;
     } catch (const JwIOError& e) {

@@ -347,6 +347,25 @@ AtomicFileSink::~AtomicFileSink() {
     if (!committed_ && !temp_.empty()) ::unlink(temp_.c_str());
 }
 
+void MemorySink::Write(const uint8_t* data, size_t n) {
+    if (n > static_cast<size_t>(end_ - next_)) {
+        const size_t have = used();
+        bytes_.resize(std::max({have + n, 2 * bytes_.size(), size_t{4096}}));
+        next_ = bytes_.data() + have;
+        end_ = bytes_.data() + bytes_.size();
+    }
+    if (n > 0) std::memcpy(next_, data, n);
+    next_ += n;
+}
+
+std::vector<uint8_t> MemorySink::Take() {
+    bytes_.resize(used());
+    std::vector<uint8_t> out = std::move(bytes_);
+    bytes_.clear();
+    next_ = end_ = nullptr;
+    return out;
+}
+
 void AtomicFileSink::Write(const uint8_t* data, size_t n) {
     if (fd_ < 0) throw JwIOError(kErrFileIO);
     // Large blocks (of a writer with a buffer of its own) go straight to the

@@ -122,10 +122,19 @@ protected:
 bool CopyFileInto(const JwString& src, OutputSink& sink, size_t head,
                   const std::function<bool(const uint8_t*, size_t)>& check, std::string& error);
 
+// Collects what is written in memory. The pieces are appended straight into
+// the vector's room, which grows by doubling.
 class MemorySink : public OutputSink {
 public:
-    void Write(const uint8_t* data, size_t n) override { bytes.insert(bytes.end(), data, data + n); }
-    std::vector<uint8_t> bytes;
+    void Write(const uint8_t* data, size_t n) override;
+    // Number of bytes written so far.
+    size_t Size() const { return used(); }
+    // The bytes written, taken out of the sink, which is empty again.
+    std::vector<uint8_t> Take();
+
+private:
+    size_t used() const { return bytes_.empty() ? 0 : static_cast<size_t>(next_ - bytes_.data()); }
+    std::vector<uint8_t> bytes_;  // written bytes, then the free room up to its end
 };
 
 // How an AtomicFileSink treats what stands at its target.

@@ -102,16 +102,21 @@ public:
     // Hands the text to the sink once the buffer is nearly full; called
     // between records.
     void FlushFull() {
-        if (static_cast<size_t>(next_ - buf_) >= kFlushSize) Flush();
+        if (static_cast<size_t>(next_ - buf_) >= flushAt_) Flush();
     }
     // Hands the rest of the text to the sink.
     void Flush();
 
 private:
-    // The buffer is one large page; text goes to the sink once this much of
-    // it is used, or when a group would not fit.
+    // A small buffer first; once kLargeAfter bytes have gone through it, the
+    // text is long and goes on through one large page. Text goes to the sink
+    // once flushAt_ of the buffer is used, or when a group would not fit.
+    static constexpr size_t kLargeAfter = size_t{1} << 20;
+    static constexpr size_t kFirstBufferSize = size_t{64} << 10;
+    static constexpr size_t kFirstFlushSize = kFirstBufferSize - (size_t{4} << 10);
     static constexpr size_t kBufferSize = size_t{2} << 20;
     static constexpr size_t kFlushSize = kBufferSize - (size_t{64} << 10);
+    void UseLargePage();
     // Longest group code with its line end ("1071\r\n").
     static constexpr size_t kCodeMax = 8;
 
@@ -150,6 +155,9 @@ private:
     char* buf_ = nullptr;   // start of the buffer within storage_
     char* next_ = nullptr;  // where the next group goes
     char* end_ = nullptr;
+    size_t flushAt_ = kFirstFlushSize;
+    size_t written_ = 0;    // bytes handed to the sink
+    bool large_ = false;    // in the large page
     std::string text_;      // user text in the release's encoding
     Bytes scratch_;
     bool utf8_;

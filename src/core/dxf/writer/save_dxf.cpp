@@ -269,9 +269,13 @@ bool TDXFmodel::SaveDXF(const JwString& src, const JwString& dst) {
 std::string TDXFmodel::SaveDXFText(const JwString& src) {
     std::string out;
     dxfwriter::StringSink sink(out);
+    SaveDXFTo(sink, src);
+    return out;
+}
+
+void TDXFmodel::SaveDXFTo(OutputSink& sink, const JwString& src) {
     dxfwriter::DxfWriter w(*this, sink);
     w.Write(src);
-    return out;
 }
 
 }  // namespace jw
