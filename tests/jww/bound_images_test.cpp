@@ -349,7 +349,7 @@ TEST(BoundImagesTest, WritesTheReferencedImages) {
 
     ByteBuilder want;
     want.I32(2).Str("a.png.gz").I32(5000).Raw(a.data(), a.size()).Str("b.bmp").I32(2048).Raw(b.data(), b.size());
-    EXPECT_EQ(sink.Take(), want.Take());
+    EXPECT_EQ(sink.Take(), want.bytes);
 
     // A text names an image exactly: that one is written, even when an
     // earlier name begins with it.
@@ -363,7 +363,7 @@ TEST(BoundImagesTest, WritesTheReferencedImages) {
     EXPECT_TRUE(m.BindImage[1].exf);
     ByteBuilder wantExact;
     wantExact.I32(1).Str("b.bmp").I32(2048).Raw(b.data(), b.size());
-    EXPECT_EQ(exact.Take(), wantExact.Take());
+    EXPECT_EQ(exact.Take(), wantExact.bytes);
 
     // Both switches off: only the count 0.
     m.BindImageExp = m.BindImageExr = false;
