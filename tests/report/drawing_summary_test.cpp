@@ -61,6 +61,7 @@ TEST(DrawingSummaryTest, FieldsAndTextOrder) {
 TEST(DrawingSummaryTest, TextDigestJoinsTextsInOrder) {
     TextDigest none;
     EXPECT_EQ(none.Hex(), "da39a3ee5e6b4b0d3255bfef95601890afd80709");  // SHA-1 of nothing
+    EXPECT_EQ(Sha1Hex("abc", 3), "a9993e364706816aba3e25717850c26c9cd0d89d");
     TextDigest d;
     d.Add(u"a");
     d.Add(u"");

@@ -47,7 +47,7 @@ void FromScientific(const char* p, const char* end, Digits15& g) {
 // lie far enough from a half that x itself rounds the same way; the digits
 // rounded from x's exact value.
 void RoundTo15(double ax, Digits15& g) {
-    if (ax >= 1e-4 && ax < 1e15) {
+    if (ax >= 1e7 && ax < 1e15) {  // below 10^7 DxfRealChars has tried the decimals already
         for (int k = 0; k < static_cast<int>(std::size(kPow10)); ++k) {
             const double v = std::nearbyint(ax * kPow10[k]);
             if (v >= 1e15) break;
@@ -92,10 +92,50 @@ void RoundTo15(double ax, Digits15& g) {
 
 }  // namespace
 
+namespace {
+
+// x written from its value in hundred-millionths, v = |x| * 10^8 < 10^15,
+// when that names x exactly: the integer part, the point and the fraction
+// without its trailing zeros (at least one digit). Such a decimal has at most
+// 15 significant digits and 8 places, so it is also what the general way
+// arrives at: the fixed form, nothing to round.
+size_t FromHundredMillionths(bool negative, uint64_t v, char* out) {
+    char* o = out;
+    if (negative) *o++ = '-';
+    o = std::to_chars(o, o + 16, v / 100'000'000).ptr;
+    *o++ = '.';
+    uint32_t frac = static_cast<uint32_t>(v % 100'000'000);
+    if (frac == 0) {
+        *o++ = '0';
+        return static_cast<size_t>(o - out);
+    }
+    int places = 8;
+    while (frac % 10 == 0) {
+        frac /= 10;
+        --places;
+    }
+    for (int i = places - 1; i >= 0; --i) {
+        o[i] = static_cast<char>('0' + frac % 10);
+        frac /= 10;
+    }
+    return static_cast<size_t>(o + places - out);
+}
+
+}  // namespace
+
 size_t DxfRealChars(double x, char* out) {
     if (!std::isfinite(x) || std::fabs(x) <= 1e-14) {
         std::memcpy(out, "0.0", 3);
         return 3;
+    }
+    // The usual coordinate: a decimal of at most 8 places below 10^7. When
+    // x * 10^8 rounded to an integer gives x back, that decimal is the one
+    // a shorter number of places would name too (two decimals of at most 15
+    // digits are never the same double).
+    const double ax = std::fabs(x);
+    if (ax >= 1e-4 && ax < 1e7) {
+        const double v = std::nearbyint(ax * 1e8);
+        if (v / 1e8 == ax) return FromHundredMillionths(x < 0, static_cast<uint64_t>(v), out);
     }
     Digits15 g;
     RoundTo15(std::fabs(x), g);
