@@ -208,7 +208,6 @@ public:
         minX = maxX = x;
         minY = maxY = y;
         pending = false;
-        Clamp();
     }
 
     void Extend(double x, double y) {
@@ -244,9 +243,11 @@ private:
             maxX = std::max(maxX, x);
             maxY = std::max(maxY, y);
         }
-        Clamp();
     }
 
+public:
+    // Limits the extents to +-kClamp. Only the points are finite, so this
+    // may wait until all are taken: clamping each step gives the same.
     void Clamp() {
         if (!(minX >= -kClamp)) minX = -kClamp;
         if (!(minY >= -kClamp)) minY = -kClamp;
@@ -315,6 +316,8 @@ void TJwwData::GetMinMaxZahyo() {
         }
         for (const Pt& p : defPts[d]) e.ExtendPlaced(p.x, p.y, node);
     }
+
+    e.Clamp();
 
     // 4. A single point is widened to a 20 mm square.
     if (std::fabs(e.maxX - e.minX) <= 1e-12 && std::fabs(e.maxY - e.minY) <= 1e-12) {

@@ -221,29 +221,16 @@ void DxfGroupWriter::Encode(std::u16string_view s, std::string& out) {
 }
 
 DxfGroupWriter::DxfGroupWriter(OutputSink& sink, bool utf8) : sink_(sink), utf8_(utf8) {
-    storage_.reset(new char[kFirstBufferSize]);
+    storage_.reset(new char[kBufferSize]);
     buf_ = next_ = storage_.get();
-    end_ = buf_ + kFirstBufferSize;
-}
-
-void DxfGroupWriter::UseLargePage() {
-    // Twice the buffer's size holds one whole large page, where it starts.
-    storage_.reset(new char[2 * kBufferSize]);
-    AdviseLargeArray(storage_.get(), 2 * kBufferSize);
-    const uintptr_t at = reinterpret_cast<uintptr_t>(storage_.get());
-    buf_ = storage_.get() + ((kBufferSize - at % kBufferSize) % kBufferSize);
-    next_ = buf_;
     end_ = buf_ + kBufferSize;
-    flushAt_ = kFlushSize;
-    large_ = true;
 }
 
 void DxfGroupWriter::Append(std::string_view v) {
     if (v.size() > static_cast<size_t>(end_ - next_)) {
         Flush();
-        if (v.size() > flushAt_) {  // longer than the buffer holds: straight on
+        if (v.size() > kFlushSize) {  // longer than the buffer holds: straight on
             sink_.Write(reinterpret_cast<const uint8_t*>(v.data()), v.size());
-            written_ += v.size();
             return;
         }
     }
@@ -255,8 +242,6 @@ void DxfGroupWriter::Flush() {
     const size_t n = static_cast<size_t>(next_ - buf_);
     if (n > 0) sink_.Write(reinterpret_cast<const uint8_t*>(buf_), n);
     next_ = buf_;
-    written_ += n;
-    if (!large_ && written_ >= kLargeAfter) UseLargePage();
 }
 
 }  // namespace jw

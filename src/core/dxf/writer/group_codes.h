@@ -63,12 +63,15 @@ public:
         char* o = PutCode(Room(kCodeMax + kDxfRealMax + 2), code);
         Done(PutEol(o + DxfRealChars(value, o)));
     }
+    // A handle in upper-case hexadecimal.
     void Hex(int code, int64_t handle) {
         char* o = PutCode(Room(kCodeMax + 24 + 2), code);
-        char* e = std::to_chars(o, o + 24, handle, 16).ptr;
-        for (char* p = o; p < e; ++p)
-            if (*p >= 'a' && *p <= 'f') *p = static_cast<char>(*p - 'a' + 'A');
-        Done(PutEol(e));
+        uint64_t v = static_cast<uint64_t>(handle);
+        if (handle < 0) {
+            *o++ = '-';
+            v = 0 - v;  // the magnitude, also of the smallest
+        }
+        Done(PutEol(PutHex(o, v)));
     }
     // A point: x under code, y under code + 10 (and z under code + 20).
     void XY(int code, double x, double y) {
@@ -102,21 +105,18 @@ public:
     // Hands the text to the sink once the buffer is nearly full; called
     // between records.
     void FlushFull() {
-        if (static_cast<size_t>(next_ - buf_) >= flushAt_) Flush();
+        if (static_cast<size_t>(next_ - buf_) >= kFlushSize) Flush();
     }
     // Hands the rest of the text to the sink.
     void Flush();
 
 private:
-    // A small buffer first; once kLargeAfter bytes have gone through it, the
-    // text is long and goes on through one large page. Text goes to the sink
-    // once flushAt_ of the buffer is used, or when a group would not fit.
-    static constexpr size_t kLargeAfter = size_t{1} << 20;
-    static constexpr size_t kFirstBufferSize = size_t{64} << 10;
-    static constexpr size_t kFirstFlushSize = kFirstBufferSize - (size_t{4} << 10);
-    static constexpr size_t kBufferSize = size_t{2} << 20;
-    static constexpr size_t kFlushSize = kBufferSize - (size_t{64} << 10);
-    void UseLargePage();
+    // The buffer: small enough to stay in the processor's cache, large
+    // enough that the text goes to the sink in few pieces (each past the
+    // size a file sink writes straight through). Text goes to the sink once
+    // kFlushSize of it is used, or when a group would not fit.
+    static constexpr size_t kBufferSize = size_t{128} << 10;
+    static constexpr size_t kFlushSize = kBufferSize - (size_t{4} << 10);
     // Longest group code with its line end ("1071\r\n").
     static constexpr size_t kCodeMax = 8;
 
@@ -145,6 +145,15 @@ private:
         std::memcpy(o, b, n);
         return PutEol(o + n);
     }
+    static char* PutHex(char* o, uint64_t v) {
+        int n = 1;
+        while (n < 16 && (v >> (4 * n)) != 0) ++n;
+        for (int i = n - 1; i >= 0; --i) {
+            o[i] = "0123456789ABCDEF"[v & 15];
+            v >>= 4;
+        }
+        return o + n;
+    }
     void Code(int code) { Done(PutCode(Room(kCodeMax + 12), code)); }
     void Eol() { Done(PutEol(Room(2))); }
     // Text of any length: through the buffer, or past it when longer.
@@ -152,12 +161,9 @@ private:
 
     OutputSink& sink_;
     std::unique_ptr<char[]> storage_;
-    char* buf_ = nullptr;   // start of the buffer within storage_
+    char* buf_ = nullptr;   // start of the buffer
     char* next_ = nullptr;  // where the next group goes
     char* end_ = nullptr;
-    size_t flushAt_ = kFirstFlushSize;
-    size_t written_ = 0;    // bytes handed to the sink
-    bool large_ = false;    // in the large page
     std::string text_;      // user text in the release's encoding
     Bytes scratch_;
     bool utf8_;
