@@ -115,7 +115,7 @@ private:
     // enough that the text goes to the sink in few pieces (each past the
     // size a file sink writes straight through). Text goes to the sink once
     // kFlushSize of it is used, or when a group would not fit.
-    static constexpr size_t kBufferSize = size_t{128} << 10;
+    static constexpr size_t kBufferSize = size_t{96} << 10;
     static constexpr size_t kFlushSize = kBufferSize - (size_t{4} << 10);
     // Longest group code with its line end ("1071\r\n").
     static constexpr size_t kCodeMax = 8;
