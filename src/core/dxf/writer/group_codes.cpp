@@ -1,5 +1,6 @@
 #include "dxf/writer/group_codes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -216,8 +217,11 @@ void DxfGroupWriter::Encode(std::u16string_view s, std::string& out) {
     // Neither encoding puts a byte below 0x20 into a character of several
     // bytes (UTF-8 continuation bytes are 0x80 and above, code page 932 trail
     // bytes 0x40 and above), so such a byte is always a control character.
-    for (uint8_t b : scratch_)
-        if (b >= 0x20) out.push_back(static_cast<char>(b));
+    const size_t from = out.size();
+    out.append(reinterpret_cast<const char*>(scratch_.data()), scratch_.size());
+    out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+                             [](char c) { return static_cast<uint8_t>(c) < 0x20; }),
+              out.end());
 }
 
 DxfGroupWriter::DxfGroupWriter(OutputSink& sink, bool utf8) : sink_(sink), utf8_(utf8) {

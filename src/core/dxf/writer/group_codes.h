@@ -45,6 +45,12 @@ public:
 
     // A value written as it is (the writer's fixed ASCII literals).
     void Str(int code, std::string_view value) {
+        if (value.size() <= kShortValue) {  // the usual case: code, value and line ends at once
+            char* o = PutCode(Room(kCodeMax + kShortValue + 2), code);
+            std::memcpy(o, value.data(), value.size());
+            Done(PutEol(o + value.size()));
+            return;
+        }
         Code(code);
         Append(value);
         Eol();
@@ -92,11 +98,9 @@ public:
     }
     // User text in the release's encoding.
     void Text(int code, std::u16string_view s) {
-        Code(code);
         text_.clear();
         Encode(s, text_);
-        Append(text_);
-        Eol();
+        Str(code, text_);
     }
     // Appends s in the release's encoding to out. Control characters are
     // dropped: they would break the line structure of the file.
@@ -119,6 +123,8 @@ private:
     static constexpr size_t kFlushSize = kBufferSize - (size_t{4} << 10);
     // Longest group code with its line end ("1071\r\n").
     static constexpr size_t kCodeMax = 8;
+    // Values up to this length go into the buffer with their group code in one step.
+    static constexpr size_t kShortValue = 256;
 
     // Room for n more characters; the group is written there and ended with Done.
     char* Room(size_t n) {
