@@ -2,13 +2,17 @@
 // the space filter, name and text encoding, and the file operation.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <set>
+#include <string>
+#include <utility>
 
 #include "dxf/dxf_model.h"
+#include "dxf/writer/group_codes.h"
 #include "dxf_test_util.h"
 #include "support/text_encoding.h"
 
@@ -1205,6 +1209,54 @@ TEST_F(DxfFiles, HeaderDatesComeFromTheSourceFile) {
     EXPECT_NEAR(v["$TDUPDATE"], now, 1.0);  // local time, within a day of UTC
     EXPECT_NEAR(v["$TDCREATE"], v["$TDUPDATE"], 1.0 / 24);
     EXPECT_NEAR(v["$TDUUPDATE"], v["$TDUPDATE"] - 0.375, 1e-6);
+}
+
+// The group writer hands the sink exactly the groups written, however they
+// fall on its buffer: many short groups across several flushes, values
+// around the length that goes in one step, one longer than the buffer,
+// handles of every size, and user text without its control characters.
+TEST(DxfGroupWriterTest, SinkGetsEveryGroupWhateverTheBuffer) {
+    struct Pieces : OutputSink {
+        std::string text;
+        size_t writes = 0;
+        void Write(const uint8_t* data, size_t n) override {
+            text.append(reinterpret_cast<const char*>(data), n);
+            ++writes;
+        }
+    } sink;
+    std::string want;
+    auto group = [&want](const char* code, std::string_view value) {
+        want += code;
+        want += "\r\n";
+        want += value;
+        want += "\r\n";
+    };
+    {
+        DxfGroupWriter w(sink, true);
+        for (int i = 0; i < 40000; ++i) {
+            w.Str(8, "LAYER-" + std::to_string(i));
+            group("  8", "LAYER-" + std::to_string(i));
+            w.FlushFull();
+        }
+        for (const size_t n : {size_t{255}, size_t{256}, size_t{257}, size_t{300000}}) {
+            const std::string v(n, 'x');
+            w.Str(1, v);
+            group("  1", v);
+        }
+        const std::pair<int64_t, const char*> handles[] = {
+            {0, "0"}, {0xA, "A"}, {0x2B, "2B"}, {0x7FFFFFFF, "7FFFFFFF"},
+            {INT64_MAX, "7FFFFFFFFFFFFFFF"}, {-0x1F, "-1F"}, {INT64_MIN, "-8000000000000000"}};
+        for (const auto& [h, text] : handles) {
+            w.Hex(5, h);
+            group("  5", text);
+        }
+        w.Text(1, u"a\tb\u3042\x01");
+        group("  1", "ab\xE3\x81\x82");
+        w.Flush();
+    }
+    EXPECT_GT(sink.writes, 5u);
+    EXPECT_EQ(sink.text.size(), want.size());
+    EXPECT_TRUE(sink.text == want);
 }
 
 }  // namespace

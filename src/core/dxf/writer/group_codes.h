@@ -31,8 +31,8 @@ constexpr size_t kDxfRealMax = 32;
 size_t DxfRealChars(double x, char* out);
 std::string DxfRealStr(double x);
 
-// Formats groups into a buffer of one large page that goes to the output
-// sink whenever it is full.
+// Formats groups into a buffer that goes to the output sink whenever it is
+// nearly full.
 class DxfGroupWriter {
 public:
     // Widths of integer values besides the usual six characters: the 90
