@@ -127,8 +127,6 @@ bool CopyFileInto(const JwString& src, OutputSink& sink, size_t head,
 class MemorySink : public OutputSink {
 public:
     void Write(const uint8_t* data, size_t n) override;
-    // Number of bytes written so far.
-    size_t Size() const { return used(); }
     // The bytes written, taken out of the sink, which is empty again.
     std::vector<uint8_t> Take();
 
