@@ -70,13 +70,18 @@ void PointStylesAsSaved(std::vector<jw::TEntJwwSunpo>& dims) {
             if (t->att.nPenStyle != 1 && t->att.nPenStyle != 100) t->att.nPenStyle = 1;
 }
 
+// A new drawing opened for entities, with two empty definitions (0 and 1)
+// for the inserts to refer to.
+bool StartWithTwoDefinitions(TJwwData& built) {
+    built.DataDefaultSet();
+    return built.AddEntPre() && built.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"部品") &&
+           built.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"ユニット");
+}
+
 TEST(LongLists, RunsOfEachKindReadBackWhole) {
     jw::JwGlobalInit();
     TJwwData built;
-    built.DataDefaultSet();
-    ASSERT_TRUE(built.AddEntPre());
-    ASSERT_TRUE(built.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"部品"));
-    ASSERT_TRUE(built.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"ユニット"));
+    ASSERT_TRUE(StartWithTwoDefinitions(built));
     // Definition 1: every kind interleaved, texts and dimensions past their
     // growth step of 500; its inserts refer to definition 0.
     for (int i = 0; i < 1400; ++i) ASSERT_TRUE(Append(built, 1, 1 + i % 7, i));
@@ -113,11 +118,7 @@ TEST(LongLists, RunsOfEachKindReadBackWhole) {
 TEST(LongLists, AFileOfManyPiecesReadsAsItsBytes) {
     jw::JwGlobalInit();
     TJwwData built;
-    built.DataDefaultSet();
-    ASSERT_TRUE(built.AddEntPre());
-    // Definitions for the inserts to refer to (0 and 1).
-    ASSERT_TRUE(built.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"部品"));
-    ASSERT_TRUE(built.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"ユニット"));
+    ASSERT_TRUE(StartWithTwoDefinitions(built));
     for (int i = 0; i < 200; ++i) ASSERT_TRUE(Append(built, 1, 1 + i % 6, i));
     for (int i = 0; i < 30000; ++i) ASSERT_TRUE(Append(built, -1, 1 + i % 7, i));
     ASSERT_TRUE(built.AddEntPost());
