@@ -7,6 +7,7 @@
 #include "dxf/writer/group_codes.h"
 #include "dxf/dxf_model.h"
 #include "dxf/dxf_palette.h"
+#include "support/numbers.h"
 
 namespace jw {
 namespace {
@@ -132,6 +133,22 @@ TEST_F(DxfModelTest, NamesAreMadeUniqueIgnoringCase) {
     EXPECT_EQ(m.GetBlockIdx(6), 1);
     EXPECT_EQ(m.GetBlockIdx(7), -1);
     EXPECT_EQ(m.GetBlockIdx(u"other"), -1);
+}
+
+TEST_F(DxfModelTest, ManyNamesStayUniqueAndFound) {
+    // Enough names for the name index to grow several times; full-width
+    // letters compare without regard to case too.
+    for (int i = 0; i < 300; ++i) {
+        m.AddBlockDef(u"\uFF22" + IntStr(i), i);
+        m.AddBlockDef(u"\uFF42" + IntStr(i), 1000 + i);
+    }
+    ASSERT_EQ(m.deBlockDef.size(), 600u);
+    for (int i = 0; i < 300; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(m.deBlockDef[2 * i + 1].nam, u"\uFF42" + IntStr(i) + u"_1");
+        EXPECT_EQ(m.GetBlockIdx(u"\uFF42" + IntStr(i)), 2 * i);
+        EXPECT_EQ(m.GetBlockIdx(u"\uFF22" + IntStr(i) + u"_1"), 2 * i + 1);
+    }
 }
 
 TEST_F(DxfModelTest, StyleAndTextSizesAreClamped) {

@@ -86,7 +86,13 @@ TEST(Strings, CaseMapping) {
         SCOPED_TRACE(ToUtf8(c.lower));
         EXPECT_EQ(StrUpper(c.lower), c.upper);
         EXPECT_EQ(StrLower(c.upper), c.lower);
+        // The comparison and hash that need no upper-cased copy agree.
+        EXPECT_TRUE(SameUpper(c.lower, c.upper));
+        EXPECT_EQ(UpperHash(c.lower), UpperHash(c.upper));
+        EXPECT_FALSE(SameUpper(c.lower, c.upper + u"x"));
     }
+    EXPECT_FALSE(SameUpper(u"ab", u"ac"));
+    EXPECT_FALSE(SameUpper(u"\u00DF", u"SS"));
     EXPECT_EQ(StrUpper(u"\u00DF"), u"\u00DF");                       // no one-to-many mapping
     EXPECT_EQ(StrUpper(u"\U00010428"), u"\U00010428");               // pairs stay as they are
     EXPECT_EQ(StrUpper(JwString(1, 0xD800)), JwString(1, 0xD800));

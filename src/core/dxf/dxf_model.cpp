@@ -1,6 +1,7 @@
 #include "dxf/dxf_model.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <new>
 
@@ -20,18 +21,6 @@ double Clamp10(double v) {
     v = std::fabs(v);
     if (!(v >= 1e-10)) return 1e-10;  // also NaN
     return v > 1e10 ? 1e10 : v;
-}
-
-// Makes name unique among the upper-cased names of a table: name, name_1,
-// name_2, ... (at most name_99999).
-JwString UniqueName(const JwString& name, const std::unordered_map<JwString, int32_t>& used) {
-    if (!used.contains(StrUpper(name))) return name;
-    JwString candidate;
-    for (int32_t i = 1; i <= 99999; ++i) {
-        candidate = name + u"_" + IntStr(i);
-        if (!used.contains(StrUpper(candidate))) break;
-    }
-    return candidate;
 }
 
 // Appends rec to arr and its order entry to e.No; undoes both on an allocation
@@ -61,21 +50,50 @@ bool Put(TDXF_Entities& e, std::vector<T>& arr, int32_t kind, T&& rec) {
     return true;
 }
 
+// Appends a table record under name made unique among the table's names
+// ignoring case (name, name_1, name_2, ... at most name_99999). Room is made
+// first, so that a failure leaves neither the name nor the record.
+template <class T>
+int32_t PutNamed(std::vector<T>& arr, TableNames& names, JwString name, T&& rec) {
+    Grow(arr);
+    names.MakeRoom();
+    auto nameOf = [&arr](int32_t r) -> std::u16string_view { return arr[static_cast<size_t>(r)].nam; };
+    if (names.Find(name, nameOf) < 0) {
+        rec.nam = std::move(name);
+    } else {
+        for (int32_t i = 1; i <= 99999; ++i) {
+            rec.nam = name + u"_" + IntStr(i);
+            if (names.Find(rec.nam, nameOf) < 0) break;
+        }
+    }
+    const int32_t idx = static_cast<int32_t>(arr.size());
+    arr.push_back(std::move(rec));
+    names.Insert(idx, arr.back().nam);
+    return idx;
+}
+
+// Membership of the ASCII characters of s, for a test without a search.
+constexpr std::array<bool, 128> AsciiSet(std::u16string_view s) {
+    std::array<bool, 128> in{};
+    for (char16_t c : s) in[c] = true;
+    return in;
+}
+
 // The characters AdjustLayerName removes for 2000 and 2007.
 bool IsLayerPunct(char16_t c) {
-    static constexpr std::u16string_view half = u"!\"#%&'()*+,./:;<=>?@[\\]^`{|}~";
+    static constexpr auto half = AsciiSet(u"!\"#%&'()*+,./:;<=>?@[\\]^`{|}~");
     static constexpr std::u16string_view full =
         u"！”＃＄％＆’（）＊＋，．／：；＜＝＞？＠［￥］＾｀｛｜｝～";
-    return half.find(c) != std::u16string_view::npos || full.find(c) != std::u16string_view::npos;
+    return c < 0x80 ? half[c] : full.find(c) != std::u16string_view::npos;
 }
 
 // The only characters AdjustLayerName keeps for R12.
 bool IsR12LayerChar(char16_t c) {
-    static constexpr std::u16string_view keep =
-        u"$-_0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+    static constexpr auto half = AsciiSet(u"$-_0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    static constexpr std::u16string_view full =
         u"＄－＿０１２３４５６７８９ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ"
         u"ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ";
-    return keep.find(c) != std::u16string_view::npos;
+    return c < 0x80 ? half[c] : full.find(c) != std::u16string_view::npos;
 }
 
 }  // namespace
@@ -126,12 +144,12 @@ void TDXFmodel::DataInit() {
     deLgp.fill(TDXF_LGroup{});
     InitZwhv(true);
     Pw_Init();
-    ltpNames_.clear();
-    layNames_.clear();
-    stsNames_.clear();
-    blkNames_.clear();
+    ltpNames_.Clear();
+    layNames_.Clear();
+    stsNames_.Clear();
+    blkNames_.Clear();
     blkIds_.clear();
-    fileNames_.clear();
+    fileNames_.Clear();
 }
 
 void TDXFmodel::SetDXFVer(int32_t v, int32_t sp) {
@@ -271,56 +289,53 @@ void TDXFmodel::SetLayout(int32_t nmax) {
 // ---------------------------------------------------------------------------
 // Tables
 
-int32_t TDXFmodel::AddLtype(const JwString& na, const JwString& ex, std::span<const double> pa) {
+int32_t TDXFmodel::AddLtype(JwString na, JwString ex, std::span<const double> pa) {
     try {
         TDXF_Ltype t;
-        t.nam = UniqueName(na, ltpNames_);
-        t.exp = ex;
+        t.exp = std::move(ex);
         t.pt.assign(pa.begin(), pa.end());
         for (double v : t.pt) t.pl += std::fabs(v);
-        const int32_t idx = static_cast<int32_t>(ltps.size());
-        ltpNames_.emplace(StrUpper(t.nam), idx);
-        ltps.push_back(std::move(t));
-        return idx;
+        return PutNamed(ltps, ltpNames_, std::move(na), std::move(t));
     } catch (const std::bad_alloc&) {
         return -1;
     }
 }
 
-int32_t TDXFmodel::AddLayer(const JwString& na, int32_t co, int32_t lt, int32_t wd, bool dp, bool pr) {
+int32_t TDXFmodel::AddLayer(JwString na, int32_t co, int32_t lt, int32_t wd, bool dp, bool pr) {
     try {
         TDXF_Layer l;
-        l.nam = UniqueName(na, layNames_);
         l.col = co;
         l.ltp = lt;
         l.wid = wd;
         l.dsp = dp;
         l.prn = pr;
-        const int32_t idx = static_cast<int32_t>(lays.size());
-        layNames_.emplace(StrUpper(l.nam), idx);
-        lays.push_back(std::move(l));
-        return idx;
+        return PutNamed(lays, layNames_, std::move(na), std::move(l));
     } catch (const std::bad_alloc&) {
         return -1;
     }
 }
 
-int32_t TDXFmodel::AddStyle(const JwString& na, const JwString& f1, const JwString& f2, double h, double w,
+void TDXFmodel::ReserveLayers(size_t n) {
+    try {
+        ReserveLarge(lays, lays.size() + n);
+        layNames_.Reserve(n);
+    } catch (const std::bad_alloc&) {
+        // AddLayer makes room for each layer then, and says when there is none.
+    }
+}
+
+int32_t TDXFmodel::AddStyle(JwString na, JwString f1, JwString f2, double h, double w,
                             double a, double hl, bool fl) {
     try {
         TDXF_Style s;
-        s.nam = UniqueName(na, stsNames_);
-        s.fo1 = f1;
-        s.fo2 = f2;
+        s.fo1 = std::move(f1);
+        s.fo2 = std::move(f2);
         s.mh = Clamp10(h);
         s.mw = Clamp10(w);
         s.ang = a;
         s.mhl = hl;
         s.fla = fl;
-        const int32_t idx = static_cast<int32_t>(msts.size());
-        stsNames_.emplace(StrUpper(s.nam), idx);
-        msts.push_back(std::move(s));
-        return idx;
+        return PutNamed(msts, stsNames_, std::move(na), std::move(s));
     } catch (const std::bad_alloc&) {
         return -1;
     }
@@ -334,7 +349,7 @@ JwString TDXFmodel::DefautLayerName(int32_t l, const JwString& lg, const JwStrin
         if (!g.empty()) return g + u"-" + HexStr(static_cast<uint32_t>(((l % 16) + 16) % 16), 1);
         return n;
     }
-    return FloatStr(static_cast<double>(l) + 1);  // exact, and no overflow for INT32_MAX
+    return l < INT32_MAX ? IntStr(l + 1) : FloatStr(static_cast<double>(l) + 1);
 }
 
 JwString TDXFmodel::AdjustLayerName(int32_t lg, int32_t ly, const JwString& s) const {
@@ -378,9 +393,11 @@ int32_t TDXFmodel::AddFList(const JwString& srcfile, const JwString& dstpath, do
         f.sx = psx;
         f.sy = psy;
         f.hnd = phnd;
+        Grow(deFList);
+        fileNames_.MakeRoom();
         const int32_t idx = static_cast<int32_t>(deFList.size());
-        fileNames_.emplace(StrUpper(srcfile), idx);
         deFList.push_back(std::move(f));
+        fileNames_.Insert(idx, deFList.back().src);
         return idx;
     } catch (const std::bad_alloc&) {
         return -1;
@@ -388,19 +405,17 @@ int32_t TDXFmodel::AddFList(const JwString& srcfile, const JwString& dstpath, do
 }
 
 int32_t TDXFmodel::GetFList(std::u16string_view srcfile) const {
-    const auto it = fileNames_.find(StrUpper(srcfile));
-    return it == fileNames_.end() ? -1 : it->second;
+    return fileNames_.Find(srcfile, [this](int32_t r) -> std::u16string_view { return deFList[static_cast<size_t>(r)].src; });
 }
 
-int32_t TDXFmodel::AddBlockDef(const JwString& na, int32_t id) {
+int32_t TDXFmodel::AddBlockDef(JwString na, int32_t id) {
     try {
         TDXF_BlockDef b;
-        b.nam = UniqueName(StrNoSpace(na).empty() ? JwString(u"NONAME") : na, blkNames_);
         b.IDno = id;
-        const int32_t idx = static_cast<int32_t>(deBlockDef.size());
-        blkNames_.emplace(StrUpper(b.nam), idx);
+        const auto blank = [](char16_t c) { return c <= 0x20 || c == 0x3000; };  // what StrNoSpace drops
+        if (std::all_of(na.begin(), na.end(), blank)) na = u"NONAME";
+        const int32_t idx = PutNamed(deBlockDef, blkNames_, std::move(na), std::move(b));
         blkIds_.emplace(id, idx);  // the first definition of an id wins
-        deBlockDef.push_back(std::move(b));
         return idx;
     } catch (const std::bad_alloc&) {
         return -1;
@@ -408,8 +423,7 @@ int32_t TDXFmodel::AddBlockDef(const JwString& na, int32_t id) {
 }
 
 int32_t TDXFmodel::GetBlockIdx(std::u16string_view name) const {
-    const auto it = blkNames_.find(StrUpper(name));
-    return it == blkNames_.end() ? -1 : it->second;
+    return blkNames_.Find(name, [this](int32_t r) -> std::u16string_view { return deBlockDef[static_cast<size_t>(r)].nam; });
 }
 
 int32_t TDXFmodel::GetBlockIdx(int32_t id) const {

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "dxf/dxf_palette.h"
+#include "dxf/table_names.h"
 
 namespace jw {
 
@@ -404,9 +405,11 @@ public:
     void Pw_Sort();
 
     // ---- tables (names made unique ignoring case; index or -1) ----
-    int32_t AddLtype(const JwString& na, const JwString& ex, std::span<const double> pa);
-    int32_t AddLayer(const JwString& na, int32_t co, int32_t lt, int32_t wd, bool dp, bool pr);
-    int32_t AddStyle(const JwString& na, const JwString& f1, const JwString& f2, double h, double w,
+    int32_t AddLtype(JwString na, JwString ex, std::span<const double> pa);
+    int32_t AddLayer(JwString na, int32_t co, int32_t lt, int32_t wd, bool dp, bool pr);
+    // Room for n more layers, where there is memory for it.
+    void ReserveLayers(size_t n);
+    int32_t AddStyle(JwString na, JwString f1, JwString f2, double h, double w,
                      double a, double hl, bool fl);
     JwString DefautLayerName(int32_t l, const JwString& lg, const JwString& ly) const;
     JwString AdjustLayerName(int32_t lg, int32_t ly, const JwString& s) const;
@@ -423,7 +426,7 @@ public:
     // dstName, and no listed copy but entry `self` has it.
     bool CopyNameFree(const JwString& path, int32_t self) const;
     int32_t GetFList(std::u16string_view srcfile) const;
-    int32_t AddBlockDef(const JwString& na, int32_t id);
+    int32_t AddBlockDef(JwString na, int32_t id);
     int32_t GetBlockIdx(std::u16string_view name) const;
     int32_t GetBlockIdx(int32_t id) const;
 
@@ -507,9 +510,9 @@ public:
     void SaveDXFTo(OutputSink& sink, const JwString& src);
 
 private:
-    std::unordered_map<JwString, int32_t> ltpNames_, layNames_, stsNames_, blkNames_;  // upper-cased
+    TableNames ltpNames_, layNames_, stsNames_, blkNames_;
     std::unordered_map<int32_t, int32_t> blkIds_;
-    std::unordered_map<JwString, int32_t> fileNames_;  // upper-cased src -> deFList index
+    TableNames fileNames_;  // by src
     std::unordered_map<int32_t, int32_t> pwGroups_;     // curve-group number -> dpw1 index
 
     TDXF_Entities* Target(int32_t bn);

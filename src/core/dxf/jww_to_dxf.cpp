@@ -371,51 +371,52 @@ void Disc(TDXFmodel& m, int32_t b, int32_t co) {
 
 void DxfAddTenMarkerBlocks(TDXFmodel& m) {
     const double q = 1.25, t = 5.0 / 3;
-    int32_t b = m.AddBlockDef(u"_TRANS_TMARKER_1", -1);
+    const auto define = [&m](int32_t code) { return m.AddBlockDef(JwString(JwTenMarkerName(code)), -1); };
+    int32_t b = define(-1);
     for (double a : {90.0, 30.0, 150.0}) CrossLine(m, b, q, a);
-    b = m.AddBlockDef(u"_TRANS_TMARKER_2", -1);
+    b = define(-2);
     m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, q, 1, 0, 0, 0);
-    b = m.AddBlockDef(u"_TRANS_TMARKER_4", -1);
+    b = define(-4);
     m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, q, 0, -q);
     m.AddBlockLine(b, 0, 0, -1, -1, -1, -q, 0, q, 0);
-    b = m.AddBlockDef(u"_TRANS_TMARKER_5", -1);
+    b = define(-5);
     Outline(m, b, {{q, q}, {-q, q}, {-q, -q}, {q, -q}});
-    b = m.AddBlockDef(u"_TRANS_TMARKER_6", -1);
+    b = define(-6);
     auto at = [t](double deg) {
         return std::pair<double, double>{t * std::cos(deg * kPi / 180), t * std::sin(deg * kPi / 180)};
     };
     Outline(m, b, {at(90), at(210), at(330)});
-    b = m.AddBlockDef(u"_TRANS_TMARKER_7", -1);
+    b = define(-7);
     CrossLine(m, b, q, 45);
     CrossLine(m, b, q, 135);
 
-    b = m.AddBlockDef(u"_TRANS_TMARKER1", -1);
+    b = define(1);
     m.AddBlockSolid3(b, 0, 0, 255, 0, 0, -7.5, q, -7.5, -q);
     Outline(m, b, {{0, 0}, {-7.5, q}, {-7.5, -q}});
-    b = m.AddBlockDef(u"_TRANS_TMARKER2", -1);
+    b = define(2);
     m.AddBlockSolid4(b, 0, 0, 255, q, q, -q, q, -q, -q, q, -q);
     Outline(m, b, {{q, q}, {-q, q}, {-q, -q}, {q, -q}});
-    b = m.AddBlockDef(u"_TRANS_TMARKER3", -1);
+    b = define(3);
     Disc(m, b, 255);
     m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, q, 1, 0, 0, 0);
-    b = m.AddBlockDef(u"_TRANS_TMARKER4", -1);
+    b = define(4);
     m.AddBlockArc(b, 0, 0, -1, -1, -1, 0, 0, q, 1, 0, 0, 0);
-    b = m.AddBlockDef(u"_TRANS_TMARKER5", -1);
+    b = define(5);
     m.AddBlockSolid4(b, 0, 0, -1, q, q, -q, q, -q, -q, q, -q);
-    b = m.AddBlockDef(u"_TRANS_TMARKER6", -1);
+    b = define(6);
     m.AddBlockSolid3(b, 0, 0, -1, 0, 0, -7.5, q, -7.5, -q);
-    b = m.AddBlockDef(u"_TRANS_TMARKER7", -1);
+    b = define(7);
     Disc(m, b, -1);
-    b = m.AddBlockDef(u"_TRANS_TMARKER8", -1);
+    b = define(8);
     const double s = q * std::numbers::sqrt2;
     m.AddBlockArc(b, 0, 0, -1, -1, -1, s, 0, s, 1, 90, 90, 0);
     m.AddBlockArc(b, 0, 0, -1, -1, -1, -s, 0, s, 1, 270, 90, 0);
-    b = m.AddBlockDef(u"_TRANS_TMARKER9", -1);
+    b = define(9);
     m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, 0, -7.5, q);
     m.AddBlockLine(b, 0, 0, -1, -1, -1, 0, 0, -7.5, -q);
-    b = m.AddBlockDef(u"_TRANS_TMARKER10", -1);
+    b = define(10);
     CrossLine(m, b, 2.5, 45);
-    b = m.AddBlockDef(u"_TRANS_TMARKER11", -1);
+    b = define(11);
     Outline(m, b, {{0, 0}, {-7.5, q}, {-7.5, -q}});
 }
 
@@ -484,6 +485,7 @@ public:
     }
 
     void AddLayers(const TJwLayerCount& lc) {
+        m_.ReserveLayers(4 + 256);
         DxfAddStdLayers(m_);
         for (int32_t i = 0; i < 256; ++i) {
             const int32_t g = i / 16;

@@ -129,10 +129,22 @@ TJwPointMark JwPointMarkOf(const TEntJwwTen& t, const TgraAttribute& ga) {
     return m;
 }
 
-JwString JwTenMarkerName(int32_t code) {
-    if (code >= 1 && code <= 11) return u"_TRANS_TMARKER" + IntStr(code);
-    if (code == -1 || code == -2 || (code >= -7 && code <= -4)) return u"_TRANS_TMARKER_" + IntStr(-code);
-    return JwString();
+std::u16string_view JwTenMarkerName(int32_t code) {
+    static constexpr std::u16string_view kFilled[] = {
+        u"",                 u"_TRANS_TMARKER1", u"_TRANS_TMARKER2", u"_TRANS_TMARKER3",
+        u"_TRANS_TMARKER4",  u"_TRANS_TMARKER5", u"_TRANS_TMARKER6", u"_TRANS_TMARKER7",
+        u"_TRANS_TMARKER8",  u"_TRANS_TMARKER9", u"_TRANS_TMARKER10", u"_TRANS_TMARKER11"};
+    static constexpr std::u16string_view kOutlined[] = {u"",
+                                                        u"_TRANS_TMARKER_1",
+                                                        u"_TRANS_TMARKER_2",
+                                                        u"",
+                                                        u"_TRANS_TMARKER_4",
+                                                        u"_TRANS_TMARKER_5",
+                                                        u"_TRANS_TMARKER_6",
+                                                        u"_TRANS_TMARKER_7"};
+    if (code >= 1 && code <= 11) return kFilled[code];
+    if (code <= -1 && code >= -7) return kOutlined[-code];
+    return {};
 }
 
 TJwImageText JwImageTextOf(std::u16string_view s) {

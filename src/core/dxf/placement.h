@@ -122,7 +122,7 @@ TJwPointMark JwPointMarkOf(const TEntJwwTen& t, const TgraAttribute& ga);
 
 // Name of the symbol block of a point code: "_TRANS_TMARKER<k>" for codes
 // 1-11, "_TRANS_TMARKER_<k>" for -1, -2, -4 ... -7; empty for any other code.
-JwString JwTenMarkerName(int32_t code);
+std::u16string_view JwTenMarkerName(int32_t code);
 
 // An image text "^@BM" + file + "," + values: the file, the displayed width W
 // (first value) and the rotation in degrees (sixth value, 0 when missing or

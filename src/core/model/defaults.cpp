@@ -255,7 +255,7 @@ void TJwwData::DataDefaultSet() {
             c.aPenColor = kSxfColors[i - 1].color;
             c.aPrtPenColor = kSxfColors[i - 1].color;
         } else {
-            c.astrUDColorName = u"Color_" + IntStr(i);
+            c.astrUDColorName.assign(u"Color_").append(IntStr(i));
             c.aPenColor = 0xC0C0C0;
             c.aPrtPenColor = 0xC0C0C0;
         }
@@ -275,7 +275,7 @@ void TJwwData::DataDefaultSet() {
             t.anUDLTypeSegment = r.segments;
             for (int k = 0; k < 10; ++k) t.aadUDLTypePitch[k] = r.pitches[k];
         } else {
-            t.astrUDLTypeName = u"LType_" + IntStr(i);
+            t.astrUDLTypeName.assign(u"LType_").append(IntStr(i));
             t.alLType = static_cast<int32_t>(0xC3C3C3C3u);
             t.anTokushuSenUintDot = 8;
             t.anTokushuSenPich = 1;

@@ -60,6 +60,19 @@ JwString StrUpper(std::u16string_view s) { return MapString(s, true); }
 
 JwString StrLower(std::u16string_view s) { return MapString(s, false); }
 
+bool SameUpper(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && MapCase(a[i], true) != MapCase(b[i], true)) return false;
+    return true;
+}
+
+uint32_t UpperHash(std::u16string_view s) {
+    uint32_t h = 2166136261u;  // FNV-1a over the upper-cased code units
+    for (char16_t c : s) h = (h ^ MapCase(c, true)) * 16777619u;
+    return h;
+}
+
 int32_t StrPos0(std::u16string_view sub, std::u16string_view s) {
     if (sub.empty()) return -1;  // an empty text occurs nowhere
     size_t p = s.find(sub);

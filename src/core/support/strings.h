@@ -21,6 +21,10 @@ inline bool IsSurrogatePair(std::u16string_view s, size_t i) {
 // full-width Latin letters at least).
 JwString StrUpper(std::u16string_view s);
 JwString StrLower(std::u16string_view s);
+// Whether StrUpper(a) == StrUpper(b), and a hash that such strings share;
+// neither makes a copy.
+bool SameUpper(std::u16string_view a, std::u16string_view b);
+uint32_t UpperHash(std::u16string_view s);
 // Position of the first occurrence of sub in s; -1 when absent.
 int32_t StrPos0(std::u16string_view sub, std::u16string_view s);
 JwString StrFrom0(std::u16string_view s, int32_t index);

@@ -1,5 +1,6 @@
 // SaveDXF: the sections in file order, the names encoded once per save, and
 // the handle plan.
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <string>
@@ -33,10 +34,14 @@ private:
 
 }  // namespace
 
+void MakeAsciiUpper(std::string& s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+}
+
 std::string AsciiUpper(std::string_view s) {
     std::string up(s);
-    for (char& c : up)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    MakeAsciiUpper(up);
     return up;
 }
 
@@ -67,11 +72,14 @@ void DxfWriter::Write(const JwString& src) {
 
 std::string DxfWriter::Name(std::u16string_view s) {
     std::string out;
-    if (r12_) {
+    const bool ascii = std::all_of(s.begin(), s.end(), [](char16_t c) { return c < 0x80; });
+    if (r12_ && !ascii) {
         Encode(StrUpper(s), out);
-    } else {
-        Encode(s, out);
+        return out;
     }
+    Encode(s, out);
+    // Both encodings keep ASCII as it is, so its upper case can follow.
+    if (r12_) MakeAsciiUpper(out);
     return out;
 }
 
@@ -86,16 +94,20 @@ void DxfWriter::AnnotativeData() {
 
 void DxfWriter::Prepare() {
     ltName_.clear();
+    ltName_.reserve(m_.ltps.size());
     for (const TDXF_Ltype& t : m_.ltps) ltName_.push_back(Name(t.nam));
     layName_.clear();
+    layName_.reserve(m_.lays.size());
     for (const TDXF_Layer& l : m_.lays) {
         std::string s;
         Encode(l.nam, s);
         layName_.push_back(std::move(s));
     }
     stName_.clear();
+    stName_.reserve(m_.msts.size());
     for (const TDXF_Style& s : m_.msts) stName_.push_back(Name(s.nam));
     blkName_.clear();
+    blkName_.reserve(m_.deBlockDef.size());
     for (const TDXF_BlockDef& b : m_.deBlockDef) blkName_.push_back(Name(b.nam));
     ttfStyle_.clear();
     for (int k = 1; k <= 11; ++k) {

@@ -168,5 +168,6 @@ private:
 
 // s with its ASCII letters upper-cased (the writer's fixed names in R12).
 std::string AsciiUpper(std::string_view s);
+void MakeAsciiUpper(std::string& s);  // in place
 
 }  // namespace jw::dxfwriter
