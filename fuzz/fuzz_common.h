@@ -28,10 +28,12 @@ namespace jw::fuzz {
 namespace fs = std::filesystem;
 
 // The folder of this process (removed when it ends): img/ for extracted
-// images, out/ for written files.
+// images, out/ for written files. The drawing read is named as if it stood
+// in the folder itself, so that what it names relative to its own folder is
+// looked for there, whatever the fuzzer's working folder holds.
 struct Folders {
     fs::path root, images, out;
-    JwString imagesText, outText;
+    JwString rootText, imagesText, outText;
     int watch = -1;  // inotify: anything created in root, img/ or out/
     Folders() {
         root = fs::temp_directory_path() / ("zs-fuzz-" + std::to_string(::getpid()));
@@ -40,6 +42,7 @@ struct Folders {
         fs::remove_all(root);
         fs::create_directories(images);
         fs::create_directories(out);
+        rootText = FromUtf8(root.string() + "/");
         imagesText = FromUtf8(images.string() + "/");
         outText = FromUtf8(out.string() + "/");
         watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);

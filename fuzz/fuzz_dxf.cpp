@@ -49,10 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     dwg.BindImageExp = dwg.BindImageExr = true;
     if (jw::fuzz::IsFigure(data, size)) {
         jw::TJwsData fig;
-        fig.BufferIn(data, size, u"fuzz.jws");
+        fig.BufferIn(data, size, f.rootText + u"fuzz.jws");
         jw::JwsAsDrawing(fig, dwg);
     } else {
-        dwg.BufferIn(data, size, u"fuzz.jww");
+        dwg.BufferIn(data, size, f.rootText + u"fuzz.jww");
     }
 
     const uint32_t h = jw::fuzz::Hash(data, size);
