@@ -23,8 +23,6 @@ double Clamp10(double v) {
     return v > 1e10 ? 1e10 : v;
 }
 
-// Appends rec to arr and its order entry to e.No; undoes both on an allocation
-// failure.
 // Room for one more record: a full array doubles, and a large one is backed
 // by large pages before it is filled.
 template <class T>
@@ -32,6 +30,8 @@ void Grow(std::vector<T>& arr) {
     if (arr.size() == arr.capacity()) ReserveLarge(arr, std::max<size_t>(16, 2 * arr.size()));
 }
 
+// Appends rec to arr and its order entry to e.No; undoes both on an allocation
+// failure.
 template <class T>
 bool Put(TDXF_Entities& e, std::vector<T>& arr, int32_t kind, T&& rec) {
     try {
