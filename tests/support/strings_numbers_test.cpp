@@ -28,6 +28,9 @@ TEST(Strings, PosFromMid) {
 
 TEST(Strings, Filters) {
     EXPECT_EQ(StrNoSpace(u"%%A\u3000B C\tD"), u"%%ABCD");
+    EXPECT_TRUE(StrIsBlank(u""));
+    EXPECT_TRUE(StrIsBlank(u" \u3000\t\r\n"));
+    EXPECT_FALSE(StrIsBlank(u" \u3000x"));
     EXPECT_EQ(StrNoCtrl(u" a\tb\u0001c "), u" abc ");
     const struct {
         JwString in, noBreak, outClean;

@@ -405,15 +405,15 @@ int32_t TDXFmodel::AddFList(const JwString& srcfile, const JwString& dstpath, do
 }
 
 int32_t TDXFmodel::GetFList(std::u16string_view srcfile) const {
-    return fileNames_.Find(srcfile, [this](int32_t r) -> std::u16string_view { return deFList[static_cast<size_t>(r)].src; });
+    return fileNames_.Find(srcfile,
+                           [this](int32_t r) -> std::u16string_view { return deFList[static_cast<size_t>(r)].src; });
 }
 
 int32_t TDXFmodel::AddBlockDef(JwString na, int32_t id) {
     try {
         TDXF_BlockDef b;
         b.IDno = id;
-        const auto blank = [](char16_t c) { return c <= 0x20 || c == 0x3000; };  // what StrNoSpace drops
-        if (std::all_of(na.begin(), na.end(), blank)) na = u"NONAME";
+        if (StrIsBlank(na)) na = u"NONAME";
         const int32_t idx = PutNamed(deBlockDef, blkNames_, std::move(na), std::move(b));
         blkIds_.emplace(id, idx);  // the first definition of an id wins
         return idx;
@@ -423,7 +423,8 @@ int32_t TDXFmodel::AddBlockDef(JwString na, int32_t id) {
 }
 
 int32_t TDXFmodel::GetBlockIdx(std::u16string_view name) const {
-    return blkNames_.Find(name, [this](int32_t r) -> std::u16string_view { return deBlockDef[static_cast<size_t>(r)].nam; });
+    return blkNames_.Find(
+        name, [this](int32_t r) -> std::u16string_view { return deBlockDef[static_cast<size_t>(r)].nam; });
 }
 
 int32_t TDXFmodel::GetBlockIdx(int32_t id) const {

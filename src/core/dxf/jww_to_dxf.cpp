@@ -485,7 +485,7 @@ public:
     }
 
     void AddLayers(const TJwLayerCount& lc) {
-        m_.ReserveLayers(4 + 256);
+        m_.ReserveLayers(4 + 256);  // the four standard layers and the drawing's
         DxfAddStdLayers(m_);
         for (int32_t i = 0; i < 256; ++i) {
             const int32_t g = i / 16;

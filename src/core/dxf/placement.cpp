@@ -178,7 +178,7 @@ JwString JwImagePath(std::u16string_view file, const JwString& bindFolder, const
             return JwString();
         return bindFolder + JwString(name);
     }
-    if (StrNoSpace(file).empty()) return JwString();
+    if (StrIsBlank(file)) return JwString();
     const JwString folder = FileDir(drawingFile);
     return FromNativePath(ResolveWindowsPath(file, folder));
 }

@@ -125,7 +125,7 @@ struct SxfName {
     int i;
     JwString Out(const JwString& held) const {
         JwString s = StrOutClean(held);
-        if (StrNoSpace(s).empty()) return JwString(prefix) + IntStr(i);
+        if (StrIsBlank(s)) return JwString(prefix) + IntStr(i);
         return s;
     }
 };

@@ -11,6 +11,9 @@ namespace {
 
 inline bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
+// What StrNoSpace leaves out: U+0020, U+3000 and the characters below U+0020.
+inline bool IsSpace(char16_t c) { return c <= 0x20 || c == 0x3000; }
+
 // Unicode simple case mapping of the "C.UTF-8" locale, held in a locale
 // object of its own so that the program's global locale never matters.
 locale_t CaseLocale() {
@@ -95,9 +98,11 @@ JwString StrNoSpace(std::u16string_view s) {
     JwString out;
     out.reserve(s.size());
     for (char16_t c : s)
-        if (c > 0x20 && c != 0x3000) out.push_back(c);
+        if (!IsSpace(c)) out.push_back(c);
     return out;
 }
+
+bool StrIsBlank(std::u16string_view s) { return std::all_of(s.begin(), s.end(), IsSpace); }
 
 JwString StrNoCtrl(std::u16string_view s) {
     JwString out;

@@ -31,6 +31,8 @@ JwString StrFrom0(std::u16string_view s, int32_t index);
 JwString StrMid0(std::u16string_view s, int32_t index, int32_t count);
 // s without U+0020, U+3000 and every character below U+0020.
 JwString StrNoSpace(std::u16string_view s);
+// Whether StrNoSpace(s) is empty, without making it.
+bool StrIsBlank(std::u16string_view s);
 // s without every character below U+0020.
 JwString StrNoCtrl(std::u16string_view s);
 // s without "^m", the two characters backslash-n and every character below

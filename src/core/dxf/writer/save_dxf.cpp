@@ -72,8 +72,7 @@ void DxfWriter::Write(const JwString& src) {
 
 std::string DxfWriter::Name(std::u16string_view s) {
     std::string out;
-    const bool ascii = std::all_of(s.begin(), s.end(), [](char16_t c) { return c < 0x80; });
-    if (r12_ && !ascii) {
+    if (r12_ && !std::all_of(s.begin(), s.end(), [](char16_t c) { return c < 0x80; })) {
         Encode(StrUpper(s), out);
         return out;
     }
