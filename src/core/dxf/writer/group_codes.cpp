@@ -110,8 +110,17 @@ size_t FromHundredMillionths(bool negative, uint64_t v, char* out) {
         *o++ = '0';
         return static_cast<size_t>(o - out);
     }
+    // At most 7 trailing zeros: strip 4, 2 and 1 of them.
     int places = 8;
-    while (frac % 10 == 0) {
+    if (frac % 10'000 == 0) {
+        frac /= 10'000;
+        places -= 4;
+    }
+    if (frac % 100 == 0) {
+        frac /= 100;
+        places -= 2;
+    }
+    if (frac % 10 == 0) {
         frac /= 10;
         --places;
     }
