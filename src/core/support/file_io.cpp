@@ -200,7 +200,7 @@ void AdviseLargeHeap() {
         // come out of the free end as it is, so the heap grows by a step.
         const uintptr_t first = (before + 4096 + kLargePage - 1) & ~(uintptr_t{kLargePage} - 1);
         static void* gap = nullptr;  // kept for the process's life
-        gap = ::malloc(first - (before - top) - 64);
+        gap = ::malloc(first - (before - top) - 64);  // 64: the block's and the free end's headers stay below
         const uintptr_t after = reinterpret_cast<uintptr_t>(::sbrk(0));
         const uintptr_t last = after & ~(uintptr_t{kLargePage} - 1);
         if (gap != nullptr && last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
