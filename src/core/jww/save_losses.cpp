@@ -64,6 +64,10 @@ private:
     // What the target version changes in an attribute, against the newest
     // version: the bits of the loss kinds concerned.
     unsigned Attr(const TEntJwwAttr& att, int kind) const {
+        // A version that holds the SXF colours and line types (and so the
+        // widths) writes every attribute as the newest one does.
+        static_assert(kVerSxf >= kVerPenWidth);
+        if (ver_ >= kVerSxf) return 0;
         const TEntJwwAttr kept = NormalizeAttrForOutput(kJwFormatVersions.back().ver, att, kind);
         const TEntJwwAttr written = NormalizeAttrForOutput(ver_, att, kind);
         unsigned changes = 0;
