@@ -251,7 +251,9 @@ private:
 };
 
 // The attribute normalisation of AttrOut, without writing (exposed for tests
-// and for callers that need the mapped values).
+// and for callers that need the mapped values). The version matters only
+// below kVerSxf, where SXF colours and line types are mapped to standard ones;
+// the loss count of a save relies on that.
 TEntJwwAttr NormalizeAttrForOutput(int32_t ver, const TEntJwwAttr& att, int kind);
 // Absolute value limited to 1e-10 .. 1e10: the text sizes and text types
 // that a writer puts out.
