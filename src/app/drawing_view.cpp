@@ -34,6 +34,7 @@ JwDrawingView::~JwDrawingView() = default;
 void JwDrawingView::SetDrawing(std::unique_ptr<TJwDisplayList> list, const TJwBox& paper, const TJwBox& fit,
                                uint32_t background) {
     list_ = std::move(list);
+    images_ = std::make_unique<TJwImageStore>();
     paper_ = paper;
     fit_ = fit.Empty() || fit.Width() <= 0 || fit.Height() <= 0 ? paper : fit;
     background_ = background;
@@ -42,6 +43,7 @@ void JwDrawingView::SetDrawing(std::unique_ptr<TJwDisplayList> list, const TJwBo
 
 void JwDrawingView::Clear() {
     list_.reset();
+    images_.reset();
     paper_ = fit_ = TJwBox();
     lastDrawn_ = 0;
     update();
@@ -96,7 +98,7 @@ void JwDrawingView::paintEvent(QPaintEvent*) {
                QColor::fromRgba(background_));
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
-    TJwQtCanvas canvas(p, t, 1.0);
+    TJwQtCanvas canvas(p, t, 1.0, images_.get());
     lastDrawn_ = list_->Replay(canvas, VisibleBox(), 1 / scale_);
 }
 

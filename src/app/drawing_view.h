@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "image_store.h"
 #include "render/display_list.h"
 
 namespace jw {
@@ -60,6 +61,7 @@ protected:
 
 private:
     std::unique_ptr<TJwDisplayList> list_;
+    std::unique_ptr<TJwImageStore> images_;  // the pictures of this drawing, decoded once
     TJwBox paper_, fit_;
     uint32_t background_ = 0xFFFFFFFFu;
     double scale_ = 1;        // pixels per mm

@@ -50,8 +50,9 @@ QString JwFontFamily(std::u16string_view jwFont) {
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
 }
 
-TJwQtCanvas::TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth)
-    : p_(painter), t_(toDevice), minWidth_(minWidth) {
+TJwQtCanvas::TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth, TJwImageStore* images,
+                         double imagePxPerMm)
+    : p_(painter), t_(toDevice), minWidth_(minWidth), images_(images), imagePxPerMm_(imagePxPerMm) {
     scale_ = std::sqrt(std::fabs(t_.determinant()));
     if (!(scale_ > 0) || !std::isfinite(scale_)) scale_ = 1;
 }
@@ -232,19 +233,45 @@ const TJwQtCanvas::Glyphs& TJwQtCanvas::GlyphsOf(FontEntry& f, std::u16string_vi
     return f.glyphs.emplace(key, std::move(g)).first->second;
 }
 
+namespace {
+
+// Texts lower than this (device units) are shown as grey strokes where their
+// characters are ("greeked"): too small to read, and glyphs that small cost
+// the most to draw.
+constexpr double kGreekBelow = 3;
+// Glyphs are drawn up to this size (device units) and this much narrower or
+// wider than high; beyond that a text is drawn as its outline box (the font
+// engine cannot draw such glyphs, and a character larger than the largest
+// sheet shows nothing of its shape anyway).
+constexpr double kMaxGlyph = 4096;
+constexpr double kMaxAspect = 64;
+// The share of a greeked character's colour: small text reads as grey.
+constexpr int kGreekAlpha = 128;
+
+// Whether a character cell mapped by dev (unit square onto device units)
+// can be drawn with glyphs.
+bool GlyphSized(const QTransform& dev) {
+    const double w = std::hypot(dev.m11(), dev.m12()), h = std::hypot(dev.m21(), dev.m22());
+    const double area = std::fabs(dev.m11() * dev.m22() - dev.m12() * dev.m21());
+    return std::isfinite(area) && w <= kMaxGlyph && h <= kMaxGlyph && w * kMaxAspect >= h && h * kMaxAspect >= w &&
+           area >= 0.05 * w * h;  // not sheared flat
+}
+
+}  // namespace
+
+void TJwQtCanvas::Greek(const TJwTextRun& run, double height) {
+    TJwPen pen{(run.argb & 0x00FFFFFFu) | (uint32_t(kGreekAlpha) << 24), height / 2 / scale_, {}};
+    JwTextCells(run, [&](std::u16string_view ch, bool, const TJwAffine& frame) {
+        if (ch == u" " || ch == u"\u3000") return;
+        const TJwPoint pts[2] = {frame.Map(0.1, 0.45), frame.Map(0.9, 0.45)};
+        Polyline(pen, pts, false);
+    });
+}
+
 void TJwQtCanvas::Text(const TJwTextRun& run) {
     const double height = JwTextHeight(run) * scale_;
-    if (!std::isfinite(height) || height < 0.5) return;
-    if (height < 3) {
-        // Too small to read: a stroke along the middle of its box.
-        TJwPoint c[4];
-        JwTextCorners(run, c);
-        const TJwPoint pts[2] = {{(c[0].x + c[3].x) / 2, (c[0].y + c[3].y) / 2},
-                                 {(c[1].x + c[2].x) / 2, (c[1].y + c[2].y) / 2}};
-        TJwPen pen{run.argb, height / 2 / scale_, {}};
-        Polyline(pen, pts, false);
-        return;
-    }
+    if (!std::isfinite(height)) return;
+    if (height < kGreekBelow) return Greek(run, height);
     FontEntry& f = FontOf(run.font);
     const double em = f.ascent + f.descent;
     // The glyph runs carry their fonts; the pen gives their colour. The
@@ -257,33 +284,50 @@ void TJwQtCanvas::Text(const TJwTextRun& run) {
         penSet_ = false;
     }
     const QTransform before = p_.transform();
+    bool first = true, outline = false;
     JwTextCells(run, [&](std::u16string_view ch, bool, const TJwAffine& frame) {
+        if (outline) return;
         const Glyphs& g = GlyphsOf(f, ch);
         if (g.blank) return;
+        const QTransform cell(frame.a, frame.b, frame.c, frame.d, frame.e, frame.f);
+        const QTransform dev = cell * t_;
+        if (first && !GlyphSized(dev)) {
+            outline = true;
+            return;
+        }
+        first = false;
         // Glyph coordinates (y down, base line at 0) onto the unit cell.
         const QTransform glyph(1 / g.advance, 0, 0, -1 / em, 0, f.descent / em);
-        const QTransform cell(frame.a, frame.b, frame.c, frame.d, frame.e, frame.f);
-        p_.setTransform(glyph * cell * t_);
+        p_.setTransform(glyph * dev);
         for (const QGlyphRun& r : g.runs) p_.drawGlyphRun(QPointF(0, 0), r);
     });
     p_.setTransform(before);
+    if (outline) {
+        TJwPoint c[4];
+        JwTextCorners(run, c);
+        Polyline(TJwPen{run.argb, 0, {}}, c, true);
+    }
 }
 
 void TJwQtCanvas::Image(const TJwImage& image) {
-    auto it = images_.find(image.path);
-    if (it == images_.end()) {
-        std::string bytes;
-        QImage img;
-        if (JwReadImageBytes(image.path, bytes))
-            img.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-        it = images_.emplace(image.path, img).first;
+    if (images_ == nullptr) return;
+    const QTransform m(image.m.a, image.m.b, image.m.c, image.m.d, image.m.e, image.m.f);
+    const QTransform d = m * t_;
+    // The picture's sides on the device, and so the pixels worth decoding.
+    double w = std::hypot(d.m11(), d.m12()), h = std::hypot(d.m21(), d.m22());
+    if (!std::isfinite(w) || !std::isfinite(h) || w < 0.5 || h < 0.5) return;
+    if (imagePxPerMm_ > 0) {
+        w = std::min(w, std::hypot(image.m.a, image.m.b) * imagePxPerMm_);
+        h = std::min(h, std::hypot(image.m.c, image.m.d) * imagePxPerMm_);
     }
-    const QImage& img = it->second;
+    constexpr double kMaxSide = 16384;
+    const QSize want(static_cast<int>(std::ceil(std::min(w, kMaxSide))), static_cast<int>(std::ceil(std::min(h, kMaxSide))));
+    std::string error;
+    const QImage img = images_->Get(image.path, want, error);
     if (img.isNull()) return;
     const QTransform unit(1.0 / img.width(), 0, 0, -1.0 / img.height(), 0, 1);
-    const QTransform m(image.m.a, image.m.b, image.m.c, image.m.d, image.m.e, image.m.f);
     p_.save();
-    p_.setTransform(unit * m * t_);
+    p_.setTransform(unit * d);
     p_.setRenderHint(QPainter::SmoothPixmapTransform, true);
     p_.drawImage(QPointF(0, 0), img);
     p_.restore();

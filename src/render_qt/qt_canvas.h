@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "image_store.h"
 #include "render/canvas.h"
 
 namespace jw {
@@ -23,8 +24,11 @@ class TJwQtCanvas : public TJwCanvas {
 public:
     // toDevice maps paper mm onto the painter's device; minWidth is the
     // least width of a line in device units (1 for pixels, 0 for vector
-    // output).
-    TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth);
+    // output). Pictures come from images (none: images are not drawn); at
+    // most imagePxPerMm pixels of a picture are asked for per paper mm (0:
+    // as many as the device shows).
+    TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth, TJwImageStore* images = nullptr,
+                double imagePxPerMm = 0);
     // Draws the dots still held (Flush).
     ~TJwQtCanvas() override;
 
@@ -58,7 +62,8 @@ private:
     double scale_ = 1;
     double minWidth_ = 1;
     std::unordered_map<std::u16string, FontEntry> fonts_;
-    std::unordered_map<std::u16string, QImage> images_;
+    TJwImageStore* images_ = nullptr;
+    double imagePxPerMm_ = 0;
 
     QPointF Dev(TJwPoint q) const { return t_.map(QPointF(q.x, q.y)); }
     QPen QtPen(const TJwPen& pen) const;
@@ -74,6 +79,8 @@ private:
     size_t dotCount_ = 0;
 
     void DotAt(uint32_t argb, QPointF at);
+    // A text too small to read: a stroke across each of its characters.
+    void Greek(const TJwTextRun& run, double height);
     FontEntry& FontOf(std::u16string_view jwFont);
     static const Glyphs& GlyphsOf(FontEntry& f, std::u16string_view ch);
 };

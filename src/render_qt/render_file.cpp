@@ -33,7 +33,8 @@ void Paint(QPainter& p, const JwDrawFn& draw, const TJwBox& paper, double s, dou
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
     p.fillRect(QRectF(0, 0, paper.Width() * s, paper.Height() * s), QColor::fromRgba(JwBackgroundArgb(r.draw)));
-    TJwQtCanvas canvas(p, PaperToDevice(paper, s), minWidth);
+    TJwImageStore images;
+    TJwQtCanvas canvas(p, PaperToDevice(paper, s), minWidth, &images);
     draw(canvas);
 }
 

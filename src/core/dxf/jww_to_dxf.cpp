@@ -1023,8 +1023,7 @@ private:
         const TJwImageText image = JwImageTextOf(t.str);
         if (!image.ok) return;
         const double w = image.w;
-        // "%temp%" + name is a bound image; anything else is linked.
-        const bool linked = !(image.file.size() >= 6 && StrLower(image.file.substr(0, 6)) == u"%temp%");
+        const bool linked = !image.bound;
         if (linked && DxfOutNoLinkedImages) return;
         const JwString path = JwImagePath(image.file, jw_.BindImageFolder, JwFileName);
         int32_t pxw = 0, pxh = 0;

@@ -147,11 +147,18 @@ std::u16string_view JwTenMarkerName(int32_t code) {
     return {};
 }
 
+namespace {
+
+bool JwIsBoundImageName(std::u16string_view file) { return file.size() >= 6 && StrLower(file.substr(0, 6)) == u"%temp%"; }
+
+}  // namespace
+
 TJwImageText JwImageTextOf(std::u16string_view s) {
     TJwImageText r;
     const size_t comma = s.find(u',');
     if (s.size() < 4 || s.substr(0, 4) != u"^@BM" || comma == std::u16string_view::npos) return r;
     r.file = s.substr(4, comma - 4);
+    r.bound = JwIsBoundImageName(r.file);
     size_t values = 0;
     double w = 0, rot = 0;
     for (size_t start = comma + 1;;) {
@@ -171,7 +178,7 @@ TJwImageText JwImageTextOf(std::u16string_view s) {
 }
 
 JwString JwImagePath(std::u16string_view file, const JwString& bindFolder, const JwString& drawingFile) {
-    if (file.size() >= 6 && StrLower(file.substr(0, 6)) == u"%temp%") {
+    if (JwIsBoundImageName(file)) {
         const std::u16string_view name = file.substr(6);
         if (name.empty() || name == u"." || name == u".." ||
             name.find_first_of(u"\\/:") != std::u16string_view::npos || bindFolder.empty())

@@ -127,9 +127,11 @@ std::u16string_view JwTenMarkerName(int32_t code);
 // An image text "^@BM" + file + "," + values: the file, the displayed width W
 // (first value) and the rotation in degrees (sixth value, 0 when missing or
 // not finite). ok is false for a text of another kind or a width that is not
-// a positive finite number.
+// a positive finite number. A file "%temp%" + name is an image bound into the
+// drawing; any other is linked (a path on the disk of whoever drew it).
 struct TJwImageText {
     bool ok = false;
+    bool bound = false;
     std::u16string_view file;
     double w = 0;
     double rot = 0;  // degrees

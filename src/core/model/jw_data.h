@@ -31,6 +31,7 @@ class ArchiveWriter;
 class ModelFiles;
 class TJwCanvas;
 struct TJwDrawOptions;
+struct TJwDrawReport;
 
 // Entries of the header tables of a JWW drawing (SizeHeaderTables); a JWS
 // figure has the layer groups only.
@@ -411,8 +412,8 @@ public:
 
     // ---- screen rendering (render/renderer.cpp) ----
     // Draws the whole drawing onto cv in paper mm (origin at the paper's
-    // lower-left corner).
-    void GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const;
+    // lower-left corner); the report says what was left out.
+    TJwDrawReport GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const;
 
 private:
     friend class ModelFiles;
@@ -454,7 +455,7 @@ public:
 
     // Draws the figure as the drawing JwsAsDrawing makes of it (a new
     // drawing's paper and settings) onto cv (render/renderer.cpp).
-    void GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const;
+    TJwDrawReport GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const;
 
 private:
     friend class ModelFiles;

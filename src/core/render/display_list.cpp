@@ -15,10 +15,26 @@ constexpr int32_t kMaxGrid = 1024;
 // An entry that covers more cells than this is kept on the list of big ones.
 constexpr int64_t kBigCells = 64;
 
+// Entries are kept only where their boxes fit in single precision with room
+// to spare: anything beyond is left out (the renderer never reaches so far).
+constexpr double kFar = 1e30;
+
+bool Near(double v) { return std::isfinite(v) && std::fabs(v) < kFar; }
+
+// The box of points; empty when one of them is not a usable number.
 TJwBox BoxOf(std::span<const TJwPoint> points) {
     TJwBox b;
-    for (const TJwPoint& p : points) b.Add(p);
+    for (const TJwPoint& p : points) {
+        if (!Near(p.x) || !Near(p.y)) return TJwBox();
+        b.Add(p);
+    }
     return b;
+}
+
+// The grid cell of coordinate v (cells of size cell from origin, n of them).
+int32_t CellOf(double v, double origin, double cell, int32_t n) {
+    const double c = (v - origin) / cell;
+    return c >= n - 1 ? n - 1 : c > 0 ? static_cast<int32_t>(c) : 0;  // NaN lands in cell 0
 }
 
 }  // namespace
@@ -54,37 +70,48 @@ TJwPen TJwDisplayList::PenFrom(const PenRec& r, uint32_t argb) const {
 }
 
 void TJwDisplayList::Add(Kind kind, uint32_t argb, uint32_t index, const TJwBox& box) {
-    if (box.Empty()) return;
+    if (box.Empty() || !Near(box.x1) || !Near(box.y1) || !Near(box.x2) || !Near(box.y2)) return;
     items_.push_back(Item{kind, argb, index, static_cast<float>(box.x1), static_cast<float>(box.y1),
                           static_cast<float>(box.x2), static_cast<float>(box.y2)});
     extents_.Add(box);
 }
 
 void TJwDisplayList::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) {
-    if (points.size() < 2) return;
+    const TJwBox box = BoxOf(points);
+    if (points.size() < 2 || box.Empty() || !Near(pen.width)) return;
     polys_.push_back(PolyRec{PenOf(pen), static_cast<uint32_t>(points_.size()), static_cast<uint32_t>(points.size())});
     points_.insert(points_.end(), points.begin(), points.end());
-    Add(closed ? kClosed : kPolyline, pen.argb, static_cast<uint32_t>(polys_.size() - 1), BoxOf(points));
+    Add(closed ? kClosed : kPolyline, pen.argb, static_cast<uint32_t>(polys_.size() - 1), box);
 }
 
 void TJwDisplayList::Arc(const TJwPen& pen, const TJwArc& arc) {
     const TJwAffine& m = arc.m;
     const double rx = std::hypot(m.a, m.c), ry = std::hypot(m.b, m.d);
+    if (!Near(rx) || !Near(ry) || !Near(m.e) || !Near(m.f) || !Near(arc.start) || !Near(arc.sweep) || !Near(pen.width))
+        return;
     TJwBox box;
     box.Add(m.e - rx, m.f - ry);
     box.Add(m.e + rx, m.f + ry);
+    if (box.Empty()) return;
     arcs_.push_back(ArcRec{PenOf(pen), arc});
     Add(kArc, pen.argb, static_cast<uint32_t>(arcs_.size() - 1), box);
 }
 
 void TJwDisplayList::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
-    if (points.size() < 3) return;
+    const TJwBox box = BoxOf(points);
+    if (points.size() < 3 || box.Empty()) return;
     polys_.push_back(PolyRec{PenRec{0, -1}, static_cast<uint32_t>(points_.size()), static_cast<uint32_t>(points.size())});
     points_.insert(points_.end(), points.begin(), points.end());
-    Add(kFill, argb, static_cast<uint32_t>(polys_.size() - 1), BoxOf(points));
+    Add(kFill, argb, static_cast<uint32_t>(polys_.size() - 1), box);
 }
 
 void TJwDisplayList::Text(const TJwTextRun& run) {
+    TJwPoint c[4];
+    JwTextCorners(run, c);
+    const TJwBox box = BoxOf(c);
+    if (box.Empty() || !Near(run.w) || !Near(run.h) || !Near(run.d) || !Near(run.a) || !Near(run.x1) ||
+        !Near(run.y1) || !Near(run.x2) || !Near(run.y2))
+        return;
     TextRec r;
     r.run = run;
     r.run.font = {};
@@ -95,22 +122,22 @@ void TJwDisplayList::Text(const TJwTextRun& run) {
     r.text = static_cast<uint32_t>(strings_.size());
     r.textN = static_cast<uint32_t>(run.text.size());
     strings_.append(run.text);
-    TJwPoint c[4];
-    JwTextCorners(run, c);
     texts_.push_back(r);
-    Add(kText, run.argb, static_cast<uint32_t>(texts_.size() - 1), BoxOf(c));
+    Add(kText, run.argb, static_cast<uint32_t>(texts_.size() - 1), box);
 }
 
 void TJwDisplayList::Image(const TJwImage& image) {
     const TJwPoint c[4] = {image.m.Map(0, 0), image.m.Map(1, 0), image.m.Map(1, 1), image.m.Map(0, 1)};
+    const TJwBox box = BoxOf(c);
+    if (box.Empty()) return;
     images_.push_back(image);
-    Add(kImage, 0xFF808080u, static_cast<uint32_t>(images_.size() - 1), BoxOf(c));
+    Add(kImage, 0xFF808080u, static_cast<uint32_t>(images_.size() - 1), box);
 }
 
 void TJwDisplayList::Dot(uint32_t argb, TJwPoint at) {
+    const TJwBox box = BoxOf(std::span<const TJwPoint>(&at, 1));
+    if (box.Empty()) return;
     points_.push_back(at);
-    TJwBox box;
-    box.Add(at);
     Add(kDot, argb, static_cast<uint32_t>(points_.size() - 1), box);
 }
 
@@ -126,15 +153,17 @@ void TJwDisplayList::Finish() {
     const double w = std::max(extents_.Width(), 1e-9), h = std::max(extents_.Height(), 1e-9);
     const double cells = std::max(1.0, static_cast<double>(n) / kItemsPerCell);
     const double side = std::sqrt(w * h / cells);
-    gx_ = std::clamp(static_cast<int32_t>(std::ceil(w / side)), 1, kMaxGrid);
-    gy_ = std::clamp(static_cast<int32_t>(std::ceil(h / side)), 1, kMaxGrid);
+    // Both in 1 ... kMaxGrid before they become integers (w / side may be
+    // anything for a very long, thin drawing).
+    gx_ = static_cast<int32_t>(std::clamp(std::ceil(w / side), 1.0, double(kMaxGrid)));
+    gy_ = static_cast<int32_t>(std::clamp(std::ceil(h / side), 1.0, double(kMaxGrid)));
     cw_ = w / gx_;
     ch_ = h / gy_;
     auto range = [&](const Item& it, int32_t& cx1, int32_t& cy1, int32_t& cx2, int32_t& cy2) {
-        cx1 = std::clamp(static_cast<int32_t>((it.x1 - extents_.x1) / cw_), 0, gx_ - 1);
-        cx2 = std::clamp(static_cast<int32_t>((it.x2 - extents_.x1) / cw_), 0, gx_ - 1);
-        cy1 = std::clamp(static_cast<int32_t>((it.y1 - extents_.y1) / ch_), 0, gy_ - 1);
-        cy2 = std::clamp(static_cast<int32_t>((it.y2 - extents_.y1) / ch_), 0, gy_ - 1);
+        cx1 = CellOf(it.x1, extents_.x1, cw_, gx_);
+        cx2 = CellOf(it.x2, extents_.x1, cw_, gx_);
+        cy1 = CellOf(it.y1, extents_.y1, ch_, gy_);
+        cy2 = CellOf(it.y2, extents_.y1, ch_, gy_);
     };
     // Counting pass, then filling (compressed rows), so that the grid takes
     // two arrays whatever the number of entries.
@@ -199,37 +228,46 @@ void TJwDisplayList::Draw(TJwCanvas& cv, const Item& it, double pixel) const {
     }
 }
 
-size_t TJwDisplayList::Replay(TJwCanvas& cv, const TJwBox& view, double pixel) const {
+size_t TJwDisplayList::Replay(TJwCanvas& cv, const TJwBox& view, double pixel, const std::atomic<bool>* cancel) const {
     if (items_.empty() || view.Empty() || !view.Meets(extents_)) return 0;
     auto meets = [&](const Item& it) { return it.x1 <= view.x2 && view.x1 <= it.x2 && it.y1 <= view.y2 && view.y1 <= it.y2; };
+    // Looked at every so many entries.
+    constexpr size_t kCancelStride = 1024;
+    auto cancelled = [&](size_t k) {
+        return cancel != nullptr && k % kCancelStride == 0 && cancel->load(std::memory_order_relaxed);
+    };
     const bool all = gx_ == 0 || (view.x1 <= extents_.x1 && view.y1 <= extents_.y1 && view.x2 >= extents_.x2 &&
                                   view.y2 >= extents_.y2);
     size_t drawn = 0;
     if (all) {
-        for (const Item& it : items_) {
+        for (size_t k = 0; k < items_.size(); ++k) {
+            if (cancelled(k)) break;
+            const Item& it = items_[k];
             if (!meets(it)) continue;
             Draw(cv, it, pixel);
             ++drawn;
         }
         return drawn;
     }
-    const int32_t cx1 = std::clamp(static_cast<int32_t>((view.x1 - extents_.x1) / cw_), 0, gx_ - 1);
-    const int32_t cx2 = std::clamp(static_cast<int32_t>((view.x2 - extents_.x1) / cw_), 0, gx_ - 1);
-    const int32_t cy1 = std::clamp(static_cast<int32_t>((view.y1 - extents_.y1) / ch_), 0, gy_ - 1);
-    const int32_t cy2 = std::clamp(static_cast<int32_t>((view.y2 - extents_.y1) / ch_), 0, gy_ - 1);
-    found_.clear();
+    const int32_t cx1 = CellOf(view.x1, extents_.x1, cw_, gx_), cx2 = CellOf(view.x2, extents_.x1, cw_, gx_);
+    const int32_t cy1 = CellOf(view.y1, extents_.y1, ch_, gy_), cy2 = CellOf(view.y2, extents_.y1, ch_, gy_);
+    std::vector<uint32_t> found;
     for (int32_t y = cy1; y <= cy2; ++y)
         for (int32_t x = cx1; x <= cx2; ++x) {
             const size_t c = static_cast<size_t>(y) * gx_ + x;
             for (uint32_t k = cellStart_[c]; k < cellStart_[c + 1]; ++k)
-                if (meets(items_[cellItems_[k]])) found_.push_back(cellItems_[k]);
+                if (meets(items_[cellItems_[k]])) found.push_back(cellItems_[k]);
         }
     for (uint32_t i : big_)
-        if (meets(items_[i])) found_.push_back(i);
-    std::sort(found_.begin(), found_.end());
-    found_.erase(std::unique(found_.begin(), found_.end()), found_.end());
-    for (uint32_t i : found_) Draw(cv, items_[i], pixel);
-    return found_.size();
+        if (meets(items_[i])) found.push_back(i);
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    for (size_t k = 0; k < found.size(); ++k) {
+        if (cancelled(k)) break;
+        Draw(cv, items_[found[k]], pixel);
+        ++drawn;
+    }
+    return drawn;
 }
 
 }  // namespace jw

@@ -6,6 +6,7 @@
 // drawing, or a far view of all of it, stays quick.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -31,8 +32,10 @@ public:
 
     // Draws the entries that meet view onto cv, in recorded order; pixel is
     // the size of a device pixel in paper mm (0: draw everything whole).
-    // Answers the number of entries drawn.
-    size_t Replay(TJwCanvas& cv, const TJwBox& view, double pixel) const;
+    // Answers the number of entries drawn. When cancel is given and becomes
+    // true, the replay stops soon after (a paint that is no longer wanted).
+    // Several threads may replay one list at once.
+    size_t Replay(TJwCanvas& cv, const TJwBox& view, double pixel, const std::atomic<bool>* cancel = nullptr) const;
 
 private:
     enum Kind : uint8_t { kPolyline, kClosed, kArc, kFill, kText, kImage, kDot };
@@ -77,7 +80,6 @@ private:
     int32_t gx_ = 0, gy_ = 0;
     double cw_ = 1, ch_ = 1;
     std::vector<uint32_t> cellStart_, cellItems_, big_;
-    mutable std::vector<uint32_t> found_;
 
     PenRec PenOf(const TJwPen& pen);
     TJwPen PenFrom(const PenRec& r, uint32_t argb) const;

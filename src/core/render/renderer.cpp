@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
+#include <string>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -59,11 +62,27 @@ struct Ctx {
     int depth = 0;
 };
 
+// The entity records of a drawing: its own and those of its block
+// definitions.
+uint64_t RecordsOf(const TJwwData& jw) {
+    uint64_t n = EntityListOf(jw).noN;
+    for (size_t d = 0; d < HeldCount(jw.EntBlockDef, jw.EntBlockDefN); ++d) n += EntityListOf(jw.EntBlockDef[d]).noN;
+    return n;
+}
+
+// A colour as the drawing stores it (0x00BBGGRR); black when it is none.
+uint32_t StoredArgb(int32_t c) { return c >= 0 && c <= 0xFFFFFF ? JwOwnSolidArgb(static_cast<uint32_t>(c)) : 0xFF000000u; }
+
 class Drawer {
 public:
-    Drawer(const TJwwData& jw, TJwCanvas& cv, const TJwDrawOptions& o) : jw_(jw), cv_(cv), o_(o) {
+    Drawer(const TJwwData& jw, TJwCanvas& cv, const TJwDrawOptions& o)
+        : jw_(jw),
+          guard_(cv, JwPaperBox(jw), o.budget.Unset() ? JwDrawBudgetFor(RecordsOf(jw), PaperArea(jw)) : o.budget),
+          cv_(guard_),
+          o_(o),
+          print_(o.look == TJwLook::Print) {
         JwGraAttrSetup(ga_);
-        if (o.blackBackground) {
+        if (o.blackBackground && !print_) {
             ga_.SetBackColor(1);
             ga_.SetDefaultColor();
         }
@@ -72,6 +91,7 @@ public:
             penArgb_[static_cast<size_t>(p)] = known ? ga_.GetAttrColcol(p) : ga_.GetForeColor();
             penWidth_[static_cast<size_t>(p)] = known ? ga_.GetAttrColwid(p) : 0.18;
         }
+        if (print_) PrinterPens();
         for (int32_t e = 0; e < TgraAttribute::kLtypeCount; ++e) {
             const int32_t n = std::clamp(ga_.GetAttrTypseg_(e), 0, TscpLtype::kMaxSeg);
             const auto pat = ga_.GetAttrTyppat_(e);
@@ -83,6 +103,13 @@ public:
             layState_[static_cast<size_t>(n)] = known ? JwLayerState(jw.EntLgrp[g].anGLay, jw.EntLay[n].aanLay) : 1;
         }
         widths100_ = jw.Enthd.bSenHaba100;
+        if (print_) {
+            // Display-only layers print as the drawing says: left out, in
+            // grey, or as any other layer.
+            const int32_t shown = jw.Enthd.nPrtDispOnlyNonDraw != 0 ? 3 : jw.Enthd.nPrtKyoutsuuGray != 0 ? 2 : 1;
+            for (int32_t& st : layState_)
+                if (st == 2) st = shown;
+        }
         // The text-variable context of an export of this drawing, both kinds
         // expanded.
         TDXFmodel scratch;
@@ -95,20 +122,24 @@ public:
         }
     }
 
-    void DrawAll() {
+    TJwDrawReport DrawAll() {
         const TJwBox paper = JwPaperBox(jw_);
         Ctx top;
         top.m = TJwAffine::Move(paper.x2 / 2, paper.y2 / 2);
         Container(EntityListOf(jw_), top);
+        return std::move(guard_.Report());
     }
 
 private:
     const TJwwData& jw_;
+    TJwGuardCanvas guard_;
     TJwCanvas& cv_;
     const TJwDrawOptions& o_;
+    const bool print_;
     TgraAttribute ga_;
     std::array<uint32_t, 357> penArgb_{};
     std::array<double, 357> penWidth_{};
+    std::array<double, 357> penDotR_{};  // printed real points: radius, mm (0: as on screen)
     std::array<std::vector<double>, TgraAttribute::kLtypeCount> dash_;
     std::array<int32_t, 256> layState_{};
     bool widths100_ = false;
@@ -116,6 +147,43 @@ private:
     std::unordered_map<uint32_t, int32_t> byNumber_;
     std::vector<int32_t> path_;  // definitions being drawn, outermost first
     int64_t blockBudget_ = kMaxBlockEntities;
+
+    static double PaperArea(const TJwwData& jw) {
+        const TJwBox paper = JwPaperBox(jw);
+        return paper.Width() * paper.Height();
+    }
+
+    // The printed sheet: the drawing's printer colours (black unless it
+    // prints in colour) and widths, in 1/100 mm or in printer dots.
+    void PrinterPens() {
+        const TEntJwwHeader& h = jw_.Enthd;
+        const bool colour = h.nColorPrint != 0;
+        const double dot = 25.4 / (h.nPrtDpi == 2 ? 600 : 300);
+        auto width = [&](int32_t w) { return std::max(w, 1) * (widths100_ ? 0.01 : dot); };
+        auto set = [&](size_t pen, int32_t argb, int32_t w, double r) {
+            penArgb_[pen] = StoredArgb(argb);
+            penWidth_[pen] = width(w);
+            penDotR_[pen] = h.nDrawPrtTen != 0 && std::isfinite(r) && r > 0 ? std::min(r, 10.0) : penWidth_[pen] / 2;
+        };
+        widths100_ = h.bSenHaba100;
+        for (size_t pen = 1; pen <= 9 && pen < jw_.EntCol.size(); ++pen) {
+            const TEntJwwColorNo& c = jw_.EntCol[pen];
+            set(pen, c.aPrtPenColor, c.anPrtPenWidth, c.adPrtTenHankei);
+        }
+        for (size_t i = 1; i < jw_.EntColS.size() && 100 + i < penArgb_.size(); ++i) {
+            const TEntJwwColorExNo& c = jw_.EntColS[i];
+            set(100 + i, c.aPrtPenColor, c.anPrtPenWidth, c.adPrtTenHankei);
+        }
+        if (!colour) {
+            for (size_t pen = 0; pen < penArgb_.size(); ++pen) penArgb_[pen] = 0xFF000000u;
+        }
+    }
+
+    // Jw_cad's auxiliary lines (pen 9, or for lines line type 9) are never
+    // printed.
+    bool Auxiliary(const TEntJwwAttr& a, bool byType) const {
+        return print_ && (a.nPenColor == 9 || (byType && a.nPenStyle == 9));
+    }
 
     // ---- attributes ----
 
@@ -152,6 +220,11 @@ private:
             if (kind == kEntMoji && DxfIsImageText(c.moji[i].str)) GLDrawImage(c.moji[i], ctx);
         });
         c.ForEach([&](int32_t kind, size_t i) {
+            if (ctx.depth == 0) ++guard_.Report().entities;
+            if (guard_.Exhausted()) {
+                if (ctx.depth == 0) ++guard_.Report().entitiesLeftOut;
+                return;
+            }
             if (ctx.depth > 0 && --blockBudget_ < 0) return;
             switch (kind) {
                 case kEntLine: GLDrawSen(c.line[i], ctx); break;
@@ -163,6 +236,8 @@ private:
                 case kEntBlock: GLDrawBlock(c.block[i], ctx); break;
                 default: break;
             }
+            // The entity that spent the budget was drawn in part.
+            if (ctx.depth == 0 && guard_.Exhausted()) ++guard_.Report().entitiesLeftOut;
         });
     }
 
@@ -170,14 +245,14 @@ private:
 
     void GLDrawSen(const TEntJwwLine& l, const Ctx& ctx) {
         const int32_t st = StateOf(l.att, ctx);
-        if (st >= 3 || DxfCoincide(l.start_x, l.start_y, l.end_x, l.end_y)) return;
+        if (st >= 3 || Auxiliary(l.att, true) || DxfCoincide(l.start_x, l.start_y, l.end_x, l.end_y)) return;
         const TJwPoint pts[2] = {ctx.m.Map(l.start_x, l.start_y), ctx.m.Map(l.end_x, l.end_y)};
         cv_.Polyline(PenOf(l.att, st), pts, false);
     }
 
     void GLDrawEnko(const TEntJwwEnko& e, const Ctx& ctx) {
         const int32_t st = StateOf(e.att, ctx);
-        if (st >= 3) return;
+        if (st >= 3 || Auxiliary(e.att, true)) return;
         const TJwArcShape a = JwArcShapeOf(e);
         if (!a.ok) return;
         TJwArc arc;
@@ -190,7 +265,7 @@ private:
 
     void GLDrawTen(const TEntJwwTen& t, const Ctx& ctx) {
         const int32_t st = StateOf(t.att, ctx);
-        if (st >= 3 || !std::isfinite(t.start_x) || !std::isfinite(t.start_y)) return;
+        if (st >= 3 || Auxiliary(t.att, false) || !std::isfinite(t.start_x) || !std::isfinite(t.start_y)) return;
         const TJwPointMark mark = JwPointMarkOf(t, ga_);
         const uint32_t argb = Colour(PenArgb(t.att.nPenColor), st);
         const TJwAffine at = ctx.m * TJwAffine::Move(t.start_x, t.start_y);
@@ -206,8 +281,12 @@ private:
         const TDXFmodel& markers = MarkerBlocks();
         const int32_t b = mark.code == 0 ? -1 : markers.GetBlockIdx(JwTenMarkerName(mark.code));
         if (b < 0) {
-            // A real point: a dot of the pen's real-point radius.
-            Disc(argb, at, mark.code == 0 ? mark.scale : ga_.GetAttrColten(t.att.nPenColor));
+            // A real point: a dot of the pen's real-point radius (printed:
+            // of the printer's radius, or as wide as the pen).
+            const uint16_t pen = t.att.nPenColor;
+            double r = mark.code == 0 ? mark.scale : ga_.GetAttrColten(pen);
+            if (print_ && pen < penDotR_.size() && penDotR_[pen] > 0) r = penDotR_[pen];
+            Disc(argb, at, r);
             return;
         }
         const TJwAffine m = at * TJwAffine::Turn(mark.rot * kDeg) * TJwAffine::Scale(mark.scale, mark.scale);
@@ -279,7 +358,9 @@ private:
 
     void GLDrawMoji(const TEntJwwMoji& t, const Ctx& ctx) {
         const int32_t st = StateOf(t.att, ctx);
-        if (st >= 3 || DxfCoincide(t.start_x, t.start_y, t.end_x, t.end_y) || DxfIsImageText(t.str)) return;
+        if (st >= 3 || Auxiliary(t.att, false) || DxfCoincide(t.start_x, t.start_y, t.end_x, t.end_y) ||
+            DxfIsImageText(t.str))
+            return;
         TJwPlace p;
         p.top = p.shift = false;  // the paper shift is in ctx.m
         const TJwTextLine l = JwTextLineOf(t, p, true);
@@ -326,7 +407,7 @@ private:
 
     void GLDrawSolid(const TEntJwwSolid& s, const Ctx& ctx) {
         const int32_t st = StateOf(s.att, ctx);
-        if (st >= 3) return;
+        if (st >= 3 || Auxiliary(s.att, false)) return;
         const uint16_t pen = s.att.nPenColor;
         const uint32_t argb = Colour(pen == 10 ? JwOwnSolidArgb(s.Color) : PenArgb(pen), st);
         if (!JwIsArcSolid(s)) {
@@ -412,9 +493,15 @@ private:
         if (st >= 3 || DxfCoincide(t.start_x, t.start_y, t.end_x, t.end_y)) return;
         const TJwImageText image = JwImageTextOf(t.str);
         if (!image.ok) return;
+        if (!image.bound && !o_.linkedImages) return;
         TJwImage im;
         im.path = JwImagePath(image.file, jw_.BindImageFolder, JwFileName);
-        if (im.path.empty() || !DxfImagePixelSize(im.path, im.width, im.height)) return;
+        if (im.path.empty() || !DxfImagePixelSize(im.path, im.width, im.height)) {
+            std::vector<JwString>& missing = guard_.Report().missingImages;
+            const JwString name = im.path.empty() ? JwString(image.file) : im.path;
+            if (std::find(missing.begin(), missing.end(), name) == missing.end()) missing.push_back(name);
+            return;
+        }
         const double h = image.w * im.height / im.width;
         im.m = ctx.m * TJwAffine::Move(t.start_x, t.start_y) * TJwAffine::Turn(image.rot * kDeg) *
                TJwAffine::Scale(image.w, h);
@@ -433,47 +520,68 @@ TJwBox JwPaperBox(const TJwwData& jw) {
     return b;
 }
 
-uint32_t JwBackgroundArgb(const TJwDrawOptions& o) { return o.blackBackground ? 0xFF000000u : 0xFFFFFFFFu; }
+uint32_t JwBackgroundArgb(const TJwDrawOptions& o) {
+    return o.blackBackground && o.look == TJwLook::Screen ? 0xFF000000u : 0xFFFFFFFFu;
+}
 
-bool JwReadImageBytes(const JwString& path, std::string& bytes, size_t limit) {
+bool JwReadImageBytes(const JwString& path, std::string& bytes, std::string& error, size_t limit) {
     bytes.clear();
-    if (path.empty()) return false;
+    error.clear();
+    if (path.empty()) {
+        error = "no file name";
+        return false;
+    }
     const std::filesystem::path p = NativePath(path);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(p, ec)) return false;
+    const auto status = std::filesystem::status(p, ec);
+    if (!std::filesystem::exists(status)) {
+        error = "no such file";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = "not a regular file";
+        return false;
+    }
     // gzread reads a file that is not gzip-compressed as it is.
     gzFile f = gzopen(p.c_str(), "rb");
-    if (f == nullptr) return false;
+    if (f == nullptr) {
+        error = "cannot be opened: " + std::error_code(errno, std::generic_category()).message();
+        return false;
+    }
     char buf[1 << 16];
-    bool ok = true;
     for (;;) {
         const int n = gzread(f, buf, sizeof buf);
         if (n < 0) {
-            ok = false;
+            int zerr = 0;
+            error = std::string("cannot be read: ") + gzerror(f, &zerr);
             break;
         }
         if (n == 0) break;
         if (bytes.size() + static_cast<size_t>(n) > limit) {
-            ok = false;
+            error = "larger than " + std::to_string(limit >> 20) + " MiB";
             break;
         }
         bytes.append(buf, static_cast<size_t>(n));
     }
     gzclose(f);
-    if (!ok) bytes.clear();
-    return ok && !bytes.empty();
+    if (error.empty() && bytes.empty()) error = "empty";
+    if (!error.empty()) {
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
-void TJwwData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {
+TJwDrawReport TJwwData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {
     Drawer d(*this, cv, opt);
-    d.DrawAll();
+    return d.DrawAll();
 }
 
-void TJwsData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {
+TJwDrawReport TJwsData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {
     TJwwData dwg;
     JwsAsDrawing(*this, dwg);
     dwg.BindImageFolder = BindImageFolder;
-    dwg.GLDrawALL(cv, opt);
+    return dwg.GLDrawALL(cv, opt);
 }
 
 }  // namespace jw
