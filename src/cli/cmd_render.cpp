@@ -6,11 +6,17 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
 
 #include "cli_support.h"
 #include "command.h"
@@ -23,6 +29,7 @@
 #include "support/jw_settings.h"
 #include "support/paths.h"
 #include "support/program_values.h"
+#include "support/text_encoding.h"
 
 namespace jw::cli {
 
@@ -37,9 +44,18 @@ struct RenderOptions {
     std::optional<double> dpi;
     std::optional<int> width;
     std::string background = "white";
+    std::string look = "print";
+    bool lookGiven = false;
     bool temporaryPoints = false;
+    bool noLinkedImages = false;
     unsigned jobs = 0;
 };
+
+// What one picture may take besides its drawing: the pictures decoded for it
+// (the image store's budget), the bands of a PNG in flight, and the rest.
+constexpr uint64_t kPictureMemory = uint64_t(320) << 20;
+// The drawing read and recorded for the bands: a multiple of its file.
+constexpr uint64_t kMemoryPerFileByte = 16;
 
 // Qt's font and picture machinery wants an application object; the offscreen
 // platform needs no display. Made once, on the calling (main) thread, before
@@ -66,10 +82,26 @@ void SetUpRendering() {
     RefFileOpen();
 }
 
+std::string Count(uint64_t n) { return std::to_string(n); }
+
+// The warnings of a picture that was drawn incompletely.
+void Warn(const TJwDrawReport& r, std::vector<std::string>& warnings) {
+    if (r.entitiesLeftOut > 0)
+        warnings.push_back("warning: " + Count(r.entitiesLeftOut) + " of the drawing's " + Count(r.entities) +
+                           " entities left out or drawn in part (" + Count(r.leftOut) +
+                           " figures): drawing it would cost far more than a drawing of its size (blocks "
+                           "repeated inside one another)");
+    if (r.unusable > 0)
+        warnings.push_back("warning: " + Count(r.unusable) +
+                           " figures left out: their coordinates are not numbers or lie far beyond the paper");
+    for (const JwString& image : r.missingImages)
+        warnings.push_back("warning: image " + ToUtf8(image) + " left out: no such picture");
+}
+
 // Renders one file; answers whether the picture was written, and why not in
-// error. Runs on a worker thread.
-bool RenderOne(const TJwPictureRequest& request, const std::string& in, const fs::path& out,
-               std::string& error) {
+// error; warnings says what it lacks. Runs on a worker thread.
+bool RenderOne(const TJwPictureRequest& request, const std::string& in, const fs::path& out, std::string& error,
+               std::vector<std::string>& warnings) {
     PrivateTempFolder images;  // made when the drawing holds a bound image
     TJwFileModels models;
     std::vector<std::string> imageErrors;
@@ -81,8 +113,19 @@ bool RenderOne(const TJwPictureRequest& request, const std::string& in, const fs
         return false;
     }
     const TJwwData& dwg = models.Jww();
-    const bool ok = JwRenderFile([&](TJwCanvas& c) { dwg.GLDrawALL(c, request.draw); }, JwPaperBox(dwg), request,
-                                 QString::fromStdString(out.string()), error);
+    // Made here, where the drawing's text-variable context is: the bands of
+    // a PNG draw it on threads of their own. Each drawing reports the same.
+    const TJwDrawPlan plan(dwg, request.draw);
+    TJwDrawReport report;
+    std::mutex reported;
+    const bool ok = JwRenderFile(
+        [&](TJwCanvas& c) {
+            TJwDrawReport r = plan.Draw(c);
+            const std::lock_guard lock(reported);
+            report = std::move(r);
+        },
+        JwPaperBox(dwg), request, QString::fromStdString(out.string()), error);
+    if (ok) Warn(report, warnings);
     models.Jww().BindImageDeleteGzFile();
     models.Jww().BindImageDeleteNonGzFile();
     if (!ok) error = "write failed: " + error;
@@ -94,6 +137,17 @@ struct RenderJob {
     fs::path out;
     std::string error;
 };
+
+// The largest of the files, bytes (0 for those that cannot be looked at).
+uint64_t LargestFile(const std::vector<RenderJob>& jobs) {
+    uint64_t largest = 0;
+    for (const RenderJob& job : jobs) {
+        std::error_code ec;
+        const uint64_t size = fs::file_size(job.in, ec);
+        if (!ec) largest = std::max<uint64_t>(largest, size);
+    }
+    return largest;
+}
 
 int RunRender(const RenderOptions& o, Console& io) {
     if (o.out.empty() == o.outdir.empty()) {
@@ -122,10 +176,17 @@ int RunRender(const RenderOptions& o, Console& io) {
         Complain(io, o.out, "-o must name a .png, .svg or .pdf file (or give --format)");
         return kExitUsage;
     }
+    const bool black = o.background == "black";
+    if (black && o.lookGiven && o.look == "print") {
+        Complain(io, "render", "--background black is the screen's: give it with --look screen");
+        return kExitUsage;
+    }
     if (o.dpi) request.dpi = *o.dpi;
     if (o.width) request.width = *o.width;
-    request.draw.blackBackground = o.background == "black";
+    request.draw.look = o.look == "screen" || black ? TJwLook::Screen : TJwLook::Print;
+    request.draw.blackBackground = black;
     request.draw.temporaryPoints = o.temporaryPoints;
+    request.draw.linkedImages = !o.noLinkedImages;
 
     std::vector<RenderJob> jobs;
     OutputClaims claims;
@@ -139,23 +200,34 @@ int RunRender(const RenderOptions& o, Console& io) {
     if (!o.outdir.empty() && !MakeOutputFolder(io, o.outdir)) return kExitFailed;
 
     SetUpRendering();
+    // As many files at once as memory allows, and the cores left over paint
+    // the bands of each picture.
+    const unsigned wanted = std::min<unsigned>(o.jobs == 0 ? AllCores() : o.jobs, static_cast<unsigned>(jobs.size()));
+    const unsigned running =
+        JobsThatFit(wanted, kPictureMemory + kMemoryPerFileByte * LargestFile(jobs), AvailableMemory());
+    if (running < wanted && o.jobs != 0)
+        Complain(io, "render", "warning: " + std::to_string(running) + " files at once instead of " +
+                                   std::to_string(wanted) + ", for the memory available");
+    request.threads = std::max(1u, AllCores() / running);
     int status = kExitOk;
     std::vector<std::string> names;
     for (const RenderJob& job : jobs) names.push_back(job.in);
     struct Outcome {
         bool ok = false;
         std::string error;
+        std::vector<std::string> warnings;
     };
     RunInOrder<Outcome>(
-        io, names, o.jobs,
+        io, names, running,
         [&](size_t i) {
             Outcome r;
             const RenderJob& job = jobs[i];
             r.error = job.error;
-            if (r.error.empty()) r.ok = RenderOne(request, job.in, job.out, r.error);
+            if (r.error.empty()) r.ok = RenderOne(request, job.in, job.out, r.error, r.warnings);
             return r;
         },
         [&](size_t i, Outcome& r) {
+            for (const std::string& w : r.warnings) Complain(io, jobs[i].in, w);
             if (r.ok) return;
             status = kExitFailed;
             Complain(io, jobs[i].in, r.error);
@@ -172,19 +244,32 @@ CommandAction Setup(CLI::App& sub) {
     sub.add_option("--format", o->format, "png, svg or pdf (default: the extension of -o; png with --outdir)")
         ->transform(CLI::IsMember({"png", "svg", "pdf"}, CLI::ignore_case));
     sub.add_option("--dpi", o->dpi, "Resolution of a PNG in dots per inch (default 150)")->check(CLI::Range(1.0, 2400.0));
-    sub.add_option("--width", o->width, "Width of a PNG in pixels instead of --dpi")->check(CLI::Range(1, 30000));
-    sub.add_option("--background", o->background, "white (default) or black, with the pen colours of each")
+    sub.add_option("--width", o->width, "Width of a PNG in pixels instead of --dpi")->check(CLI::Range(1, kMaxRasterSide));
+    sub.add_option("--background", o->background,
+                   "white (default) or black, with the screen's pen colours of each (black implies --look screen)")
         ->transform(CLI::IsMember({"white", "black"}, CLI::ignore_case));
+    auto* look = sub.add_option("--look", o->look,
+                                "print (default): as Jw_cad prints the sheet (the drawing's printer colours and "
+                                "widths, no auxiliary lines); screen: as the window shows it")
+                     ->transform(CLI::IsMember({"print", "screen"}, CLI::ignore_case));
     sub.add_flag("--temporary-points", o->temporaryPoints, "Draw temporary points (small circles)");
+    sub.add_flag("--no-linked-images", o->noLinkedImages,
+                 "Leave out pictures the drawing links to by their path (bound pictures are drawn)");
     AddJobsOption(sub, o->jobs);
     sub.footer(
-        "Each picture has the size of the drawing's paper (a figure: A0, a new drawing's). Hidden\n"
-        "layers are left out, display-only layers drawn in grey; text variables are expanded as\n"
-        "the DXF export expands them; Japanese fonts fall back to the IPA fonts. A picture is\n"
-        "written through a temporary file that replaces OUT only when complete; an OUT that\n"
-        "exists and is not a regular file is never replaced.\n"
+        "Each picture has the size of the drawing's paper (a figure: A0, a new drawing's), at most\n"
+        "30000 pixels a side and 600 million in all. Hidden layers are left out; display-only\n"
+        "layers are printed as the drawing's print settings say (grey on screen); text variables\n"
+        "are expanded as the DXF export expands them; Japanese fonts fall back to the IPA fonts.\n"
+        "A drawing that would cost far more to draw than its size warrants is cut short with a\n"
+        "warning. A picture is written through a temporary file that replaces OUT only when\n"
+        "complete and every image it shows could be decoded; an OUT that is read-only is never\n"
+        "replaced, a device or FIFO is written to directly.\n"
         "Exit status: 0 every file written, 1 a file could not be read or written, 2 usage error.");
-    return [o](Console& io) { return RunRender(*o, io); };
+    return [o, look](Console& io) {
+        o->lookGiven = look->count() > 0;
+        return RunRender(*o, io);
+    };
 }
 
 const CommandRegistrar registrar({kRenderName, kRenderSummary, kRenderOrder, Setup});

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <cstddef>
 #include <exception>
 #include <functional>
@@ -29,6 +30,16 @@ unsigned AllCores();
 
 // Adds "-j,--jobs N" to a command; jobs keeps 0 (every core) unless given.
 void AddJobsOption(CLI::App& sub, unsigned& jobs);
+
+// Bytes of memory the process may still take: what the system has
+// available, and no more than its control group allows; 0 when neither can
+// be read.
+uint64_t AvailableMemory();
+
+// How many of `wanted` jobs (0 = every core) may run at once when each may
+// take perJob bytes, with available bytes free (0: unknown, no limit): at
+// least one.
+unsigned JobsThatFit(unsigned wanted, uint64_t perJob, uint64_t available);
 
 // Runs job(i) for i = 0 .. names.size()-1 on up to `threads` threads (0 =
 // every core) and calls emit(i, result) on the calling thread for i in order,

@@ -51,10 +51,26 @@ QString JwFontFamily(std::u16string_view jwFont) {
 }
 
 TJwQtCanvas::TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth, TJwImageStore* images,
-                         double imagePxPerMm)
-    : p_(painter), t_(toDevice), minWidth_(minWidth), images_(images), imagePxPerMm_(imagePxPerMm) {
+                         double imagePxPerMm, TJwGlyphCache* glyphs)
+    : p_(painter),
+      t_(toDevice),
+      minWidth_(minWidth),
+      ownGlyphs_(glyphs == nullptr ? std::make_unique<TJwGlyphCache>() : nullptr),
+      glyphs_(glyphs == nullptr ? ownGlyphs_.get() : glyphs),
+      images_(images),
+      imagePxPerMm_(imagePxPerMm) {
     scale_ = std::sqrt(std::fabs(t_.determinant()));
     if (!(scale_ > 0) || !std::isfinite(scale_)) scale_ = 1;
+    if (const QPaintDevice* d = p_.device()) {
+        const double dpr = d->devicePixelRatioF() > 0 ? d->devicePixelRatioF() : 1;
+        device_ = QRectF(0, 0, d->width() / dpr, d->height() / dpr);
+    }
+}
+
+bool TJwQtCanvas::Away(const QRectF& box, double margin) const {
+    if (device_.isEmpty()) return false;
+    return box.right() + margin < device_.left() || box.left() - margin > device_.right() ||
+           box.bottom() + margin < device_.top() || box.top() - margin > device_.bottom();
 }
 
 QPen TJwQtCanvas::QtPen(const TJwPen& pen) const {
@@ -89,7 +105,10 @@ void TJwQtCanvas::DotAt(uint32_t argb, QPointF at) {
     if (++dotCount_ >= 1 << 16) Flush();
 }
 
-void TJwQtCanvas::Dot(uint32_t argb, TJwPoint at) { DotAt(argb, Dev(at)); }
+void TJwQtCanvas::Dot(uint32_t argb, TJwPoint at) {
+    const QPointF d = Dev(at);
+    if (!Away(QRectF(d, d), 2)) DotAt(argb, d);
+}
 
 void TJwQtCanvas::Flush() {
     if (dotCount_ == 0) return;
@@ -125,8 +144,12 @@ void TJwQtCanvas::UsePen(const TJwPen& pen) {
 
 void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) {
     if (points.size() < 2) return;
+    // Half the stroke and a pixel of anti-aliasing may reach beyond the
+    // line's own box.
+    const double margin = std::max(pen.width * scale_, minWidth_) / 2 + 2;
     if (points.size() == 2 && !closed) {
         const QPointF a = Dev(points[0]), b = Dev(points[1]);
+        if (Away(QRectF(a, b).normalized(), margin)) return;
         if (std::fabs(a.x() - b.x()) < 1 && std::fabs(a.y() - b.y()) < 1) {
             DotAt(pen.argb, (a + b) / 2);
             return;
@@ -140,6 +163,7 @@ void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, 
     for (const TJwPoint& q : points) poly.append(Dev(q));
     if (closed) poly.append(poly.front());
     const QRectF box = poly.boundingRect();
+    if (Away(box, margin)) return;
     if (box.width() < 1 && box.height() < 1) {
         DotAt(pen.argb, box.center());
         return;
@@ -152,7 +176,10 @@ void TJwQtCanvas::Arc(const TJwPen& pen, const TJwArc& arc) {
     const QTransform m(arc.m.a, arc.m.b, arc.m.c, arc.m.d, arc.m.e, arc.m.f);
     const QTransform d = m * t_;
     const double r = std::max(std::hypot(d.m11(), d.m12()), std::hypot(d.m21(), d.m22()));
-    if (!std::isfinite(r)) return;
+    if (!std::isfinite(r) || !std::isfinite(arc.start) || !std::isfinite(arc.sweep)) return;
+    const QPointF centre = d.map(QPointF(0, 0));
+    if (Away(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), std::max(pen.width * scale_, minWidth_) / 2 + 2))
+        return;
     if (r < 0.5) {
         DotAt(pen.argb, d.map(QPointF(0, 0)));
         return;
@@ -160,8 +187,8 @@ void TJwQtCanvas::Arc(const TJwPen& pen, const TJwArc& arc) {
     // Segments short enough that the chord stays within a quarter pixel of
     // the curve.
     const double step = 2 * std::acos(std::max(0.0, 1 - 0.25 / r));
-    const double sweep = arc.whole ? 2 * kPi : arc.sweep;
-    const int n = std::clamp(static_cast<int>(std::ceil(sweep / std::max(step, 1e-3))), 4, 4000);
+    const double sweep = arc.whole ? 2 * kPi : std::clamp(arc.sweep, -2 * kPi, 2 * kPi);
+    const int n = static_cast<int>(std::clamp(std::ceil(std::fabs(sweep) / std::max(step, 1e-3)), 4.0, 4000.0));
     QPolygonF poly;
     poly.reserve(n + 1);
     for (int k = 0; k <= n; ++k) {
@@ -178,6 +205,7 @@ void TJwQtCanvas::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
     poly.reserve(static_cast<qsizetype>(points.size()));
     for (const TJwPoint& q : points) poly.append(Dev(q));
     const QRectF box = poly.boundingRect();
+    if (Away(box, 2)) return;
     if (box.width() < 1 && box.height() < 1) {
         DotAt(argb, box.center());
         return;
@@ -188,11 +216,11 @@ void TJwQtCanvas::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
     p_.drawPolygon(poly, Qt::WindingFill);
 }
 
-TJwQtCanvas::FontEntry& TJwQtCanvas::FontOf(std::u16string_view jwFont) {
+TJwGlyphCache::Font& TJwGlyphCache::FontOf(std::u16string_view jwFont) {
     const std::u16string key(jwFont);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
-    FontEntry e;
+    Font e;
     e.font = QFont(JwFontFamily(jwFont));
     e.font.setPixelSize(static_cast<int>(kGlyphPixels));
     e.font.setHintingPreference(QFont::PreferNoHinting);
@@ -207,7 +235,7 @@ TJwQtCanvas::FontEntry& TJwQtCanvas::FontOf(std::u16string_view jwFont) {
     return fonts_.emplace(key, e).first->second;
 }
 
-const TJwQtCanvas::Glyphs& TJwQtCanvas::GlyphsOf(FontEntry& f, std::u16string_view ch) {
+const TJwGlyphCache::Glyphs& TJwGlyphCache::GlyphsOf(Font& f, std::u16string_view ch) {
     const std::u16string key(ch);
     auto it = f.glyphs.find(key);
     if (it != f.glyphs.end()) return it->second;
@@ -271,8 +299,17 @@ void TJwQtCanvas::Greek(const TJwTextRun& run, double height) {
 void TJwQtCanvas::Text(const TJwTextRun& run) {
     const double height = JwTextHeight(run) * scale_;
     if (!std::isfinite(height)) return;
+    if (!device_.isEmpty()) {
+        TJwPoint c[4];
+        JwTextCorners(run, c);
+        QPolygonF corners;
+        for (const TJwPoint& q : c) corners.append(Dev(q));
+        const QRectF box = corners.boundingRect();
+        // Glyphs may overhang their cells a little.
+        if (Away(box, height / 4 + 2)) return;
+    }
     if (height < kGreekBelow) return Greek(run, height);
-    FontEntry& f = FontOf(run.font);
+    TJwGlyphCache::Font& f = glyphs_->FontOf(run.font);
     const double em = f.ascent + f.descent;
     // The glyph runs carry their fonts; the pen gives their colour. The
     // painter's transform is put back afterwards (no save and restore,
@@ -287,7 +324,7 @@ void TJwQtCanvas::Text(const TJwTextRun& run) {
     bool first = true, outline = false;
     JwTextCells(run, [&](std::u16string_view ch, bool, const TJwAffine& frame) {
         if (outline) return;
-        const Glyphs& g = GlyphsOf(f, ch);
+        const TJwGlyphCache::Glyphs& g = TJwGlyphCache::GlyphsOf(f, ch);
         if (g.blank) return;
         const QTransform cell(frame.a, frame.b, frame.c, frame.d, frame.e, frame.f);
         const QTransform dev = cell * t_;
@@ -313,6 +350,7 @@ void TJwQtCanvas::Image(const TJwImage& image) {
     if (images_ == nullptr) return;
     const QTransform m(image.m.a, image.m.b, image.m.c, image.m.d, image.m.e, image.m.f);
     const QTransform d = m * t_;
+    if (Away(d.mapRect(QRectF(0, 0, 1, 1)), 2)) return;
     // The picture's sides on the device, and so the pixels worth decoding.
     double w = std::hypot(d.m11(), d.m12()), h = std::hypot(d.m21(), d.m22());
     if (!std::isfinite(w) || !std::isfinite(h) || w < 0.5 || h < 0.5) return;

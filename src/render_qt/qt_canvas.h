@@ -1,7 +1,8 @@
 // The Qt back end of the screen rendering: a TJwCanvas that paints with
-// QPainter (the window, PNG, SVG and PDF), paper millimetres mapped onto the
-// device by a transform. What is smaller than a device pixel is drawn as a
-// dot or left out; dash patterns finer than two pixels are drawn solid.
+// QPainter (the window, PNG and PDF), paper millimetres mapped onto the
+// device by a transform. What lies beside the device is not drawn at all,
+// what is smaller than a device pixel is drawn as a dot; dash patterns finer
+// than two pixels are drawn solid.
 #pragma once
 
 #include <QColor>
@@ -11,6 +12,7 @@
 #include <QPainter>
 #include <QTransform>
 
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,15 +22,39 @@
 
 namespace jw {
 
+// The fonts of the Jw_cad font names met, and the glyphs of each character
+// cell's text, laid out once (fallback fonts chosen, shaped) and drawn again
+// for every cell that holds it. Used by one thread at a time; it may outlive
+// the canvases that fill it (the bands of a picture, the paints of a page).
+class TJwGlyphCache {
+public:
+    struct Glyphs {
+        QList<QGlyphRun> runs;  // base line at y = 0
+        double advance = 0;
+        bool blank = false;  // nothing to draw (white space)
+    };
+    struct Font {
+        QFont font;
+        double ascent = 0, descent = 0;
+        std::unordered_map<std::u16string, Glyphs> glyphs;
+    };
+    Font& FontOf(std::u16string_view jwFont);
+    static const Glyphs& GlyphsOf(Font& f, std::u16string_view ch);
+
+private:
+    std::unordered_map<std::u16string, Font> fonts_;
+};
+
 class TJwQtCanvas : public TJwCanvas {
 public:
     // toDevice maps paper mm onto the painter's device; minWidth is the
     // least width of a line in device units (1 for pixels, 0 for vector
     // output). Pictures come from images (none: images are not drawn); at
     // most imagePxPerMm pixels of a picture are asked for per paper mm (0:
-    // as many as the device shows).
+    // as many as the device shows). Glyphs are kept in glyphs (none: a
+    // cache of the canvas's own).
     TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double minWidth, TJwImageStore* images = nullptr,
-                double imagePxPerMm = 0);
+                double imagePxPerMm = 0, TJwGlyphCache* glyphs = nullptr);
     // Draws the dots still held (Flush).
     ~TJwQtCanvas() override;
 
@@ -45,27 +71,19 @@ public:
     double Scale() const { return scale_; }
 
 private:
-    // The glyphs of one character cell's text, laid out once (fallback
-    // fonts chosen, shaped) and drawn again for every cell that holds it.
-    struct Glyphs {
-        QList<QGlyphRun> runs;  // base line at y = 0
-        double advance = 0;
-        bool blank = false;  // nothing to draw (white space)
-    };
-    struct FontEntry {
-        QFont font;
-        double ascent = 0, descent = 0;
-        std::unordered_map<std::u16string, Glyphs> glyphs;
-    };
     QPainter& p_;
     QTransform t_;
     double scale_ = 1;
     double minWidth_ = 1;
-    std::unordered_map<std::u16string, FontEntry> fonts_;
+    std::unique_ptr<TJwGlyphCache> ownGlyphs_;
+    TJwGlyphCache* glyphs_;
     TJwImageStore* images_ = nullptr;
     double imagePxPerMm_ = 0;
 
+    QRectF device_;  // the painter's device: what lies beyond is not drawn
     QPointF Dev(TJwPoint q) const { return t_.map(QPointF(q.x, q.y)); }
+    // Whether a device box, widened by margin, lies beside the device.
+    bool Away(const QRectF& box, double margin) const;
     QPen QtPen(const TJwPen& pen) const;
     // Sets pen (and no brush) unless the painter has them already.
     void UsePen(const TJwPen& pen);
@@ -81,8 +99,6 @@ private:
     void DotAt(uint32_t argb, QPointF at);
     // A text too small to read: a stroke across each of its characters.
     void Greek(const TJwTextRun& run, double height);
-    FontEntry& FontOf(std::u16string_view jwFont);
-    static const Glyphs& GlyphsOf(FontEntry& f, std::u16string_view ch);
 };
 
 // The family drawn for a Jw_cad font name (leading "@" ignored): the font

@@ -582,7 +582,7 @@ TEST_F(CliBatch, RenderSizesAndAFolderInTheWay) {
     fs::create_directories(dir_ / "out" / "jww600-points-texts.png");
     const CliResult r = Run({"render", in, "--outdir", At("@/out")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("exists and is not a regular file"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("jww600-points-texts.png: Is a directory"), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_directory(dir_ / "out" / "jww600-points-texts.png"));
 }
 

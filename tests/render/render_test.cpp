@@ -347,7 +347,7 @@ TEST_F(PictureFile, NeverReplacesWhatIsNoFile) {
     EnsureGui();
     const QString path = QString::fromStdString((tmp_.path() / "taken.png").string());
     EXPECT_FALSE(JwRenderFile([&](TJwCanvas& c) { dr.d.GLDrawALL(c, {}); }, JwPaperBox(dr.d), {}, path, error_));
-    EXPECT_EQ(error_, "exists and is not a regular file");
+    EXPECT_EQ(error_, "cannot create " + (tmp_.path() / "taken.png").string() + ": Is a directory");
     EXPECT_TRUE(fs::is_directory(tmp_.path() / "taken.png"));
 }
 

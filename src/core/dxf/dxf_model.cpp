@@ -23,25 +23,18 @@ double Clamp10(double v) {
     return v > 1e10 ? 1e10 : v;
 }
 
-// Room for one more record: a full array doubles, and a large one is backed
-// by large pages before it is filled.
-template <class T>
-void Grow(std::vector<T>& arr) {
-    if (arr.size() == arr.capacity()) ReserveLarge(arr, std::max<size_t>(16, 2 * arr.size()));
-}
-
 // Appends rec to arr and its order entry to e.No; undoes both on an allocation
 // failure.
 template <class T>
 bool Put(TDXF_Entities& e, std::vector<T>& arr, int32_t kind, T&& rec) {
     try {
-        Grow(arr);
+        GrowLarge(arr);
         arr.push_back(std::move(rec));
     } catch (const std::bad_alloc&) {
         return false;
     }
     try {
-        Grow(e.No);
+        GrowLarge(e.No);
         e.No.push_back({kind, static_cast<int32_t>(arr.size() - 1)});
     } catch (const std::bad_alloc&) {
         arr.pop_back();
@@ -55,7 +48,7 @@ bool Put(TDXF_Entities& e, std::vector<T>& arr, int32_t kind, T&& rec) {
 // first, so that a failure leaves neither the name nor the record.
 template <class T>
 int32_t PutNamed(std::vector<T>& arr, TableNames& names, JwString name, T&& rec) {
-    Grow(arr);
+    GrowLarge(arr);
     names.MakeRoom();
     auto nameOf = [&arr](int32_t r) -> std::u16string_view { return arr[static_cast<size_t>(r)].nam; };
     if (names.Find(name, nameOf) < 0) {
@@ -393,7 +386,7 @@ int32_t TDXFmodel::AddFList(const JwString& srcfile, const JwString& dstpath, do
         f.sx = psx;
         f.sy = psy;
         f.hnd = phnd;
-        Grow(deFList);
+        GrowLarge(deFList);
         fileNames_.MakeRoom();
         const int32_t idx = static_cast<int32_t>(deFList.size());
         deFList.push_back(std::move(f));

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/text_cells.h"
+#include "support/file_io.h"
 
 namespace jw {
 
@@ -18,6 +19,8 @@ constexpr int64_t kBigCells = 64;
 // Entries are kept only where their boxes fit in single precision with room
 // to spare: anything beyond is left out (the renderer never reaches so far).
 constexpr double kFar = 1e30;
+// The most a text is taken to reach beyond its box, mm.
+constexpr double kMaxTextReach = 50;
 
 bool Near(double v) { return std::isfinite(v) && std::fabs(v) < kFar; }
 
@@ -40,7 +43,8 @@ int32_t CellOf(double v, double origin, double cell, int32_t n) {
 }  // namespace
 
 TJwDisplayList::PenRec TJwDisplayList::PenOf(const TJwPen& pen) {
-    PenRec r{static_cast<float>(pen.width), -1};
+    reach_ = std::max(reach_, pen.width / 2);
+    PenRec r{pen.width, -1};
     if (pen.dash.empty()) return r;
     if (pen.dash.data() == lastDash_ && pen.dash.size() == lastDashN_) {
         r.dash = lastDashIndex_;
@@ -71,6 +75,7 @@ TJwPen TJwDisplayList::PenFrom(const PenRec& r, uint32_t argb) const {
 
 void TJwDisplayList::Add(Kind kind, uint32_t argb, uint32_t index, const TJwBox& box) {
     if (box.Empty() || !Near(box.x1) || !Near(box.y1) || !Near(box.x2) || !Near(box.y2)) return;
+    GrowLarge(items_);
     items_.push_back(Item{kind, argb, index, static_cast<float>(box.x1), static_cast<float>(box.y1),
                           static_cast<float>(box.x2), static_cast<float>(box.y2)});
     extents_.Add(box);
@@ -79,6 +84,8 @@ void TJwDisplayList::Add(Kind kind, uint32_t argb, uint32_t index, const TJwBox&
 void TJwDisplayList::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, bool closed) {
     const TJwBox box = BoxOf(points);
     if (points.size() < 2 || box.Empty() || !Near(pen.width)) return;
+    GrowLarge(polys_);
+    GrowLarge(points_, points.size());
     polys_.push_back(PolyRec{PenOf(pen), static_cast<uint32_t>(points_.size()), static_cast<uint32_t>(points.size())});
     points_.insert(points_.end(), points.begin(), points.end());
     Add(closed ? kClosed : kPolyline, pen.argb, static_cast<uint32_t>(polys_.size() - 1), box);
@@ -93,6 +100,7 @@ void TJwDisplayList::Arc(const TJwPen& pen, const TJwArc& arc) {
     box.Add(m.e - rx, m.f - ry);
     box.Add(m.e + rx, m.f + ry);
     if (box.Empty()) return;
+    GrowLarge(arcs_);
     arcs_.push_back(ArcRec{PenOf(pen), arc});
     Add(kArc, pen.argb, static_cast<uint32_t>(arcs_.size() - 1), box);
 }
@@ -100,6 +108,8 @@ void TJwDisplayList::Arc(const TJwPen& pen, const TJwArc& arc) {
 void TJwDisplayList::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
     const TJwBox box = BoxOf(points);
     if (points.size() < 3 || box.Empty()) return;
+    GrowLarge(polys_);
+    GrowLarge(points_, points.size());
     polys_.push_back(PolyRec{PenRec{0, -1}, static_cast<uint32_t>(points_.size()), static_cast<uint32_t>(points.size())});
     points_.insert(points_.end(), points.begin(), points.end());
     Add(kFill, argb, static_cast<uint32_t>(polys_.size() - 1), box);
@@ -122,7 +132,12 @@ void TJwDisplayList::Text(const TJwTextRun& run) {
     r.text = static_cast<uint32_t>(strings_.size());
     r.textN = static_cast<uint32_t>(run.text.size());
     strings_.append(run.text);
+    GrowLarge(texts_);
     texts_.push_back(r);
+    const double height = JwTextHeight(run);
+    // (Glyphs as tall as a sheet are not drawn: such texts show their
+    // outline, which stays in the box.)
+    if (Near(height)) reach_ = std::max(reach_, std::min(height / 4, kMaxTextReach));
     Add(kText, run.argb, static_cast<uint32_t>(texts_.size() - 1), box);
 }
 
@@ -130,6 +145,7 @@ void TJwDisplayList::Image(const TJwImage& image) {
     const TJwPoint c[4] = {image.m.Map(0, 0), image.m.Map(1, 0), image.m.Map(1, 1), image.m.Map(0, 1)};
     const TJwBox box = BoxOf(c);
     if (box.Empty()) return;
+    GrowLarge(images_);
     images_.push_back(image);
     Add(kImage, 0xFF808080u, static_cast<uint32_t>(images_.size() - 1), box);
 }
@@ -137,6 +153,7 @@ void TJwDisplayList::Image(const TJwImage& image) {
 void TJwDisplayList::Dot(uint32_t argb, TJwPoint at) {
     const TJwBox box = BoxOf(std::span<const TJwPoint>(&at, 1));
     if (box.Empty()) return;
+    GrowLarge(points_);
     points_.push_back(at);
     Add(kDot, argb, static_cast<uint32_t>(points_.size() - 1), box);
 }
@@ -268,6 +285,43 @@ size_t TJwDisplayList::Replay(TJwCanvas& cv, const TJwBox& view, double pixel, c
         ++drawn;
     }
     return drawn;
+}
+
+void TJwDisplayList::IndexStrips(const TJwBox& frame, double height, int32_t strips) {
+    stripStart_.assign(static_cast<size_t>(std::max(strips, 0)) + 1, 0);
+    stripItems_.clear();
+    if (strips <= 0 || !(height > 0) || frame.Empty()) return;
+    const double r = reach_;
+    // The strips an item meets, or false when it lies beside the frame.
+    auto range = [&](const Item& it, int32_t& k1, int32_t& k2) {
+        if (it.x2 + r < frame.x1 || it.x1 - r > frame.x2) return false;
+        const double top = (frame.y2 - (it.y2 + r)) / height, bottom = (frame.y2 - (it.y1 - r)) / height;
+        if (bottom < 0 || top >= strips) return false;
+        k1 = CellOf(top, 0, 1, strips);
+        k2 = CellOf(bottom, 0, 1, strips);
+        return true;
+    };
+    // Counting pass, then filling, as the grid does.
+    for (const Item& it : items_) {
+        int32_t k1, k2;
+        if (!range(it, k1, k2)) continue;
+        for (int32_t k = k1; k <= k2; ++k) ++stripStart_[static_cast<size_t>(k) + 1];
+    }
+    for (size_t k = 1; k < stripStart_.size(); ++k) stripStart_[k] += stripStart_[k - 1];
+    stripItems_.resize(stripStart_.back());
+    std::vector<uint32_t> fill(stripStart_.begin(), stripStart_.end() - 1);
+    for (size_t i = 0; i < items_.size(); ++i) {
+        int32_t k1, k2;
+        if (!range(items_[i], k1, k2)) continue;
+        for (int32_t k = k1; k <= k2; ++k) stripItems_[fill[static_cast<size_t>(k)]++] = static_cast<uint32_t>(i);
+    }
+}
+
+size_t TJwDisplayList::ReplayStrip(TJwCanvas& cv, int32_t k, double pixel) const {
+    if (k < 0 || static_cast<size_t>(k) + 1 >= stripStart_.size()) return 0;
+    const size_t from = stripStart_[static_cast<size_t>(k)], to = stripStart_[static_cast<size_t>(k) + 1];
+    for (size_t j = from; j < to; ++j) Draw(cv, items_[stripItems_[j]], pixel);
+    return to - from;
 }
 
 }  // namespace jw

@@ -29,6 +29,11 @@ public:
     // Number of entries and their extents (paper mm).
     size_t Size() const { return items_.size(); }
     const TJwBox& Extents() const { return extents_; }
+    // How far (paper mm) what an entry paints may reach beyond its box: half
+    // the widest stroke, a quarter of the highest text (glyphs that overhang
+    // their cells). A view that is to be painted exactly at its edges
+    // replays what meets it widened by this much.
+    double Reach() const { return reach_; }
 
     // Draws the entries that meet view onto cv, in recorded order; pixel is
     // the size of a device pixel in paper mm (0: draw everything whole).
@@ -36,6 +41,14 @@ public:
     // true, the replay stops soon after (a paint that is no longer wanted).
     // Several threads may replay one list at once.
     size_t Replay(TJwCanvas& cv, const TJwBox& view, double pixel, const std::atomic<bool>* cancel = nullptr) const;
+
+    // For a picture painted in horizontal bands: indexes the entries by
+    // strips of frame, strip k spanning y from frame.y2 - (k + 1) height to
+    // frame.y2 - k height, each entry listed in every strip that its box,
+    // widened by Reach(), meets.
+    void IndexStrips(const TJwBox& frame, double height, int32_t strips);
+    // Draws the entries of strip k onto cv in recorded order (as Replay).
+    size_t ReplayStrip(TJwCanvas& cv, int32_t k, double pixel) const;
 
 private:
     enum Kind : uint8_t { kPolyline, kClosed, kArc, kFill, kText, kImage, kDot };
@@ -46,7 +59,7 @@ private:
         float x1, y1, x2, y2;
     };
     struct PenRec {
-        float width;
+        double width;  // as given: a picture replayed is the picture drawn
         int32_t dash;  // index into dashes_, -1 solid
     };
     struct PolyRec {
@@ -74,12 +87,15 @@ private:
     size_t lastDashN_ = 0;
     int32_t lastDashIndex_ = -1;
     TJwBox extents_;
+    double reach_ = 0;
 
     // Grid: cells_ lists the items of each cell (cellStart_ into cellItems_),
     // big_ the items that span many cells.
     int32_t gx_ = 0, gy_ = 0;
     double cw_ = 1, ch_ = 1;
     std::vector<uint32_t> cellStart_, cellItems_, big_;
+    // Strips: stripStart_ lists the items of each strip (into stripItems_).
+    std::vector<uint32_t> stripStart_, stripItems_;
 
     PenRec PenOf(const TJwPen& pen);
     TJwPen PenFrom(const PenRec& r, uint32_t argb) const;

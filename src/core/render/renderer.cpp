@@ -73,14 +73,19 @@ uint64_t RecordsOf(const TJwwData& jw) {
 // A colour as the drawing stores it (0x00BBGGRR); black when it is none.
 uint32_t StoredArgb(int32_t c) { return c >= 0 && c <= 0xFFFFFF ? JwOwnSolidArgb(static_cast<uint32_t>(c)) : 0xFF000000u; }
 
-class Drawer {
-public:
-    Drawer(const TJwwData& jw, TJwCanvas& cv, const TJwDrawOptions& o)
+}  // namespace
+
+// A drawing made ready to draw with a set of options: pens, line types,
+// layer states, the text-variable context (read from this thread's values
+// once) and the index of block definitions. Read-only once made, so that
+// several threads may draw it at once.
+struct TJwDrawPlan::Plan {
+    Plan(const TJwwData& jw, const TJwDrawOptions& o)
         : jw_(jw),
-          guard_(cv, JwPaperBox(jw), o.budget.Unset() ? JwDrawBudgetFor(RecordsOf(jw), PaperArea(jw)) : o.budget),
-          cv_(guard_),
           o_(o),
-          print_(o.look == TJwLook::Print) {
+          print_(o.look == TJwLook::Print),
+          budget_(o.budget.Unset() ? JwDrawBudgetFor(RecordsOf(jw), PaperArea(jw)) : o.budget),
+          fileName_(JwFileName) {
         JwGraAttrSetup(ga_);
         if (o.blackBackground && !print_) {
             ga_.SetBackColor(1);
@@ -122,20 +127,11 @@ public:
         }
     }
 
-    TJwDrawReport DrawAll() {
-        const TJwBox paper = JwPaperBox(jw_);
-        Ctx top;
-        top.m = TJwAffine::Move(paper.x2 / 2, paper.y2 / 2);
-        Container(EntityListOf(jw_), top);
-        return std::move(guard_.Report());
-    }
-
-private:
     const TJwwData& jw_;
-    TJwGuardCanvas guard_;
-    TJwCanvas& cv_;
-    const TJwDrawOptions& o_;
+    const TJwDrawOptions o_;
     const bool print_;
+    const TJwDrawBudget budget_;
+    const JwString fileName_;  // the drawing's file, that linked images are relative to
     TgraAttribute ga_;
     std::array<uint32_t, 357> penArgb_{};
     std::array<double, 357> penWidth_{};
@@ -145,8 +141,6 @@ private:
     bool widths100_ = false;
     TDXF_Moji_Exp_Info mexp_;
     std::unordered_map<uint32_t, int32_t> byNumber_;
-    std::vector<int32_t> path_;  // definitions being drawn, outermost first
-    int64_t blockBudget_ = kMaxBlockEntities;
 
     static double PaperArea(const TJwwData& jw) {
         const TJwBox paper = JwPaperBox(jw);
@@ -178,6 +172,58 @@ private:
             for (size_t pen = 0; pen < penArgb_.size(); ++pen) penArgb_[pen] = 0xFF000000u;
         }
     }
+};
+
+namespace {
+
+using Plan = TJwDrawPlan::Plan;
+
+// One drawing of a plan onto a canvas, through the guard of its budget.
+class Drawer {
+public:
+    Drawer(const Plan& plan, TJwCanvas& cv)
+        : jw_(plan.jw_),
+          o_(plan.o_),
+          print_(plan.print_),
+          fileName_(plan.fileName_),
+          ga_(plan.ga_),
+          penArgb_(plan.penArgb_),
+          penWidth_(plan.penWidth_),
+          penDotR_(plan.penDotR_),
+          dash_(plan.dash_),
+          layState_(plan.layState_),
+          widths100_(plan.widths100_),
+          byNumber_(plan.byNumber_),
+          mexp_(plan.mexp_),
+          guard_(cv, JwPaperBox(plan.jw_), plan.budget_),
+          cv_(guard_) {}
+
+    TJwDrawReport DrawAll() {
+        const TJwBox paper = JwPaperBox(jw_);
+        Ctx top;
+        top.m = TJwAffine::Move(paper.x2 / 2, paper.y2 / 2);
+        Container(EntityListOf(jw_), top);
+        return std::move(guard_.Report());
+    }
+
+private:
+    const TJwwData& jw_;
+    const TJwDrawOptions& o_;
+    const bool print_;
+    const JwString& fileName_;
+    const TgraAttribute& ga_;
+    const std::array<uint32_t, 357>& penArgb_;
+    const std::array<double, 357>& penWidth_;
+    const std::array<double, 357>& penDotR_;
+    const std::array<std::vector<double>, TgraAttribute::kLtypeCount>& dash_;
+    const std::array<int32_t, 256>& layState_;
+    const bool widths100_;
+    const std::unordered_map<uint32_t, int32_t>& byNumber_;
+    TDXF_Moji_Exp_Info mexp_;  // a copy: the expansion works in it
+    TJwGuardCanvas guard_;
+    TJwCanvas& cv_;
+    std::vector<int32_t> path_;  // definitions being drawn, outermost first
+    int64_t blockBudget_ = kMaxBlockEntities;
 
     // Jw_cad's auxiliary lines (pen 9, or for lines line type 9) are never
     // printed.
@@ -495,7 +541,7 @@ private:
         if (!image.ok) return;
         if (!image.bound && !o_.linkedImages) return;
         TJwImage im;
-        im.path = JwImagePath(image.file, jw_.BindImageFolder, JwFileName);
+        im.path = JwImagePath(image.file, jw_.BindImageFolder, fileName_);
         if (im.path.empty() || !DxfImagePixelSize(im.path, im.width, im.height)) {
             std::vector<JwString>& missing = guard_.Report().missingImages;
             const JwString name = im.path.empty() ? JwString(image.file) : im.path;
@@ -572,9 +618,18 @@ bool JwReadImageBytes(const JwString& path, std::string& bytes, std::string& err
     return true;
 }
 
-TJwDrawReport TJwwData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {
-    Drawer d(*this, cv, opt);
+TJwDrawPlan::TJwDrawPlan(const TJwwData& jw, const TJwDrawOptions& options)
+    : plan_(std::make_unique<Plan>(jw, options)) {}
+
+TJwDrawPlan::~TJwDrawPlan() = default;
+
+TJwDrawReport TJwDrawPlan::Draw(TJwCanvas& cv) const {
+    Drawer d(*plan_, cv);
     return d.DrawAll();
+}
+
+TJwDrawReport TJwwData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {
+    return TJwDrawPlan(*this, opt).Draw(cv);
 }
 
 TJwDrawReport TJwsData::GLDrawALL(TJwCanvas& cv, const TJwDrawOptions& opt) const {

@@ -21,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "render/canvas.h"
 #include "render/draw_guard.h"
@@ -41,6 +42,23 @@ struct TJwDrawOptions {
     bool blackBackground = false;  // the pen colours of a black background (the screen look)
     bool linkedImages = true;      // draw pictures the drawing links to (bound ones are always drawn)
     TJwDrawBudget budget;          // unset: the budget of the drawing's size (JwDrawBudgetFor)
+};
+
+// A drawing made ready to draw with a set of options on the calling thread
+// (which holds the text-variable context of the drawing read), then drawn
+// as often as wanted, by several threads at once: each Draw is what
+// GLDrawALL draws. The drawing must outlive the plan.
+class TJwDrawPlan {
+public:
+    struct Plan;  // render/renderer.cpp
+    TJwDrawPlan(const TJwwData& jw, const TJwDrawOptions& options);
+    ~TJwDrawPlan();
+    TJwDrawPlan(const TJwDrawPlan&) = delete;
+    TJwDrawPlan& operator=(const TJwDrawPlan&) = delete;
+    TJwDrawReport Draw(TJwCanvas& cv) const;
+
+private:
+    std::unique_ptr<Plan> plan_;
 };
 
 // The paper of a drawing, mm (the paper size code of its header).

@@ -325,6 +325,13 @@ AtomicFileSink::AtomicFileSink(const JwString& target, SinkTarget how) : how_(ho
         return;
     }
 
+    // A file that may not be written is not replaced either (replacing
+    // needs only the folder's permission): whoever made it read-only meant
+    // it to stay. Its mode is what counts, so that this holds for every
+    // user alike.
+    if (how == SinkTarget::Save && exists && (::access(path.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
+        throw JwIOError("cannot replace " + shown + ": the file is read-only");
+
     fs::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
     std::string name = path.filename().string();

@@ -3,6 +3,7 @@
 // replaces its target only when complete).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -88,6 +89,12 @@ void ReserveLarge(std::vector<T>& v, size_t n) {
     v.reserve(n);
     AdviseLargeArray(v.data(), v.capacity() * sizeof(T));
 }
+// Room for `more` records in v: a full array doubles, and a large one is
+// backed by large pages before it is filled.
+template <class T>
+void GrowLarge(std::vector<T>& v, size_t more = 1) {
+    if (v.size() + more > v.capacity()) ReserveLarge(v, std::max({size_t{16}, 2 * v.size(), v.size() + more}));
+}
 
 // Destination of a file writer (the JWW/JWS archive, DXF, JWK).
 class OutputSink {
@@ -138,7 +145,8 @@ private:
 // How an AtomicFileSink treats what stands at its target.
 enum class SinkTarget {
     // A save: a regular file is replaced (keeping its mode and, where allowed,
-    // its owner); a symbolic link saves into the file it points to; a
+    // its owner) unless it is read-only (no write permission for anyone, or
+    // none for this process); a symbolic link saves into the file it points to; a
     // character device or FIFO is written to directly and never replaced;
     // anything else is refused.
     Save,
