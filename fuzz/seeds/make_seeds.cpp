@@ -1,12 +1,20 @@
 // Writes the seed corpus of the fuzz targets into the folder given (the
 // repository keeps the result in fuzz/corpus): small drawings and figures of
 // every format version with every kind of entity, nested and cyclic block
-// definitions, image texts and bound images; legacy JWC and JWK files;
-// a Jw_win.jwf and a reference file. They are built the way the tests build
-// their fixtures.
+// definitions, image texts and bound images; drawings built to break the
+// renderer (texts beyond any glyph size, corners that are no numbers, blocks
+// copied into one another ten thousand times over, a tiny file of a huge
+// picture, the print settings); recordings of canvas calls for the page's
+// display list; legacy JWC and JWK files; a Jw_win.jwf and a reference
+// file. They are built the way the tests build their fixtures.
 //   cmake --build build-fuzz --target fuzz_seeds && build-fuzz/fuzz/fuzz_seeds fuzz/corpus
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -79,6 +87,110 @@ void Write(const fs::path& p, const std::vector<uint8_t>& bytes) {
 
 void Write(const fs::path& p, const std::string& text) { Write(p, std::vector<uint8_t>(text.begin(), text.end())); }
 
+// A drawing on A4 made by fill, as a JWW 7.00 file.
+template <class F>
+bool WriteDrawing(const fs::path& p, F&& fill) {
+    jw::TJwwData d;
+    d.DataDefaultSet();
+    d.Enthd.nZumen = 4;
+    d.AddEntPre();
+    fill(d);
+    d.AddEntPost();
+    std::vector<uint8_t> bytes;
+    if (!d.BufferOut(bytes, 700)) return false;
+    Write(p, bytes);
+    return true;
+}
+
+// A definition (numbered as made) holding ten copies of definition inner.
+int32_t TenOf(jw::TJwwData& d, int32_t inner) {
+    const int32_t def = d.EntBlockDefN;
+    d.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"ten" + jw::FromUtf8(std::to_string(def)));
+    for (int k = 0; k < 10; ++k) d.AddBlkBlock(def, 0, 0, 0, 1, 1, 0, 0, inner, 0, 0, 1, 1, 0);
+    return def;
+}
+
+void StbWrite(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<uint8_t>*>(context);
+    out->insert(out->end(), static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + size);
+}
+
+// The drawings built to break the renderer.
+bool WriteRenderSeeds(const fs::path& dir) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    bool ok = WriteDrawing(dir / "texts.jww", [](jw::TJwwData& d) {
+        d.AddEntMoji(0, 0, 0, 2, 1, 0, 0, 0, -100, 0, 1e6, 1e6, 1e300, 0, u"ＭＳ ゴシック", u"巨大な文字");
+        d.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"thin");
+        d.AddBlkMoji(0, 0, 0, 0, 2, 1, 0, 0, 0, 0, 0, 5, 5, 0, 0, u"ＭＳ ゴシック", u"細い文字");
+        d.AddEntBlock(0, 0, 0, 2, 1, 0, 0, 0, 50, -50, 1e-10, 1e4, 0);
+        d.AddEntMoji(0, 0, 0, 2, 1, 0, 0, 0, -140, -100, 1e5, 1e5, 0, 0, u"ＭＳ 明朝", u"A");
+        d.AddEntMoji(0, 0, 0, 2, 1, 0, 0, 0, -100, 50, 0.3, 0.3, 0, 30, u"ＭＳ ゴシック", u"小さな文字 small");
+    });
+    ok = ok && WriteDrawing(dir / "not-a-number.jww", [nan](jw::TJwwData& d) {
+        d.AddEntSolid(0, 0, 0, 2, 1, 0, 0, 0, -100, -50, nan, -50, 100, 50, -100, 50);
+        d.AddEntLine(0, 0, 0, 2, 1, 0, 0, -1e9, 0, 1e9, 0);
+        d.AddEntArc(0, 0, 0, 2, 1, 0, 0, 0, 0, 1e12, 1, 0, 360, 0);
+    });
+    ok = ok && WriteDrawing(dir / "copies.jww", [](jw::TJwwData& d) {
+        d.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"sheet");
+        d.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -148, -104, 148, -104, 148, 104, -148, 104);
+        d.AddBlkSolidA(0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 50, 1, 0);
+        int32_t top = 0;
+        for (int l = 0; l < 4; ++l) top = TenOf(d, top);
+        d.AddEntBlock(0, 0, 0, 2, 1, 0, 0, top, 0, 0, 1, 1, 0);
+    });
+    ok = ok && WriteDrawing(dir / "print.jww", [](jw::TJwwData& d) {
+        d.AddEntLine(0, 0, 0, 6, 1, 0, 0, -100, 40, 100, 40);
+        d.AddEntLine(0, 0, 0, 9, 1, 0, 0, -100, 20, 100, 20);
+        d.AddEntLine(0, 0, 0, 2, 9, 0, 0, -100, 0, 100, 0);
+        d.AddEntLine(0, 0, 1, 6, 1, 0, 0, -100, -20, 100, -20);
+        d.AddEntTen(0, 0, 0, 4, 1, 0, 0, 10, 10, 0, 1);
+        d.EntLay[1].aanLay = 1;
+        d.Enthd.nColorPrint = 0;
+        d.Enthd.nPrtKyoutsuuGray = 1;
+        d.Enthd.nDrawPrtTen = 1;
+    });
+    // A picture of 1000 x 1000 pixels of one grey in a few hundred bytes,
+    // bound into the drawing.
+    std::vector<uint8_t> grey(1000 * 1000, 80), png;
+    stbi_write_png_to_func(StbWrite, &png, 1000, 1000, 1, grey.data(), 1000);
+    jw::test::TempDir images("zs-seed-images");
+    jw::test::WriteFileBytes(images.path() / "huge.png", png);
+    ok = ok && WriteDrawing(dir / "huge-picture.jww", [&](jw::TJwwData& d) {
+        d.BindImage = {jw::TBindImageType{u"huge.png", static_cast<int32_t>(png.size())}};
+        d.BindImageN = 1;
+        d.BindImageExp = true;
+        d.BindImageFolder = jw::FromUtf8(images.folder());
+        for (int i = 0; i < 8; ++i)
+            d.AddEntMoji(0, 0, 0, 2, 1, 0, 0, 0, -140 + 30 * i, 0, 2, 2, 0, 0, u"",
+                         u"^@BM%temp%huge.png,25,25,0,0,1," + jw::FromUtf8(std::to_string(10 * i)));
+    });
+    return ok;
+}
+
+// Recordings for the display list: canvas calls as fuzz_display reads them
+// (a kind, a width, a dash pattern, points, then what the kind needs), from a
+// small generator of drawing-like numbers.
+void WriteDisplaySeeds(const fs::path& dir) {
+    for (int seed = 1; seed <= 3; ++seed) {
+        std::vector<uint8_t> bytes;
+        uint32_t x = static_cast<uint32_t>(seed) * 2654435761u;
+        auto next = [&] {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            return static_cast<uint8_t>(x);
+        };
+        for (int i = 0; i < 600 * seed; ++i) {
+            uint8_t b = next();
+            // Numbers: mostly the small kind (a first byte below 200).
+            if (i % 3 == 1 && b >= 200) b = static_cast<uint8_t>(b - 100);
+            bytes.push_back(b);
+        }
+        Write(dir / ("calls" + std::to_string(seed)), bytes);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,7 +201,9 @@ int main(int argc, char** argv) {
     const fs::path root = argv[1];
     jw::JwDefMojiTypeInit();
     jw::JwGlobalInit();
-    for (const char* sub : {"jw", "legacy", "settings"}) fs::create_directories(root / sub);
+    for (const char* sub : {"jw", "render", "display", "legacy", "settings"}) fs::create_directories(root / sub);
+    if (!WriteRenderSeeds(root / "render")) return 1;
+    WriteDisplaySeeds(root / "display");
 
     // Drawings and figures of every version; the bound image goes into 7.00.
     jw::test::TempDir images("zs-seed-images");

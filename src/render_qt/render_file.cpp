@@ -205,11 +205,13 @@ void WritePng(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest
 
     // Painted whole in memory: each thread draws the drawing once onto its
     // share of the bands, then the bands are compressed on every core.
-    // Backed by large pages: filling a fresh picture a small page at a time
-    // costs more than painting it.
+    // A large one backed by large pages: filling a fresh picture a small
+    // page at a time costs more than painting it.
     const size_t bytes = size_t(width) * 4 * size_t(height);
+    const bool large = bytes >= 4 * kLargePage;
     std::unique_ptr<uchar, decltype(&std::free)> pixels(
-        static_cast<uchar*>(std::aligned_alloc(kLargePage, (bytes + kLargePage - 1) / kLargePage * kLargePage)),
+        static_cast<uchar*>(large ? std::aligned_alloc(kLargePage, (bytes + kLargePage - 1) / kLargePage * kLargePage)
+                                  : std::malloc(bytes)),
         &std::free);
     if (!pixels) throw JwIOError("no memory for a picture of " + std::to_string(width) + " x " +
                                  std::to_string(height) + " pixels");
@@ -361,8 +363,8 @@ QImage JwRenderImage(const JwDrawFn& draw, const TJwBox& paper, const TJwPicture
     return image;
 }
 
-bool JwRenderFile(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest& r, const QString& path,
-                  std::string& error) {
+bool JwWritePicture(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest& r, OutputSink& sink,
+                    TJwImageStore& images, std::string& error) {
     error.clear();
     int w = 0, h = 0;
     double s = 0;
@@ -372,17 +374,27 @@ bool JwRenderFile(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureReq
         return false;
     }
     try {
-        AtomicFileSink sink(path.toStdU16String());
-        TJwImageStore images;
         switch (r.format) {
             case JwPictureFormat::Png: WritePng(draw, paper, r, sink, images, w, h, s); break;
             case JwPictureFormat::Svg: WriteSvg(draw, paper, r, sink, images); break;
             case JwPictureFormat::Pdf: WritePdf(draw, paper, r, sink, images); break;
         }
-        // A picture without one of its images would pass for the drawing.
-        if (!ImagesDecoded(images, error)) return false;
-        sink.Commit();
     } catch (const std::exception& e) {  // the sink's JwIOError, or memory that ran out
+        error = e.what();
+        return false;
+    }
+    // A picture without one of its images would pass for the drawing.
+    return ImagesDecoded(images, error);
+}
+
+bool JwRenderFile(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest& r, const QString& path,
+                  std::string& error) {
+    try {
+        AtomicFileSink sink(path.toStdU16String());
+        TJwImageStore images;
+        if (!JwWritePicture(draw, paper, r, sink, images, error)) return false;
+        sink.Commit();
+    } catch (const JwIOError& e) {
         error = e.what();
         return false;
     }

@@ -18,6 +18,7 @@
 
 namespace jw {
 
+class OutputSink;
 class TJwImageStore;
 
 enum class JwPictureFormat { Png, Svg, Pdf };
@@ -58,8 +59,14 @@ bool JwRasterSize(const TJwBox& paper, const TJwPictureRequest& r, int& width, i
 // tests, the window).
 QImage JwRenderImage(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest& r);
 
-// Writes the picture to path. False with the reason in error: the picture
-// cannot be made or written, or an image it shows cannot be decoded.
+// Writes the picture into sink, its images from images. False with the
+// reason in error: the picture cannot be made or written, or an image it
+// shows cannot be decoded.
+bool JwWritePicture(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest& r, OutputSink& sink,
+                    TJwImageStore& images, std::string& error);
+
+// Writes the picture to path, as above, through a temporary file that takes
+// its name only when the picture is complete.
 bool JwRenderFile(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest& r, const QString& path,
                   std::string& error);
 
