@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QTabWidget>
 
+#include "drawing_view.h"
 #include "main_window.h"
 #include "viewer/table_views.h"
 
@@ -27,6 +28,10 @@ bool SaveScreenshots(TForm1& form, const QString& folder) {
     for (const Shot& shot : shots) {
         tabs->setCurrentIndex(shot.page);
         QCoreApplication::processEvents();
+        // The drawing is painted off the window's thread: the picture waits
+        // for the whole of it.
+        JwDrawingView* view = form.DrawingView();
+        if (view != nullptr && view->isVisible()) ok = view->WaitForPaint() && ok;
         const QPixmap picture = form.grab();
         ok = picture.save(dir.filePath(QString::fromLatin1(shot.file)), "PNG") && ok;
     }

@@ -88,12 +88,11 @@ std::string Count(uint64_t n) { return std::to_string(n); }
 void Warn(const TJwDrawReport& r, std::vector<std::string>& warnings) {
     if (r.entitiesLeftOut > 0)
         warnings.push_back("warning: " + Count(r.entitiesLeftOut) + " of the drawing's " + Count(r.entities) +
-                           " entities left out or drawn in part (" + Count(r.leftOut) +
-                           " figures): drawing it would cost far more than a drawing of its size (blocks "
-                           "repeated inside one another)");
+                           " entities left out or drawn in part: drawing it would cost far more than a drawing of "
+                           "its size (blocks repeated inside one another)");
     if (r.unusable > 0)
         warnings.push_back("warning: " + Count(r.unusable) +
-                           " figures left out: their coordinates are not numbers or lie far beyond the paper");
+                           " figure(s) left out: their coordinates are not numbers or lie far beyond the paper");
     for (const JwString& image : r.missingImages)
         warnings.push_back("warning: image " + ToUtf8(image) + " left out: no such picture");
 }

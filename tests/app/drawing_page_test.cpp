@@ -1,15 +1,21 @@
 // The "図面" page: the drawing fitted on open, zoom about the cursor, panning,
 // fitting again, the cursor's paper position in the status line, and saving
-// the view and a DXF from the page.
+// the view and a DXF from the page; the page painted off the window's thread,
+// band by band, as one replay paints it, a new view cancelling the paint in
+// progress.
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QStatusBar>
+#include <QTimer>
 #include <QWheelEvent>
 
 #include <cmath>
 
 #include "drawing_view.h"
+#include "image_store.h"
 #include "model/jw_data.h"
+#include "qt_canvas.h"
 #include "window_fixture.h"
 
 namespace jw::test {
@@ -32,6 +38,67 @@ bool WriteFrameDrawing(const QString& path) {
     return ok && jw.FileOut(FromQ(path), 700);
 }
 
+// Dark pixels of im in rows [y1, y2).
+int DarkRows(const QImage& im, int y1, int y2) {
+    int n = 0;
+    for (int y = std::max(y1, 0); y < std::min(y2, im.height()); ++y)
+        for (int x = 0; x < im.width(); ++x) n += qGray(im.pixel(x, y)) < 100;
+    return n;
+}
+
+// What one replay of the whole of view's present view paints, on the
+// window's thread, as the page painted before it had a worker (at the page's
+// device pixels).
+QImage OneReplay(const JwDrawingView& view) {
+    const double dpr = view.devicePixelRatioF();
+    QImage im(static_cast<int>(std::ceil(view.width() * dpr)), static_cast<int>(std::ceil(view.height() * dpr)),
+              QImage::Format_ARGB32_Premultiplied);
+    QPainter p(&im);
+    p.fillRect(im.rect(), QColor(0xC8, 0xC8, 0xC8));
+    const double s = view.Scale() * dpr;
+    const TJwBox seen = view.VisibleBox();
+    const QTransform t(s, 0, 0, -s, -seen.x1 * s, seen.y2 * s);
+    const TJwBox& paper = view.Paper();
+    p.fillRect(t.mapRect(QRectF(paper.x1, paper.y1, paper.Width(), paper.Height())),
+               QColor::fromRgba(view.Background()));
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    TJwImageStore images;
+    TJwQtCanvas canvas(p, t, 1.0, &images);
+    view.List()->Replay(canvas, seen, 1 / s);
+    return im;
+}
+
+// Pixels of a and b (the same size) with a channel more than 32 apart.
+int Differing(const QImage& a, const QImage& b) {
+    int n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            n += std::abs(qRed(p) - qRed(q)) > 32 || std::abs(qGreen(p) - qGreen(q)) > 32 ||
+                 std::abs(qBlue(p) - qBlue(q)) > 32;
+        }
+    return n;
+}
+
+// A drawing that takes long to paint: n long, thick, slightly sloping lines
+// stacked across an A3 sheet, in stripes of dark red, green and blue.
+std::unique_ptr<TJwDisplayList> LongLines(int n) {
+    auto list = std::make_unique<TJwDisplayList>();
+    const uint32_t stripes[] = {0xFF900000u, 0xFF006000u, 0xFF000090u};
+    TJwPen pen;
+    pen.width = 0.5;
+    for (int i = 0; i < n; ++i) {
+        pen.argb = stripes[i * 12 / n % 3];
+        const double y = 10 + 270.0 * i / n;
+        const TJwPoint line[2] = {{10, y}, {410, y + 7}};
+        list->Polyline(pen, line, false);
+    }
+    list->Finish();
+    return list;
+}
+constexpr int kLongLines = 100'000;
+
 class DrawingPageTest : public WindowTest {
 protected:
     void SetUp() override {
@@ -47,12 +114,14 @@ protected:
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(view->HasDrawing());
     }
+    // The page's picture once painted whole.
+    QImage Painted() const {
+        EXPECT_TRUE(view->WaitForPaint());
+        return view->grab().toImage();
+    }
     int DarkPixels() const {
-        const QImage im = view->grab().toImage();
-        int n = 0;
-        for (int y = 0; y < im.height(); ++y)
-            for (int x = 0; x < im.width(); ++x) n += qGray(im.pixel(x, y)) < 100;
-        return n;
+        const QImage im = Painted();
+        return DarkRows(im, 0, im.height());
     }
 
     QString drawing;
@@ -73,7 +142,7 @@ TEST_F(DrawingPageTest, OpenShowsTheDrawingFitted) {
     const double fill = std::max(paper.Width() / seen.Width(), paper.Height() / seen.Height());
     EXPECT_GT(fill, 0.9);
     EXPECT_GT(DarkPixels(), 500);  // the frame, the circle and the text are drawn
-    view->grab().save(QString::fromUtf8(ZS_BINARY_DIR "/drawing-page.png"));
+    Painted().save(QString::fromUtf8(ZS_BINARY_DIR "/drawing-page.png"));
 }
 
 TEST_F(DrawingPageTest, ZoomAboutTheCursorPanAndFitAgain) {
@@ -135,6 +204,104 @@ TEST_F(DrawingPageTest, SavesTheViewAndADxf) {
     ASSERT_TRUE(dxf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(dxf.readAll().contains("AC1021"));  // release 2007, as the command line
     EXPECT_EQ(Message(), QStringLiteral("DXFファイル「%1」を書き出しました").arg(WorkPath("frame.dxf")));
+}
+
+// The page painted band by band on the worker thread is the picture one
+// replay of the same view paints: no band leaves out what reaches into it
+// from beyond its edges, none is shifted.
+TEST_F(DrawingPageTest, PaintsWhatOneReplayPaints) {
+    const TJwBox paper = view->Paper();
+    view->FitToWindow();
+    const TJwBox fitted = view->VisibleBox();
+    // The frame's top-left corner (10 mm inside the paper) on the page.
+    const QPointF corner((paper.x1 + 10 - fitted.x1) * view->Scale(), (fitted.y2 - paper.y2 + 10) * view->Scale());
+    struct Case {
+        const char* name;
+        double zoom;
+        QPointF at, pan;
+    };
+    const Case cases[] = {
+        {"fitted", 1, {}, {}},
+        {"zoomed onto the frame's corner", 6, corner, {}},
+        {"panned so that the paper's edges cross the page", 1, {}, {250, -170}},
+        {"zoomed out", 0.3, {400, 300}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        view->FitToWindow();
+        if (c.zoom != 1) view->ZoomAt(c.at, c.zoom);
+        view->PanBy(c.pan);
+        const QImage shown = Painted();
+        const QImage one = OneReplay(*view);
+        ASSERT_EQ(shown.size(), one.size());
+        EXPECT_GT(DarkRows(one, 0, one.height()), 100);
+        EXPECT_LE(Differing(shown, one), 10);
+    }
+}
+
+// A paint that takes long leaves the window's thread free: it comes back to
+// its events while the bands come in, and the page fills in from the top,
+// the rows not painted yet showing the bare paper.
+TEST_F(DrawingPageTest, LongPaintFillsInFromTheTopWhileTheWindowRuns) {
+    const TJwBox paper = view->Paper();
+    view->SetDrawing(LongLines(kLongLines), paper, paper, 0xFFFFFFFFu);
+    int returns = 0;  // times the window's thread handled its events during the paint
+    QImage partial;
+    int paintedRows = 0;
+    while (!view->WaitForPaint(1)) {
+        ++returns;
+        const double progress = view->Progress();
+        if (progress > 0 && partial.isNull()) {
+            partial = view->grab().toImage();
+            ASSERT_EQ(view->Progress(), progress);
+            paintedRows = static_cast<int>(std::floor(progress * partial.height()));
+        }
+    }
+    EXPECT_GT(returns, 1);
+    ASSERT_FALSE(partial.isNull()) << "no band was seen before the paint ended";
+    partial.save(QString::fromUtf8(ZS_BINARY_DIR "/drawing-page-partial.png"));
+    EXPECT_LT(paintedRows, partial.height() / 2);
+    EXPECT_GT(DarkRows(partial, 0, paintedRows), 0);
+    EXPECT_EQ(DarkRows(partial, paintedRows + 1, partial.height()), 0);
+    const QImage whole = Painted();
+    whole.save(QString::fromUtf8(ZS_BINARY_DIR "/drawing-page-long.png"));
+    EXPECT_GT(DarkRows(whole, paintedRows + 1, whole.height()), 0);
+    EXPECT_GT(view->LastDrawn(), static_cast<size_t>(kLongLines) * 9 / 10);
+
+    // Zoomed in, the rows not painted yet show the previous picture enlarged;
+    // the window is closed before the paint ends.
+    view->ZoomAt(QPointF(400, 300), 1.25);
+    while (view->Progress() == 0) ASSERT_FALSE(view->WaitForPaint(1)) << "the paint ended before it was seen";
+    const QImage zooming = view->grab().toImage();
+    zooming.save(QString::fromUtf8(ZS_BINARY_DIR "/drawing-page-zooming.png"));
+    const int rows = static_cast<int>(std::ceil(view->Progress() * zooming.height()));
+    EXPECT_LT(rows, zooming.height() / 2);
+    EXPECT_GT(DarkRows(zooming, rows + 1, zooming.height()), (zooming.height() - rows) * zooming.width() / 2);
+}
+
+// A new view asked for during a long paint stops it: the worker paints fewer
+// bands than the two whole paints would have, and the page ends up showing
+// the new view.
+TEST_F(DrawingPageTest, NewViewCancelsThePaintInProgress) {
+    const TJwBox paper = view->Paper();
+    ASSERT_TRUE(view->WaitForPaint());  // no band of the frame drawing counts below
+    const size_t before = view->BandsPainted();
+    view->SetDrawing(LongLines(kLongLines), paper, paper, 0xFFFFFFFFu);
+    while (view->Progress() == 0) ASSERT_FALSE(view->WaitForPaint(1)) << "the paint ended before it was seen";
+    view->ZoomAt(QPointF(400, 300), 2);
+    const QImage shown = Painted();
+    const size_t both = view->BandsPainted() - before;
+    const QImage one = OneReplay(*view);
+    ASSERT_EQ(shown.size(), one.size());
+    EXPECT_LE(Differing(shown, one), 10);
+
+    // The bands of one whole paint of the zoomed view.
+    view->PanBy(QPointF(0, 1));
+    const size_t start = view->BandsPainted();
+    ASSERT_TRUE(view->WaitForPaint());
+    const size_t whole = view->BandsPainted() - start;
+    EXPECT_GT(both, whole);
+    EXPECT_LT(both, 2 * whole);
 }
 
 TEST_F(WindowTest, DrawingPageBeforeAnyOpen) {

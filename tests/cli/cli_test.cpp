@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <functional>
 #include <map>
 #include <regex>
@@ -555,6 +556,16 @@ const ArgsCase kArgsCases[] = {
      "cannot create the output folder"},
     {"RenderSameOutputTwice", {"render", "@/top/jws351-blocks.jws", "@/top/jws351-blocks.jws", "--outdir", "@/out"},
      1, {"out/jws351-blocks.png"}, {}, "was already written by an earlier input; skipped"},
+    // render: the look of the screen or of the printed sheet; linked pictures.
+    {"RenderLookScreen", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png", "--look", "SCREEN"}, 0, {"a.png"},
+     {}, ""},
+    {"RenderLookUnknown", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png", "--look", "paper"}, 2, {},
+     {"a.png"}, "--look"},
+    {"RenderBlackBackgroundIsTheScreens",
+     {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png", "--background", "black", "--look", "print"}, 2, {},
+     {"a.png"}, "--background black is the screen's: give it with --look screen"},
+    {"RenderNoLinkedImages", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.svg", "--no-linked-images"}, 0,
+     {"a.svg"}, {}, ""},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliArgs, ::testing::ValuesIn(kArgsCases),
@@ -802,6 +813,10 @@ TEST_F(CliTest, OutputsThatAreNoRegularFiles) {
     r = RunCli({"dxf", Path("in.jww"), "-o", Path("null.dxf")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    fs::create_symlink("/dev/null", Path("null.png"));
+    r = RunCli({"render", Path("in.jww"), "-o", Path("null.png"), "--dpi", "10"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
     ASSERT_EQ(::mkfifo(Path("fifo.jww").c_str(), 0600), 0);
     std::string received;
@@ -813,6 +828,57 @@ TEST_F(CliTest, OutputsThatAreNoRegularFiles) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(received, ReadAll(Path("regular.jww")));
     EXPECT_EQ(fs::status(Path("fifo.jww")).type(), fs::file_type::fifo);
+}
+
+// A read-only output is never replaced, by any command: the failure names
+// it, and it keeps what it held.
+TEST_F(CliTest, ReadOnlyOutputsStayAsTheyAre) {
+    SmallDrawing(Path("in.jww"), false);
+    struct Case {
+        std::vector<std::string> args;
+        const char* out;
+    };
+    for (const Case& c : {Case{{"convert", Path("in.jww"), Path("out.jww")}, "out.jww"},
+                          Case{{"dxf", Path("in.jww"), "-o", Path("out.dxf")}, "out.dxf"},
+                          Case{{"render", Path("in.jww"), "-o", Path("out.png")}, "out.png"},
+                          Case{{"render", Path("in.jww"), "-o", Path("out.svg")}, "out.svg"}}) {
+        SCOPED_TRACE(c.out);
+        WriteAll(Path(c.out), "kept");
+        ::chmod(Path(c.out).c_str(), 0444);
+        const CliResult r = RunCli(c.args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("cannot replace " + Path(c.out) + ": the file is read-only"), std::string::npos) << r.err;
+        EXPECT_EQ(ReadAll(Path(c.out)), "kept");
+        EXPECT_EQ(fs::status(Path(c.out)).permissions() & fs::perms::all, fs::perms(0444));
+    }
+}
+
+// A drawing that costs far more to draw than its size allows (blocks copied
+// into one another a hundred thousand times), an unusable figure and a
+// linked picture that is not there: the picture is written, and stderr says
+// what it lacks.
+TEST_F(CliTest, RenderSaysWhatThePictureLacks) {
+    SmallDrawing(Path("costly.jww"), false, [](jw::TJwwData& m) {
+        m.AddEntLine(0, 0, 0, 2, 1, 0, 0, std::numeric_limits<double>::quiet_NaN(), 0, 10, 0);
+        m.AddEntMoji(0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 10, 0, 2, 2, 0, 0, u"", u"^@BM/nonexistent/site.jpg,10");
+        m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"sheet");
+        m.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -500, -400, 500, -400, 500, 400, -500, 400);
+        for (int32_t level = 1; level <= 5; ++level) {
+            m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"ten" + jw::FromUtf8(std::to_string(level)));
+            for (int k = 0; k < 10; ++k) m.AddBlkBlock(level, 0, 0, 0, 1, 1, 0, 0, level - 1, 0, 0, 1, 1, 0);
+        }
+        m.AddEntBlock(0, 0, 0, 2, 1, 0, 0, 5, 0, 0, 1, 1, 0);
+    });
+    const CliResult r = RunCli({"render", Path("costly.jww"), "-o", Path("costly.png"), "--dpi", "20"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(Path("costly.png")));
+    const std::string head = "zumenscope-cli: " + Path("costly.jww") + ": warning: ";
+    EXPECT_NE(r.err.find(head + "1 of the drawing's 4 entities left out or drawn in part: "), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(head + "1 figure(s) left out: their coordinates are not numbers or lie far beyond the paper"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(head + "image /nonexistent/site.jpg left out: no such picture"), std::string::npos) << r.err;
 }
 
 // Inserts of a number no definition has are left out and counted; inserts
