@@ -560,24 +560,27 @@ void TForm1::Button3Click() {
 
 // ---- the drawing page ----
 
+TJwwData* TForm1::OpenedDrawing(TJwwData& figure) {
+    if (openedKind_ == JwFileKind::Jww) return session_.JWW1.get();
+    if (openedKind_ != JwFileKind::Jws || !session_.JWS) return nullptr;
+    JwsAsDrawing(*session_.JWS, figure);
+    figure.BindImageFolder = session_.JWS->BindImageFolder;
+    return &figure;
+}
+
 void TForm1::ShowDrawing() {
     drawingStale_ = false;
-    auto list = std::make_unique<TJwDisplayList>();
-    const TJwDrawOptions options;
-    TJwBox paper, fit;
-    if (openedKind_ == JwFileKind::Jww && session_.JWW1) {
-        session_.JWW1->GLDrawALL(*list, options);
-        paper = fit = JwPaperBox(*session_.JWW1);
-    } else if (openedKind_ == JwFileKind::Jws && session_.JWS) {
-        TJwwData figure;
-        JwsAsDrawing(*session_.JWS, figure);
-        figure.BindImageFolder = session_.JWS->BindImageFolder;
-        figure.GLDrawALL(*list, options);
-        paper = JwPaperBox(figure);
-    } else {
+    TJwwData figure;
+    const TJwwData* dwg = OpenedDrawing(figure);
+    if (dwg == nullptr) {
         drawingView_->Clear();
         return;
     }
+    auto list = std::make_unique<TJwDisplayList>();
+    const TJwDrawOptions options;
+    dwg->GLDrawALL(*list, options);
+    const TJwBox paper = JwPaperBox(*dwg);
+    TJwBox fit = paper;
     list->Finish();
     // A figure is small on its sheet: it is fitted by what it holds.
     if (openedKind_ == JwFileKind::Jws) fit = list->Extents();
@@ -629,11 +632,23 @@ bool TForm1::SaveView(const QString& path) {
         return false;
     }
     const TJwBox view = drawingView_->VisibleBox();
-    request.width = static_cast<int>(std::max(2.0 * drawingView_->width(), view.Width() * kPictureDpi / 25.4));
-    request.width = std::min(request.width, 30000);
-    const TJwDisplayList* list = drawingView_->List();
     std::string error;
-    const bool ok = JwRenderFile([list, view](TJwCanvas& c) { list->Replay(c, view, 0); }, view, request, path, error);
+    bool ok = false;
+    if (request.format == JwPictureFormat::Png) {
+        // What the page shows, as it shows it.
+        request.width = static_cast<int>(std::max(2.0 * drawingView_->width(), view.Width() * kPictureDpi / 25.4));
+        request.width = std::min(request.width, kMaxRasterSide);
+        const TJwDisplayList* list = drawingView_->List();
+        ok = JwRenderFile([list, view](TJwCanvas& c) { list->Replay(c, view, 0); }, view, request, path, error);
+    } else {
+        // What the page shows, as the sheet is printed: a document to print
+        // or pass on.
+        TJwwData figure;
+        const TJwwData* dwg = OpenedDrawing(figure);
+        request.draw.look = TJwLook::Print;
+        const TJwDrawPlan plan(*dwg, request.draw);
+        ok = JwRenderFile([&plan](TJwCanvas& c) { plan.Draw(c); }, view, request, path, error);
+    }
     if (ok)
         SetMessage(u"図「" + FromQ(path) + u"」を保存しました");
     else
@@ -657,13 +672,8 @@ void TForm1::DxfClick() {
 
 bool TForm1::ExportDxf(const QString& path) {
     TJwwData figure;
-    TJwwData* dwg = session_.JWW1.get();
-    if (openedKind_ == JwFileKind::Jws && session_.JWS) {
-        JwsAsDrawing(*session_.JWS, figure);
-        figure.BindImageFolder = session_.JWS->BindImageFolder;
-        dwg = &figure;
-    }
-    if (!WindowKind(openedKind_) || dwg == nullptr) return false;
+    TJwwData* dwg = OpenedDrawing(figure);
+    if (dwg == nullptr) return false;
     DxfSetDefaultExport(*dwg);
     const JwString out = FromQ(path);
     const bool ok = dwg->FileOutDXF(out, kDxf2007);

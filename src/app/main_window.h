@@ -82,6 +82,8 @@ public:
     // Records the drawing of the file last opened and shows it fitted (done
     // when the page is first shown after an open).
     void ShowDrawing();
+    // The drawing open (a figure: made a drawing in figure); null when none is.
+    TJwwData* OpenedDrawing(TJwwData& figure);
     // Saves what the page shows as PNG (150 dpi), SVG or PDF, by the
     // extension of the name chosen; exports the drawing as DXF with the
     // command line's defaults.

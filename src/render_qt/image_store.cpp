@@ -136,6 +136,7 @@ QImage TJwImageStore::Get(const JwString& path, QSize want, std::string& error) 
     }
 
     std::lock_guard lock(mutex_);
+    ++decodes_;
     Entry& e = entries_[path];
     if (image.isNull()) {
         if (e.error.empty()) {
@@ -163,6 +164,11 @@ std::vector<std::string> TJwImageStore::Failures() const {
 size_t TJwImageStore::Held() const {
     std::lock_guard lock(mutex_);
     return held_;
+}
+
+size_t TJwImageStore::Decodes() const {
+    std::lock_guard lock(mutex_);
+    return decodes_;
 }
 
 }  // namespace jw

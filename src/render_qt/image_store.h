@@ -38,8 +38,10 @@ public:
 
     // "path: reason" for each file that could not be shown, in the order met.
     std::vector<std::string> Failures() const;
-    // Bytes of decoded pictures held now.
+    // Bytes of decoded pictures held now, and the files read and decoded so
+    // far.
     size_t Held() const;
+    size_t Decodes() const;
 
 private:
     struct Entry {
@@ -54,6 +56,7 @@ private:
     std::unordered_map<JwString, Entry> entries_;
     std::list<JwString> lru_;  // held pictures, most recently used first
     size_t held_ = 0;
+    size_t decodes_ = 0;
     std::vector<std::string> failures_;
 
     void Touch(Entry& e, const JwString& path);

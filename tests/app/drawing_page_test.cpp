@@ -196,6 +196,14 @@ TEST_F(DrawingPageTest, SavesTheViewAndADxf) {
     EXPECT_EQ(dialogs.saveRequests.front().fileName, QStringLiteral("frame.png"));
     const QImage png(WorkPath("view.png"));
     EXPECT_GE(png.width(), 2 * view->width());
+    // The PNG is what the page shows; SVG and PDF are the printed sheet: the
+    // circle of pen 5 in its printer colour (magenta) instead of its screen
+    // colour.
+    QFile svg(WorkPath("view.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QByteArray text = svg.readAll();
+    EXPECT_TRUE(text.contains("#ff00ff"));
+    EXPECT_FALSE(text.contains("#c000c0"));
 
     dialogs.saveAnswers.push_back({WorkPath("frame"), 0});
     QTest::mouseClick(Find<QPushButton>("DxfButton"), Qt::LeftButton);
