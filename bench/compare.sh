@@ -4,6 +4,7 @@
 # folder:
 #   info      against  cat of the same file            (each size)
 #   convert   against  info of the same file           (each size)
+#   render    against  info of the same file           (a PNG at 150 dpi, on every core)
 #   dxf 2007  against  ezdxf writing the same entities (bench/ezdxf_same.py)
 # Each pair runs in turn (A B A B ...) after one run of each that is not
 # counted; every figure is the median of the runs, and a ratio the median of
@@ -17,6 +18,7 @@
 #   ZS_COMPARE_RUNS    runs of each command            (default 7)
 #   ZS_COMPARE_DXF     entity count of the DXF pair    (default 100000; 0 leaves it out)
 #   ZS_COMPARE_DXF_RUNS runs of the DXF pair           (default 3: ezdxf takes seconds)
+#   ZS_COMPARE_RENDER  entity count of the render pair (default 1000000; 0 leaves it out)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -27,6 +29,7 @@ sizes=${ZS_COMPARE_SIZES:-"100000 1000000 3000000"}
 runs=${ZS_COMPARE_RUNS:-7}
 dxfn=${ZS_COMPARE_DXF:-100000}
 dxfruns=${ZS_COMPARE_DXF_RUNS:-3}
+rendern=${ZS_COMPARE_RENDER:-1000000}
 python=/usr/bin/python3
 
 for f in "$cli" "$make"; do
@@ -98,6 +101,12 @@ for n in $sizes; do
   pair "convert $n / info" "$f" "$runs" -- "$cli" convert "$f" "$tmp/out.jww" -- "$cli" info "$f"
   rm -f "$tmp/out.jww"
 done
+if [[ $rendern != 0 ]]; then
+  f=$tmp/render$rendern.jww
+  "$make" "$rendern" "$f"
+  pair "render png $rendern / info" "$f" "$runs" -- "$cli" render "$f" -o "$tmp/out.png" -- "$cli" info "$f"
+  rm -f "$tmp/out.png"
+fi
 if [[ $dxfn != 0 ]]; then
   f=$tmp/dxf$dxfn.jww
   "$make" "$dxfn" "$f"

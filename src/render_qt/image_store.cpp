@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "dxf/jww_to_dxf.h"
 #include "render/renderer.h"
@@ -22,6 +23,11 @@ std::mutex& DecodeMutex() {
     static std::mutex m;
     return m;
 }
+
+// Bytes a decoded picture may take: any file may unpack to this much, and no
+// file to more.
+constexpr double kAnyPicture = double(128 << 20);
+constexpr double kMostPicture = double(1024 << 20);
 
 size_t BytesOf(const QImage& im) { return im.isNull() ? 0 : static_cast<size_t>(im.sizeInBytes()); }
 
@@ -120,14 +126,42 @@ QImage TJwImageStore::Get(const JwString& path, QSize want, std::string& error) 
         QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
-        QImageReader reader(&buffer, FormatOf(bytes));
+        const char* format = FormatOf(bytes);
+        QImageReader reader(&buffer, format);
         native = reader.size();
         if (!native.isValid() || native.isEmpty()) native = QSize(w, h);
         const QSize target = TargetSize(native, want);
         if (target != native) reader.setScaledSize(target);
-        if (!reader.read(&image) || image.isNull()) {
-            why = "cannot be decoded: " + reader.errorString().toStdString();
-            image = QImage();
+        // What the decoder holds: the whole picture (a JPEG decodes at an
+        // eighth of its sides and more where it is drawn smaller), in four
+        // bytes a pixel. A file may unpack to a small multiple of itself (a
+        // real picture compresses a few times) or to what any picture may
+        // take, whichever is more, and never to more than a limit of all:
+        // a file of a few hundred bytes that claims a picture of gigabytes
+        // is refused.
+        const double pixels = std::strcmp(format, "jpeg") == 0 && target != native
+                                  ? std::max(double(target.width()) * target.height(),
+                                             double(native.width()) * native.height() / 64)
+                                  : double(native.width()) * native.height();
+        const double allowed = std::clamp(64.0 * double(bytes.size()), kAnyPicture, kMostPicture);
+        if (4 * pixels > allowed) {
+            why = "cannot be decoded: its " + std::to_string(native.width()) + " x " +
+                  std::to_string(native.height()) + " pixels would take " +
+                  std::to_string(static_cast<long long>(4 * pixels) >> 20) + " MiB, more than the " +
+                  std::to_string(static_cast<long long>(allowed) >> 20) + " MiB allowed a file of " +
+                  std::to_string(bytes.size() >> 10) + " KiB";
+        } else {
+            const int limit = QImageReader::allocationLimit();
+            QImageReader::setAllocationLimit(static_cast<int>(allowed / (1 << 20)) + 1);
+            const bool read = reader.read(&image);
+            QImageReader::setAllocationLimit(limit);
+            if (!read || image.isNull()) {
+                why = "cannot be decoded: " + reader.errorString().toStdString();
+                image = QImage();
+            }
+        }
+        if (image.isNull()) {
+            // why says it
         } else if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32_Premultiplied) {
             // The formats the raster painter draws from without converting.
             image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
