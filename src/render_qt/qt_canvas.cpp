@@ -21,8 +21,6 @@ namespace jw {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-// Pixel size of the fonts the glyphs are scaled from.
-constexpr double kGlyphPixels = 100;
 
 QColor Argb(uint32_t c) { return QColor::fromRgba(c); }
 
@@ -42,9 +40,7 @@ QString JwFontFamily(std::u16string_view jwFont) {
     const QString name = Q(jwFont).trimmed();
     const QStringList& families = Families();
     if (!name.isEmpty() && families.contains(name, Qt::CaseInsensitive)) return name;
-    const bool mincho = name.contains(QStringLiteral("明朝")) || name.contains(QStringLiteral("Mincho"), Qt::CaseInsensitive) ||
-                        name.contains(QStringLiteral("Serif"), Qt::CaseInsensitive);
-    for (const QString& f : mincho ? QStringList{QStringLiteral("IPAMincho"), QStringLiteral("IPAGothic")}
+    for (const QString& f : JwIsSerifName(name) ? QStringList{QStringLiteral("IPAMincho"), QStringLiteral("IPAGothic")}
                                    : QStringList{QStringLiteral("IPAGothic"), QStringLiteral("IPAMincho")})
         if (families.contains(f)) return f;
     return QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
@@ -216,23 +212,37 @@ void TJwQtCanvas::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
     p_.drawPolygon(poly, Qt::WindingFill);
 }
 
+bool JwIsSerifName(const QString& name) {
+    return name.contains(QStringLiteral("明朝")) || name.contains(QStringLiteral("Mincho"), Qt::CaseInsensitive) ||
+           name.contains(QStringLiteral("Serif"), Qt::CaseInsensitive);
+}
+
+TJwGlyphFont JwGlyphFont(std::u16string_view jwFont) {
+    TJwGlyphFont g;
+    g.font = QFont(JwFontFamily(jwFont));
+    g.font.setPixelSize(static_cast<int>(kJwGlyphPixels));
+    g.font.setHintingPreference(QFont::PreferNoHinting);
+    g.font.setKerning(false);
+    const QFontMetricsF fm(g.font);
+    g.ascent = fm.ascent();
+    g.descent = fm.descent();
+    if (!(g.ascent + g.descent > 0)) {
+        g.ascent = kJwGlyphPixels * 0.88;
+        g.descent = kJwGlyphPixels * 0.12;
+    }
+    return g;
+}
+
 TJwGlyphCache::Font& TJwGlyphCache::FontOf(std::u16string_view jwFont) {
     const std::u16string key(jwFont);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second;
+    TJwGlyphFont g = JwGlyphFont(jwFont);
     Font e;
-    e.font = QFont(JwFontFamily(jwFont));
-    e.font.setPixelSize(static_cast<int>(kGlyphPixels));
-    e.font.setHintingPreference(QFont::PreferNoHinting);
-    e.font.setKerning(false);
-    const QFontMetricsF fm(e.font);
-    e.ascent = fm.ascent();
-    e.descent = fm.descent();
-    if (!(e.ascent + e.descent > 0)) {
-        e.ascent = kGlyphPixels * 0.88;
-        e.descent = kGlyphPixels * 0.12;
-    }
-    return fonts_.emplace(key, e).first->second;
+    e.font = std::move(g.font);
+    e.ascent = g.ascent;
+    e.descent = g.descent;
+    return fonts_.emplace(key, std::move(e)).first->second;
 }
 
 const TJwGlyphCache::Glyphs& TJwGlyphCache::GlyphsOf(Font& f, std::u16string_view ch) {
@@ -257,7 +267,7 @@ const TJwGlyphCache::Glyphs& TJwGlyphCache::GlyphsOf(Font& f, std::u16string_vie
         }
         g.advance = QFontMetricsF(f.font).horizontalAdvance(s);
     }
-    if (!(g.advance > 0)) g.advance = kGlyphPixels;
+    if (!(g.advance > 0)) g.advance = kJwGlyphPixels;
     return f.glyphs.emplace(key, std::move(g)).first->second;
 }
 

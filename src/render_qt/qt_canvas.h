@@ -106,6 +106,22 @@ private:
 // any other (the system's default when neither is installed).
 QString JwFontFamily(std::u16string_view jwFont);
 
+// Whether a font name is of a serif face (Mincho).
+bool JwIsSerifName(const QString& name);
+
+// The pixel size glyphs are laid out at, and scaled from onto their cells.
+inline constexpr double kJwGlyphPixels = 100;
+
+// The font of a Jw_cad font name as the glyphs are drawn: its family at
+// kJwGlyphPixels, without hinting or kerning, and the ascent and descent its
+// glyphs are placed by (a usual font's when it gives none). The SVG writer
+// places its texts by the same.
+struct TJwGlyphFont {
+    QFont font;
+    double ascent = 0, descent = 0;
+};
+TJwGlyphFont JwGlyphFont(std::u16string_view jwFont);
+
 // Loads the font database once; call before painting on worker threads.
 void JwSetUpRenderFonts();
 

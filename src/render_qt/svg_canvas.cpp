@@ -35,8 +35,6 @@ constexpr double kDot = 0.1;
 // What is smaller than this either way (the precision of the coordinates
 // written, mm) would not show, and is drawn as a dot.
 constexpr double kTiny = 0.001;
-// The font size of texts, as the Qt canvas lays glyphs out at this pixel size.
-constexpr double kGlyphPixels = 100;
 // Pictures are embedded at most at this resolution (and never above their own).
 constexpr double kImagePxPerMm = 300 / 25.4;
 constexpr double kMaxImageSide = 16384;
@@ -426,13 +424,10 @@ TJwSvgCanvas::Font& TJwSvgCanvas::FontOf(std::u16string_view jwFont) {
         fonts_.clear();
     }
     Font& f = fonts_[key];
-    const QString family = JwFontFamily(jwFont);
-    const QString jw = QString::fromUtf16(jwFont.data(), static_cast<qsizetype>(jwFont.size()));
-    bool serif = false;
-    for (const QString& s : {family, jw})
-        serif = serif || s.contains(QStringLiteral("明朝")) ||
-                s.contains(QStringLiteral("Mincho"), Qt::CaseInsensitive) ||
-                s.contains(QStringLiteral("Serif"), Qt::CaseInsensitive);
+    TJwGlyphFont glyphs = JwGlyphFont(jwFont);
+    const QString family = glyphs.font.family();
+    const bool serif =
+        JwIsSerifName(family) || JwIsSerifName(QString::fromUtf16(jwFont.data(), static_cast<qsizetype>(jwFont.size())));
     // The family alone for readers that take the attribute as one name (Qt's
     // does), and the CSS font shorthand, which overrides it in readers that
     // follow CSS, with a generic family of the same kind after it for a
@@ -441,23 +436,26 @@ TJwSvgCanvas::Font& TJwSvgCanvas::FontOf(std::u16string_view jwFont) {
         AppendXml(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size())),
                   f.attributes);
     };
-    const std::string size = std::to_string(static_cast<int>(kGlyphPixels));
+    // The drawing's own font comes first in the shorthand: a reader on the
+    // system the drawing was made on has it.
+    auto quoted = [&](QString name) {
+        f.attributes += '\'';
+        append(name.remove(QLatin1Char('\'')).remove(QLatin1Char('\\')));
+        f.attributes += "',";
+    };
+    const std::string size = std::to_string(static_cast<int>(kJwGlyphPixels));
     append(family);
-    f.attributes += "\" font-size=\"" + size + "\" style=\"font:" + size + "px '";
-    append(QString(family).remove(QLatin1Char('\'')).remove(QLatin1Char('\\')));
-    f.attributes += serif ? "',serif" : "',sans-serif";
+    f.attributes += "\" font-size=\"" + size + "\" style=\"font:" + size + "px ";
+    std::u16string_view own = jwFont;
+    while (!own.empty() && own.front() == u'@') own.remove_prefix(1);
+    const QString ownName = QString::fromUtf16(own.data(), static_cast<qsizetype>(own.size())).trimmed();
+    if (!ownName.isEmpty() && ownName.compare(family, Qt::CaseInsensitive) != 0) quoted(ownName);
+    quoted(family);
+    f.attributes += serif ? "serif" : "sans-serif";
     // The metrics the Qt canvas places its glyphs by.
-    QFont font(family);
-    font.setPixelSize(static_cast<int>(kGlyphPixels));
-    font.setHintingPreference(QFont::PreferNoHinting);
-    font.setKerning(false);
-    f.metrics = std::make_unique<QFontMetricsF>(font);
-    f.ascent = f.metrics->ascent();
-    f.descent = f.metrics->descent();
-    if (!(f.ascent + f.descent > 0)) {
-        f.ascent = kGlyphPixels * 0.88;
-        f.descent = kGlyphPixels * 0.12;
-    }
+    f.metrics = std::make_unique<QFontMetricsF>(glyphs.font);
+    f.ascent = glyphs.ascent;
+    f.descent = glyphs.descent;
     return f;
 }
 
@@ -467,7 +465,7 @@ double TJwSvgCanvas::AdvanceOf(Font& f, std::u16string_view ch) {
     if (it != f.advance.end()) return it->second;
     if (f.advance.size() >= kMaxAdvances) f.advance.clear();
     double a = f.metrics->horizontalAdvance(QString::fromUtf16(ch.data(), static_cast<qsizetype>(ch.size())));
-    if (!(a > 0) || !std::isfinite(a)) a = kGlyphPixels;
+    if (!(a > 0) || !std::isfinite(a)) a = kJwGlyphPixels;
     f.advance.emplace(key, a);
     return a;
 }
