@@ -646,6 +646,7 @@ bool TForm1::SaveView(const QString& path) {
         TJwwData figure;
         const TJwwData* dwg = OpenedDrawing(figure);
         request.draw.look = TJwLook::Print;
+        request.draw.area = view;
         const TJwDrawPlan plan(*dwg, request.draw);
         ok = JwRenderFile([&plan](TJwCanvas& c) { plan.Draw(c); }, view, request, path, error);
     }

@@ -114,7 +114,10 @@ bool RenderOne(const TJwPictureRequest& request, const std::string& in, const fs
     const TJwwData& dwg = models.Jww();
     // Made here, where the drawing's text-variable context is: the bands of
     // a PNG draw it on threads of their own. Each drawing reports the same.
-    const TJwDrawPlan plan(dwg, request.draw);
+    // What lies beside the paper is not in the picture.
+    TJwDrawOptions options = request.draw;
+    options.area = JwPaperBox(dwg);
+    const TJwDrawPlan plan(dwg, options);
     TJwDrawReport report;
     std::mutex reported;
     const bool ok = JwRenderFile(

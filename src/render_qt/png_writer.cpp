@@ -75,6 +75,7 @@ struct Layout {
     size_t rowBytes = 0;  // a filtered row: the filter byte and 3 bytes a pixel
     unsigned threads = 1;
     uint32_t pixelsPerMetre = 0;  // 0: no pHYs chunk
+    const QImage* picture = nullptr;  // painted already: the bands are its rows
 };
 
 Layout CheckSpec(const TJwPngSpec& spec) {
@@ -211,10 +212,18 @@ public:
     explicit BandCoder(const Layout& l)
         : l_(l), dense_(kMemLevel, Z_DEFAULT_STRATEGY), runs_(kRunsMemLevel, Z_RLE) {}
 
-    // Makes band's piece: paints the band, filters its rows, deflates them.
+    // Makes band's piece: paints the band (or takes its rows of the picture),
+    // filters its rows, deflates them.
     void Code(int band, const JwBandPainter& paint, Piece& piece) {
         const int y0 = band * l_.bandRows;
         const int rows = std::min(l_.bandRows, l_.height - y0);
+        if (l_.picture != nullptr) {
+            const QImage& p = *l_.picture;
+            if (raw_.empty()) raw_.resize(l_.rowBytes * static_cast<size_t>(l_.bandRows));
+            Encode(band, rows, [&](int i) { return reinterpret_cast<const uint32_t*>(p.constScanLine(y0 + i)); },
+                   piece);
+            return;
+        }
         if (image_.isNull()) {
             image_ = QImage(l_.width, l_.bandRows, QImage::Format_RGB32);
             if (image_.isNull())
@@ -231,7 +240,13 @@ public:
         if (target.width() != l_.width || target.height() != rows || target.format() != QImage::Format_RGB32)
             Fail("the band painter changed the band's size or format");
 
-        const auto row = [&](int i) { return reinterpret_cast<const uint32_t*>(target.constScanLine(i)); };
+        Encode(band, rows, [&](int i) { return reinterpret_cast<const uint32_t*>(target.constScanLine(i)); }, piece);
+    }
+
+private:
+    // Filters the rows of a band and deflates them into its piece.
+    template <class Row>
+    void Encode(int band, int rows, Row row, Piece& piece) {
         uint8_t* out = raw_.data();
         FilterSub(row(0), l_.width, out);
         int64_t changed = 0;
@@ -262,7 +277,6 @@ public:
         }
     }
 
-private:
     const Layout& l_;
     Deflater dense_, runs_;
     QImage image_;              // the band being painted, made at the first band
@@ -452,18 +466,8 @@ private:
     std::exception_ptr error_;  // the first failure of a worker
 };
 
-}  // namespace
-
-int JwPngBandRows(int width, int height) {
-    if (width < 1 || height < 1) return 1;
-    const int64_t w = width;
-    const int64_t rows = std::clamp<int64_t>((int64_t(height) + kBandsWanted - 1) / kBandsWanted,
-                                             (kMinBandPixels + w - 1) / w, std::max<int64_t>(kMaxBandPixels / w, 1));
-    return static_cast<int>(std::min<int64_t>(rows, height));
-}
-
-void JwWritePng(OutputSink& sink, const TJwPngSpec& spec, const JwBandPainter& paint) {
-    const Layout l = CheckSpec(spec);
+// Writes the PNG of layout l, its bands painted by paint.
+void WritePng(OutputSink& sink, const Layout& l, const JwBandPainter& paint) {
     PngStream out(sink, l);
     if (l.threads == 1) {
         BandCoder coder(l);
@@ -476,6 +480,29 @@ void JwWritePng(OutputSink& sink, const TJwPngSpec& spec, const JwBandPainter& p
         Pipeline(l, paint).Run(out);
     }
     out.Finish();
+}
+
+}  // namespace
+
+int JwPngBandRows(int width, int height) {
+    if (width < 1 || height < 1) return 1;
+    const int64_t w = width;
+    const int64_t rows = std::clamp<int64_t>((int64_t(height) + kBandsWanted - 1) / kBandsWanted,
+                                             (kMinBandPixels + w - 1) / w, std::max<int64_t>(kMaxBandPixels / w, 1));
+    return static_cast<int>(std::min<int64_t>(rows, height));
+}
+
+void JwWritePng(OutputSink& sink, const TJwPngSpec& spec, const JwBandPainter& paint) {
+    WritePng(sink, CheckSpec(spec), paint);
+}
+
+void JwWritePng(OutputSink& sink, const QImage& picture, TJwPngSpec spec) {
+    if (picture.format() != QImage::Format_RGB32) Fail("the picture is not 32-bit RGB");
+    spec.width = picture.width();
+    spec.height = picture.height();
+    Layout l = CheckSpec(spec);
+    l.picture = &picture;
+    WritePng(sink, l, nullptr);
 }
 
 }  // namespace jw

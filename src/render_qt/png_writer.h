@@ -46,4 +46,9 @@ int JwPngBandRows(int width, int height);
 // thrown on the calling thread once every worker has stopped.
 void JwWritePng(OutputSink& sink, const TJwPngSpec& spec, const JwBandPainter& paint);
 
+// Writes a picture painted already (Format_RGB32) the same way, its rows
+// read in place: spec gives the resolution, threads and band height (its
+// size is the picture's).
+void JwWritePng(OutputSink& sink, const QImage& picture, TJwPngSpec spec);
+
 }  // namespace jw

@@ -249,10 +249,7 @@ void WritePng(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest
     for (std::thread& w : workers) w.join();
     for (const std::exception_ptr& e : failed)
         if (e) std::rethrow_exception(e);
-    JwWritePng(sink, spec, [&](QImage& band, int y0) {
-        for (int y = 0; y < band.height(); ++y)
-            std::memcpy(band.scanLine(y), whole.constScanLine(y0 + y), static_cast<size_t>(width) * 4);
-    });
+    JwWritePng(sink, whole, spec);
 }
 
 void WriteSvg(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest& r, OutputSink& sink,

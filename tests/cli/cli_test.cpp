@@ -26,6 +26,7 @@
 #include "cli.h"
 #include "common/samples.h"
 #include "common/test_files.h"
+#include "job_runner.h"
 #include "legacy/jwk_data.h"
 #include "model/jw_data.h"
 #include "report/header_report.h"
@@ -828,6 +829,24 @@ TEST_F(CliTest, OutputsThatAreNoRegularFiles) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(received, ReadAll(Path("regular.jww")));
     EXPECT_EQ(fs::status(Path("fifo.jww")).type(), fs::file_type::fifo);
+}
+
+// As many files at once as their memory allows, at least one, never more
+// than asked for; nothing known about memory: as many as asked for.
+TEST(CliJobs, AsManyAsMemoryAllows) {
+    using jw::cli::JobsThatFit;
+    const uint64_t gib = uint64_t(1) << 30;
+    struct Case {
+        unsigned wanted;
+        uint64_t perJob, available;
+        unsigned expect;
+    };
+    for (const Case& c : {Case{8, gib, 20 * gib, 8}, Case{8, 3 * gib, 10 * gib, 3}, Case{8, 30 * gib, 10 * gib, 1},
+                          Case{2, gib, 0, 2}, Case{4, 0, gib, 4}}) {
+        EXPECT_EQ(JobsThatFit(c.wanted, c.perJob, c.available), c.expect) << c.wanted << " " << c.perJob;
+    }
+    EXPECT_EQ(JobsThatFit(0, 1, 0), jw::cli::AllCores());
+    EXPECT_GT(jw::cli::AvailableMemory(), 0u);
 }
 
 // A read-only output is never replaced, by any command: the failure names

@@ -130,6 +130,30 @@ TEST_F(Picture, TheSameWhateverTheThreadsAndTheWayOfPainting) {
     EXPECT_LE(most, 40);
 }
 
+// A picture of the paper leaves out what lies beside it before drawing it:
+// the same picture, fewer figures drawn. Texts with variables, which may
+// grow when expanded, are always drawn.
+TEST_F(Picture, WhatLiesBesideThePaperIsNotDrawn) {
+    FillSheet(d);
+    for (int i = 0; i < 200; ++i) {
+        const double x = 160 + 3 * i;  // beyond the right edge (148.5 mm from the centre)
+        ASSERT_TRUE(d.AddEntLine(0, 0, 0, 2, 1, 0, 0, x, -50, x + 5, 50));
+        ASSERT_TRUE(d.AddEntArc(0, 0, 0, 2, 1, 0, 0, x, 0, 4, 1, 0, 360, 0));
+        ASSERT_TRUE(d.AddEntMoji(0, 0, 0, 2, 1, 0, 0, 0, x, 20, 4, 4, 0, 0, u"ＭＳ ゴシック", u"beside"));
+    }
+    // Just beyond the edge, but its glyphs reach onto the paper.
+    ASSERT_TRUE(d.AddEntMoji(0, 0, 0, 2, 1, 0, 0, 0, 149.5, 0, 8, 8, 0, 90, u"ＭＳ ゴシック", u"端"));
+    ASSERT_TRUE(d.AddEntMoji(0, 0, 0, 2, 1, 0, 0, 0, 400, 0, 8, 8, 0, 0, u"ＭＳ ゴシック", u"%f"));
+    TJwPictureRequest r;
+    r.dpi = 100;
+    Write("all.png", r);
+    const TJwDrawReport all = report;
+    r.draw.area = JwPaperBox(d);
+    Write("paper.png", r);
+    EXPECT_EQ(jw::test::ReadFileBytes(dir.path() / "paper.png"), jw::test::ReadFileBytes(dir.path() / "all.png"));
+    EXPECT_GT(all.drawn - report.drawn, 590u);  // of 600 (one text lies within the margin kept)
+}
+
 // Every pixel of a picture is painted, however the paper's width falls on
 // the pixels, and the file says how many dots an inch it has.
 TEST_F(Picture, FilledToEveryEdgeAndCarryingItsResolution) {

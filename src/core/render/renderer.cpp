@@ -43,6 +43,9 @@ constexpr int64_t kMaxBlockEntities = 20'000'000;
 constexpr double kTemporaryPointRadius = 0.5;
 // Segments of the outline of an arc-shaped solid.
 constexpr int kArcSolidSegments = 72;
+// How far beyond the area to draw an entity may lie and still be drawn, mm
+// (besides its stroke): what a glyph or a symbol may overhang.
+constexpr double kAreaMargin = 5;
 
 // The point symbol blocks of the export, built once.
 const TDXFmodel& MarkerBlocks() {
@@ -289,11 +292,27 @@ private:
 
     // ---- entities ----
 
+    // Whether what lies in box (paper mm), widened by reach, misses the area
+    // to draw: it need not be drawn at all.
+    bool Beyond(TJwBox box, double reach) const {
+        if (o_.area.Empty() || box.Empty()) return false;
+        reach += kAreaMargin;
+        return box.x2 + reach < o_.area.x1 || box.x1 - reach > o_.area.x2 || box.y2 + reach < o_.area.y1 ||
+               box.y1 - reach > o_.area.y2;
+    }
+    static TJwBox BoxOf(std::initializer_list<TJwPoint> points) {
+        TJwBox b;
+        for (const TJwPoint& p : points) b.Add(p);
+        return b;
+    }
+
     void GLDrawSen(const TEntJwwLine& l, const Ctx& ctx) {
         const int32_t st = StateOf(l.att, ctx);
         if (st >= 3 || Auxiliary(l.att, true) || DxfCoincide(l.start_x, l.start_y, l.end_x, l.end_y)) return;
         const TJwPoint pts[2] = {ctx.m.Map(l.start_x, l.start_y), ctx.m.Map(l.end_x, l.end_y)};
-        cv_.Polyline(PenOf(l.att, st), pts, false);
+        const TJwPen pen = PenOf(l.att, st);
+        if (Beyond(BoxOf({pts[0], pts[1]}), pen.width)) return;
+        cv_.Polyline(pen, pts, false);
     }
 
     void GLDrawEnko(const TEntJwwEnko& e, const Ctx& ctx) {
@@ -306,7 +325,10 @@ private:
         arc.whole = a.da == 0;
         arc.start = a.sa * kDeg;
         arc.sweep = arc.whole ? 2 * kPi : a.da * kDeg;
-        cv_.Arc(PenOf(e.att, st), arc);
+        const TJwPen pen = PenOf(e.att, st);
+        const double r = std::max(std::hypot(arc.m.a, arc.m.b), std::hypot(arc.m.c, arc.m.d));
+        if (Beyond(BoxOf({{arc.m.e - r, arc.m.f - r}, {arc.m.e + r, arc.m.f + r}}), pen.width)) return;
+        cv_.Arc(pen, arc);
     }
 
     void GLDrawTen(const TEntJwwTen& t, const Ctx& ctx) {
@@ -315,6 +337,9 @@ private:
         const TJwPointMark mark = JwPointMarkOf(t, ga_);
         const uint32_t argb = Colour(PenArgb(t.att.nPenColor), st);
         const TJwAffine at = ctx.m * TJwAffine::Move(t.start_x, t.start_y);
+        // A symbol reaches about its scale from the point (a few units).
+        const double size = 4 * std::fabs(mark.scale) * std::max(std::hypot(at.a, at.b), std::hypot(at.c, at.d));
+        if (Beyond(BoxOf({{at.e, at.f}}), std::isfinite(size) ? size : 0)) return;
         if (mark.temporary) {
             if (!o_.temporaryPoints) return;
             TJwArc arc;
@@ -407,6 +432,16 @@ private:
         if (st >= 3 || Auxiliary(t.att, false) || DxfCoincide(t.start_x, t.start_y, t.end_x, t.end_y) ||
             DxfIsImageText(t.str))
             return;
+        // The text's line and its height around it: where its characters are
+        // (a text with variables or layout codes may grow when expanded, and
+        // is always drawn).
+        if (t.str.find_first_of(u"%=^&") == JwString::npos) {
+            const double h = std::max(std::fabs(t.dSizeX), std::fabs(t.dSizeY)) *
+                             std::max(std::hypot(ctx.m.a, ctx.m.b), std::hypot(ctx.m.c, ctx.m.d));
+            if (Beyond(BoxOf({ctx.m.Map(t.start_x, t.start_y), ctx.m.Map(t.end_x, t.end_y)}),
+                       std::isfinite(h) ? 2 * h : 0))
+                return;
+        }
         TJwPlace p;
         p.top = p.shift = false;  // the paper shift is in ctx.m
         const TJwTextLine l = JwTextLineOf(t, p, true);

@@ -41,6 +41,10 @@ struct TJwDrawOptions {
     bool temporaryPoints = false;  // draw temporary points (small circles)
     bool blackBackground = false;  // the pen colours of a black background (the screen look)
     bool linkedImages = true;      // draw pictures the drawing links to (bound ones are always drawn)
+    // Lines, arcs, points and texts that lie beyond this (paper mm) are left
+    // out before they are drawn (a picture of the paper need not lay out what
+    // lies beside it); empty: everything is drawn.
+    TJwBox area;
     TJwDrawBudget budget;          // unset: the budget of the drawing's size (JwDrawBudgetFor)
 };
 
