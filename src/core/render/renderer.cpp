@@ -99,6 +99,7 @@ struct TJwDrawPlan::Plan {
             penArgb_[static_cast<size_t>(p)] = known ? ga_.GetAttrColcol(p) : ga_.GetForeColor();
             penWidth_[static_cast<size_t>(p)] = known ? ga_.GetAttrColwid(p) : 0.18;
         }
+        widths100_ = jw.Enthd.bSenHaba100;
         if (print_) PrinterPens();
         for (int32_t e = 0; e < TgraAttribute::kLtypeCount; ++e) {
             const int32_t n = std::clamp(ga_.GetAttrTypseg_(e), 0, TscpLtype::kMaxSeg);
@@ -110,7 +111,6 @@ struct TJwDrawPlan::Plan {
             const bool known = g < jw.EntLgrp.size() && static_cast<size_t>(n) < jw.EntLay.size();
             layState_[static_cast<size_t>(n)] = known ? JwLayerState(jw.EntLgrp[g].anGLay, jw.EntLay[n].aanLay) : 1;
         }
-        widths100_ = jw.Enthd.bSenHaba100;
         if (print_) {
             // Display-only layers print as the drawing says: left out, in
             // grey, or as any other layer.
@@ -151,18 +151,18 @@ struct TJwDrawPlan::Plan {
     }
 
     // The printed sheet: the drawing's printer colours (black unless it
-    // prints in colour) and widths, in 1/100 mm or in printer dots.
+    // prints in colour) and widths, in 1/100 mm or in printer dots (1 to
+    // 500, as a drawing holds them).
     void PrinterPens() {
         const TEntJwwHeader& h = jw_.Enthd;
         const bool colour = h.nColorPrint != 0;
         const double dot = 25.4 / (h.nPrtDpi == 2 ? 600 : 300);
-        auto width = [&](int32_t w) { return std::max(w, 1) * (widths100_ ? 0.01 : dot); };
+        auto width = [&](int32_t w) { return std::clamp(w, 1, 500) * (widths100_ ? 0.01 : dot); };
         auto set = [&](size_t pen, int32_t argb, int32_t w, double r) {
             penArgb_[pen] = StoredArgb(argb);
             penWidth_[pen] = width(w);
             penDotR_[pen] = h.nDrawPrtTen != 0 && std::isfinite(r) && r > 0 ? std::min(r, 10.0) : penWidth_[pen] / 2;
         };
-        widths100_ = h.bSenHaba100;
         for (size_t pen = 1; pen <= 9 && pen < jw_.EntCol.size(); ++pen) {
             const TEntJwwColorNo& c = jw_.EntCol[pen];
             set(pen, c.aPrtPenColor, c.anPrtPenWidth, c.adPrtTenHankei);
