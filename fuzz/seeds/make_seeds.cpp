@@ -133,7 +133,7 @@ bool WriteRenderSeeds(const fs::path& dir) {
     });
     ok = ok && WriteDrawing(dir / "copies.jww", [](jw::TJwwData& d) {
         d.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"sheet");
-        d.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -148, -104, 148, -104, 148, 104, -148, 104);
+        d.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -148, -104, -148, 104, 148, -104, 148, 104);
         d.AddBlkSolidA(0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 50, 1, 0);
         int32_t top = 0;
         for (int l = 0; l < 4; ++l) top = TenOf(d, top);

@@ -31,6 +31,7 @@
 #include "render/renderer.h"
 #include "render_file.h"
 #include "report/file_report.h"
+#include "support/numbers.h"
 #include "support/paths.h"
 #include "support/strings.h"
 #include "support/text_encoding.h"
@@ -578,7 +579,14 @@ void TForm1::ShowDrawing() {
     }
     auto list = std::make_unique<TJwDisplayList>();
     const TJwDrawOptions options;
-    dwg->GLDrawALL(*list, options);
+    const TJwDrawReport report = dwg->GLDrawALL(*list, options);
+    // What the page cannot show is said, as the command line says it.
+    auto count = [](uint64_t n) { return IntStr(static_cast<int32_t>(std::min<uint64_t>(n, INT32_MAX))); };
+    if (report.entitiesLeftOut > 0)
+        SetMessage(u"図面の要素 " + count(report.entities) + u" 個のうち " + count(report.entitiesLeftOut) +
+                   u" 個は描いていません（ブロックが何重にも入れ子になり、描く量が図面の大きさに見合いません）");
+    else if (report.unusable > 0)
+        SetMessage(u"座標が数でない、または用紙から遠く離れた図形 " + count(report.unusable) + u" 個は描いていません");
     const TJwBox paper = JwPaperBox(*dwg);
     TJwBox fit = paper;
     list->Finish();

@@ -15,6 +15,7 @@
 #include "drawing_view.h"
 #include "image_store.h"
 #include "model/jw_data.h"
+#include "support/numbers.h"
 #include "qt_canvas.h"
 #include "window_fixture.h"
 
@@ -310,6 +311,34 @@ TEST_F(DrawingPageTest, NewViewCancelsThePaintInProgress) {
     const size_t whole = view->BandsPainted() - start;
     EXPECT_GT(both, whole);
     EXPECT_LT(both, 2 * whole);
+}
+
+// A drawing whose blocks repeat one another a hundred thousand times: the
+// page shows what the budget allows, and the status line says what it left
+// out.
+TEST_F(WindowTest, DrawingPageSaysWhatItLeftOut) {
+    TJwwData jw;
+    jw.DataDefaultSet();
+    ASSERT_TRUE(jw.AddEntPre());
+    ASSERT_TRUE(jw.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"sheet"));
+    ASSERT_TRUE(jw.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -500, -400, -500, 400, 500, -400, 500, 400));
+    for (int32_t level = 1; level <= 5; ++level) {
+        ASSERT_TRUE(jw.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"ten" + IntStr(level)));
+        for (int k = 0; k < 10; ++k) ASSERT_TRUE(jw.AddBlkBlock(level, 0, 0, 0, 1, 1, 0, 0, level - 1, 0, 0, 1, 1, 0));
+    }
+    ASSERT_TRUE(jw.AddEntBlock(0, 0, 0, 2, 1, 0, 0, 5, 0, 0, 1, 1, 0));
+    ASSERT_TRUE(jw.AddEntLine(0, 0, 0, 2, 1, 0, 0, 0, 0, 100, 100));
+    ASSERT_TRUE(jw.AddEntPost());
+    const QString path = WorkPath("costly.jww");
+    ASSERT_TRUE(jw.FileOut(FromQ(path), 700));
+    Open(path);
+    auto* tabs = Find<QTabWidget>("TabControl1");
+    tabs->setCurrentIndex(tabs->count() - 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Message(), QStringLiteral("図面の要素 2 個のうち 2 個は描いていません（ブロックが何重にも入れ子になり、描く量が図面の大きさに見合いません）"));
+    ASSERT_TRUE(form->DrawingView()->WaitForPaint());
+    EXPECT_LT(form->DrawingView()->List()->Size(), 200u);
+    form->grab().save(QString::fromUtf8(ZS_BINARY_DIR "/drawing-page-left-out.png"));
 }
 
 TEST_F(WindowTest, DrawingPageBeforeAnyOpen) {

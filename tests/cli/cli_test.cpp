@@ -881,7 +881,7 @@ TEST_F(CliTest, RenderSaysWhatThePictureLacks) {
         m.AddEntLine(0, 0, 0, 2, 1, 0, 0, std::numeric_limits<double>::quiet_NaN(), 0, 10, 0);
         m.AddEntMoji(0, 0, 0, 1, 1, 0, 0, 0, 0, 0, 10, 0, 2, 2, 0, 0, u"", u"^@BM/nonexistent/site.jpg,10");
         m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"sheet");
-        m.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -500, -400, 500, -400, 500, 400, -500, 400);
+        m.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -500, -400, -500, 400, 500, -400, 500, 400);
         for (int32_t level = 1; level <= 5; ++level) {
             m.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"ten" + jw::FromUtf8(std::to_string(level)));
             for (int k = 0; k < 10; ++k) m.AddBlkBlock(level, 0, 0, 0, 1, 1, 0, 0, level - 1, 0, 0, 1, 1, 0);

@@ -136,7 +136,7 @@ TEST_F(Hostile, NestedCopiesStopAtTheBudget) {
         d = TJwwData();
         SetUp();
         ASSERT_TRUE(d.AddBlkDef(0, 0, 0, 1, 1, 0, 0, 1, u"sheet"));
-        ASSERT_TRUE(d.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -148, -104, 148, -104, 148, 104, -148, 104));
+        ASSERT_TRUE(d.AddBlkSolid(0, 0, 0, 0, 2, 1, 0, 0, 0, -148, -104, -148, 104, 148, -104, 148, 104));
         int32_t top = 0;
         for (int l = 0; l < c.levels; ++l) top = TenOf(top);
         ASSERT_TRUE(d.AddEntBlock(0, 0, 0, 2, 1, 0, 0, top, 0, 0, 1, 1, 0));
