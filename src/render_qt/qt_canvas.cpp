@@ -21,6 +21,8 @@ namespace jw {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
+// Segments an arc is laid out in at most when all of it is drawn.
+constexpr double kArcSegments = 4000;
 
 QColor Argb(uint32_t c) { return QColor::fromRgba(c); }
 
@@ -61,6 +63,41 @@ TJwQtCanvas::TJwQtCanvas(QPainter& painter, const QTransform& toDevice, double m
         const double dpr = d->devicePixelRatioF() > 0 ? d->devicePixelRatioF() : 1;
         device_ = QRectF(0, 0, d->width() / dpr, d->height() / dpr);
     }
+}
+
+bool TJwQtCanvas::Far(const QRectF& box) const {
+    // Qt's painter holds coordinates in fixed point and steps along dashes
+    // in floating point: far beyond some millions of pixels neither holds.
+    constexpr double kReach = 1 << 20;
+    if (device_.isEmpty()) return false;
+    return box.left() < device_.left() - kReach || box.right() > device_.right() + kReach ||
+           box.top() < device_.top() - kReach || box.bottom() > device_.bottom() + kReach;
+}
+
+QRectF TJwQtCanvas::Widened(double margin) const { return device_.adjusted(-margin, -margin, margin, margin); }
+
+void TJwQtCanvas::Stroke(const TJwPen& pen, const QPolygonF& poly, double margin, double length) {
+    if (!Far(poly.boundingRect())) {
+        UsePen(pen, length);
+        p_.drawPolyline(poly);
+        return;
+    }
+    // Only the parts on the device, solid (dashes would start anew at each
+    // cut).
+    TJwPen solid = pen;
+    solid.dash = {};
+    UsePen(solid, 0);
+    std::vector<TJwPoint> points;
+    points.reserve(static_cast<size_t>(poly.size()));
+    for (const QPointF& q : poly) points.push_back({q.x(), q.y()});
+    const QRectF w = Widened(margin);
+    JwClipPolyline(points, false, TJwBox{w.left(), w.top(), w.right(), w.bottom()},
+                   [&](std::span<const TJwPoint> part) {
+                       QPolygonF piece;
+                       piece.reserve(static_cast<qsizetype>(part.size()));
+                       for (const TJwPoint& q : part) piece.append(QPointF(q.x, q.y));
+                       p_.drawPolyline(piece);
+                   });
 }
 
 bool TJwQtCanvas::Away(const QRectF& box, double margin) const {
@@ -120,7 +157,18 @@ void TJwQtCanvas::Flush() {
     dotCount_ = 0;
 }
 
-void TJwQtCanvas::UsePen(const TJwPen& pen) {
+void TJwQtCanvas::UsePen(const TJwPen& given, double length) {
+    // A line type whose pattern would repeat more often than this along what
+    // is stroked (length, device units) is drawn solid: Qt's dasher works
+    // through every repeat, also those beside the device, and the dashes of
+    // a figure that long are too fine to tell apart where it is seen anyway.
+    constexpr double kMostRepeats = 20000;
+    TJwPen pen = given;
+    if (!pen.dash.empty()) {
+        double period = 0;
+        for (double v : pen.dash) period += std::fabs(v);
+        if (!(length <= kMostRepeats * period * scale_)) pen.dash = {};
+    }
     // Consecutive entities mostly share a pen: Qt's pen is made and set
     // only when it changes.
     if (!penSet_ || pen.argb != penArgb_ || pen.width != penWidth_ ||
@@ -150,9 +198,11 @@ void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, 
             DotAt(pen.argb, (a + b) / 2);
             return;
         }
-        UsePen(pen);
-        p_.drawLine(QLineF(a, b));
-        return;
+        if (!Far(QRectF(a, b).normalized())) {
+            UsePen(pen, QLineF(a, b).length());
+            p_.drawLine(QLineF(a, b));
+            return;
+        }
     }
     QPolygonF poly;
     poly.reserve(static_cast<qsizetype>(points.size() + 1));
@@ -164,8 +214,10 @@ void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, 
         DotAt(pen.argb, box.center());
         return;
     }
-    UsePen(pen);
-    p_.drawPolyline(poly);
+    double length = 0;
+    if (!pen.dash.empty())
+        for (qsizetype k = 1; k < poly.size(); ++k) length += QLineF(poly[k - 1], poly[k]).length();
+    Stroke(pen, poly, margin, length);
 }
 
 void TJwQtCanvas::Arc(const TJwPen& pen, const TJwArc& arc) {
@@ -174,25 +226,65 @@ void TJwQtCanvas::Arc(const TJwPen& pen, const TJwArc& arc) {
     const double r = std::max(std::hypot(d.m11(), d.m12()), std::hypot(d.m21(), d.m22()));
     if (!std::isfinite(r) || !std::isfinite(arc.start) || !std::isfinite(arc.sweep)) return;
     const QPointF centre = d.map(QPointF(0, 0));
-    if (Away(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), std::max(pen.width * scale_, minWidth_) / 2 + 2))
-        return;
+    const double margin = std::max(pen.width * scale_, minWidth_) / 2 + 2;
+    if (Away(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), margin)) return;
     if (r < 0.5) {
         DotAt(pen.argb, d.map(QPointF(0, 0)));
         return;
     }
     // Segments short enough that the chord stays within a quarter pixel of
     // the curve.
-    const double step = 2 * std::acos(std::max(0.0, 1 - 0.25 / r));
+    const double step = std::max(2 * std::acos(std::max(0.0, 1 - 0.25 / r)), 1e-12);
     const double sweep = arc.whole ? 2 * kPi : std::clamp(arc.sweep, -2 * kPi, 2 * kPi);
-    const int n = static_cast<int>(std::clamp(std::ceil(std::fabs(sweep) / std::max(step, 1e-3)), 4.0, 4000.0));
-    QPolygonF poly;
-    poly.reserve(n + 1);
-    for (int k = 0; k <= n; ++k) {
-        const double t = arc.start + sweep * k / n;
-        poly.append(d.map(QPointF(std::cos(t), std::sin(t))));
+    const double needed = std::ceil(std::fabs(sweep) / step);
+    if (needed <= kArcSegments) {
+        const int n = static_cast<int>(std::max(needed, 4.0));
+        QPolygonF poly;
+        poly.reserve(n + 1);
+        for (int k = 0; k <= n; ++k) {
+            const double t = arc.start + sweep * k / n;
+            poly.append(d.map(QPointF(std::cos(t), std::sin(t))));
+        }
+        Stroke(pen, poly, margin, r * std::fabs(sweep));
+        return;
     }
-    UsePen(pen);
-    p_.drawPolyline(poly);
+    // An arc far larger than the device (a view zoomed in on a part of it):
+    // only the stretches near the device are laid out, as finely as the
+    // device needs, and drawn without dashes.
+    TJwPen solid = pen;
+    solid.dash = {};
+    QPolygonF run;
+    auto flush = [&] {
+        if (run.size() >= 2) Stroke(solid, run, margin, 0);
+        run.clear();
+    };
+    ArcNear(d, r, arc.start, arc.start + sweep, step, Widened(margin), run, flush);
+    flush();
+}
+
+void TJwQtCanvas::ArcNear(const QTransform& d, double r, double t0, double t1, double step, const QRectF& near,
+                          QPolygonF& run, const std::function<void()>& flush) {
+    constexpr int kPieces = 64;
+    const double span = t1 - t0;
+    const double needed = std::ceil(std::fabs(span) / step);
+    auto at = [&](double t) { return d.map(QPointF(std::cos(t), std::sin(t))); };
+    if (needed <= kPieces) {
+        const int n = static_cast<int>(std::max(needed, 1.0));
+        for (int k = run.isEmpty() ? 0 : 1; k <= n; ++k) run.append(at(t0 + span * k / n));
+        return;
+    }
+    for (int k = 0; k < kPieces; ++k) {
+        const double a = t0 + span * k / kPieces, b = t0 + span * (k + 1) / kPieces;
+        // The curve between a and b lies within its chord's box widened by
+        // the arc's rise over the chord.
+        const double rise = r * (1 - std::cos((b - a) / 2)) + 1;
+        const QRectF box = QRectF(at(a), at(b)).normalized().adjusted(-rise, -rise, rise, rise);
+        if (box.intersects(near)) {
+            ArcNear(d, r, a, b, step, near, run, flush);
+        } else {
+            flush();
+        }
+    }
 }
 
 void TJwQtCanvas::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
@@ -205,6 +297,16 @@ void TJwQtCanvas::FillPolygon(uint32_t argb, std::span<const TJwPoint> points) {
     if (box.width() < 1 && box.height() < 1) {
         DotAt(argb, box.center());
         return;
+    }
+    if (Far(box)) {
+        // Only what is on the device.
+        std::vector<TJwPoint> in, out;
+        for (const QPointF& q : poly) in.push_back({q.x(), q.y()});
+        const QRectF w = Widened(2);
+        JwClipPolygon(in, TJwBox{w.left(), w.top(), w.right(), w.bottom()}, out);
+        if (out.size() < 3) return;
+        poly.clear();
+        for (const TJwPoint& q : out) poly.append(QPointF(q.x, q.y));
     }
     p_.setPen(Qt::NoPen);
     p_.setBrush(Argb(argb));

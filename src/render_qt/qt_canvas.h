@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QTransform>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -84,9 +85,22 @@ private:
     QPointF Dev(TJwPoint q) const { return t_.map(QPointF(q.x, q.y)); }
     // Whether a device box, widened by margin, lies beside the device.
     bool Away(const QRectF& box, double margin) const;
+    // Whether a device box reaches so far beyond the device that only what
+    // is on it is drawn; the device widened by margin.
+    bool Far(const QRectF& box) const;
+    QRectF Widened(double margin) const;
+    // Strokes a device polyline of length device units (its pen's stroke
+    // and anti-aliasing reach margin beyond it).
+    void Stroke(const TJwPen& pen, const QPolygonF& poly, double margin, double length);
+    // Appends to run the points of the arc d makes of the unit circle from
+    // parameter t0 to t1 (radius r device units) that lie near the device,
+    // step apart; flush ends a stretch.
+    void ArcNear(const QTransform& d, double r, double t0, double t1, double step, const QRectF& near, QPolygonF& run,
+                 const std::function<void()>& flush);
     QPen QtPen(const TJwPen& pen) const;
-    // Sets pen (and no brush) unless the painter has them already.
-    void UsePen(const TJwPen& pen);
+    // Sets pen (and no brush) unless the painter has them already, for a
+    // stroke of length device units.
+    void UsePen(const TJwPen& pen, double length);
     uint32_t penArgb_ = 0;  // the pen last set, when penSet_
     double penWidth_ = 0;
     std::vector<double> penDash_;

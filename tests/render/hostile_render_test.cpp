@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <filesystem>
@@ -163,6 +164,33 @@ TEST_F(Hostile, TenMillionArcSolidsRecordABoundedList) {
     list.Finish();
     EXPECT_TRUE(report.Exhausted());
     EXPECT_LT(list.Size(), 100'000u);
+}
+
+// A window zoomed in a hundred thousand times onto a dashed circle of a
+// kilometre and a wide solid: the painter gets only what is on its device,
+// the circle solid (its dashes would take Qt's dasher forever), and the
+// picture is painted.
+TEST(HostileCanvas, FiguresFarBeyondTheDeviceAreCutToIt) {
+    EnsureGui();
+    QImage im(40, 40, QImage::Format_RGB32);
+    im.fill(Qt::white);
+    {
+        QPainter p(&im);
+        const double s = 1e5;  // pixels a mm: the device shows 0.4 micrometres
+        TJwQtCanvas canvas(p, QTransform(s, 0, 0, -s, 0, 40), 1.0);
+        const double dash[] = {1, -1};
+        // A circle of radius 1e6 mm (a hairline) through the device's middle.
+        canvas.Arc(TJwPen{0xFF000000u, 0, dash}, TJwArc{TJwAffine{1e6, 0, 0, 1e6, 2e-4 - 1e6, 2e-4}, 0, 0, true});
+        // A band of solid across everything.
+        const TJwPoint band[] = {{-1e6, 0.5e-4}, {1e6, 0.5e-4}, {1e6, 0.6e-4}, {-1e6, 0.6e-4}};
+        canvas.FillPolygon(0xFF0000FFu, band);
+    }
+    // The circle: a line down the middle.
+    for (int y = 2; y < 38; y += 5)
+        EXPECT_LT(std::min({qGray(im.pixel(19, y)), qGray(im.pixel(20, y)), qGray(im.pixel(21, y))}), 128) << y;
+    EXPECT_EQ(im.pixel(24, 20), 0xFFFFFFFFu);
+    EXPECT_EQ(im.pixel(5, 34), 0xFF0000FFu);  // the band
+    EXPECT_EQ(im.pixel(5, 5), 0xFFFFFFFFu);
 }
 
 // Writes a picture file of w x h pixels of one colour (gzip-compressed when

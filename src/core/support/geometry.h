@@ -1,9 +1,12 @@
 // Points and axis-aligned boxes of the plane, shared by the DXF export (what
 // a chain or a block definition covers) and the screen rendering (paper
-// millimetres).
+// millimetres), and clipping to a box.
 #pragma once
 
 #include <cmath>
+#include <functional>
+#include <span>
+#include <vector>
 
 namespace jw {
 
@@ -39,5 +42,16 @@ struct TJwBox {
     double Width() const { return Empty() ? 0 : x2 - x1; }
     double Height() const { return Empty() ? 0 : y2 - y1; }
 };
+
+// Clipping to a box, for figures that reach far beyond what is drawn (the
+// painters' fixed-point coordinates and dash loops do not survive that).
+// Clips the segment a-b to w; false when nothing of it is inside.
+bool JwClipSegment(TJwPoint& a, TJwPoint& b, const TJwBox& w);
+// Clips a polygon to w, into out (fewer than three points: nothing inside).
+void JwClipPolygon(std::span<const TJwPoint> in, const TJwBox& w, std::vector<TJwPoint>& out);
+// Calls part for each piece of the polyline (closed: back to its first
+// point) that lies within w.
+void JwClipPolyline(std::span<const TJwPoint> points, bool closed, const TJwBox& w,
+                    const std::function<void(std::span<const TJwPoint>)>& part);
 
 }  // namespace jw
