@@ -78,33 +78,33 @@ struct Layout {
     const QImage* picture = nullptr;  // painted already: the bands are its rows
 };
 
-Layout CheckSpec(const TJwPngSpec& spec) {
+Layout CheckLayout(const TJwPngLayout& layout) {
     Layout l;
-    if (spec.width < 1 || spec.height < 1)
-        Fail("the picture has no pixels (" + std::to_string(spec.width) + " x " + std::to_string(spec.height) + ")");
-    if (static_cast<uint64_t>(spec.width) * 4 > kMaxBandBytes)
-        Fail("a row of " + std::to_string(spec.width) + " pixels is too wide (more than " +
+    if (layout.width < 1 || layout.height < 1)
+        Fail("the picture has no pixels (" + std::to_string(layout.width) + " x " + std::to_string(layout.height) + ")");
+    if (static_cast<uint64_t>(layout.width) * 4 > kMaxBandBytes)
+        Fail("a row of " + std::to_string(layout.width) + " pixels is too wide (more than " +
              std::to_string(kMaxBandBytes / 4) + ")");
-    if (spec.bandRows < 0) Fail("the band height is negative (" + std::to_string(spec.bandRows) + ")");
-    if (static_cast<uint64_t>(spec.width) * 4 * static_cast<uint64_t>(spec.bandRows) > kMaxBandBytes)
-        Fail("a band of " + std::to_string(spec.bandRows) + " rows of " + std::to_string(spec.width) +
+    if (layout.bandRows < 0) Fail("the band height is negative (" + std::to_string(layout.bandRows) + ")");
+    if (static_cast<uint64_t>(layout.width) * 4 * static_cast<uint64_t>(layout.bandRows) > kMaxBandBytes)
+        Fail("a band of " + std::to_string(layout.bandRows) + " rows of " + std::to_string(layout.width) +
              " pixels would take more than " + std::to_string(kMaxBandBytes >> 20) + " MiB");
-    if (!std::isfinite(spec.dpi) || spec.dpi < 0) Fail("the resolution is no positive number of dots per inch");
-    l.width = spec.width;
-    l.height = spec.height;
-    l.rowBytes = static_cast<size_t>(spec.width) * 3 + 1;
-    l.bandRows = std::min(spec.bandRows > 0 ? spec.bandRows : JwPngBandRows(spec.width, spec.height), spec.height);
-    l.bands = (spec.height - 1) / l.bandRows + 1;
-    if (spec.dpi > 0) {
-        const double ppm = std::round(spec.dpi / 0.0254);
+    if (!std::isfinite(layout.dpi) || layout.dpi < 0) Fail("the resolution is no positive number of dots per inch");
+    l.width = layout.width;
+    l.height = layout.height;
+    l.rowBytes = static_cast<size_t>(layout.width) * 3 + 1;
+    l.bandRows = std::min(layout.bandRows > 0 ? layout.bandRows : JwPngBandRows(layout.width, layout.height), layout.height);
+    l.bands = (layout.height - 1) / l.bandRows + 1;
+    if (layout.dpi > 0) {
+        const double ppm = std::round(layout.dpi / 0.0254);
         if (!(ppm >= 1 && ppm <= 2147483647.0)) {
             char dpi[32];
-            std::snprintf(dpi, sizeof dpi, "%g", spec.dpi);
+            std::snprintf(dpi, sizeof dpi, "%g", layout.dpi);
             Fail(std::string("a resolution of ") + dpi + " dpi cannot be written");
         }
         l.pixelsPerMetre = static_cast<uint32_t>(ppm);
     }
-    unsigned threads = spec.threads > 0 ? spec.threads : std::thread::hardware_concurrency();
+    unsigned threads = layout.threads > 0 ? layout.threads : std::thread::hardware_concurrency();
     threads = std::min({std::max(threads, 1u), kMaxThreads, static_cast<unsigned>(l.bands)});
     l.threads = threads;
     return l;
@@ -492,15 +492,15 @@ int JwPngBandRows(int width, int height) {
     return static_cast<int>(std::min<int64_t>(rows, height));
 }
 
-void JwWritePng(OutputSink& sink, const TJwPngSpec& spec, const JwBandPainter& paint) {
-    WritePng(sink, CheckSpec(spec), paint);
+void JwWritePng(OutputSink& sink, const TJwPngLayout& layout, const JwBandPainter& paint) {
+    WritePng(sink, CheckLayout(layout), paint);
 }
 
-void JwWritePng(OutputSink& sink, const QImage& picture, TJwPngSpec spec) {
+void JwWritePng(OutputSink& sink, const QImage& picture, TJwPngLayout layout) {
     if (picture.format() != QImage::Format_RGB32) Fail("the picture is not 32-bit RGB");
-    spec.width = picture.width();
-    spec.height = picture.height();
-    Layout l = CheckSpec(spec);
+    layout.width = picture.width();
+    layout.height = picture.height();
+    Layout l = CheckLayout(layout);
     l.picture = &picture;
     WritePng(sink, l, nullptr);
 }

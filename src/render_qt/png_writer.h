@@ -28,27 +28,27 @@ namespace jw {
 using JwBandPainter = std::function<void(QImage& band, int y0)>;
 
 // What JwWritePng writes.
-struct TJwPngSpec {
+struct TJwPngLayout {
     int width = 0, height = 0;  // pixels
     double dpi = 0;             // written as the pHYs chunk (pixels per metre); 0 = none
     unsigned threads = 0;       // 0 = every core (std::thread::hardware_concurrency)
     int bandRows = 0;           // rows of a band; 0 = chosen from the picture's size
 };
 
-// The rows of a band when spec.bandRows is 0: about a 32nd of the picture,
+// The rows of a band when layout.bandRows is 0: about a 32nd of the picture,
 // kept between a quarter of a million and two million pixels.
 int JwPngBandRows(int width, int height);
 
 // Writes the picture as an 8-bit RGB PNG to sink. Throws JwIOError naming
-// the problem for a spec that cannot be written (a size below 1 pixel or too
+// the problem for a layout that cannot be written (a size below 1 pixel or too
 // large, a negative band height, a dpi that is no positive number); a failure
 // of the sink, of zlib or of the painter ends the write with that exception,
 // thrown on the calling thread once every worker has stopped.
-void JwWritePng(OutputSink& sink, const TJwPngSpec& spec, const JwBandPainter& paint);
+void JwWritePng(OutputSink& sink, const TJwPngLayout& layout, const JwBandPainter& paint);
 
 // Writes a picture painted already (Format_RGB32) the same way, its rows
-// read in place: spec gives the resolution, threads and band height (its
+// read in place: layout gives the resolution, threads and band height (its
 // size is the picture's).
-void JwWritePng(OutputSink& sink, const QImage& picture, TJwPngSpec spec);
+void JwWritePng(OutputSink& sink, const QImage& picture, TJwPngLayout layout);
 
 }  // namespace jw

@@ -177,12 +177,12 @@ void WritePng(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest
     const int rows = JwPngBandRows(width, height);
     const int bands = (height + rows - 1) / rows;
     const uint32_t background = JwBackgroundArgb(r.draw);
-    TJwPngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.dpi = s * 25.4;
-    spec.threads = threads;
-    spec.bandRows = rows;
+    TJwPngLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.dpi = s * 25.4;
+    layout.threads = threads;
+    layout.bandRows = rows;
     std::unique_ptr<TJwGlyphCache> mainThreadGlyphs;
 
     if (double(width) * height > r.directPixels) {
@@ -193,7 +193,7 @@ void WritePng(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest
         draw(list);
         list.IndexStrips(paper, rows / s, bands);
         const QTransform toDevice = PaperToDevice(paper, s);
-        JwWritePng(sink, spec, [&](QImage& band, int y0) {
+        JwWritePng(sink, layout, [&](QImage& band, int y0) {
             QPainter p(&band);
             Begin(p, QRectF(0, 0, band.width(), band.height()), background);
             TJwQtCanvas canvas(p, toDevice * QTransform::fromTranslate(0, -y0), 1.0, &images, 0,
@@ -249,7 +249,7 @@ void WritePng(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest
     for (std::thread& w : workers) w.join();
     for (const std::exception_ptr& e : failed)
         if (e) std::rethrow_exception(e);
-    JwWritePng(sink, whole, spec);
+    JwWritePng(sink, whole, layout);
 }
 
 void WriteSvg(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest& r, OutputSink& sink,

@@ -3,7 +3,6 @@
 // a picture ends with everything that can be drawn, what cannot is left out
 // and counted, and a picture that cannot be made complete is not written.
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -19,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/qt_app.h"
 #include "common/test_files.h"
 #include "image_store.h"
 #include "model/jw_data.h"
@@ -34,13 +34,6 @@ using jw::test::TempDir;
 
 namespace {
 
-void EnsureGui() {
-    if (QGuiApplication::instance() != nullptr) return;
-    static int argc = 3;
-    static char a0[] = "test_render", a1[] = "-platform", a2[] = "offscreen";
-    static char* argv[] = {a0, a1, a2, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 JwString U(const fs::path& p) { return FromUtf8(p.string()); }
 
@@ -49,7 +42,7 @@ JwString U(const fs::path& p) { return FromUtf8(p.string()); }
 class Hostile : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureGui();
+        jw::test::EnsureGuiApp();
         d.DataDefaultSet();
         d.Enthd.nZumen = 4;
         ASSERT_TRUE(d.AddEntPre());
@@ -171,7 +164,7 @@ TEST_F(Hostile, TenMillionArcSolidsRecordABoundedList) {
 // the circle solid (its dashes would take Qt's dasher forever), and the
 // picture is painted.
 TEST(HostileCanvas, FiguresFarBeyondTheDeviceAreCutToIt) {
-    EnsureGui();
+    jw::test::EnsureGuiApp();
     QImage im(40, 40, QImage::Format_RGB32);
     im.fill(Qt::white);
     {

@@ -1,7 +1,6 @@
 // The pictures of a drawing as the back ends get them: each file read and
 // decoded once at the size it is drawn at, what is kept within a budget, and
 // a file that cannot be shown tried once and named.
-#include <QGuiApplication>
 #include <QImage>
 
 #include <zlib.h>
@@ -12,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/qt_app.h"
 #include "common/test_files.h"
 #include "image_store.h"
 #include "support/text_encoding.h"
@@ -21,17 +21,10 @@ namespace {
 using namespace jw;
 namespace fs = std::filesystem;
 
-void EnsureGui() {
-    if (QGuiApplication::instance() != nullptr) return;
-    static int argc = 3;
-    static char a0[] = "test_render", a1[] = "-platform", a2[] = "offscreen";
-    static char* argv[] = {a0, a1, a2, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 class ImageStore : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureGui(); }
+    void SetUp() override { jw::test::EnsureGuiApp(); }
     // A picture file of w x h pixels; answers its path.
     JwString Picture(const char* name, int w, int h) {
         QImage im(w, h, QImage::Format_RGB32);

@@ -4,7 +4,6 @@
 // sheet's look against the screen's; small text; linked pictures; the
 // limits of a raster picture.
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -14,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/qt_app.h"
 #include "attributes/gra_attribute.h"
 #include "common/test_files.h"
 #include "model/jw_data.h"
@@ -28,20 +28,13 @@ using namespace jw;
 
 namespace {
 
-void EnsureGui() {
-    if (QGuiApplication::instance() != nullptr) return;
-    static int argc = 3;
-    static char a0[] = "test_render", a1[] = "-platform", a2[] = "offscreen";
-    static char* argv[] = {a0, a1, a2, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
 class Picture : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureGui();
+        jw::test::EnsureGuiApp();
         d.DataDefaultSet();
         d.Enthd.nZumen = 4;  // A4, 297 x 210 mm, Jw_cad's origin at its centre
         ASSERT_TRUE(d.AddEntPre());

@@ -4,7 +4,6 @@
 // a failing sink or painter ends the write with its own error; bad sizes are
 // refused; a very large picture takes little memory.
 #include <QFont>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -23,6 +22,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "common/qt_app.h"
 #include "common/test_files.h"
 #include "png_writer.h"
 
@@ -30,15 +30,6 @@ using namespace jw;
 
 namespace {
 
-// Qt's fonts want an application object; the offscreen platform needs no
-// display.
-void EnsureGui() {
-    if (QGuiApplication::instance() != nullptr) return;
-    static int argc = 3;
-    static char a0[] = "test_render", a1[] = "-platform", a2[] = "offscreen";
-    static char* argv[] = {a0, a1, a2, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 constexpr int kW = 203, kH = 191;
 
@@ -90,9 +81,9 @@ void PaintBand(QImage& band, int y0) {
     PaintScene(p);
 }
 
-std::vector<uint8_t> WritePng(const TJwPngSpec& spec, const JwBandPainter& paint = PaintBand) {
+std::vector<uint8_t> WritePng(const TJwPngLayout& layout, const JwBandPainter& paint = PaintBand) {
     MemorySink sink;
-    JwWritePng(sink, spec, paint);
+    JwWritePng(sink, layout, paint);
     return sink.Take();
 }
 
@@ -136,7 +127,7 @@ std::string RunPython(const std::string& script) {
 bool HavePil() { return std::system("/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1") == 0; }
 
 TEST(PngWriter, BandsAndThreadsGiveTheWholePicture) {
-    EnsureGui();
+    jw::test::EnsureGuiApp();
     const QImage whole = WholePicture();
     test::TempDir dir("zs_png");
     std::vector<std::string> files;
@@ -144,12 +135,12 @@ TEST(PngWriter, BandsAndThreadsGiveTheWholePicture) {
         std::vector<uint8_t> first;
         for (unsigned threads : {1u, 2u, 3u}) {
             SCOPED_TRACE("bands of " + std::to_string(rows) + " rows, " + std::to_string(threads) + " threads");
-            TJwPngSpec spec;
-            spec.width = kW;
-            spec.height = kH;
-            spec.bandRows = rows;
-            spec.threads = threads;
-            const std::vector<uint8_t> png = WritePng(spec);
+            TJwPngLayout layout;
+            layout.width = kW;
+            layout.height = kH;
+            layout.bandRows = rows;
+            layout.threads = threads;
+            const std::vector<uint8_t> png = WritePng(layout);
             EXPECT_TRUE(SamePixels(Decode(png), whole));
             if (first.empty()) {
                 first = png;
@@ -210,12 +201,12 @@ TEST(PngWriter, NoiseFillsSeveralIdatChunks) {
     QImage whole(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) whole.setPixel(x, y, noise(x, y));
-    TJwPngSpec spec;
-    spec.width = w;
-    spec.height = h;
-    spec.bandRows = 20;
-    spec.threads = 3;
-    const std::vector<uint8_t> png = WritePng(spec, [&](QImage& band, int y0) {
+    TJwPngLayout layout;
+    layout.width = w;
+    layout.height = h;
+    layout.bandRows = 20;
+    layout.threads = 3;
+    const std::vector<uint8_t> png = WritePng(layout, [&](QImage& band, int y0) {
         for (int i = 0; i < band.height(); ++i)
             for (int x = 0; x < w; ++x) band.setPixel(x, i, noise(x, y0 + i));
     });
@@ -225,13 +216,13 @@ TEST(PngWriter, NoiseFillsSeveralIdatChunks) {
 }
 
 TEST(PngWriter, ResolutionInPhys) {
-    EnsureGui();
-    TJwPngSpec spec;
-    spec.width = kW;
-    spec.height = kH;
-    spec.dpi = 150;
-    spec.threads = 2;
-    const std::vector<uint8_t> png = WritePng(spec);
+    jw::test::EnsureGuiApp();
+    TJwPngLayout layout;
+    layout.width = kW;
+    layout.height = kH;
+    layout.dpi = 150;
+    layout.threads = 2;
+    const std::vector<uint8_t> png = WritePng(layout);
     EXPECT_EQ(ChunkTypes(png), (std::vector<std::string>{"IHDR", "pHYs", "IDAT", "IEND"}));
     const QImage image = QImage::fromData(png.data(), static_cast<int>(png.size()), "PNG");
     EXPECT_EQ(image.dotsPerMeterX(), 5906);  // 150 / 0.0254, rounded
@@ -258,19 +249,19 @@ private:
 };
 
 TEST(PngWriter, FailingSinkEndsTheWrite) {
-    EnsureGui();
-    TJwPngSpec spec;
-    spec.width = kW;
-    spec.height = kH;
-    spec.bandRows = 3;
-    const size_t total = WritePng(spec).size();
+    jw::test::EnsureGuiApp();
+    TJwPngLayout layout;
+    layout.width = kW;
+    layout.height = kH;
+    layout.bandRows = 3;
+    const size_t total = WritePng(layout).size();
     for (unsigned threads : {1u, 3u}) {
         for (size_t limit : {size_t(0), size_t(40), total / 2, total - 1}) {
             SCOPED_TRACE(std::to_string(threads) + " threads, fails after " + std::to_string(limit) + " bytes");
-            spec.threads = threads;
+            layout.threads = threads;
             FullDiskSink sink(limit);
             try {
-                JwWritePng(sink, spec, PaintBand);
+                JwWritePng(sink, layout, PaintBand);
                 ADD_FAILURE() << "no error";
             } catch (const JwIOError& e) {
                 EXPECT_STREQ(e.what(), "cannot write out.png: No space left on device");
@@ -280,11 +271,11 @@ TEST(PngWriter, FailingSinkEndsTheWrite) {
 }
 
 TEST(PngWriter, FailingPainterEndsTheWrite) {
-    EnsureGui();
-    TJwPngSpec spec;
-    spec.width = kW;
-    spec.height = kH;
-    spec.bandRows = 5;
+    jw::test::EnsureGuiApp();
+    TJwPngLayout layout;
+    layout.width = kW;
+    layout.height = kH;
+    layout.bandRows = 5;
     struct Case {
         int failAt;   // the first row of the band that fails; -1 every band
         bool resize;  // the painter replaces the band by one of another size instead of throwing
@@ -292,7 +283,7 @@ TEST(PngWriter, FailingPainterEndsTheWrite) {
     for (const Case c : {Case{0, false}, Case{75, false}, Case{kH - 1, false}, Case{-1, false}, Case{75, true}}) {
         for (unsigned threads : {1u, 2u, 3u}) {
             SCOPED_TRACE("band at " + std::to_string(c.failAt) + ", " + std::to_string(threads) + " threads");
-            spec.threads = threads;
+            layout.threads = threads;
             std::atomic<int> painted{0};
             MemorySink sink;
             const auto paint = [&](QImage& band, int y0) {
@@ -307,7 +298,7 @@ TEST(PngWriter, FailingPainterEndsTheWrite) {
                 ++painted;
             };
             try {
-                JwWritePng(sink, spec, paint);
+                JwWritePng(sink, layout, paint);
                 ADD_FAILURE() << "no error";
             } catch (const JwIOError& e) {
                 EXPECT_TRUE(c.resize) << e.what();
@@ -327,7 +318,7 @@ TEST(PngWriter, FailingPainterEndsTheWrite) {
     }
 }
 
-TEST(PngWriter, RefusesBadSpecs) {
+TEST(PngWriter, RefusesBadLayouts) {
     struct Case {
         int width, height, bandRows;
         double dpi;
@@ -349,15 +340,15 @@ TEST(PngWriter, RefusesBadSpecs) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        TJwPngSpec spec;
-        spec.width = c.width;
-        spec.height = c.height;
-        spec.bandRows = c.bandRows;
-        spec.dpi = c.dpi;
+        TJwPngLayout layout;
+        layout.width = c.width;
+        layout.height = c.height;
+        layout.bandRows = c.bandRows;
+        layout.dpi = c.dpi;
         MemorySink sink;
         bool painted = false;
         try {
-            JwWritePng(sink, spec, [&](QImage&, int) { painted = true; });
+            JwWritePng(sink, layout, [&](QImage&, int) { painted = true; });
             ADD_FAILURE() << "no error";
         } catch (const JwIOError& e) {
             EXPECT_EQ(e.what(), std::string("cannot write the PNG: ") + c.why);
@@ -386,10 +377,10 @@ public:
 
 TEST(PngWriter, LargePictureTakesLittleMemory) {
     // 20000 x 20000 pixels: 1.6 GB as one QImage.
-    TJwPngSpec spec;
-    spec.width = 20000;
-    spec.height = 20000;
-    spec.threads = 2;
+    TJwPngLayout layout;
+    layout.width = 20000;
+    layout.height = 20000;
+    layout.threads = 2;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const long maxBefore = usage.ru_maxrss;  // KiB
@@ -397,7 +388,7 @@ TEST(PngWriter, LargePictureTakesLittleMemory) {
     std::atomic<size_t> peak{before};
     std::atomic<int> bands{0};
     CountingSink sink;
-    JwWritePng(sink, spec, [&](QImage& band, int y0) {
+    JwWritePng(sink, layout, [&](QImage& band, int y0) {
         band.fill(Qt::white);
         // A diagonal line at the top, so that not every band is blank paper.
         for (int i = 0; i < band.height() && y0 + i < 2000; ++i) band.setPixel(y0 + i, i, qRgb(0, 0, 0));

@@ -1,7 +1,6 @@
 // Pictures of tiny drawings built here, checked pixel by pixel: where lines,
 // dashes, arcs, solids, block inserts and texts land, and which layers draw.
 // Also the SVG and PDF files, read back by Qt's SVG reader and pdftoppm.
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -13,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/qt_app.h"
 #include "attributes/gra_attribute.h"
 #include "common/test_files.h"
 #include "model/jw_data.h"
@@ -25,15 +25,6 @@ using namespace jw;
 
 namespace {
 
-// Qt's fonts want an application object; the offscreen platform needs no
-// display.
-void EnsureGui() {
-    if (QGuiApplication::instance() != nullptr) return;
-    static int argc = 3;
-    static char a0[] = "test_render", a1[] = "-platform", a2[] = "offscreen";
-    static char* argv[] = {a0, a1, a2, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 constexpr double kPxPerMm = 5;  // 127 dpi
 const uint32_t kWhite = 0xFFFFFFFFu;
@@ -48,7 +39,7 @@ struct Drawing {
     }
     QImage Render(const TJwDrawOptions& o = {}) {
         EXPECT_TRUE(d.AddEntPost());
-        EnsureGui();
+        jw::test::EnsureGuiApp();
         TJwPictureRequest r;
         r.dpi = kPxPerMm * 25.4;
         r.draw = o;
@@ -294,7 +285,7 @@ protected:
         Drawing dr;
         EXPECT_TRUE(dr.d.AddEntLine(0, 0, 0, 2, 1, 0, 0, -100, -0.1, 100, -0.1));
         EXPECT_TRUE(dr.d.AddEntPost());
-        EnsureGui();
+        jw::test::EnsureGuiApp();
         TJwPictureRequest r;
         r.format = format;
         const QString path = QString::fromStdString((tmp_.path() / name).string());
@@ -344,7 +335,7 @@ TEST_F(PictureFile, NeverReplacesWhatIsNoFile) {
     fs::create_directory(tmp_.path() / "taken.png");
     Drawing dr;
     ASSERT_TRUE(dr.d.AddEntPost());
-    EnsureGui();
+    jw::test::EnsureGuiApp();
     const QString path = QString::fromStdString((tmp_.path() / "taken.png").string());
     EXPECT_FALSE(JwRenderFile([&](TJwCanvas& c) { dr.d.GLDrawALL(c, {}); }, JwPaperBox(dr.d), {}, path, error_));
     EXPECT_EQ(error_, "cannot create " + (tmp_.path() / "taken.png").string() + ": Is a directory");

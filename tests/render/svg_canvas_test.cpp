@@ -5,7 +5,6 @@
 // are <text> elements; a failing sink stops the writing; and the size
 // against Qt's SVG generator.
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgGenerator>
@@ -24,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/qt_app.h"
 #include "common/test_files.h"
 #include "qt_canvas.h"
 #include "svg_canvas.h"
@@ -32,15 +32,6 @@ using namespace jw;
 
 namespace {
 
-// Qt's fonts want an application object; the offscreen platform needs no
-// display.
-void EnsureGui() {
-    if (QGuiApplication::instance() != nullptr) return;
-    static int argc = 3;
-    static char a0[] = "test_render", a1[] = "-platform", a2[] = "offscreen";
-    static char* argv[] = {a0, a1, a2, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 constexpr double kPi = std::numbers::pi;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -53,7 +44,7 @@ const uint32_t kBlack = 0xFF000000u;
 using DrawFn = std::function<void(TJwCanvas&)>;
 
 std::string SvgOf(const DrawFn& draw, TJwImageStore* images = nullptr, const TJwBox& paper = kPaper) {
-    EnsureGui();
+    jw::test::EnsureGuiApp();
     MemorySink sink;
     TJwSvgCanvas c(sink, paper, 0xFFFFFFFFu, images);
     draw(c);
@@ -82,7 +73,7 @@ QImage White() {
 }
 
 QImage QtPicture(const DrawFn& draw, TJwImageStore* images) {
-    EnsureGui();
+    jw::test::EnsureGuiApp();
     QImage im = White();
     QPainter p(&im);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -515,7 +506,7 @@ private:
 };
 
 TEST(SvgCanvas, SinkFailurePropagates) {
-    EnsureGui();
+    jw::test::EnsureGuiApp();
     const jw::test::TempDir tmp("zs-svg-canvas");
     const JwString path = PictureFile(tmp);
     TJwImageStore images;
@@ -544,7 +535,7 @@ TEST(SvgCanvas, SinkFailurePropagates) {
 // SVG is far smaller than what Qt's SVG generator writes of the same
 // painting.
 TEST(SvgCanvas, FarSmallerThanQtsGenerator) {
-    EnsureGui();
+    jw::test::EnsureGuiApp();
     const TJwBox a3{0, 0, 420, 297};
     const DrawFn draw = [](TJwCanvas& c) {
         static const double dash[] = {2, -1};
