@@ -20,6 +20,8 @@
 #include <string_view>
 
 #include "attributes/gra_attribute.h"
+#include "dxf/jww_to_dxf.h"
+#include "model/jw_data.h"
 #include "support/program_values.h"
 #include "support/text_encoding.h"
 
@@ -150,6 +152,22 @@ inline void CheckAndEmpty(const Folders& f) {
 // A drawing or a figure, by the signature the bytes begin with.
 inline bool IsFigure(const uint8_t* data, size_t size) {
     return size >= 7 && std::string_view(reinterpret_cast<const char*>(data), 7) == "JwsData";
+}
+
+// The bytes read as the exports read a file: a drawing, or with a figure's
+// signature a figure taken as a drawing; bound images extracted into the
+// image folder, the drawing named inside the target's folder.
+inline void ReadAsDrawing(const uint8_t* data, size_t size, const Folders& f, TJwwData& dwg) {
+    dwg.BindImageFolder = f.imagesText;
+    dwg.BindImageExp = dwg.BindImageExr = true;
+    if (IsFigure(data, size)) {
+        TJwsData fig;
+        fig.BufferIn(data, size, f.rootText + u"fuzz.jws");
+        JwsAsDrawing(fig, dwg);
+        dwg.BindImageFolder = f.imagesText;
+    } else {
+        dwg.BufferIn(data, size, f.rootText + u"fuzz.jww");
+    }
 }
 
 // A hash of the bytes, which picks the options a target tries on them (the

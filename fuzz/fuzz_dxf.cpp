@@ -45,15 +45,7 @@ private:
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     jw::fuzz::Folders& f = jw::fuzz::Setup();
     jw::TJwwData dwg;
-    dwg.BindImageFolder = f.imagesText;
-    dwg.BindImageExp = dwg.BindImageExr = true;
-    if (jw::fuzz::IsFigure(data, size)) {
-        jw::TJwsData fig;
-        fig.BufferIn(data, size, f.rootText + u"fuzz.jws");
-        jw::JwsAsDrawing(fig, dwg);
-    } else {
-        dwg.BufferIn(data, size, f.rootText + u"fuzz.jww");
-    }
+    jw::fuzz::ReadAsDrawing(data, size, f, dwg);
 
     const uint32_t h = jw::fuzz::Hash(data, size);
     jw::DxfOutSpace = static_cast<int32_t>(h % 3);  // model space, paper space, a layout per frame

@@ -14,7 +14,6 @@
 #include <cstdint>
 #include <string>
 
-#include "dxf/jww_to_dxf.h"
 #include "fuzz_common.h"
 #include "fuzz_qt.h"
 #include "image_store.h"
@@ -29,16 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     jw::fuzz::Folders& f = jw::fuzz::Setup();
     jw::fuzz::SetUpQt();
     jw::TJwwData dwg;
-    dwg.BindImageFolder = f.imagesText;
-    dwg.BindImageExp = dwg.BindImageExr = true;
-    if (jw::fuzz::IsFigure(data, size)) {
-        jw::TJwsData fig;
-        fig.BufferIn(data, size, f.rootText + u"fuzz.jws");
-        jw::JwsAsDrawing(fig, dwg);
-        dwg.BindImageFolder = f.imagesText;
-    } else {
-        dwg.BufferIn(data, size, f.rootText + u"fuzz.jww");
-    }
+    jw::fuzz::ReadAsDrawing(data, size, f, dwg);
 
     const uint32_t h = jw::fuzz::Hash(data, size);
     jw::TJwPictureRequest r;

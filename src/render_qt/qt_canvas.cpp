@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <numbers>
 #include <string>
@@ -74,6 +75,14 @@ bool TJwQtCanvas::Far(const QRectF& box) const {
            box.top() < device_.top() - kReach || box.bottom() > device_.bottom() + kReach;
 }
 
+double TJwQtCanvas::StrokeWidth(const TJwPen& pen) const {
+    // A pen wider than the device's reach covers all of it wherever it runs
+    // near: wider strokes would only cost Qt's stroker its precision.
+    constexpr double kWidest = 1 << 20;
+    const double w = std::max(pen.width * scale_, minWidth_);
+    return std::isfinite(w) ? std::min(w, kWidest) : kWidest;
+}
+
 QRectF TJwQtCanvas::Widened(double margin) const { return device_.adjusted(-margin, -margin, margin, margin); }
 
 void TJwQtCanvas::Stroke(const TJwPen& pen, const QPolygonF& poly, double margin, double length) {
@@ -107,7 +116,7 @@ bool TJwQtCanvas::Away(const QRectF& box, double margin) const {
 }
 
 QPen TJwQtCanvas::QtPen(const TJwPen& pen) const {
-    const double w = std::max(pen.width * scale_, minWidth_);
+    const double w = StrokeWidth(pen);
     QPen q(Argb(pen.argb), w > 0 ? w : 1);
     q.setCapStyle(Qt::FlatCap);
     q.setJoinStyle(Qt::RoundJoin);
@@ -190,7 +199,7 @@ void TJwQtCanvas::Polyline(const TJwPen& pen, std::span<const TJwPoint> points, 
     if (points.size() < 2) return;
     // Half the stroke and a pixel of anti-aliasing may reach beyond the
     // line's own box.
-    const double margin = std::max(pen.width * scale_, minWidth_) / 2 + 2;
+    const double margin = StrokeWidth(pen) / 2 + 2;
     if (points.size() == 2 && !closed) {
         const QPointF a = Dev(points[0]), b = Dev(points[1]);
         if (Away(QRectF(a, b).normalized(), margin)) return;
@@ -226,7 +235,7 @@ void TJwQtCanvas::Arc(const TJwPen& pen, const TJwArc& arc) {
     const double r = std::max(std::hypot(d.m11(), d.m12()), std::hypot(d.m21(), d.m22()));
     if (!std::isfinite(r) || !std::isfinite(arc.start) || !std::isfinite(arc.sweep)) return;
     const QPointF centre = d.map(QPointF(0, 0));
-    const double margin = std::max(pen.width * scale_, minWidth_) / 2 + 2;
+    const double margin = StrokeWidth(pen) / 2 + 2;
     if (Away(QRectF(centre.x() - r, centre.y() - r, 2 * r, 2 * r), margin)) return;
     if (r < 0.5) {
         DotAt(pen.argb, d.map(QPointF(0, 0)));
@@ -268,6 +277,15 @@ void TJwQtCanvas::ArcNear(const QTransform& d, double r, double t0, double t1, d
     const double span = t1 - t0;
     const double needed = std::ceil(std::fabs(span) / step);
     auto at = [&](double t) { return d.map(QPointF(std::cos(t), std::sin(t))); };
+    // Past the precision of the angle itself (a radius beyond 10^16 device
+    // pixels), pieces cannot be told apart: the chord stands for them.
+    const double grain = kPieces * 4 * std::numeric_limits<double>::epsilon() *
+                         std::max({std::fabs(t0), std::fabs(t1), 1.0});
+    if (std::fabs(span) <= grain) {
+        if (run.isEmpty()) run.append(at(t0));
+        run.append(at(t1));
+        return;
+    }
     if (needed <= kPieces) {
         const int n = static_cast<int>(std::max(needed, 1.0));
         for (int k = run.isEmpty() ? 0 : 1; k <= n; ++k) run.append(at(t0 + span * k / n));
@@ -277,7 +295,8 @@ void TJwQtCanvas::ArcNear(const QTransform& d, double r, double t0, double t1, d
         const double a = t0 + span * k / kPieces, b = t0 + span * (k + 1) / kPieces;
         // The curve between a and b lies within its chord's box widened by
         // the arc's rise over the chord.
-        const double rise = r * (1 - std::cos((b - a) / 2)) + 1;
+        const double s = std::sin((b - a) / 4);
+        const double rise = 2 * r * s * s + 1;
         const QRectF box = QRectF(at(a), at(b)).normalized().adjusted(-rise, -rise, rise, rise);
         if (box.intersects(near)) {
             ArcNear(d, r, a, b, step, near, run, flush);

@@ -89,6 +89,7 @@ private:
     // is on it is drawn; the device widened by margin.
     bool Far(const QRectF& box) const;
     QRectF Widened(double margin) const;
+    double StrokeWidth(const TJwPen& pen) const;
     // Strokes a device polyline of length device units (its pen's stroke
     // and anti-aliasing reach margin beyond it).
     void Stroke(const TJwPen& pen, const QPolygonF& poly, double margin, double length);

@@ -184,6 +184,17 @@ TEST(HostileCanvas, FiguresFarBeyondTheDeviceAreCutToIt) {
     EXPECT_EQ(im.pixel(24, 20), 0xFFFFFFFFu);
     EXPECT_EQ(im.pixel(5, 34), 0xFF0000FFu);  // the band
     EXPECT_EQ(im.pixel(5, 5), 0xFFFFFFFFu);
+
+    // A circle whose radius (10^25 pixels) is beyond what its angle can
+    // resolve, drawn with a pen as wide, touching the device: laid out in a
+    // few chords instead of without end, and covering the device.
+    {
+        QPainter p(&im);
+        TJwQtCanvas canvas(p, QTransform(1e5, 0, 0, -1e5, 0, 40), 1.0);
+        const double dash[] = {1, -1};
+        canvas.Arc(TJwPen{0xFF00FF00u, 1e20, dash}, TJwArc{TJwAffine{1e20, 0, 0, 1e20, 0, -1e20}, 0, 0, true});
+    }
+    EXPECT_EQ(im.pixel(20, 20), 0xFF00FF00u);
 }
 
 // Writes a picture file of w x h pixels of one colour (gzip-compressed when
