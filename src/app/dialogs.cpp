@@ -1,5 +1,6 @@
 #include "dialogs.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
@@ -44,9 +45,19 @@ void JwQtDialogs::ShowMessage(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QGuiApplication::applicationDisplayName(), text);
 }
 
-bool JwQtDialogs::Ask(QWidget* parent, const QString& text) {
-    return QMessageBox::question(parent, QGuiApplication::applicationDisplayName(), text,
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+bool JwQtDialogs::Ask(QWidget* parent, const QString& text, JwQuestionOption* option) {
+    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    QCheckBox* check = nullptr;
+    if (option != nullptr) {
+        check = new QCheckBox(option->text, &box);
+        check->setChecked(option->checked);
+        box.setCheckBox(check);
+    }
+    const bool yes = box.exec() == QMessageBox::Yes;
+    if (check != nullptr) option->checked = check->isChecked();
+    return yes;
 }
 
 }  // namespace jw

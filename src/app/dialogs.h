@@ -20,6 +20,13 @@ struct JwFileRequest {
     QString defaultSuffix;  // save dialog: extension (without dot) given to a name typed without one
 };
 
+// A check box under a question: its text, and its state (preset by the
+// caller, the user's choice after the question).
+struct JwQuestionOption {
+    QString text;
+    bool checked = false;
+};
+
 // The user's choice in a file dialog.
 struct JwFileAnswer {
     QString path;
@@ -35,8 +42,9 @@ public:
     virtual std::optional<JwFileAnswer> SaveFile(QWidget* parent, const JwFileRequest& request) = 0;
     // Message box with an OK button.
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
-    // Question with Yes and No (No preselected); true for Yes.
-    virtual bool Ask(QWidget* parent, const QString& text) = 0;
+    // Question with Yes and No (No preselected) and, when option is given,
+    // a check box; true for Yes.
+    virtual bool Ask(QWidget* parent, const QString& text, JwQuestionOption* option = nullptr) = 0;
 };
 
 // The real dialogs (QFileDialog, QMessageBox).
@@ -45,7 +53,7 @@ public:
     std::optional<JwFileAnswer> OpenFile(QWidget* parent, const JwFileRequest& request) override;
     std::optional<JwFileAnswer> SaveFile(QWidget* parent, const JwFileRequest& request) override;
     void ShowMessage(QWidget* parent, const QString& text) override;
-    bool Ask(QWidget* parent, const QString& text) override;
+    bool Ask(QWidget* parent, const QString& text, JwQuestionOption* option = nullptr) override;
 };
 
 }  // namespace jw

@@ -510,17 +510,39 @@ QString TForm1::LossQuestion(JwFileKind kind) const {
     const bool utf16 = encoding == 1;
     const std::vector<JwSaveLoss> losses = kind == JwFileKind::Jww ? SaveLosses(*session_.JWW1, ver, utf16)
                                                                    : SaveLosses(*session_.JWS, ver, utf16);
-    if (losses.empty()) return QString();
-    QString text = QStringLiteral("バージョン %1・%2 で保存すると、次のものは保存されません。\n")
-                       .arg(ComboBox1->currentText(), ComboBox2->currentText());
-    for (const JwSaveLoss& loss : losses) text += QStringLiteral("\n・") + ToQ(SaveLossTextJa(loss));
-    text += QStringLiteral("\n\n保存しますか？");
+    const int32_t unused = UnusedBlocks(kind);
+    if (losses.empty() && unused == 0) return QString();
+    QString text;
+    if (!losses.empty()) {
+        text = QStringLiteral("バージョン %1・%2 で保存すると、次のものは保存されません。\n")
+                   .arg(ComboBox1->currentText(), ComboBox2->currentText());
+        for (const JwSaveLoss& loss : losses) text += QStringLiteral("\n・") + ToQ(SaveLossTextJa(loss));
+        text += QStringLiteral("\n\n");
+    }
+    if (unused > 0)
+        text += QStringLiteral("どの挿入にも使われていないブロック定義が %1 個あります。そのまま保存されます。\n\n")
+                    .arg(unused);
+    text += QStringLiteral("保存しますか？");
     return text;
 }
 
+int32_t TForm1::UnusedBlocks(JwFileKind kind) const {
+    if (kind == JwFileKind::Jww) return session_.JWW1 ? UnusedBlockDefinitions(*session_.JWW1) : 0;
+    return session_.JWS ? UnusedBlockDefinitions(*session_.JWS) : 0;
+}
+
 bool TForm1::ConfirmLosses(JwFileKind kind) {
+    purgeBlocks_ = false;
     const QString question = LossQuestion(kind);
-    return question.isEmpty() || dialogs_->Ask(this, question);
+    if (question.isEmpty()) return true;
+    const int32_t unused = UnusedBlocks(kind);
+    if (unused == 0) return dialogs_->Ask(this, question);
+    // Kept unless the user asks: a definition no insert uses is still part
+    // of the drawing's library.
+    JwQuestionOption purge{QStringLiteral("使われていないブロック定義 %1 個を削除する").arg(unused)};
+    const bool yes = dialogs_->Ask(this, question, &purge);
+    purgeBlocks_ = yes && purge.checked;
+    return yes;
 }
 
 template <class Model>
@@ -530,14 +552,22 @@ void TForm1::FileOutput(Model& model, JwFileKind kind, const JwString& FName) {
     const int encoding = ComboBox2->currentIndex();
     if (encoding < 0) return;
     model.SetFileOutOption(encoding == 1 ? kFileOutOptUtf16 : encoding);
-    // Inserts of definitions the drawing lacks are left out; the status line
-    // says how many.
-    int32_t dropped = 0;
-    for (const JwSaveLoss& loss : SaveLosses(model, ver, encoding == 1))
+    model.PurgeUnusedBlocks = purgeBlocks_;
+    purgeBlocks_ = false;
+    // Inserts of definitions the drawing lacks are left out, and unused
+    // definitions when the user asked; the status line says how many.
+    int32_t dropped = 0, purged = 0;
+    for (const JwSaveLoss& loss : SaveLosses(model, ver, encoding == 1)) {
         if (loss.kind == JwLossKind::InsertsOfMissingDefinitions) dropped = loss.count;
-    if (model.FileOut(FName, ver)) {
+        if (loss.kind == JwLossKind::UnusedBlockDefinitions) purged = loss.count;
+    }
+    const bool saved = model.FileOut(FName, ver);
+    model.PurgeUnusedBlocks = false;
+    if (saved) {
         JwString text = FileWord(kind) + FName + u"」を保存しました";
         if (dropped > 0) text += u"（定義のないブロック挿入 " + FromUtf8(std::to_string(dropped)) + u" 個を除きました）";
+        if (purged > 0)
+            text += u"（使われていないブロック定義 " + FromUtf8(std::to_string(purged)) + u" 個を削除しました）";
         SetMessage(text);
     } else {
         // With the writer's reason, as a failed open shows the reader's.

@@ -70,8 +70,9 @@ public:
     // Before a file was opened it only says so. When the chosen version and
     // encoding lose something of the model, the user is asked first.
     void Button2Click();
-    // The question asked before a save that loses what LossQuestion lists;
-    // empty when the chosen version and encoding keep everything.
+    // The question asked before a save that loses something with the chosen
+    // version and encoding or that keeps unused block definitions; empty
+    // when neither is so.
     QString LossQuestion(JwFileKind kind) const;
     void JwwFileOutput(const JwString& FName);
     void JwsFileOutput(const JwString& FName);
@@ -112,9 +113,12 @@ private:
     // After a successful open: the version and encoding lists show those of
     // the file, so that a plain save keeps them.
     void PresetLists(JwFileKind kind);
-    // Asks about LossQuestion, when there is one; false when the user goes
-    // back.
+    // Asks about LossQuestion, when there is one, with a check box that
+    // drops the unused block definitions when there are any; false when the
+    // user goes back.
     bool ConfirmLosses(JwFileKind kind);
+    // The block definitions no insert of the open drawing or figure uses.
+    int32_t UnusedBlocks(JwFileKind kind) const;
     // Runs change on the table source with every grid model reset around it.
     template <typename F>
     void ChangeTables(F change);
@@ -130,6 +134,7 @@ private:
 
     JwQtDialogs qtDialogs_;
     JwDialogs* dialogs_;
+    bool purgeBlocks_ = false;  // the next save drops unused block definitions (the save question's check box)
     JwString appFolder_;
     TJwSession session_;
     JwTableSource tables_;

@@ -27,6 +27,7 @@ struct ConvertOptions {
     std::string outdir;
     std::string version;   // the text of a format version ("2.20"), or empty: the input's
     std::string encoding;  // "sjis", "utf16", or empty: the input's
+    bool purgeUnusedBlocks = false;
     unsigned jobs = 0;
 };
 
@@ -63,6 +64,7 @@ template <class Model>
 void WriteModel(Model& m, const ConvertOptions& opts, const std::string& out, ConvertResult& r) {
     const int32_t ver = TargetVersion(m, opts);
     const bool utf16 = opts.encoding.empty() ? m.MojiEncode : opts.encoding == "utf16";
+    m.PurgeUnusedBlocks = opts.purgeUnusedBlocks;
     const std::vector<JwSaveLoss> losses = SaveLosses(m, ver, utf16);
     m.SetFileOutOption(utf16 ? kFileOutOptUtf16 : 0);
     if (!m.FileOut(PathText(out), ver)) {
@@ -182,11 +184,14 @@ CommandAction Setup(CLI::App& sub) {
         ->check(CLI::IsMember(names));
     sub.add_option("--encoding", opts->encoding, "Text encoding of the strings (default: that of IN)")
         ->check(CLI::IsMember({"sjis", "utf16"}));
+    sub.add_flag("--purge-unused-blocks", opts->purgeUnusedBlocks,
+                 "Leave out the block definitions no insert uses (kept by default)");
     sub.footer(
         "A figure (.jws) is written as version 2.30 for 2.20-2.30 and as 3.51 for 3.00.\n"
         "Writing an older version drops what that version cannot hold (bound images below\n"
-        "7.00, extended colours and line types below 4.20, ...); what is lost, and the block\n"
-        "definitions no insert uses (always left out), are named on stderr as warnings.\n"
+        "7.00, extended colours and line types below 4.20, ...); what is lost is named on\n"
+        "stderr as warnings. Block definitions no insert uses are kept unless\n"
+        "--purge-unused-blocks leaves them out (a warning says how many).\n"
         "Bound images of a 7.00 drawing are kept when writing 7.00.\n"
         "A legacy JWK figure (.jwk) is written again as JWK, without --version or --encoding.\n"
         "OUT must have the extension of IN's kind (.jww, .jws or .jwk, any letter case);\n"

@@ -102,6 +102,38 @@ TEST_F(WindowTest, OlderVersionAsksBeforeWriting) {
     EXPECT_EQ(VersionOf(WorkPath("same.jww")), 700);
 }
 
+// A figure with block definitions no insert uses: the save question says
+// they are kept and offers a check box that drops them; the status line says
+// how many went.
+TEST_F(WindowTest, UnusedBlockDefinitionsKeptUnlessTheUserDropsThem) {
+    ZS_NEED_SAMPLES();
+    auto definitions = [](const QString& path) {
+        TJwsData m;
+        EXPECT_TRUE(m.FileIn(FromQ(path))) << m.LastError;
+        return m.EntBlockDefN;
+    };
+    const QString source = Sample("jws351-blocks.jws");
+    const int held = definitions(source);
+    Open(source);
+    const QString kept = WorkPath("kept.jws");
+    Save(kept);
+    ASSERT_EQ(dialogs.questions.size(), 1u);
+    EXPECT_TRUE(dialogs.questions[0].startsWith(
+        QStringLiteral("どの挿入にも使われていないブロック定義が 21 個あります。そのまま保存されます。")))
+        << dialogs.questions[0].toStdString();
+    ASSERT_EQ(dialogs.options.size(), 1u);
+    EXPECT_EQ(dialogs.options[0], QStringLiteral("使われていないブロック定義 21 個を削除する"));
+    EXPECT_EQ(definitions(kept), held);
+    EXPECT_EQ(Message(), QStringLiteral("図形ファイル「") + kept + QStringLiteral("」を保存しました"));
+
+    const QString purged = WorkPath("purged.jws");
+    dialogs.optionAnswers = {true};
+    Save(purged);
+    EXPECT_EQ(definitions(purged), held - 21);
+    EXPECT_EQ(Message(), QStringLiteral("図形ファイル「") + purged +
+                             QStringLiteral("」を保存しました（使われていないブロック定義 21 個を削除しました）"));
+}
+
 // Enter in the path opens the file named there; Ctrl+O is "参照"; a missing
 // or unsupported file from outside is named in the status line.
 TEST_F(WindowTest, PathKeysAndFilesFromOutside) {

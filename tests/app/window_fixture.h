@@ -40,6 +40,8 @@ public:
     std::vector<QString> messages;
     std::deque<bool> askAnswers;  // an empty queue answers Yes
     std::vector<QString> questions;
+    std::deque<bool> optionAnswers;  // the check box under a question; an empty queue leaves it
+    std::vector<QString> options;    // the check boxes' texts, in order
 
     std::optional<JwFileAnswer> OpenFile(QWidget*, const JwFileRequest& request) override {
         openRequests.push_back(request);
@@ -50,8 +52,15 @@ public:
         return Next(saveAnswers);
     }
     void ShowMessage(QWidget*, const QString& text) override { messages.push_back(text); }
-    bool Ask(QWidget*, const QString& text) override {
+    bool Ask(QWidget*, const QString& text, JwQuestionOption* option = nullptr) override {
         questions.push_back(text);
+        if (option != nullptr) {
+            options.push_back(option->text);
+            if (!optionAnswers.empty()) {
+                option->checked = optionAnswers.front();
+                optionAnswers.pop_front();
+            }
+        }
         if (askAnswers.empty()) return true;
         const bool yes = askAnswers.front();
         askAnswers.pop_front();

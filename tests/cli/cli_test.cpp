@@ -224,9 +224,9 @@ struct ConvertCase {
     const char* encoding;  // --encoding, or nullptr
     int readVersion;       // version read back
     const char* readEncoding;
-    // False when the input holds block definitions that no insert uses: the
-    // writer leaves those out, and their texts with them.
-    bool allBlocksUsed;
+    // --purge-unused-blocks, for an input that holds block definitions no
+    // insert uses: the writer leaves those out, and their texts with them.
+    bool purge;
 };
 
 // Readable test output: the sample and the output instead of the bytes.
@@ -235,16 +235,19 @@ void PrintTo(const ConvertCase& c, std::ostream* os) { *os << c.sample << " -> "
 class CliConvert : public CliTest, public ::testing::WithParamInterface<ConvertCase> {};
 
 // The output reads back with the chosen version and encoding and holds the
-// same entities (and block definitions and texts, when all are in use).
+// same entities, block definitions and texts (fewer definitions when unused
+// ones were purged).
 TEST_P(CliConvert, ReadsBackWithVersionEncodingAndCounts) {
     ZS_NEED_SAMPLES();
     const ConvertCase& c = GetParam();
     std::vector<std::string> args{"convert", Sample(c.sample), Path(c.out)};
     if (c.version) args.insert(args.end(), {"--version", c.version});
     if (c.encoding) args.insert(args.end(), {"--encoding", c.encoding});
+    if (c.purge) args.emplace_back("--purge-unused-blocks");
     const CliResult r = RunCli(args);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err.find("block definition(s) no insert uses") != std::string::npos, c.purge) << r.err;
 
     const std::vector<json> lines = JsonLines(RunCli({"info", "--json", Sample(c.sample), Path(c.out)}).out);
     ASSERT_EQ(lines.size(), 2u);
@@ -254,24 +257,24 @@ TEST_P(CliConvert, ReadsBackWithVersionEncodingAndCounts) {
     EXPECT_EQ(after["version"], c.readVersion);
     EXPECT_EQ(after["encoding"], c.readEncoding);
     for (const char* key : {"format", "memo", "n1", "counts"}) EXPECT_EQ(after[key], before[key]) << key;
-    if (c.allBlocksUsed) {
+    if (c.purge) {
+        EXPECT_LT(after["block_definitions"].size(), before["block_definitions"].size());
+    } else {
         EXPECT_EQ(after["block_definitions"], before["block_definitions"]);
         EXPECT_EQ(after["text_sha1"], before["text_sha1"]);
-    } else {
-        EXPECT_LT(after["block_definitions"].size(), before["block_definitions"].size());
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Samples, CliConvert,
-    ::testing::Values(ConvertCase{"jww700-sjis-blocks.jww", "a.jww", "6.00", "utf16", 600, "utf16", true},
-                      ConvertCase{"jww700-utf16-2blocks.jww", "b.JWW", "3.51", "sjis", 351, "sjis", true},
-                      ConvertCase{"jww600-points-texts.jww", "c.jww", "2.20", "utf16", 220, "utf16", true},
-                      ConvertCase{"jww700-utf16-2blocks.jww", "d.jww", nullptr, nullptr, 700, "utf16", true},
+    ::testing::Values(ConvertCase{"jww700-sjis-blocks.jww", "a.jww", "6.00", "utf16", 600, "utf16", false},
+                      ConvertCase{"jww700-utf16-2blocks.jww", "b.JWW", "3.51", "sjis", 351, "sjis", false},
+                      ConvertCase{"jww600-points-texts.jww", "c.jww", "2.20", "utf16", 220, "utf16", false},
+                      ConvertCase{"jww700-utf16-2blocks.jww", "d.jww", nullptr, nullptr, 700, "utf16", false},
                       ConvertCase{"jws700-blocks.jws", "e.jws", "4.20", "utf16", 420, "utf16", false},
-                      ConvertCase{"jws351-blocks.jws", "f.jws", "2.20", nullptr, 230, "sjis", false},
+                      ConvertCase{"jws351-blocks.jws", "f.jws", "2.20", nullptr, 230, "sjis", true},
                       // A figure without any string cannot show its encoding.
-                      ConvertCase{"jws600-uppercase-ext.JWS", "g.jws", "3.00", nullptr, 351, "sjis", true}),
+                      ConvertCase{"jws600-uppercase-ext.JWS", "g.jws", "3.00", nullptr, 351, "sjis", false}),
     [](const ::testing::TestParamInfo<ConvertCase>& info) {
         // The output file's letter and the version read back, e.g. "a_600".
         return std::string(1, info.param.out[0]) + "_" + std::to_string(info.param.readVersion);
@@ -520,7 +523,10 @@ const ArgsCase kArgsCases[] = {
     {"ConvertThreeArguments", {"convert", "@/top/jww600-points-texts.jww", "@/a.jww", "@/b.jww"}, 2, {},
      {"a.jww", "b.jww"}, "give IN OUT"},
     {"ConvertOutdir", {"convert", "@/top/jww600-points-texts.jww", "@/top/jws351-blocks.jws", "--outdir", "@/out"}, 0,
-     {"out/jww600-points-texts.jww", "out/jws351-blocks.jws"}, {}, "warning: 21 block definition(s) no insert uses"},
+     {"out/jww600-points-texts.jww", "out/jws351-blocks.jws"}, {}, ""},
+    {"ConvertPurgeUnusedBlocks",
+     {"convert", "@/top/jws351-blocks.jws", "--outdir", "@/out", "--purge-unused-blocks"}, 0,
+     {"out/jws351-blocks.jws"}, {}, "warning: 21 block definition(s) no insert uses: left out"},
     {"ConvertOutdirIsInputFolder", {"convert", "@/top/jww600-points-texts.jww", "--outdir", "@/top"}, 1, {}, {},
      "the output would replace the input"},
     // render: -o or --outdir, the format from the extension or --format.

@@ -100,7 +100,7 @@ TEST(EntityWriter, EveryKindInBothAttributeForms) {
     std3.end_y = 4;
     std3.Color = 0xABCDEF;  // not written: colour is not 10
     jw::TEntJwwBlockDef def;
-    def.nNumber = 3;
+    def.nNumber = 0;
     def.ref_flag = true;
     def.ref_no = 0;
     m.EntBlockDef.push_back(def);
@@ -113,7 +113,7 @@ TEST(EntityWriter, EveryKindInBothAttributeForms) {
     AddMoji(m, text);
     AddSolid(m, own);
     AddSolid(m, std3);
-    AddBlock(m, Insert(3));
+    AddBlock(m, Insert(0));
     for (int ver : {300, 351}) {
         B e;
         e.w(8).newClass(ver, "CDataSen");
@@ -124,13 +124,15 @@ TEST(EntityWriter, EveryKindInBothAttributeForms) {
         MojiBody(e, text, B().str("AB"), ver).newClass(ver, "CDataSolid");
         SolidBody(e, own, ver).w(0x800A);
         SolidBody(e, std3, ver).newClass(ver, "CDataBlock");
-        BlockBody(e, Insert(3), 0, ver);
+        BlockBody(e, Insert(0), 0, ver);
         e.w(1).newClass(ver, "CDataList").att(def.att, ver).c(0).c(0).c(0).str("").w(0);
         EXPECT_EQ(Hex(EntityBytes(m, ver)), Hex(e)) << ver;
     }
 }
 
-TEST(EntityWriter, OnlyReferencedDefinitionsWithOutputNumbers) {
+// Every definition is written with its own number; with PurgeUnusedBlocks
+// only those in use, numbered as MakeBlockTree numbers them.
+TEST(EntityWriter, DefinitionsWithOutputNumbers) {
     // Definitions 7, 9 and 12; the drawing inserts 12 and 9, 9 inserts 12, and
     // 7 is not used. As MakeBlockTree leaves them: 9 -> 0, 12 -> 1.
     TJwwData m = Model();
@@ -183,6 +185,25 @@ TEST(EntityWriter, OnlyReferencedDefinitionsWithOutputNumbers) {
 
     // Written as 0, the insert of 99 would become one of the first written
     // definition: it is left out, and the count says so.
+    {
+        B e;
+        e.w(2).newClass(700, "CDataBlock");        // class 1, insert 2
+        BlockBody(e, Insert(12, 1), 12).w(0x8001);  // 3
+        BlockBody(e, Insert(9, 2), 9);
+        e.w(3).newClass(700, "CDataList");           // class 4
+        e.att(d7.att).c(7).c(1).c(5).str("A").w(1);  // definition 5
+        e.newClass(700, "CDataSen");                 // class 6, line 7
+        LineBody(e, ml1).w(0x8004);
+        e.att(d9.att).c(9).c(1).c(5).str("B").w(3).w(0x8006);  // definition 8, line 9
+        LineBody(e, ml1).w(0x8001);                             // insert 10
+        BlockBody(e, Insert(12, 3), 12).w(0x8006);              // line 11
+        LineBody(e, ml2).w(0x8004);
+        e.att(d12.att).c(12).c(1).c(5).str("C").w(1);  // definition 12
+        e.newClass(700, "CDataEnko");
+        EnkoBody(e, Arc());
+        EXPECT_EQ(Hex(EntityBytes(m, 700)), Hex(e));
+    }
+    m.PurgeUnusedBlocks = true;
     B e;
     e.w(2).newClass(700, "CDataBlock");  // class 1, insert 2
     BlockBody(e, Insert(12, 1), 1).w(0x8001);  // 3
@@ -202,17 +223,17 @@ TEST(EntityWriter, OnlyReferencedDefinitionsWithOutputNumbers) {
 TEST(EntityWriter, DefinitionTimeWithoutStampFlag) {
     TJwwData m = Model();
     jw::TEntJwwBlockDef d;
-    d.nNumber = 1;
+    d.nNumber = 0;
     d.dtime = 0x80000003u;  // bit 31 would announce an 8-byte time stamp
     d.ref_flag = true;
     d.ref_no = 0;
     m.EntBlockDef = {d};
     m.EntBlockDefN = m.Enthd.n2 = 1;
-    AddBlock(m, Insert(1));
+    AddBlock(m, Insert(0));
     const Bytes out = EntityBytes(m, 700);
     B e;
     e.w(1).newClass(700, "CDataBlock");
-    BlockBody(e, Insert(1), 0).w(1).newClass(700, "CDataList").att(d.att).c(0).c(0).c(3).str("").w(0);
+    BlockBody(e, Insert(0), 0).w(1).newClass(700, "CDataList").att(d.att).c(0).c(0).c(3).str("").w(0);
     EXPECT_EQ(Hex(out), Hex(e));
 }
 
@@ -221,7 +242,7 @@ TEST(EntityWriter, DefinitionTimeWithoutStampFlag) {
 TEST(EntityWriter, DefinitionTimeStampWrittenBack) {
     TJwwData m = Model();
     jw::TEntJwwBlockDef d;
-    d.nNumber = 1;
+    d.nNumber = 0;
     d.dtime = 2;  // the position, as the reader leaves it
     d.bTime64 = true;
     d.dtimeFile = 0x80000005u;
@@ -231,11 +252,11 @@ TEST(EntityWriter, DefinitionTimeStampWrittenBack) {
     d.ref_no = 0;
     m.EntBlockDef = {d};
     m.EntBlockDefN = m.Enthd.n2 = 1;
-    AddBlock(m, Insert(1));
+    AddBlock(m, Insert(0));
     for (const int ver : {700, 600}) {
         B e;
         e.w(1).newClass(ver, "CDataBlock");
-        BlockBody(e, Insert(1), 0, ver).w(1).newClass(ver, "CDataList").att(d.att, ver).c(0).c(0);
+        BlockBody(e, Insert(0), 0, ver).w(1).newClass(ver, "CDataList").att(d.att, ver).c(0).c(0);
         if (ver == 700)
             e.c(0x80000005u).bytes(Bytes(std::begin(stamp), std::end(stamp)));
         else

@@ -1,5 +1,5 @@
 // Entity-list writer shared by JWW and JWS: the drawing's entities in the
-// order of EntNo, then the referenced block definitions with their members,
+// order of EntNo, then the block definitions with their members,
 // each entity preceded by its class record or class tag.
 #include <algorithm>
 #include <cstddef>
@@ -44,18 +44,20 @@ public:
     }
 
     void Run() {
+        // Every definition, or those in use when unused ones are purged; the
+        // inserts refer to them by the numbers they are saved with.
+        const size_t listN = HeldCount(HeldCount(m_.EntBlockDef, m_.EntBlockDefN), m_.Hd().n2);
+        numbers_ = m_.SavedBlockNumbers(listN);
         const EntityListView drawing = EntityListOf(m_);
         aw_.CountOut(CountOf(drawing));
         WriteList(drawing);
 
-        // Referenced definitions only; the count states what follows.
-        const size_t listN = HeldCount(HeldCount(m_.EntBlockDef, m_.EntBlockDefN), m_.Hd().n2);
-        int32_t written = 0;
-        for (size_t i = 0; i < listN; ++i)
-            if (m_.EntBlockDef[i].ref_flag) ++written;
+        // The count states what follows.
+        const int32_t written =
+            static_cast<int32_t>(std::count_if(numbers_.begin(), numbers_.end(), [](int64_t v) { return v >= 0; }));
         aw_.CountOut(written);
-        for (size_t i = 0; i < listN; ++i)
-            if (m_.EntBlockDef[i].ref_flag) WriteDefinition(m_.EntBlockDef[i]);
+        for (size_t i = 0; i < numbers_.size(); ++i)
+            if (numbers_[i] >= 0) WriteDefinition(m_.EntBlockDef[i]);
     }
 
 private:
@@ -67,6 +69,7 @@ private:
     uint32_t objectIndex_ = 1;
     int32_t classIndex_[9] = {};
     JwString work_;  // reused for rewritten strings
+    std::vector<int64_t> numbers_;  // the saved number of each definition, -1 left out
 
     bool Splits(const TEntJwwSunpo& d) const { return splitSxf_ && d.bSxfMode != 0; }
 
@@ -260,7 +263,7 @@ private:
                 ClassInfo(kEntBlock);
                 FixedBuf<kBlockSize> f;
                 Load(f, &b, kEntBlock);
-                f.Put(offsetof(TEntJwwBlock, nNumber), m_.ChangeBlockNo(b.nNumber));
+                f.Put(offsetof(TEntJwwBlock, nNumber), m_.SavedBlockNo(numbers_, b.nNumber));
                 Emit(f);
                 ++objectIndex_;
                 break;
@@ -280,7 +283,7 @@ private:
         ClassInfo(kEntBlockDef);
         FixedBuf<kDefSize> f;
         Load(f, &d.Fixed(), kEntBlockDef);
-        f.Put(offsetof(TEntJwwBlockDefFixed, nNumber), m_.ChangeBlockNo(d.nNumber));
+        f.Put(offsetof(TEntJwwBlockDefFixed, nNumber), m_.SavedBlockNo(numbers_, d.nNumber));
         // The time stamp read with the definition goes back to the versions
         // that hold one: 7.00, and any version from that of the file it came
         // from on. Elsewhere bit 31 would announce a stamp that is not there.

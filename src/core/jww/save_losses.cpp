@@ -1,5 +1,7 @@
 #include "jww/save_losses.h"
 
+#include <algorithm>
+
 #include "jww/archive.h"
 #include "jww/versions.h"
 #include "model/entity_list_view.h"
@@ -95,18 +97,18 @@ private:
 // The part both models share: entities, block definitions, bound images.
 void CountShared(const TJwEntities& m, LossCounter& c, bool images, int32_t ver) {
     c.Entities(EntityListOf(m));
-    int32_t unused = 0;
-    const size_t defs = HeldCount(m.EntBlockDef, m.Hd().n2);
-    for (size_t i = 0; i < defs; ++i) {
+    int32_t purged = 0;
+    const std::vector<int64_t> numbers = m.SavedBlockNumbers(HeldCount(m.EntBlockDef, m.Hd().n2));
+    for (size_t i = 0; i < numbers.size(); ++i) {
         const TEntJwwBlockDef& d = m.EntBlockDef[i];
-        if (!d.ref_flag) {
-            ++unused;
+        if (numbers[i] < 0) {
+            ++purged;
             continue;
         }
         c.Text(d.strName);
         c.Entities(EntityListOf(d));
     }
-    c.Add(JwLossKind::UnusedBlockDefinitions, unused);
+    c.Add(JwLossKind::UnusedBlockDefinitions, purged);
     if (images && ver < kVerBoundImages) {
         int32_t held = 0;
         const size_t n = HeldCount(m.BindImage, m.BindImageN);
@@ -117,6 +119,14 @@ void CountShared(const TJwEntities& m, LossCounter& c, bool images, int32_t ver)
 }
 
 }  // namespace
+
+int32_t UnusedBlockDefinitions(const TJwEntities& m) {
+    int32_t unused = 0;
+    const size_t n = std::min(HeldCount(m.EntBlockDef, m.Hd().n2), HeldCount(m.EntBlockDef, m.EntBlockDefN));
+    for (size_t i = 0; i < n; ++i)
+        if (!m.EntBlockDef[i].ref_flag) ++unused;
+    return unused;
+}
 
 std::vector<JwSaveLoss> SaveLosses(const TJwwData& m, int32_t ver, bool utf16) {
     LossCounter c(m, ver, m.Enthd.jwVer, utf16);

@@ -1,7 +1,8 @@
 // What a save drops or changes: for a drawing or figure and the format
 // version and string encoding it is about to be written in, what the writer
 // cannot keep (by the same version numbers and attribute mapping the writer
-// uses), and the block definitions it leaves out because no insert uses them.
+// uses), and the block definitions it leaves out when asked to purge those
+// no insert uses (PurgeUnusedBlocks).
 // The window asks before such a save; `convert` names them on stderr.
 #pragma once
 
@@ -20,7 +21,7 @@ enum class JwLossKind {
     SxfDimensions,           // SXF dimensions split into a dimension, lines and points (below 4.20)
     LineWidths,              // entities whose line width is not written (below 3.51)
     ShiftJisText,            // strings with characters Shift-JIS lacks ("?" is written)
-    UnusedBlockDefinitions,  // block definitions no insert uses (left out at every version)
+    UnusedBlockDefinitions,  // block definitions no insert uses, left out on request (PurgeUnusedBlocks)
     InsertsOfMissingDefinitions,  // block inserts whose number no definition has (left out at every version)
 };
 
@@ -34,6 +35,10 @@ struct JwSaveLoss {
 // The model must be as a read leaves it (block tree built).
 std::vector<JwSaveLoss> SaveLosses(const TJwwData& m, int32_t ver, bool utf16);
 std::vector<JwSaveLoss> SaveLosses(const TJwsData& m, int32_t ver, bool utf16);
+
+// The block definitions no insert of m uses, directly or through definitions
+// in use: what a save with PurgeUnusedBlocks leaves out.
+int32_t UnusedBlockDefinitions(const TJwEntities& m);
 
 // One line about a loss for the command line ("2 bound images: only 7.00
 // holds them") and for the window (Japanese).

@@ -331,6 +331,25 @@ uint32_t TJwEntities::ChangeBlockNo(uint32_t n) const {
     return def.ref_flag ? static_cast<uint32_t>(def.ref_no) : n;
 }
 
+std::vector<int64_t> TJwEntities::SavedBlockNumbers(size_t n) const {
+    n = std::min(n, static_cast<size_t>(Usable(EntBlockDef, EntBlockDefN)));
+    std::vector<int64_t> numbers(n);
+    int64_t next = 0;
+    for (size_t d = 0; d < n; ++d) {
+        if (!PurgeUnusedBlocks)
+            numbers[d] = EntBlockDef[d].nNumber;
+        else
+            numbers[d] = EntBlockDef[d].ref_flag ? next++ : -1;
+    }
+    return numbers;
+}
+
+uint32_t TJwEntities::SavedBlockNo(const std::vector<int64_t>& numbers, uint32_t n) const {
+    const int32_t d = FindBlkDef(n);
+    return d >= 0 && static_cast<size_t>(d) < numbers.size() && numbers[d] >= 0 ? static_cast<uint32_t>(numbers[d])
+                                                                                  : 0;
+}
+
 int32_t TJwEntities::GetBlkNo(const JwString& ps) const {
     const std::u16string_view base = BlkNameBase(ps);
     const int32_t defN = Usable(EntBlockDef, EntBlockDefN);

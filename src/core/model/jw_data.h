@@ -99,6 +99,10 @@ public:
     std::vector<std::string> BindImageErrors;
 
     int32_t FileOutOpt = 0;
+    // When set, a save (FileOut, BufferOut) leaves out the block definitions
+    // that no insert of the drawing uses, directly or through definitions in
+    // use (ref_flag); otherwise a save writes every definition.
+    bool PurgeUnusedBlocks = false;
     int32_t FontNameN = 0;
     std::vector<JwString> FontNames;
     bool MojiEncode = false;
@@ -142,6 +146,13 @@ public:
     // Leaving these out makes the nesting of the definitions in use acyclic.
     std::vector<std::vector<char>> CycleClosingInserts() const;
     uint32_t ChangeBlockNo(uint32_t n) const;
+    // The numbers a save gives the first n block definitions: their own
+    // when every one is written; with PurgeUnusedBlocks those in use are
+    // numbered 0, 1, 2 ... (ChangeBlockNo) and the others answer -1.
+    std::vector<int64_t> SavedBlockNumbers(size_t n) const;
+    // The saved number of the definition that number n refers to (numbers as
+    // SavedBlockNumbers answers them); 0 when no definition has n.
+    uint32_t SavedBlockNo(const std::vector<int64_t>& numbers, uint32_t n) const;
     // Whether a definition has the number n (an insert of any other number
     // is left out by the writers).
     bool HasBlkDef(uint32_t n) const { return FindBlkDef(n) >= 0; }
