@@ -45,18 +45,22 @@ void JwQtDialogs::ShowMessage(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, QGuiApplication::applicationDisplayName(), text);
 }
 
-bool JwQtDialogs::Ask(QWidget* parent, const QString& text, JwQuestionOption* option) {
-    QMessageBox box(QMessageBox::Question, QGuiApplication::applicationDisplayName(), text,
-                    QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::No);
-    QCheckBox* check = nullptr;
+std::unique_ptr<QMessageBox> JwQuestionBox(QWidget* parent, const QString& text, const JwQuestionOption* option) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, QGuiApplication::applicationDisplayName(), text,
+                                             QMessageBox::Yes | QMessageBox::No, parent);
+    box->setDefaultButton(QMessageBox::No);
     if (option != nullptr) {
-        check = new QCheckBox(option->text, &box);
+        auto* check = new QCheckBox(option->text, box.get());
         check->setChecked(option->checked);
-        box.setCheckBox(check);
+        box->setCheckBox(check);
     }
-    const bool yes = box.exec() == QMessageBox::Yes;
-    if (check != nullptr) option->checked = check->isChecked();
+    return box;
+}
+
+bool JwQtDialogs::Ask(QWidget* parent, const QString& text, JwQuestionOption* option) {
+    const std::unique_ptr<QMessageBox> box = JwQuestionBox(parent, text, option);
+    const bool yes = box->exec() == QMessageBox::Yes;
+    if (option != nullptr) option->checked = box->checkBox()->isChecked();
     return yes;
 }
 

@@ -5,8 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace jw {
@@ -46,6 +48,10 @@ public:
     // a check box; true for Yes.
     virtual bool Ask(QWidget* parent, const QString& text, JwQuestionOption* option = nullptr) = 0;
 };
+
+// The question JwQtDialogs::Ask shows: Yes and No (No preselected) and, when
+// option is given, its check box.
+std::unique_ptr<QMessageBox> JwQuestionBox(QWidget* parent, const QString& text, const JwQuestionOption* option);
 
 // The real dialogs (QFileDialog, QMessageBox).
 class JwQtDialogs : public JwDialogs {

@@ -526,6 +526,14 @@ QString TForm1::LossQuestion(JwFileKind kind) const {
     return text;
 }
 
+JwQuestionOption TForm1::PurgeOption(JwFileKind kind) const {
+    // Kept unless the user asks: a definition no insert uses is still part
+    // of the drawing's library.
+    const int32_t unused = UnusedBlocks(kind);
+    if (unused == 0) return {};
+    return {QStringLiteral("使われていないブロック定義 %1 個を削除する").arg(unused), false};
+}
+
 int32_t TForm1::UnusedBlocks(JwFileKind kind) const {
     if (kind == JwFileKind::Jww) return session_.JWW1 ? UnusedBlockDefinitions(*session_.JWW1) : 0;
     return session_.JWS ? UnusedBlockDefinitions(*session_.JWS) : 0;
@@ -535,11 +543,8 @@ bool TForm1::ConfirmLosses(JwFileKind kind) {
     purgeBlocks_ = false;
     const QString question = LossQuestion(kind);
     if (question.isEmpty()) return true;
-    const int32_t unused = UnusedBlocks(kind);
-    if (unused == 0) return dialogs_->Ask(this, question);
-    // Kept unless the user asks: a definition no insert uses is still part
-    // of the drawing's library.
-    JwQuestionOption purge{QStringLiteral("使われていないブロック定義 %1 個を削除する").arg(unused)};
+    JwQuestionOption purge = PurgeOption(kind);
+    if (purge.text.isEmpty()) return dialogs_->Ask(this, question);
     const bool yes = dialogs_->Ask(this, question, &purge);
     purgeBlocks_ = yes && purge.checked;
     return yes;

@@ -74,6 +74,11 @@ public:
     // version and encoding or that keeps unused block definitions; empty
     // when neither is so.
     QString LossQuestion(JwFileKind kind) const;
+    // The check box under that question when the drawing or figure holds
+    // unused block definitions; empty text when it holds none.
+    JwQuestionOption PurgeOption(JwFileKind kind) const;
+    // The kind of the file last read; Unsupported before any.
+    JwFileKind OpenedKind() const { return openedKind_; }
     void JwwFileOutput(const JwString& FName);
     void JwsFileOutput(const JwString& FName);
     // Text probe of the hidden Button3.

@@ -2,9 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTabWidget>
 
+#include "dialogs.h"
 #include "drawing_view.h"
 #include "main_window.h"
 #include "viewer/table_views.h"
@@ -34,6 +36,17 @@ bool SaveScreenshots(TForm1& form, const QString& folder) {
         if (view != nullptr && view->isVisible()) ok = view->WaitForPaint() && ok;
         const QPixmap picture = form.grab();
         ok = picture.save(dir.filePath(QString::fromLatin1(shot.file)), "PNG") && ok;
+    }
+    // The question a save would ask, when it would ask one.
+    const JwFileKind kind = form.OpenedKind();
+    const QString question = form.LossQuestion(kind);
+    if (!question.isEmpty()) {
+        const JwQuestionOption option = form.PurgeOption(kind);
+        const std::unique_ptr<QMessageBox> box =
+            JwQuestionBox(&form, question, option.text.isEmpty() ? nullptr : &option);
+        box->show();
+        QCoreApplication::processEvents();
+        ok = box->grab().save(dir.filePath(QStringLiteral("save-question.png")), "PNG") && ok;
     }
     return ok;
 }
