@@ -1,7 +1,8 @@
 // `render IN... [-o OUT | --outdir DIR]`: pictures of drawings and figures
-// as PNG, SVG or PDF, each of its paper's size, as the window's "図面" page
-// draws them. Needs no display. Linked into zumenscope-render (and the
-// tests), never into zumenscope-cli, which runs that program instead.
+// as PNG, SVG or PDF, of a drawing's paper or of what a figure draws, as the
+// window's "図面" page draws them. Needs no display. Linked into
+// zumenscope-render (and the tests), never into zumenscope-cli, which runs
+// that program instead.
 #include <QGuiApplication>
 #include <QString>
 #include <QtGlobal>
@@ -49,7 +50,7 @@ struct RenderOptions {
     std::vector<std::string> files;
     std::string out, outdir;
     bool recursive = false;  // a folder argument takes its subfolders
-    std::string format;  // png, svg, pdf; empty: from -o's extension (png with --outdir)
+    std::string format;  // png, svg, pdf; empty: from -o's extension, else png
     std::optional<double> dpi;
     std::optional<int> width;
     std::string background = "white";
@@ -312,9 +313,9 @@ CommandAction Setup(CLI::App& sub) {
     AddJobsOption(sub, o->jobs);
     sub.footer(
         "Each picture has the size of the drawing's paper, or with --page content (a figure's\n"
-        "default) of what is drawn with a margin of 5 % of its larger side, at most\n"
-        "30000 pixels a side and 600 million in all. A picture left blank while the drawing\n"
-        "shows something beyond its paper is named in a warning. Hidden layers are left out; display-only\n"
+        "default) of what is drawn with a margin of 5 % of its larger side, at most 30000\n"
+        "pixels a side and 600 million in all. A picture left blank while the drawing shows\n"
+        "something beyond its paper is named in a warning. Hidden layers are left out; display-only\n"
         "layers are printed as the drawing's print settings say (grey on screen); text variables\n"
         "are expanded as the DXF export expands them; Japanese fonts fall back to the IPA fonts.\n"
         "A drawing that would cost far more to draw than its size warrants is cut short with a\n"
