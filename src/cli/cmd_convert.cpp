@@ -7,6 +7,7 @@
 #include <vector>
 #include <ostream>
 
+#include "batch_plan.h"
 #include "cli_support.h"
 #include "command.h"
 #include "files/open_file.h"
@@ -27,6 +28,7 @@ struct ConvertOptions {
     std::string outdir;
     std::string version;   // the text of a format version ("2.20"), or empty: the input's
     std::string encoding;  // "sjis", "utf16", or empty: the input's
+    bool recursive = false;  // a folder argument takes its subfolders
     bool purgeUnusedBlocks = false;
     unsigned jobs = 0;
 };
@@ -144,24 +146,38 @@ ConvertResult ConvertOne(const ConvertOptions& opts, const std::string& in, cons
 }
 
 int RunConvert(const ConvertOptions& opts, Console& io) {
-    // IN OUT, or IN... --outdir DIR (each written there under its own name).
-    std::vector<std::string> inputs, outputs;
+    // IN OUT, or IN... --outdir DIR (each written there under its own name,
+    // a folder's drawings and figures keeping its subfolders). Without
+    // --outdir a folder would be written over itself.
+    BatchRequest plan;
+    plan.command = "convert";
+    plan.recursive = opts.recursive;
+    plan.outdir = opts.outdir;
     if (opts.outdir.empty()) {
-        if (opts.files.size() != 2) {
+        std::error_code ec;
+        if (opts.files.size() != 2 || fs::is_directory(fs::path(opts.files[0]), ec)) {
             Complain(io, "convert", "give IN OUT, or IN... --outdir DIR");
             return kExitUsage;
         }
-        inputs = {opts.files[0]};
-        outputs = {opts.files[1]};
+        plan.args = {opts.files[0]};
+        plan.out = opts.files[1];
     } else {
-        if (!MakeOutputFolder(io, opts.outdir)) return kExitFailed;
-        inputs = opts.files;
-        for (const std::string& in : inputs) outputs.push_back((fs::path(opts.outdir) / fs::path(in).filename()).string());
+        plan.args = opts.files;
     }
+    std::vector<BatchJob> jobs;
+    if (!PlanBatch(plan, io, jobs)) return kExitUsage;
+    if (!MakeBatchFolders(io, opts.outdir, jobs)) return kExitFailed;
 
     int status = kExitOk;
     RunInOrder<ConvertResult>(
-        io, inputs, opts.jobs, [&](size_t i) { return ConvertOne(opts, inputs[i], outputs[i]); },
+        io, BatchNames(jobs), opts.jobs,
+        [&](size_t i) {
+            const BatchJob& job = jobs[i];
+            if (job.error.empty()) return ConvertOne(opts, job.in, job.out.string());
+            ConvertResult r;
+            r.Fail(kExitFailed, job.in, job.error);
+            return r;
+        },
         [&](size_t, ConvertResult& r) {
             for (const auto& [subject, text] : r.messages) Complain(io, subject, text);
             status = std::max(status, r.status);
@@ -176,7 +192,10 @@ CommandAction Setup(CLI::App& sub) {
                    "extension); with --outdir, the drawings to read")
         ->required()
         ->type_name("");
-    sub.add_option("--outdir", opts->outdir, "Write each input into DIR under its own name");
+    sub.add_option("--outdir", opts->outdir,
+                   "Write each input into DIR under its own name; a folder stands for the drawings and figures in "
+                   "it, its subfolders kept below DIR");
+    sub.add_flag("-r,--recursive", opts->recursive, "A folder argument takes the drawings of its subfolders too");
     AddJobsOption(sub, opts->jobs);
     std::vector<std::string> names;
     for (const JwFormatVersion& v : kJwFormatVersions) names.emplace_back(v.text);
@@ -196,7 +215,8 @@ CommandAction Setup(CLI::App& sub) {
         "A legacy JWK figure (.jwk) is written again as JWK, without --version or --encoding.\n"
         "OUT must have the extension of IN's kind (.jww, .jws or .jwk, any letter case);\n"
         "otherwise nothing is written (a DXF is made by the dxf command). An existing OUT is\n"
-        "replaced only by a complete file. With --outdir several inputs convert at once.\n"
+        "replaced only by a complete file. With --outdir several inputs, or the drawings\n"
+        "and figures of a folder, convert at once.\n"
         "Exit status: 0 written, 1 IN could not be read, has an unsupported type or OUT the\n"
         "wrong extension, or OUT could not be written (nothing written), 2 usage error.");
     return [opts](Console& io) { return RunConvert(*opts, io); };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "attributes/gra_attribute.h"
+#include "batch_plan.h"
 #include "cli_support.h"
 #include "command.h"
 #include "dxf/dxf_model.h"
@@ -192,80 +193,6 @@ void ExportOne(const DxfOptions& o, const std::optional<PaperSize>& paper, const
     if (!ok) r.Fail("write failed: " + dwg.LastError);
 }
 
-// One input of the batch: the file, where its DXF goes, and why it is not
-// exported when the plan already knows.
-struct DxfJob {
-    std::string in;
-    fs::path out;
-    std::string error;
-};
-
-// True for the files a folder argument stands for: drawings and figures.
-bool ExportableFile(const fs::directory_entry& e) {
-    std::error_code ec;
-    if (!e.is_regular_file(ec)) return false;
-    const JwFileKind kind = FileKindOf(FromNativePath(e.path()));
-    return kind == JwFileKind::Jww || kind == JwFileKind::Jws;
-}
-
-// The drawings and figures in folder (and its subfolders when recursive),
-// sorted by path, each with its path relative to folder. Folders that cannot
-// be read are named in error.
-std::vector<std::pair<fs::path, fs::path>> FolderDrawings(const fs::path& folder, bool recursive, std::string& error) {
-    std::vector<std::pair<fs::path, fs::path>> found;
-    std::error_code ec;
-    auto take = [&](const fs::directory_entry& e) {
-        if (ExportableFile(e)) found.emplace_back(e.path(), e.path().lexically_relative(folder));
-    };
-    if (recursive) {
-        fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-        for (; !ec && it != end; it.increment(ec)) take(*it);
-    } else {
-        fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-        for (; !ec && it != end; it.increment(ec)) take(*it);
-    }
-    if (ec) error = ec.message();
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-// The jobs of the command line in order: files as given, folders replaced by
-// their drawings; each with its output beside it, under --outdir (keeping the
-// subfolders of a folder argument) or at -o. Answers false after a usage
-// error; problems with single inputs stay in their jobs.
-bool PlanJobs(const DxfOptions& o, Console& io, std::vector<DxfJob>& jobs) {
-    for (const std::string& arg : o.files) {
-        std::error_code ec;
-        if (fs::is_directory(fs::path(arg), ec)) {
-            std::string error;
-            const auto found = FolderDrawings(fs::path(arg), o.recursive, error);
-            if (!error.empty()) jobs.push_back({arg, {}, "cannot read the folder: " + error});
-            if (found.empty() && error.empty())
-                jobs.push_back({arg, {}, std::string("no drawings (.jww, .jws) in the folder") +
-                                             (o.recursive ? "" : " (--recursive takes its subfolders)")});
-            for (const auto& [file, rel] : found) {
-                fs::path out = fs::path(file).replace_extension(".dxf");
-                if (!o.outdir.empty()) out = fs::path(o.outdir) / fs::path(rel).replace_extension(".dxf");
-                jobs.push_back({file.string(), out, {}});
-            }
-        } else {
-            fs::path out = fs::path(arg).replace_extension(".dxf");
-            if (!o.outdir.empty()) out = fs::path(o.outdir) / fs::path(arg).filename().replace_extension(".dxf");
-            if (!o.out.empty()) out = fs::path(o.out);
-            jobs.push_back({arg, out, {}});
-        }
-    }
-    if (!o.out.empty() && jobs.size() != 1) {
-        Complain(io, "dxf", "-o takes one input; use --outdir DIR for several");
-        return false;
-    }
-    // Two inputs that would write the same DXF: the first one wins.
-    OutputClaims claims;
-    for (DxfJob& job : jobs)
-        if (job.error.empty()) job.error = claims.Claim(job.out);
-    return true;
-}
-
 int RunDxf(const DxfOptions& o, Console& io) {
     if (!o.out.empty() && !o.outdir.empty()) {
         Complain(io, "dxf", "give either -o OUT (one input) or --outdir DIR, not both");
@@ -283,31 +210,24 @@ int RunDxf(const DxfOptions& o, Console& io) {
             return kExitUsage;
         }
     }
-    std::vector<DxfJob> jobs;
-    if (!PlanJobs(o, io, jobs)) return kExitUsage;
-    if (!o.outdir.empty()) {
-        if (!MakeOutputFolder(io, o.outdir)) return kExitFailed;
-        // The subfolders of folder arguments, made here once rather than by
-        // jobs running at the same time.
-        std::error_code ec;
-        for (DxfJob& job : jobs) {
-            if (!job.error.empty()) continue;
-            fs::create_directories(job.out.parent_path(), ec);
-            if (!fs::is_directory(job.out.parent_path()))
-                job.error = "cannot create the output folder " + job.out.parent_path().string() +
-                            (ec ? ": " + ec.message() : std::string());
-        }
-    }
+    BatchRequest plan;
+    plan.command = "dxf";
+    plan.args = o.files;
+    plan.recursive = o.recursive;
+    plan.extension = ".dxf";
+    plan.out = o.out;
+    plan.outdir = o.outdir;
+    std::vector<BatchJob> jobs;
+    if (!PlanBatch(plan, io, jobs)) return kExitUsage;
+    if (!MakeBatchFolders(io, o.outdir, jobs)) return kExitFailed;
 
     ExportSession session;
     int status = kExitOk;
-    std::vector<std::string> names;
-    for (const DxfJob& job : jobs) names.push_back(job.in);
     RunInOrder<Outcome>(
-        io, names, o.jobs,
+        io, BatchNames(jobs), o.jobs,
         [&](size_t i) {
             Outcome r;
-            const DxfJob& job = jobs[i];
+            const BatchJob& job = jobs[i];
             if (!job.error.empty())
                 r.Fail(job.error);
             else

@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "batch_plan.h"
 #include "cli_support.h"
 #include "command.h"
 #include "files/open_file.h"
@@ -19,6 +20,7 @@ namespace {
 struct InfoOptions {
     std::vector<std::string> files;
     bool json = false;
+    bool recursive = false;  // a folder argument takes its subfolders
     unsigned jobs = 0;
 };
 
@@ -81,12 +83,25 @@ std::string JsonLine(std::string_view path, const FileInfo& info) {
 }
 
 int RunInfo(const InfoOptions& opts, Console& io) {
+    BatchRequest plan;
+    plan.command = "info";
+    plan.args = opts.files;
+    plan.recursive = opts.recursive;
+    plan.outputs = false;
+    std::vector<BatchJob> jobs;
+    if (!PlanBatch(plan, io, jobs)) return kExitUsage;
     int status = kExitOk;
     bool reportShown = false;
     RunInOrder<FileInfo>(
-        io, opts.files, opts.jobs, [&](size_t i) { return ReadForInfo(opts.files[i], opts.json); },
+        io, BatchNames(jobs), opts.jobs,
+        [&](size_t i) {
+            if (jobs[i].error.empty()) return ReadForInfo(jobs[i].in, opts.json);
+            FileInfo info;
+            info.error = jobs[i].error;
+            return info;
+        },
         [&](size_t i, FileInfo& info) {
-            const std::string& path = opts.files[i];
+            const std::string& path = jobs[i].in;
             if (opts.json) {
                 io.out << JsonLine(path, info) << '\n';
             } else if (info.opened) {
@@ -106,9 +121,11 @@ int RunInfo(const InfoOptions& opts, Console& io) {
 CommandAction Setup(CLI::App& sub) {
     auto opts = std::make_shared<InfoOptions>();
     sub.add_flag("--json", opts->json, "One JSON object per file, one per line, instead of the report");
+    sub.add_flag("-r,--recursive", opts->recursive, "A folder argument takes the drawings of its subfolders too");
     AddJobsOption(sub, opts->jobs);
     sub.add_option("FILE", opts->files,
-                   "Drawings (.jww, legacy .jwc) and figures (.jws, legacy .jwk); the extension decides")
+                   "Drawings (.jww, legacy .jwc) and figures (.jws, legacy .jwk); the extension decides; a "
+                   "folder stands for the drawings (.jww) and figures (.jws) in it")
         ->required();
     sub.footer(
         "Prints the header report of each file in UTF-8, files separated by a blank line.\n"

@@ -41,6 +41,14 @@ QTransform PaperToDevice(const TJwBox& paper, double s) {
     return QTransform(s, 0, 0, -s, -paper.x1 * s, paper.y2 * s);
 }
 
+// Paper mm onto a raster picture of width x height pixels, the paper's
+// edges on the picture's: each side's scale is its pixel count over its
+// length, so that no edge column or row is painted in part.
+QTransform PaperToPixels(const TJwBox& paper, int width, int height) {
+    const double sx = width / paper.Width(), sy = height / paper.Height();
+    return QTransform(sx, 0, 0, -sy, -paper.x1 * sx, paper.y2 * sy);
+}
+
 void Begin(QPainter& p, QRectF whole, uint32_t background) {
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setRenderHint(QPainter::TextAntialiasing, true);
@@ -103,10 +111,10 @@ class BandFan : public TJwCanvas {
 public:
     // Bands first, first + step, first + 2 step ... of `rows` rows each
     // (images[k] is band first + k step).
-    BandFan(std::vector<QImage>& images, int first, int step, int rows, const TJwBox& paper, double s,
+    BandFan(std::vector<QImage>& images, int first, int step, int rows, const TJwBox& paper, int width, int height,
             uint32_t background, TJwImageStore& store, TJwGlyphCache& glyphs)
-        : first_(first), step_(step), rows_(rows), top_(paper.y2), s_(s) {
-        const QTransform toDevice = PaperToDevice(paper, s);
+        : first_(first), step_(step), rows_(rows), top_(paper.y2), s_(height / paper.Height()) {
+        const QTransform toDevice = PaperToPixels(paper, width, height);
         painters_.reserve(images.size());
         canvases_.reserve(images.size());
         for (size_t k = 0; k < images.size(); ++k) {
@@ -191,8 +199,8 @@ void WritePng(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest
         // in memory.
         TJwDisplayList list;
         draw(list);
-        list.IndexStrips(paper, rows / s, bands);
-        const QTransform toDevice = PaperToDevice(paper, s);
+        list.IndexStrips(paper, rows * paper.Height() / height, bands);
+        const QTransform toDevice = PaperToPixels(paper, width, height);
         JwWritePng(sink, layout, [&](QImage& band, int y0) {
             QPainter p(&band);
             Begin(p, QRectF(0, 0, band.width(), band.height()), background);
@@ -227,7 +235,7 @@ void WritePng(const JwDrawFn& draw, const TJwBox& paper, const TJwPictureRequest
             share.emplace_back(whole.bits() + int64_t(y0) * whole.bytesPerLine(), width, n, whole.bytesPerLine(),
                                QImage::Format_RGB32);
         }
-        BandFan fan(share, static_cast<int>(t), static_cast<int>(painters), rows, paper, s, background, images,
+        BandFan fan(share, static_cast<int>(t), static_cast<int>(painters), rows, paper, width, height, background, images,
                     BandGlyphs(mainThreadGlyphs));
         draw(fan);
     };
@@ -353,7 +361,7 @@ QImage JwRenderImage(const JwDrawFn& draw, const TJwBox& paper, const TJwPicture
     Begin(p, QRectF(0, 0, w, h), JwBackgroundArgb(r.draw));
     TJwImageStore images;
     {
-        TJwQtCanvas canvas(p, PaperToDevice(paper, s), 1.0, &images);
+        TJwQtCanvas canvas(p, PaperToPixels(paper, w, h), 1.0, &images);
         draw(canvas);
     }
     p.end();

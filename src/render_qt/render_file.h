@@ -48,8 +48,11 @@ using JwDrawFn = std::function<void(TJwCanvas&)>;
 inline constexpr int kMaxRasterSide = 30000;
 inline constexpr double kMaxRasterPixels = 600e6;
 
-// The size in pixels of the raster picture of paper for r, and its pixels per
-// paper mm. False, with the reason in error (naming the size it would have
+// The size in pixels of the raster picture of paper for r (the paper's sides
+// at r's resolution, rounded to whole pixels), and the pixels per paper mm
+// asked for (the resolution the PNG states). The paper is mapped onto
+// exactly those pixels, each side stretched by less than half a pixel, so
+// that the picture's edges are the paper's. False, with the reason in error (naming the size it would have
 // and the resolution that would do), when it is not usable.
 bool JwRasterSize(const TJwBox& paper, const TJwPictureRequest& r, int& width, int& height, double& scale,
                   std::string& error);

@@ -33,6 +33,10 @@
 #include "support/paths.h"
 #include "support/text_encoding.h"
 
+// After the project's headers: Qt's keyword macros (slots) would clash with
+// their names.
+#include <QImage>
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 
@@ -536,8 +540,7 @@ const ArgsCase kArgsCases[] = {
      {"out/jww600-points-texts.svg", "out/jws351-blocks.svg"}, {"out/jww600-points-texts.png"}, ""},
     {"RenderPdfByExtension", {"render", "@/top/jww700-utf16-2blocks.jww", "-o", "@/a.PDF", "--background", "black"},
      0, {"a.PDF"}, {}, ""},
-    {"RenderNeedsAnOutput", {"render", "@/top/jww600-points-texts.jww"}, 2, {}, {"top/jww600-points-texts.png"},
-     "give either -o OUT"},
+    {"RenderBesideInput", {"render", "@/top/jww600-points-texts.jww"}, 0, {"top/jww600-points-texts.png"}, {}, ""},
     {"RenderNotBothOutputs", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png", "--outdir", "@/out"}, 2,
      {}, {"a.png", "out"}, "give either -o OUT"},
     {"RenderOutputOneInputOnly", {"render", "@/top/jww600-points-texts.jww", "@/top/jws351-blocks.jws", "-o",
@@ -563,6 +566,26 @@ const ArgsCase kArgsCases[] = {
      "cannot create the output folder"},
     {"RenderSameOutputTwice", {"render", "@/top/jws351-blocks.jws", "@/top/jws351-blocks.jws", "--outdir", "@/out"},
      1, {"out/jws351-blocks.png"}, {}, "was already written by an earlier input; skipped"},
+    // Folders for every batch command: their drawings and figures, -r their
+    // subfolders, --outdir keeping them; -o with several inputs; one output
+    // claimed twice.
+    {"RenderFolderBesideInputs", {"render", "@/top", "--format", "svg"}, 0,
+     {"top/jww600-points-texts.svg", "top/jws351-blocks.svg"}, {"top/notes.svg", "top/sub/part.svg"}, ""},
+    {"RenderFolderRecursiveOutdir", {"render", "@/top", "-r", "--outdir", "@/out", "--dpi", "20"}, 0,
+     {"out/jww700-utf16-2blocks.png", "out/sub/part.png"}, {"top/jws351-blocks.png"}, ""},
+    {"RenderFolderToOneOutput", {"render", "@/top", "-o", "@/a.png"}, 2, {}, {"a.png"}, "-o takes one input"},
+    {"RenderEmptyFolder", {"render", "@/empty"}, 1, {}, {}, "no drawings (.jww, .jws) in the folder"},
+    {"RenderPageUnknown", {"render", "@/top/jws351-blocks.jws", "--page", "sheet"}, 2, {}, {"top/jws351-blocks.png"},
+     "--page"},
+    {"ConvertFolderOutdir", {"convert", "@/top", "-r", "--outdir", "@/out"}, 0,
+     {"out/jww600-points-texts.jww", "out/jws351-blocks.jws", "out/sub/part.JWS"}, {"out/notes.txt"}, ""},
+    {"ConvertFolderWithoutOutdir", {"convert", "@/top", "@/x.jww"}, 2, {}, {"x.jww"}, "give IN OUT"},
+    {"ConvertFolderOntoItself", {"convert", "@/top", "--outdir", "@/top"}, 1, {},
+     {}, "the output would replace the input"},
+    {"DxfFolderAndItsFileClaimOneOutput", {"dxf", "@/top", "@/top/jws351-blocks.jws", "--outdir", "@/out"}, 1,
+     {"out/jws351-blocks.dxf"}, {}, "out/jws351-blocks.dxf was already written by an earlier input; skipped"},
+    {"InfoFolder", {"info", "@/top", "-r"}, 0, {}, {}, ""},
+    {"InfoEmptyFolder", {"info", "@/empty"}, 1, {}, {}, "no drawings (.jww, .jws) in the folder"},
     // render: the look of the screen or of the printed sheet; linked pictures.
     {"RenderLookScreen", {"render", "@/top/jww600-points-texts.jww", "-o", "@/a.png", "--look", "SCREEN"}, 0, {"a.png"},
      {}, ""},
@@ -602,6 +625,104 @@ TEST_F(CliBatch, RenderSizesAndAFolderInTheWay) {
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("jww600-points-texts.png: Is a directory"), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_directory(dir_ / "out" / "jww600-points-texts.png"));
+}
+
+// info on a folder reports its drawings and figures sorted by path; -r
+// takes its subfolders too.
+TEST_F(CliBatch, InfoTakesFolders) {
+    for (const bool recursive : {false, true}) {
+        std::vector<std::string> args = {"info", "--json", At("@/top")};
+        if (recursive) args.push_back("-r");
+        const CliResult r = Run(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        std::vector<std::string> files;
+        for (const json& j : JsonLines(r.out)) files.push_back(fs::path(j["file"].get<std::string>()).lexically_relative(dir_ / "top").string());
+        std::vector<std::string> want = {"jws351-blocks.jws", "jww600-points-texts.jww", "jww700-utf16-2blocks.jww"};
+        if (recursive) want.push_back("sub/part.JWS");
+        EXPECT_EQ(files, want);
+    }
+}
+
+// The share of a picture's width or height (the larger) that its non-white
+// pixels span; 0 for a blank picture or one that cannot be read.
+double InkSpan(const fs::path& png) {
+    const QImage im(QString::fromStdString(png.string()));
+    if (im.isNull()) return 0;
+    int x1 = im.width(), y1 = im.height(), x2 = -1, y2 = -1;
+    for (int y = 0; y < im.height(); ++y)
+        for (int x = 0; x < im.width(); ++x)
+            if (qGray(im.pixel(x, y)) < 250) {
+                x1 = std::min(x1, x), x2 = std::max(x2, x);
+                y1 = std::min(y1, y), y2 = std::max(y2, y);
+            }
+    if (x2 < 0) return 0;
+    return std::max(double(x2 - x1 + 1) / im.width(), double(y2 - y1 + 1) / im.height());
+}
+
+// A figure has no paper of its own: by default its picture is what it draws,
+// filling most of it; on the A0 sheet of a new drawing it is a speck.
+TEST_F(CliBatch, AFigureFillsItsPicture) {
+    for (const char* figure : {"jws351-blocks.jws", "jws700-blocks.jws", "jws600-uppercase-ext.JWS"}) {
+        SCOPED_TRACE(figure);
+        CliResult r = RunCli({"render", Sample(figure), "-o", Path("fig.png")});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_GT(InkSpan(Path("fig.png")), 0.5);
+        r = RunCli({"render", Sample(figure), "-o", Path("sheet.png"), "--page", "paper", "--dpi", "20"});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_LT(InkSpan(Path("sheet.png")), 0.2);
+    }
+}
+
+// A drawing whose only figures lie far beside its paper: the picture of the
+// paper is blank, and a warning names the file; its content is not.
+TEST_F(CliTest, ABlankPictureIsAWarning) {
+    jw::TJwwData m;
+    m.DataDefaultSet();
+    m.Enthd.jwVer = 700;
+    ASSERT_TRUE(m.AddEntPre());
+    m.AddEntLine(0, 0, 0, 1, 1, 0, 0, 5000, 5000, 5100, 5100);
+    m.AddEntLine(0, 0, 0, 1, 1, 0, 0, 5000, 5100, 5100, 5000);
+    ASSERT_TRUE(m.AddEntPost());
+    ASSERT_TRUE(m.FileOut(jw::FromUtf8(Path("far.jww")), 700)) << m.LastError;
+    CliResult r = RunCli({"render", Path("far.jww"), "-o", Path("far.png"), "--dpi", "20"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(InkSpan(Path("far.png")), 0);
+    EXPECT_NE(r.err.find("zumenscope-cli: " + Path("far.jww") + ": warning: the picture is blank"), std::string::npos)
+        << r.err;
+    r = RunCli({"render", Path("far.jww"), "-o", Path("far.png"), "--page", "content"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_GT(InkSpan(Path("far.png")), 0.5);
+}
+
+// Each command of the README that works on the samples folder runs as
+// written, its output folder in the test's folder.
+TEST_F(CliTest, ReadmeFolderExamplesRun) {
+    ZS_NEED_SAMPLES();
+    std::ifstream readme(fs::path(ZS_SOURCE_DIR) / "README.md");
+    const std::string prefix = "    zumenscope-cli ", samples = "../shared/samples/";
+    int examples = 0;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind(prefix, 0) != 0) continue;
+        std::vector<std::string> args;
+        std::istringstream words(line.substr(prefix.size()));
+        for (std::string w; words >> w;) args.push_back(w);
+        if (std::find(args.begin(), args.end(), samples) == args.end()) continue;
+        SCOPED_TRACE(line);
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (args[i] == samples) args[i] = jw::test::SamplesDir().string();
+            if (i > 0 && args[i - 1] == "--outdir") args[i] = Path("out") + std::to_string(examples);
+        }
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        const fs::path out = Path("out") + std::to_string(examples);
+        if (std::find(args.begin(), args.end(), "--outdir") != args.end())
+            EXPECT_FALSE(fs::is_empty(out));
+        else
+            EXPECT_FALSE(r.out.empty());
+        ++examples;
+    }
+    EXPECT_GE(examples, 4);
 }
 
 // The losses of a save to an older version reach stderr as warnings, and the

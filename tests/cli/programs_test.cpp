@@ -83,7 +83,7 @@ TEST_F(Programs, RenderIsTheRenderProgram) {
         {"render", "--help"},
         {"render", "-h"},
         {"render"},
-        {"render", in},
+        {"render", in, "--page", "sheet"},
         {"render", in, "-o", (dir_ / "a.bmp").string()},
         {"render", "--dpi", "0", in, "-o", png},
         {"render", "--", (dir_ / "none.jww").string(), "--outdir", dir_.string()},
