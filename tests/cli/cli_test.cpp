@@ -1010,7 +1010,7 @@ TEST_F(CliTest, FilesWithoutTheirKindsSignature) {
     };
     for (const auto& [name, message] : cases) {
         SCOPED_TRACE(name);
-        WriteAll(Path(name), std::string(name).starts_with("zip") ? std::string("PK\x03\x04 an archive", 18) : "");
+        WriteAll(Path(name), std::string(name).starts_with("zip") ? std::string("PK\x03\x04 an archive") : "");
         CliResult r = RunCli({"info", Path(name)});
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, "");
