@@ -1,5 +1,6 @@
-// Pieces shared by the commands: messages on the error stream, the progress
-// line of batch work, and a private temporary folder.
+// Pieces shared by the commands: messages on the error stream, the checks of
+// number options, the progress line of batch work, and a private temporary
+// folder.
 #pragma once
 
 #include <cstddef>
