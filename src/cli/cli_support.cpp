@@ -1,5 +1,7 @@
 #include "cli_support.h"
 
+#include <charconv>
+#include <cmath>
 #include <ostream>
 #include <system_error>
 
@@ -18,7 +20,37 @@ std::optional<std::string> FileProblem(std::string_view path) {
     if (st.type() == std::filesystem::file_type::not_found) return "no such file";
     if (ec) return ec.message();
     if (st.type() == std::filesystem::file_type::directory) return "is a directory";
+    const JwString name = PathText(path);
+    if (std::string kind = SignatureProblem(FileKindOf(name), name); !kind.empty()) return kind;
     return std::nullopt;
+}
+
+namespace {
+
+// A limit as the user would write it: "2400", "0.5", "1e+06".
+std::string LimitText(double v) {
+    char buf[32];
+    const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+    return std::string(buf, end);
+}
+
+}  // namespace
+
+CLI::Validator NumberRange(double min, double max, std::string range, bool aboveMin) {
+    if (range.empty())
+        range = aboveMin ? "more than " + LimitText(min) + ", up to " + LimitText(max)
+                         : LimitText(min) + " to " + LimitText(max);
+    auto check = [min, max, range, aboveMin](std::string& input) -> std::string {
+        double v = 0;
+        const char* first = input.data();
+        const char* last = first + input.size();
+        if (first != last && *first == '+') ++first;
+        const auto [end, ec] = std::from_chars(first, last, v);
+        if (ec != std::errc() || end != last || !std::isfinite(v)) return input + " is not a number: give " + range;
+        if ((aboveMin ? v <= min : v < min) || v > max) return input + " is out of range: give " + range;
+        return {};
+    };
+    return CLI::Validator(check, range, "RANGE");
 }
 
 bool SamePath(const std::filesystem::path& a, const std::filesystem::path& b) {

@@ -1,5 +1,6 @@
-// Pieces shared by the commands: messages on the error stream, the progress
-// line of batch work, and a private temporary folder.
+// Pieces shared by the commands: messages on the error stream, the checks of
+// number options, the progress line of batch work, and a private temporary
+// folder.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include <CLI/CLI.hpp>
+
 #include "cli.h"
 #include "files/open_file.h"
 #include "support/strings.h"
@@ -21,8 +24,17 @@ namespace jw::cli {
 JwString PathText(std::string_view path);
 
 // Why a file named on the command line cannot be opened at all ("no such
-// file", "is a directory"); nothing when it is a file that can be tried.
+// file", "is a directory") or is not what its extension says (a .jww that
+// does not begin as a drawing does: "not a JWW drawing"); nothing when it is
+// a file that can be tried.
 std::optional<std::string> FileProblem(std::string_view path);
+
+// The check of a number option: a value from min to max. A value outside,
+// or text that is no number, is refused with the range in a few words:
+// "--dpi: 0 is out of range: give 1 to 2400". range, when given, says the
+// range instead of the two numbers ("0 (every core) to 1024"). With aboveMin
+// the value must be more than min ("more than 0, up to 1000").
+CLI::Validator NumberRange(double min, double max, std::string range = {}, bool aboveMin = false);
 
 // Whether a and b name the same file: the same device and inode when both
 // exist (through symbolic and hard links and any spelling), else the same

@@ -52,12 +52,37 @@ struct DxfOptions {
     unsigned jobs = 0;
 };
 
-// The releases --release takes, and the number the export takes for each.
+// The releases --release takes: the name it stands for, its other common
+// spellings (any letter case), and the number the export takes for it.
 struct DxfRelease {
     const char* name;
+    const char* spellings[2];  // the AutoCAD release and the drawing-database version
     int32_t ver;
 };
-constexpr DxfRelease kReleases[] = {{"r12", kDxfR12}, {"2000", kDxf2000}, {"2007", kDxf2007}};
+constexpr DxfRelease kReleases[] = {
+    {"r12", {"r12", "ac1009"}, kDxfR12},
+    {"2000", {"r2000", "ac1015"}, kDxf2000},
+    {"2007", {"r2007", "ac1021"}, kDxf2007},
+};
+
+// The largest point radius (mm) --point-radius takes.
+constexpr double kMaxPointRadius = 1000;
+
+// --release: any spelling of a release, in any letter case, becomes its name;
+// any other text is refused with the names.
+CLI::Validator ReleaseNames() {
+    auto check = [](std::string& input) -> std::string {
+        std::string text;
+        for (char c : input) text += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (const DxfRelease& r : kReleases)
+            if (text == r.name || text == r.spellings[0] || text == r.spellings[1]) {
+                input = r.name;
+                return {};
+            }
+        return input + " is not a DXF release: give r12 (AC1009), 2000 (R2000, AC1015) or 2007 (R2007, AC1021)";
+    };
+    return CLI::Validator(check, "r12|2000|2007", "RELEASE");
+}
 
 // The number of a release name that the option check let through.
 int32_t ReleaseOf(const std::string& r) {
@@ -251,34 +276,34 @@ CommandAction Setup(CLI::App& sub) {
     sub.add_option("--outdir", o->outdir,
                    "Folder for the DXF files, named <input stem>.dxf (default: beside each input)");
     sub.add_flag("-r,--recursive", o->recursive, "A folder argument takes the drawings of its subfolders too");
-    std::vector<std::string> releases;
-    for (const DxfRelease& r : kReleases) releases.emplace_back(r.name);
-    sub.add_option("--release", o->release, "DXF release r12, 2000 or 2007 (default 2007)")
-        ->transform(CLI::IsMember(releases, CLI::ignore_case));
+    sub.add_option("--release", o->release,
+                   "DXF release r12, 2000 or 2007 (default 2007); also R12, R2000, R2007 or AC1009, AC1015, "
+                   "AC1021, in any letter case")
+        ->transform(ReleaseNames());
     sub.add_option("--space", o->space,
                    "0 model space only (default); 1 paper space with a viewport per layer-group scale; 2 a layout "
                    "per drawing frame (frame lines, print-origin texts, else the paper) with the reference group's "
                    "entities 1:1 inside it")
-        ->check(CLI::Range(0, 2));
+        ->check(NumberRange(0, 2));
     sub.add_option("--scale-group", o->scaleGroup,
                    "Layer group 0-15 whose scale is the model-space scale (default: the drawing's write group)")
-        ->check(CLI::Range(0, 15));
+        ->check(NumberRange(0, 15));
     sub.add_option("--paper", o->paper,
                    "Paper WIDTHxHEIGHT in mm, A0-A4, or a Jw_cad paper code 0-4, 8-14 (default: the drawing's)");
     sub.add_option("--layer-names", o->layerNames,
                    "Layer names: 0 numbers 1-256 (default), 1 the layer names, 2 group name-layer name")
-        ->check(CLI::Range(0, 2));
+        ->check(NumberRange(0, 2));
     auto* points = sub.add_option("--points", o->points,
                                   "Points: 0 POINT (default), 1 circle, 2-6 symbol block (2 circles, circle with "
                                   "cross, diamond, filled diamond, filled disc)")
-                       ->check(CLI::Range(0, 6));
+                       ->check(NumberRange(0, 6));
     sub.add_option("--point-radius", o->pointRadius,
                    "Radius in mm of point symbols and of temporary points (default 0.5)")
-        ->check(CLI::PositiveNumber)
+        ->check(NumberRange(0, kMaxPointRadius, {}, true))
         ->needs(points);
     sub.add_option("--text-style", o->textStyle,
                    "Text styles: 0 one per Jw_cad text type (default), 1 one pair, 2 one per TrueType font")
-        ->check(CLI::Range(0, 2));
+        ->check(NumberRange(0, 2));
     sub.add_flag("--no-expand-vars", o->noVars, "Keep text variables (%f, =y, %%name, ...) as written");
     sub.add_flag("--no-expand-codes", o->noCodes, "Keep texts with layout codes (^_, ^u, ^$3, ...) as written");
     sub.add_flag("--no-linked-images", o->noLinkedImages,

@@ -1,6 +1,7 @@
 // `info FILE...`: the header report of each drawing or figure, or with --json
 // one JSON object per file.
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <system_error>
 
@@ -12,6 +13,7 @@
 #include "files/open_file.h"
 #include "job_runner.h"
 #include "report/file_report.h"
+#include "report/layout_summary.h"
 
 namespace jw::cli {
 
@@ -57,10 +59,24 @@ FileInfo ReadForInfo(std::string_view path, bool json) {
     info.error = read.error;
     info.detail = read.detail;
     info.failure = ReadFailureText(read);
-    if (json)
+    // A drawing or figure: its layer groups, paper and extents after the
+    // header report; a legacy report states its own layer-group scales.
+    std::optional<LayoutSummary> layout;
+    if (kind == JwFileKind::Jww) layout = SummarizeLayout(*models.JWW1);
+    if (kind == JwFileKind::Jws) layout = SummarizeLayout(*models.JWS);
+    if (json) {
         info.summary = FileSummaryJson(read, models);
-    else
+        if (layout) {
+            nlohmann::ordered_json more = LayoutToJson(*layout);
+            for (auto& [key, value] : more.items()) info.summary[key] = std::move(value);
+        }
+    } else {
         info.report = FileReport(read, models, name);
+        if (layout) {
+            std::vector<JwString> lines = LayoutReportLines(*layout);
+            info.report.insert(info.report.end(), lines.begin(), lines.end());
+        }
+    }
     return info;
 }
 
@@ -128,14 +144,24 @@ CommandAction Setup(CLI::App& sub) {
                    "folder stands for the drawings (.jww) and figures (.jws) in it")
         ->required();
     sub.footer(
-        "Prints the header report of each file in UTF-8, files separated by a blank line.\n"
+        "Prints the header report of each file in UTF-8, files separated by a blank line; after\n"
+        "it, for a drawing, its paper, extents and layer groups with their layers (those with\n"
+        "entities or a name; the others are counted).\n"
         "Bound images are listed, never extracted. A file that fails to read still shows what\n"
         "was read, and a message naming the file and the reader's failure goes to stderr.\n"
         "JSON fields: file, ok, error (null or the failure), detail (null or where and what\n"
         "failed: section, record, byte offset), format, version, encoding\n"
-        "(sjis/utf16), memo, n1, counts, block_definitions, bound_images, text_sha1, size.\n"
+        "(sjis/utf16), memo, n1, counts, block_definitions, bound_images, text_sha1,\n"
+        "layer_groups (each: number, code, name, scale, state 0 hidden 1 display only 2 editable\n"
+        "3 write, write, protect, entities, layers with entities or a name (code \"0-0\" ... \"F-F\",\n"
+        "name, state, write, protect, entities), empty_layers), paper (code, name, width and\n"
+        "height in mm), extents (paper_mm: min_x, min_y, max_x, max_y from the paper's centre;\n"
+        "real: the same times the scale of each layer group with entities; null without\n"
+        "entities), size. A figure (.jws) has null layer_groups, paper and extents.\n"
         "A legacy .jwc/.jwk file gives format, version null, encoding, id, comments, counts\n"
         "(read), stated_counts (header), text_sha1 and size.\n"
+        "A file that does not begin with the signature of its extension's kind gets no report,\n"
+        "only \"not a JWW drawing\" (JWS figure, JWC drawing, JWK figure).\n"
         "Exit status: 0 every file read completely, 1 a file could not be read (or has\n"
         "another extension), 2 usage error.");
     return [opts](Console& io) { return RunInfo(*opts, io); };

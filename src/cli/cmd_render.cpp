@@ -294,8 +294,8 @@ CommandAction Setup(CLI::App& sub) {
     sub.add_flag("-r,--recursive", o->recursive, "A folder argument takes the drawings of its subfolders too");
     sub.add_option("--format", o->format, "png, svg or pdf (default: the extension of -o, else png)")
         ->transform(CLI::IsMember({"png", "svg", "pdf"}, CLI::ignore_case));
-    sub.add_option("--dpi", o->dpi, "Resolution of a PNG in dots per inch (default 150)")->check(CLI::Range(1.0, 2400.0));
-    sub.add_option("--width", o->width, "Width of a PNG in pixels instead of --dpi")->check(CLI::Range(1, kMaxRasterSide));
+    sub.add_option("--dpi", o->dpi, "Resolution of a PNG in dots per inch (default 150)")->check(NumberRange(1, 2400));
+    sub.add_option("--width", o->width, "Width of a PNG in pixels instead of --dpi")->check(NumberRange(1, kMaxRasterSide));
     sub.add_option("--background", o->background,
                    "white (default) or black, with the screen's pen colours of each (black implies --look screen)")
         ->transform(CLI::IsMember({"white", "black"}, CLI::ignore_case));

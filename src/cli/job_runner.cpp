@@ -38,7 +38,7 @@ unsigned AllCores() { return std::max(1u, std::thread::hardware_concurrency()); 
 
 void AddJobsOption(CLI::App& sub, unsigned& jobs) {
     sub.add_option("-j,--jobs", jobs, "Files worked on at once (default 0: one per core); output keeps the input order")
-        ->check(CLI::NonNegativeNumber);
+        ->check(NumberRange(0, kMaxJobs, "0 (every core) to " + std::to_string(kMaxJobs)));
 }
 
 uint64_t AvailableMemory() {

@@ -28,7 +28,11 @@ namespace jw::cli {
 // The number of threads -j 0 (the default) stands for: every core.
 unsigned AllCores();
 
-// Adds "-j,--jobs N" to a command; jobs keeps 0 (every core) unless given.
+// The most files -j lets a command work on at once.
+inline constexpr unsigned kMaxJobs = 1024;
+
+// Adds "-j,--jobs N" (0 to kMaxJobs) to a command; jobs keeps 0 (every core)
+// unless given.
 void AddJobsOption(CLI::App& sub, unsigned& jobs);
 
 // Bytes of memory the process may still take: what the system has

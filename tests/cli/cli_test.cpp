@@ -30,6 +30,7 @@
 #include "legacy/jwk_data.h"
 #include "model/jw_data.h"
 #include "report/header_report.h"
+#include "report/layout_summary.h"
 #include "support/paths.h"
 #include "support/text_encoding.h"
 
@@ -96,7 +97,8 @@ protected:
 };
 
 // The text report of each file is its header report in UTF-8 (a memo's CR LF
-// printed as LF), and the reports are separated by one blank line.
+// printed as LF) followed by its layout lines, and the reports are separated
+// by one blank line.
 TEST(CliInfo, TextReportIsTheHeaderReport) {
     ZS_NEED_SAMPLES();
     const std::string jww = Sample("jww600-points-texts.jww");  // memo with CR LF
@@ -116,8 +118,10 @@ TEST(CliInfo, TextReportIsTheHeaderReport) {
         }
     };
     add(jw::JwwHeaderReport(w, jw::FromUtf8(jww)));
+    add(jw::LayoutReportLines(jw::SummarizeLayout(w)));
     expected += "\n";
     add(jw::JwsHeaderReport(s, jw::FromUtf8(jws)));
+    add(jw::LayoutReportLines(jw::SummarizeLayout(s)));
 
     const CliResult r = RunCli({"info", jww, jws});
     EXPECT_EQ(r.status, 0);
@@ -160,27 +164,32 @@ TEST(CliInfo, JsonAgreesWithExpected) {
     }
 }
 
-// Exit statuses and messages: a failed read still reports what was read.
+// Exit statuses and messages: a file that is no drawing gets no report; a
+// failed read still reports what was read.
 TEST_F(CliTest, FailedReadsAndUnsupportedFiles) {
     ZS_NEED_SAMPLES();
     WriteAll(Path("x.jww"), "this is a text file, not a drawing\r\n");
     WriteAll(Path("notes.txt"), "text");
     const std::string good = Sample("jww700-utf16-2blocks.jww");
+    std::string cut = ReadAll(good);
+    cut.resize(cut.size() / 2);
+    WriteAll(Path("cut.jww"), cut);
 
-    CliResult r = RunCli({"info", Path("x.jww"), good});
+    CliResult r = RunCli({"info", Path("x.jww"), Path("cut.jww"), good});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.out.find("ファイル名：" + Path("x.jww") + "\n"), std::string::npos);
+    EXPECT_EQ(r.out.find(Path("x.jww")), std::string::npos);
+    EXPECT_EQ(r.out.rfind("ファイル名：" + Path("cut.jww") + "\n", 0), 0u);
     EXPECT_NE(r.out.find("\n\nファイル名：" + good + "\n"), std::string::npos);
-    EXPECT_NE(r.err.find("zumenscope-cli: " + Path("x.jww") + ": read failed: JWW-"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("zumenscope-cli: " + Path("x.jww") + ": not a JWW drawing\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("zumenscope-cli: " + Path("cut.jww") + ": read failed: "), std::string::npos) << r.err;
 
     r = RunCli({"info", "--json", Path("x.jww"), Path("notes.txt"), Path("missing.jws"), good});
     EXPECT_EQ(r.status, 1);
     const std::vector<json> lines = JsonLines(r.out);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0]["ok"], false);
-    EXPECT_EQ(lines[0]["format"], "jww");
-    EXPECT_TRUE(lines[0]["error"].is_string());
-    EXPECT_EQ(lines[0]["error"].get<std::string>().rfind("JWW-", 0), 0u) << lines[0]["error"];
+    EXPECT_TRUE(lines[0]["format"].is_null());
+    EXPECT_EQ(lines[0]["error"], "not a JWW drawing");
     EXPECT_EQ(lines[1]["error"], "unsupported file type");
     EXPECT_TRUE(lines[1]["format"].is_null());
     EXPECT_EQ(lines[2]["error"], "no such file");
@@ -302,7 +311,7 @@ TEST_F(CliTest, ConvertRefusesWithoutWriting) {
     WriteAll(Path("out.jww"), "keep me");
     r = RunCli({"convert", Path("x.jww"), Path("out.jww"), "--version", "7.00"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(Path("x.jww") + ": read failed: JWW-"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(Path("x.jww") + ": not a JWW drawing"), std::string::npos) << r.err;
     EXPECT_EQ(ReadAll(Path("out.jww")), "keep me");
 
     WriteAll(Path("notes.txt"), "text");
@@ -409,7 +418,7 @@ TEST_F(CliTest, LegacyJwkFigure) {
     WriteAll(Path("old.jwc"), "not a drawing");
     r = RunCli({"info", Path("old.jwc")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find(Path("old.jwc") + ": read failed: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(Path("old.jwc") + ": not a JWC drawing"), std::string::npos) << r.err;
     EXPECT_EQ(RunCli({"convert", Path("old.jwc"), Path("new.jwc")}).status, 1);
 }
 
@@ -499,7 +508,22 @@ const ArgsCase kArgsCases[] = {
     {"DxfEmptyFolder", {"dxf", "@/empty"}, 1, {}, {}, "no drawings (.jww, .jws) in the folder"},
     {"DxfReleaseAnyCase", {"dxf", "@/top/jws351-blocks.jws", "--release", "R12"}, 0, {"top/jws351-blocks.dxf"}, {}, ""},
     {"DxfUnknownRelease", {"dxf", "@/top/jws351-blocks.jws", "--release", "r13"}, 2, {}, {"top/jws351-blocks.dxf"},
-     "--release"},
+     "--release: r13 is not a DXF release: give r12 (AC1009), 2000 (R2000, AC1015) or 2007 (R2007, AC1021)\n"},
+    {"DxfReleaseOfAnotherVersion", {"dxf", "@/top/jws351-blocks.jws", "--release", "AC1018"}, 2, {},
+     {"top/jws351-blocks.dxf"}, "--release: AC1018 is not a DXF release"},
+    // Number options name their range in a few words.
+    {"JobsBelowRange", {"info", "-j", "-1", "@/top/jws351-blocks.jws"}, 2, {}, {},
+     "--jobs: -1 is out of range: give 0 (every core) to 1024\n"},
+    {"JobsAboveRange", {"dxf", "@/top/jws351-blocks.jws", "--jobs", "1025"}, 2, {}, {"top/jws351-blocks.dxf"},
+     "--jobs: 1025 is out of range: give 0 (every core) to 1024\n"},
+    {"DpiOutOfRange", {"render", "@/top/jws351-blocks.jws", "-o", "@/a.png", "--dpi", "0"}, 2, {}, {"a.png"},
+     "--dpi: 0 is out of range: give 1 to 2400\n"},
+    {"WidthNotANumber", {"render", "@/top/jws351-blocks.jws", "-o", "@/a.png", "--width", "wide"}, 2, {}, {"a.png"},
+     "--width: wide is not a number: give 1 to 30000\n"},
+    {"ScaleGroupOutOfRange", {"dxf", "@/top/jws351-blocks.jws", "--scale-group", "16"}, 2, {}, {},
+     "--scale-group: 16 is out of range: give 0 to 15\n"},
+    {"PointRadiusZero", {"dxf", "@/top/jws351-blocks.jws", "--points", "1", "--point-radius", "0"}, 2, {}, {},
+     "--point-radius: 0 is out of range: give more than 0, up to 1000\n"},
     {"DxfPaperName", {"dxf", "@/top/jws351-blocks.jws", "--paper", "a3"}, 0, {"top/jws351-blocks.dxf"}, {}, ""},
     {"DxfPaperNameUpper", {"dxf", "@/top/jws351-blocks.jws", "--paper", "A0"}, 0, {"top/jws351-blocks.dxf"}, {}, ""},
     {"DxfPaperCode", {"dxf", "@/top/jws351-blocks.jws", "--paper", "14"}, 0, {"top/jws351-blocks.dxf"}, {}, ""},
@@ -1077,3 +1101,186 @@ TEST_F(CliTest, BlockInsertsThatReferToNothingOrCloseCycles) {
 }
 
 }  // namespace
+
+// --release takes every common spelling of the three releases, in any letter
+// case; the DXF says which it is.
+TEST_F(CliBatch, DxfReleaseSpellings) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"r12", "AC1009"},  {"R12", "AC1009"},   {"ac1009", "AC1009"}, {"2000", "AC1015"}, {"R2000", "AC1015"},
+        {"AC1015", "AC1015"}, {"2007", "AC1021"}, {"r2007", "AC1021"}, {"AC1021", "AC1021"},
+    };
+    for (const auto& [spelling, acadver] : cases) {
+        SCOPED_TRACE(spelling);
+        const CliResult r = Run({"dxf", "@/top/jws351-blocks.jws", "-o", "@/x.dxf", "--release", spelling});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string dxf = ReadAll(dir_ / "x.dxf");
+        EXPECT_NE(dxf.find("$ACADVER\r\n  1\r\n" + std::string(acadver) + "\r\n"), std::string::npos) << dxf.substr(0, 200);
+    }
+    EXPECT_NE(RunCli({"dxf", "--help"}).out.find("R2000, R2007 or AC1009, AC1015, AC1021"), std::string::npos);
+}
+
+// A file that does not begin as its extension says gets no report, by any
+// command: the message names it and says what it is not.
+TEST_F(CliTest, FilesWithoutTheirKindsSignature) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"zip.jww", "not a JWW drawing"},
+        {"zip.jws", "not a JWS figure"},
+        {"zip.jwc", "not a JWC drawing"},
+        {"zip.jwk", "not a JWK figure"},
+        {"empty.jww", "not a JWW drawing"},
+    };
+    for (const auto& [name, message] : cases) {
+        SCOPED_TRACE(name);
+        WriteAll(Path(name), std::string(name).starts_with("zip") ? std::string("PK\x03\x04 an archive") : "");
+        CliResult r = RunCli({"info", Path(name)});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "zumenscope-cli: " + Path(name) + ": " + message + "\n");
+        r = RunCli({"info", "--json", Path(name)});
+        EXPECT_EQ(r.status, 1);
+        const std::vector<json> lines = JsonLines(r.out);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0]["ok"], false);
+        EXPECT_EQ(lines[0]["error"], message);
+        EXPECT_TRUE(lines[0]["format"].is_null());
+    }
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"dxf", Path("zip.jww"), "-o", Path("out.dxf")},
+          std::vector<std::string>{"render", Path("zip.jws"), "-o", Path("out.png")},
+          std::vector<std::string>{"convert", Path("zip.jww"), Path("out.jww")}}) {
+        SCOPED_TRACE(args[0]);
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(args[1] + ": not a JW"), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(args.back()));
+    }
+}
+
+// A write that fails names the output and the system's reason, in every
+// format of every command (/dev/full: "No space left on device").
+TEST_F(CliTest, WriteFailuresNameTheOutputAndTheReason) {
+    SmallDrawing(Path("in.jww"), false);
+    const std::vector<std::vector<std::string>> cases = {
+        {"convert", Path("in.jww"), Path("full.jww")},
+        {"dxf", Path("in.jww"), "-o", Path("full.dxf")},
+        {"render", Path("in.jww"), "-o", Path("full.png"), "--dpi", "10"},
+        {"render", Path("in.jww"), "-o", Path("full.svg")},
+        {"render", Path("in.jww"), "-o", Path("full.pdf")},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        const std::string out = args[0] == "convert" ? args[2] : args[3];
+        SCOPED_TRACE(out);
+        fs::create_symlink("/dev/full", out);
+        const CliResult r = RunCli(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(": write failed: cannot write /dev/full: No space left on device\n"), std::string::npos)
+            << r.err;
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
+}
+
+// The keys info --json printed before, in their order, then the layout keys.
+const std::vector<std::string> kDrawingJsonKeys = {
+    "file",  "ok",          "error",    "detail",       "format", "version", "encoding", "memo",
+    "n1",    "counts",      "block_definitions", "bound_images", "text_sha1", "layer_groups", "paper",
+    "extents", "size"};
+
+// The keys of one JSON line, in the order written.
+std::vector<std::string> Keys(const std::string& line) {
+    std::vector<std::string> keys;
+    const nlohmann::ordered_json j = nlohmann::ordered_json::parse(line);
+    for (const auto& [key, value] : j.items()) keys.push_back(key);
+    return keys;
+}
+
+// Paper, extents and layer groups of a drawing built here: known scales,
+// names and entities.
+TEST_F(CliTest, InfoLayoutOfABuiltDrawing) {
+    SmallDrawing(Path("plan.jww"), false, [](jw::TJwwData& m) {
+        m.Enthd.nZumen = 3;  // A3
+        m.Enthd.nWriteGLay = 1;
+        m.EntLgrp[0].adScale = 20;
+        m.EntLgrp[1].adScale = 50;
+        m.EntLgrp[2].adScale = 100;
+        m.EntLgrp[1].aStrGLayName = u"平面";
+        m.EntLay[0x12].aStrLayName = u"通り芯";
+        // Group 0 holds SmallDrawing's line from (0, 0) to (10, 10).
+        m.AddEntLine(0, 1, 2, 1, 1, 0, 0, -100, -50, 100, 50);
+        m.AddEntLine(0, 2, 0, 1, 1, 0, 0, 10, 20, 30, 40);
+        m.AddEntLine(0, 2, 0, 1, 1, 0, 0, 10, 20, 30, 45);
+    });
+    CliResult r = RunCli({"info", "--json", Path("plan.jww")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json j = json::parse(r.out);
+    EXPECT_EQ(Keys(r.out), kDrawingJsonKeys);
+    EXPECT_EQ(j["paper"], json::parse(R"({"code":3,"name":"Ａ３","width":420.0,"height":297.0})"));
+    EXPECT_EQ(j["extents"]["paper_mm"], json::parse(R"({"min_x":-100.0,"min_y":-50.0,"max_x":100.0,"max_y":50.0})"));
+    EXPECT_EQ(j["extents"]["real"], json::parse(R"([
+        {"group":0,"scale":20.0,"min_x":-2000.0,"min_y":-1000.0,"max_x":2000.0,"max_y":1000.0},
+        {"group":1,"scale":50.0,"min_x":-5000.0,"min_y":-2500.0,"max_x":5000.0,"max_y":2500.0},
+        {"group":2,"scale":100.0,"min_x":-10000.0,"min_y":-5000.0,"max_x":10000.0,"max_y":5000.0}])"));
+    const json& groups = j["layer_groups"];
+    ASSERT_EQ(groups.size(), 16u);
+    const json& g1 = groups[1];
+    EXPECT_EQ(g1["code"], "1");
+    EXPECT_EQ(g1["name"], "平面");
+    EXPECT_EQ(g1["scale"], 50.0);
+    EXPECT_EQ(g1["write"], true);
+    EXPECT_EQ(g1["entities"], 1);
+    ASSERT_EQ(g1["layers"].size(), 1u);
+    EXPECT_EQ(g1["layers"][0]["code"], "1-2");
+    EXPECT_EQ(g1["layers"][0]["name"], "通り芯");
+    EXPECT_EQ(g1["layers"][0]["entities"], 1);
+    EXPECT_EQ(g1["empty_layers"], 15);
+    EXPECT_EQ(groups[0]["write"], false);
+    EXPECT_EQ(groups[2]["layers"][0]["code"], "2-0");
+    EXPECT_EQ(groups[2]["layers"][0]["entities"], 2);
+    EXPECT_EQ(groups[15]["code"], "F");
+    EXPECT_EQ(groups[15]["entities"], 0);
+    EXPECT_EQ(groups[15]["empty_layers"], 16);
+
+    r = RunCli({"info", Path("plan.jww")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const char* line : {
+             "\n----------------------------------------\n用紙　　　　　：3（Ａ３）420 x 297 mm\n",
+             "\n図面範囲　　　：用紙中心から mm　X -100 ～ 100、Y -50 ～ 50\n",
+             "\nレイヤグループ 1：",
+             "　書込グループ　縮尺 1/50　名前「平面」　要素 1\n",
+             "\n　レイヤ 1-2：",
+             "　名前「通り芯」　要素 1\n　要素も名前もないレイヤ：15\n　実寸範囲：X -5000 ～ 5000、Y -2500 ～ 2500\n",
+             "\nレイヤグループ F：",
+         })
+        EXPECT_NE(r.out.find(line), std::string::npos) << line;
+}
+
+// A sample drawing: the layers of its one group hold all its entities; a
+// figure has no paper, layer groups or extents.
+TEST(CliInfo, LayoutOfSamples) {
+    ZS_NEED_SAMPLES();
+    CliResult r = RunCli({"info", "--json", Sample("jww600-points-texts.jww"), Sample("jws351-blocks.jws")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<json> lines = JsonLines(r.out);
+    ASSERT_EQ(lines.size(), 2u);
+    const json& w = lines[0];
+    std::istringstream text(r.out);
+    for (std::string line; std::getline(text, line);) EXPECT_EQ(Keys(line), kDrawingJsonKeys);
+    EXPECT_EQ(w["paper"], json::parse(R"({"code":2,"name":"Ａ２","width":594.0,"height":420.0})"));
+    const json& g0 = w["layer_groups"][0];
+    EXPECT_EQ(g0["scale"], 200.0);
+    EXPECT_EQ(g0["write"], true);
+    EXPECT_EQ(g0["entities"], w["n1"]);
+    std::vector<std::string> names;
+    for (const json& l : g0["layers"]) names.push_back(l["code"].get<std::string>() + l["name"].get<std::string>());
+    EXPECT_EQ(names, (std::vector<std::string>{"0-0 敷地他", "0-1 ドーム", "0-2 付属家", "0-3　説明"}));
+    const json& paper = w["extents"]["paper_mm"];
+    const json& real = w["extents"]["real"];
+    ASSERT_EQ(real.size(), 1u);
+    for (const char* k : {"min_x", "min_y", "max_x", "max_y"})
+        EXPECT_DOUBLE_EQ(real[0][k].get<double>(), paper[k].get<double>() * 200) << k;
+    EXPECT_LT(paper["min_x"].get<double>(), paper["max_x"].get<double>());
+
+    const json& s = lines[1];
+    for (const char* k : {"layer_groups", "paper", "extents"}) EXPECT_TRUE(s[k].is_null()) << k;
+    r = RunCli({"info", Sample("jws351-blocks.jws")});
+    EXPECT_TRUE(r.out.ends_with("\n用紙・レイヤグループ・図面範囲：なし（図形ファイル）\n")) << r.out;
+}

@@ -271,7 +271,7 @@ void CollectMembers(const EntityListView& l, Put&& put) {
 
 }  // namespace
 
-void TJwwData::GetMinMaxZahyo() {
+void TJwwData::GetMinMaxZahyo() const {
     Extents e;
 
     // 1. The starting point.

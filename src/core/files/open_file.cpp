@@ -1,5 +1,11 @@
 #include "files/open_file.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "jww/archive.h"
+#include "support/file_io.h"
+
 namespace jw {
 
 namespace {
@@ -22,6 +28,27 @@ TJwFileRead Read(JwFileKind kind, std::unique_ptr<Model>& model, const JwString&
 
 std::string ReadFailureText(const TJwFileRead& read) {
     return read.detail.empty() ? read.error : read.error + ": " + read.detail;
+}
+
+std::string SignatureProblem(JwFileKind kind, const JwString& FName) {
+    FileBytes head;
+    bool whole = false;
+    std::string error;
+    // Whether the file begins with sig, whose characters are all ASCII.
+    auto begins = [&](auto sig) {
+        if (!ReadFileStart(FName, sig.size(), head, whole, error)) return true;  // the read says why
+        return head.size == sig.size() && std::equal(sig.begin(), sig.end(), head.data.get(), [](auto c, uint8_t b) {
+                   return static_cast<unsigned>(c) == b;
+               });
+    };
+    switch (kind) {
+        case JwFileKind::Jww: return begins(kJwwSignature) ? "" : "not a JWW drawing";
+        case JwFileKind::Jws: return begins(kJwsSignature) ? "" : "not a JWS figure";
+        case JwFileKind::Jwc: return begins(std::u16string_view(kJwcIdent)) ? "" : "not a JWC drawing";
+        case JwFileKind::Jwk: return begins(std::u16string_view(kJwkIdent)) ? "" : "not a JWK figure";
+        case JwFileKind::Unsupported: break;
+    }
+    return {};
 }
 
 TJwwData& TJwFileModels::Jww() {

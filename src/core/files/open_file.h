@@ -47,6 +47,11 @@ struct TJwFileRead {
 // (CDataSen) at byte 0x1F4: the file ends inside the record".
 std::string ReadFailureText(const TJwFileRead& read);
 
+// "not a JWW drawing" (JWS figure, JWC drawing, JWK figure) when FName does
+// not begin with the signature of kind; empty when it does, for Unsupported,
+// and when its start cannot be read (a read then says why).
+std::string SignatureProblem(JwFileKind kind, const JwString& FName);
+
 // Reads FName into the model of kind in models, made when missing (a JWW
 // model that is there keeps its bound-image settings). After a failure the
 // model holds what was read. Nothing is read for Unsupported.

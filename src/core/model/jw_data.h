@@ -419,7 +419,7 @@ public:
     int32_t GetFontNamesIndex(const JwString& s) const;
     // Extents of the drawing and of every placed block into ZahyoMinX ...
     // ZahyoMaxY (program-wide values); also sets JwLayerScale.
-    void GetMinMaxZahyo();
+    void GetMinMaxZahyo() const;
 
     // ---- screen rendering (render/renderer.cpp) ----
     // Draws the whole drawing onto cv in paper mm (origin at the paper's
