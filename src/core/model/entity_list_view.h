@@ -90,6 +90,22 @@ struct EntityListView {
             if (Valid(no[k])) f(no[k].EntType, static_cast<size_t>(no[k].EntNo));
     }
 
+    // Calls f(records, count) for each of the seven record arrays, lines
+    // first, block inserts last, whatever the order list says.
+    template <class F>
+    void EachArray(F&& f) const {
+        f(line, lineN);
+        f(enko, enkoN);
+        f(ten, tenN);
+        f(moji, mojiN);
+        f(sunpo, sunpoN);
+        f(solid, solidN);
+        f(block, blockN);
+    }
+
+    // Held entities of every kind.
+    size_t Total() const { return lineN + enkoN + tenN + mojiN + sunpoN + solidN + blockN; }
+
 private:
     template <class T>
     static void Take(const T*& p, size_t& n, const std::vector<T>& v, int32_t count) {

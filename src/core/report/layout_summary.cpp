@@ -29,21 +29,11 @@ std::array<int64_t, kLgrpCount * kLayPerGroup> LayerCounts(const TJwwData& m) {
             if (a.nGLayer < kLgrpCount && a.nLayer < kLayPerGroup) ++n[a.nGLayer * kLayPerGroup + a.nLayer];
         }
     };
-    const EntityListView l = EntityListOf(m);
-    count(l.line, l.lineN);
-    count(l.enko, l.enkoN);
-    count(l.ten, l.tenN);
-    count(l.moji, l.mojiN);
-    count(l.sunpo, l.sunpoN);
-    count(l.solid, l.solidN);
-    count(l.block, l.blockN);
+    EntityListOf(m).EachArray(count);
     return n;
 }
 
-bool HasEntities(const TJwwData& m) {
-    const EntityListView l = EntityListOf(m);
-    return l.lineN + l.enkoN + l.tenN + l.mojiN + l.sunpoN + l.solidN + l.blockN > 0;
-}
+bool HasEntities(const TJwwData& m) { return EntityListOf(m).Total() > 0; }
 
 // The state of a layer or group as Jw_cad's layer dialog says it.
 const char* StateText(int32_t state) {
