@@ -34,9 +34,10 @@ std::vector<Sample> Samples() {
 
 JwString U(const fs::path& p) { return jw::FromUtf8(p.string()); }
 
-// A JWW model that extracts bound images into `images`, so that they can be
-// written again.
+// A JWW model that extracts bound images into `images` (made here), so that
+// they can be written again.
 void Prepare(TJwwData& m, const fs::path& images) {
+    fs::create_directories(images);
     m.BindImageFolder = U(images) + u"/";
     m.BindImageExp = true;
     m.BindImageExr = true;
@@ -148,8 +149,6 @@ TEST(RoundTrip, SamplesAtTheirOwnVersionAndEncoding) {
             header = HeaderLength(a, ver, dir);
             diff.Jws(a, b);
         } else {
-            fs::create_directories(dir.path() / "img_a");
-            fs::create_directories(dir.path() / "img_b");
             TJwwData a, b;
             Prepare(a, dir.path() / "img_a");
             Prepare(b, dir.path() / "img_b");
@@ -234,8 +233,6 @@ TEST(RoundTrip, PurgeLeavesOutTheUnusedDefinitionsOfTheSamples) {
             TJwsData a, b;
             check(a, b);
         } else {
-            fs::create_directories(dir.path() / "img_a");
-            fs::create_directories(dir.path() / "img_b");
             TJwwData a, b;
             Prepare(a, dir.path() / "img_a");
             Prepare(b, dir.path() / "img_b");
